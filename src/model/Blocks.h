@@ -163,8 +163,12 @@ struct ProgramBank {
 constexpr uint8_t kMasterMuteBit = 0x80;
 constexpr uint8_t kMasterLevelMask = 0x7F;
 
-inline int AnalogSensitivity(const SystemRecord& s) { return s.SensitivityKeyShift & 0x0F; }
-inline int KeyShift(const SystemRecord& s) { return s.SensitivityKeyShift >> 4; }
+inline int AnalogSensitivity(const SystemRecord& s) {
+    return s.SensitivityKeyShift & 0x0F;
+}
+inline int KeyShift(const SystemRecord& s) {
+    return s.SensitivityKeyShift >> 4;
+}
 inline void SetKeyShift(SystemRecord& s, int key) {
     s.SensitivityKeyShift = static_cast<uint8_t>((s.SensitivityKeyShift & 0x0F) | ((key & 0x0F) << 4));
 }
@@ -212,10 +216,10 @@ static_assert(offsetof(ProgramImage, EchoA) == 20 && offsetof(ProgramImage, Echo
               offsetof(ProgramImage, MicLink) == 552 && offsetof(ProgramImage, MusicLeft) == 553 &&
               offsetof(ProgramImage, MusicRight) == 717 && offsetof(ProgramImage, MusicLink) == 881 &&
               offsetof(ProgramImage, Scenes) == 882 && offsetof(ProgramImage, Scenes) + 608 == 1490 &&
-              offsetof(ProgramImage, Scenes) + 2 * 608 == 2098 && offsetof(ProgramImage, ActiveScene) == 2706 &&
-              offsetof(ProgramImage, Out34Link) == 2707 && offsetof(ProgramImage, SpareLink) == 2708 &&
-              offsetof(ProgramImage, Out12Link) == 2709 && offsetof(ProgramImage, SurroundLink) == 2710 &&
-              offsetof(ProgramImage, CheckByte) == 2711);
+              offsetof(ProgramImage, Scenes) + 2 * 608 == 2098 &&
+              offsetof(ProgramImage, ActiveScene) == 2706 && offsetof(ProgramImage, Out34Link) == 2707 &&
+              offsetof(ProgramImage, SpareLink) == 2708 && offsetof(ProgramImage, Out12Link) == 2709 &&
+              offsetof(ProgramImage, SurroundLink) == 2710 && offsetof(ProgramImage, CheckByte) == 2711);
 static_assert(sizeof(SystemRecord) == 66);
 static_assert(offsetof(SystemRecord, EffectMaster) == 1 && offsetof(SystemRecord, EffectMax) == 4 &&
               offsetof(SystemRecord, MusicMax) == 6 && offsetof(SystemRecord, Phantom) == 7 &&

@@ -28,14 +28,24 @@ int ClampCode(int code, int lo, int hi) {
 }
 }  // namespace
 
-int NearestFrequencyCode(double hz) { return NearestCode(FrequencyTable(), hz); }
-double FrequencyOfCode(int code) { return FrequencyTable()[ClampCode(code, 0, kFrequencyCodes - 1)]; }
-int NearestCrossoverCode(double hz) { return NearestCode(CrossoverTable(), hz); }
+int NearestFrequencyCode(double hz) {
+    return NearestCode(FrequencyTable(), hz);
+}
+double FrequencyOfCode(int code) {
+    return FrequencyTable()[ClampCode(code, 0, kFrequencyCodes - 1)];
+}
+int NearestCrossoverCode(double hz) {
+    return NearestCode(CrossoverTable(), hz);
+}
 double CrossoverFrequencyOfCode(int code) {
     return CrossoverTable()[ClampCode(code, 0, kFrequencyCodes - 1)];
 }
-int NearestQCode(double q) { return NearestCode(QTable(), q); }
-double QOfCode(int code) { return QTable()[ClampCode(code, 1, kQCodes - 1)]; }
+int NearestQCode(double q) {
+    return NearestCode(QTable(), q);
+}
+double QOfCode(int code) {
+    return QTable()[ClampCode(code, 1, kQCodes - 1)];
+}
 
 std::string TextFromBytes(const uint8_t* field, size_t n) {
     size_t len = 0;
@@ -53,9 +63,9 @@ void BytesFromText(uint8_t* field, size_t n, std::string_view text) {
 }
 
 const std::array<const char*, kRatioLabelCount> RatioLabels = {
-    "1.0", "1.2",  "1.4",  "1.6",  "1.8", "2.0", "2.4", "2.8", "3.2", "3.6", "4.0", "4.4", "4.8", "5.2",
-    "5.6", "6.0",  "6.4",  "6.8",  "7.2", "7.6", "8.0", "8.4", "9.0", "9.6", "10.2", "10.8", "11.4", "12",
-    "13",  "14",   "15",   "16",   "17",  "18",  "19",  "20",  "22",  "24",  "26",  "30",  "100"};
+    "1.0", "1.2", "1.4", "1.6", "1.8", "2.0", "2.4", "2.8", "3.2", "3.6", "4.0",  "4.4",  "4.8",  "5.2",
+    "5.6", "6.0", "6.4", "6.8", "7.2", "7.6", "8.0", "8.4", "9.0", "9.6", "10.2", "10.8", "11.4", "12",
+    "13",  "14",  "15",  "16",  "17",  "18",  "19",  "20",  "22",  "24",  "26",   "30",   "100"};
 
 const std::array<const char*, kAttackLabelCount> AttackLabels = {
     "0.5", "0.7", "1.0", "1.4", "2.0", "2.8", "4.0", "5.7", "8.0", "11",

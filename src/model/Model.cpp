@@ -12,9 +12,9 @@ namespace pavo {
 
 namespace {
 
-constexpr double kMusicFrequencies[15] = {20.5, 31.9, 50.6, 80.3, 125,  198,  315, 490,
+constexpr double kMusicFrequencies[15] = {20.5, 31.9, 50.6, 80.3, 125,  198,  315,  490,
                                           721,  1240, 1920, 3050, 4940, 7550, 12000};
-constexpr double kMicFrequencies[20] = {20.5, 31.9, 50.6, 80.3, 125,  198,  315,  490,   721,   1240,
+constexpr double kMicFrequencies[20] = {20.5, 31.9, 50.6, 80.3, 125,  198,  315,   490,   721,   1240,
                                         1920, 3050, 4940, 6230, 8160, 9890, 12000, 14500, 17600, 20200};
 constexpr double kEffectFrequencies[7] = {20.5, 51.6, 135, 354, 926, 2420, 6350};
 constexpr double kOutputFrequencies[10] = {20.5, 36.5, 65, 116, 206, 367, 655, 1170, 2080, 3700};
@@ -81,15 +81,24 @@ std::mutex& ModelLock() {
 
 std::span<EqBand> EqBandsOf(ProgramImage& img, int block, int editedScene) {
     switch (block) {
-        case BlockMusicLeft: return img.MusicLeft.Eq;
-        case BlockMusicRight: return img.MusicRight.Eq;
-        case BlockMic12: return img.Mic12.Eq;
-        case BlockMic34: return img.Mic34.Eq;
-        case BlockEchoA: return img.EchoA.Eq;
-        case BlockEchoB: return img.EchoB.Eq;
-        case BlockReverb: return img.Reverb.Eq;
-        case BlockReverbSpare: return img.ReverbSpare.Eq;
-        default: break;
+        case BlockMusicLeft:
+            return img.MusicLeft.Eq;
+        case BlockMusicRight:
+            return img.MusicRight.Eq;
+        case BlockMic12:
+            return img.Mic12.Eq;
+        case BlockMic34:
+            return img.Mic34.Eq;
+        case BlockEchoA:
+            return img.EchoA.Eq;
+        case BlockEchoB:
+            return img.EchoB.Eq;
+        case BlockReverb:
+            return img.Reverb.Eq;
+        case BlockReverbSpare:
+            return img.ReverbSpare.Eq;
+        default:
+            break;
     }
     if (block >= BlockOutputFirst && block <= BlockOutputLast && editedScene >= 1 && editedScene <= 3)
         return img.Scenes[editedScene - 1].Channel[block - BlockOutputFirst].Eq;
@@ -124,8 +133,8 @@ void ResetParameters() {
         for (MusicBlock* mb : {&img.MusicLeft, &img.MusicRight}) {
             for (int i = 0; i < 3; ++i) {
                 DynEqBand& d = mb->DynEq[i];
-                SetBand(d.Band, static_cast<uint16_t>(NearestFrequencyCode(kDynEqFrequencies[i])), kGainCodeFlat,
-                        10, BandBypass);
+                SetBand(d.Band, static_cast<uint16_t>(NearestFrequencyCode(kDynEqFrequencies[i])),
+                        kGainCodeFlat, 10, BandBypass);
                 d.Threshold = d.Attack = d.Release = d.Ratio = 0;
                 d.Reserved = 1;
             }
@@ -266,10 +275,17 @@ void LinkMic(bool rebind) {
 void LinkOutputPair(int block) {
     int source, partner;
     switch (block) {
-        case 9: source = 0, partner = 1; break;
-        case 13: source = 4, partner = 5; break;
-        case 15: source = 6, partner = 7; break;
-        default: return;
+        case 9:
+            source = 0, partner = 1;
+            break;
+        case 13:
+            source = 4, partner = 5;
+            break;
+        case 15:
+            source = 6, partner = 7;
+            break;
+        default:
+            return;
     }
     Model& m = TheModel();
     {

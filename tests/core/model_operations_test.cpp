@@ -176,7 +176,10 @@ TEST_F(ModelOps, ResetCreatesTheModeFolderAndPresetPatterns) {
     EXPECT_EQ(m.paths.datPatternSave, (dir / "MusicFile" / "*.dat").string());
     // A file named Mode is left alone, and the reset still completes.
     fs::remove(dir / "Mode");
-    { std::FILE* f = std::fopen((dir / "Mode").c_str(), "w"); std::fclose(f); }
+    {
+        std::FILE* f = std::fopen((dir / "Mode").c_str(), "w");
+        std::fclose(f);
+    }
     ResetParameters();
     EXPECT_TRUE(fs::is_regular_file(dir / "Mode"));
     fs::current_path(old);

@@ -14,8 +14,8 @@ TEST(CodeTables, GridFollowsTheRuleWithItsFourExceptions) {
     struct Case {
         int k;
         double hz;
-    } cases[] = {{0, 10.0},  {1, 10.2},  {6, 11.3},  {35, 19.7},  {37, 20.5},    {116, 94},
-                 {117, 95},  {118, 97},  {119, 99},  {120, 101},  {239, 1000},   {203, 500},
+    } cases[] = {{0, 10.0},  {1, 10.2},  {6, 11.3},  {35, 19.7},   {37, 20.5},  {116, 94},
+                 {117, 95},  {118, 97},  {119, 99},  {120, 101},   {239, 1000}, {203, 500},
                  {131, 125}, {95, 62.5}, {59, 31.3}, {396, 20600}, {419, 32000}};
     for (const Case& c : cases) EXPECT_EQ(g[c.k], c.hz) << "grid point " << c.k;
     for (int k = 1; k < kGridPoints; ++k) EXPECT_LT(g[k - 1], g[k]) << k;
