@@ -21,6 +21,12 @@ constexpr unsigned WM_SLIDER_TRACKING = 0x28D1;
 constexpr unsigned WM_SLIDER_CHANGED = 0x28D2;
 constexpr unsigned WM_NUMEDIT_CHANGED = 0x291C;
 
+// Kinds of text reports (MessageSink::PostText).
+enum TextKind : unsigned {
+    TextWrongProgramNumber = 1,  // a stored-program reply carried another program's number: the "11" box
+    TextPortError = 2,           // the serial engine's "Application Error" box
+};
+
 using WParam = uintptr_t;
 using LParam = intptr_t;
 
