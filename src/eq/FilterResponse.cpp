@@ -1,6 +1,11 @@
 #include "eq/FilterResponse.h"
 
+#include "eq/DoublePair.h"
+
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <numbers>
 
 namespace pavo {
@@ -41,23 +46,28 @@ Biquad Normalised(double b0, double b1, double b2, double a0, double a1, double 
     return {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
 }
 
-std::array<GridPhase, kGridPoints> MakePhases() {
-    std::array<GridPhase, kGridPoints> p{};
+GridPhaseTable MakePhases() {
+    GridPhaseTable p{};
     for (int k = 0; k < kGridPoints; ++k) {
         const double w = GridOmega(k);
-        p[k] = {std::cos(w), std::sin(w), std::cos(2 * w), std::sin(2 * w)};
+        p.cos1[k] = std::cos(w);
+        p.sin1[k] = std::sin(w);
+        p.cos2[k] = std::cos(2 * w);
+        p.sin2[k] = std::sin(2 * w);
     }
     return p;
 }
 
-// Numerator and denominator of a section at one grid point; both are evaluated term by term so
-// that the result is the same whichever caller asks.
+// Numerator and denominator of a section at two grid points; evaluated term by term as the formulas
+// read, so every caller gets the same values.
 struct SectionValue {
-    double reN, imN, reD, imD;
+    DoublePair reN, imN, reD, imD;
 };
-inline SectionValue Evaluate(const Biquad& s, const GridPhase& g) {
-    return {s.b0 + s.b1 * g.cos1 + s.b2 * g.cos2, -(s.b1 * g.sin1 + s.b2 * g.sin2),
-            1 + s.a1 * g.cos1 + s.a2 * g.cos2, -(s.a1 * g.sin1 + s.a2 * g.sin2)};
+inline SectionValue Evaluate(const Biquad& s, const GridPhaseTable& g, int k) {
+    const DoublePair c1 = LoadPair(&g.cos1[k]), s1 = LoadPair(&g.sin1[k]);
+    const DoublePair c2 = LoadPair(&g.cos2[k]), s2 = LoadPair(&g.sin2[k]);
+    return {s.b0 + s.b1 * c1 + s.b2 * c2, -(s.b1 * s1 + s.b2 * s2), 1 + s.a1 * c1 + s.a2 * c2,
+            -(s.a1 * s1 + s.a2 * s2)};
 }
 
 }  // namespace
@@ -125,33 +135,83 @@ double GridOmega(int k) {
     return n * kPi / 960000;
 }
 
-const std::array<GridPhase, kGridPoints>& GridPhases() {
-    static const auto phases = MakePhases();
+const GridPhaseTable& GridPhases() {
+    static const GridPhaseTable phases = MakePhases();
     return phases;
 }
 
+static_assert(kGridPoints % 2 == 0);
+
 void EvaluateSection(const Biquad& s, GridResponse& response, GridLevels& levelDb) {
-    const auto& phases = GridPhases();
-    for (int k = 0; k < kGridPoints; ++k) {
-        const SectionValue v = Evaluate(s, phases[k]);
-        const double d2 = v.reD * v.reD + v.imD * v.imD;
-        const double re = (v.reN * v.reD + v.imN * v.imD) / d2;
-        const double im = (v.imN * v.reD - v.reN * v.imD) / d2;
-        response[k] = {re, im};
-        levelDb[k] = 10 * std::log10(re * re + im * im);
+    const GridPhaseTable& phases = GridPhases();
+    for (int k = 0; k < kGridPoints; k += 2) {
+        const SectionValue v = Evaluate(s, phases, k);
+        const DoublePair d2 = v.reD * v.reD + v.imD * v.imD;
+        const DoublePair re = (v.reN * v.reD + v.imN * v.imD) / d2;
+        const DoublePair im = (v.imN * v.reD - v.reN * v.imD) / d2;
+        response[k] = {re[0], im[0]};
+        response[k + 1] = {re[1], im[1]};
+        StorePair(&levelDb[k], re * re + im * im);  // power for now
     }
+    PowerToDb(levelDb, levelDb);
 }
 
 void AccumulateSectionPower(const Biquad& s, GridLevels& power) {
-    const auto& phases = GridPhases();
-    for (int k = 0; k < kGridPoints; ++k) {
-        const SectionValue v = Evaluate(s, phases[k]);
-        power[k] *= (v.reN * v.reN + v.imN * v.imN) / (v.reD * v.reD + v.imD * v.imD);
+    const GridPhaseTable& phases = GridPhases();
+    for (int k = 0; k < kGridPoints; k += 2) {
+        const SectionValue v = Evaluate(s, phases, k);
+        const DoublePair p = (v.reN * v.reN + v.imN * v.imN) / (v.reD * v.reD + v.imD * v.imD);
+        StorePair(&power[k], LoadPair(&power[k]) * p);
     }
 }
 
+namespace {
+
+// Natural logarithm of two positive normal doubles, to a few units in the last place, without a
+// library call: x = m 2^e with m in [sqrt(1/2), sqrt(2)), ln m = 2 atanh(s) with s = (m - 1) / (m + 1),
+// |s| < 0.172, summed as a series to s^21 (the next term is below 1e-17 of the result).
+inline DoublePair LogOfNormal(DoublePair x) {
+    constexpr uint64_t kMantissa = 0x000FFFFFFFFFFFFFull;
+    constexpr uint64_t kOne = 0x3FF0000000000000ull;  // exponent field of 1.0
+    constexpr uint64_t kTwo52Bits =
+        0x4330000000000000ull;  // 2^52: an integer in the mantissa reads as 2^52 + n
+    constexpr double kTwo52 = 4503599627370496.0;
+    constexpr double kLn2Hi = 6.93147180369123816490e-01;  // ln 2 in two parts, so e ln 2 is exact
+    constexpr double kLn2Lo = 1.90821492927058770002e-10;
+    const BitsPair bits = reinterpret_cast<BitsPair>(x);
+    DoublePair e = reinterpret_cast<DoublePair>((bits >> 52) | kTwo52Bits) - (kTwo52 + 1023);
+    DoublePair m = reinterpret_cast<DoublePair>((bits & kMantissa) | kOne);
+    const BitsPair high = reinterpret_cast<BitsPair>(m > std::numbers::sqrt2);  // all ones where m is halved
+    const DoublePair one = {1.0, 1.0};
+    m = reinterpret_cast<DoublePair>((reinterpret_cast<BitsPair>(m * 0.5) & high) |
+                                     (reinterpret_cast<BitsPair>(m) & ~high));
+    e += reinterpret_cast<DoublePair>(reinterpret_cast<BitsPair>(one) & high);
+    const DoublePair s = (m - 1) / (m + 1);
+    // 1/3 + z/5 + ... + z^9/21 in Estrin's order: short dependency chains, same accuracy.
+    const DoublePair z = s * s, z2 = z * z, z4 = z2 * z2;
+    const DoublePair q0 = 1.0 / 3 + z * (1.0 / 5), q1 = 1.0 / 7 + z * (1.0 / 9);
+    const DoublePair q2 = 1.0 / 11 + z * (1.0 / 13), q3 = 1.0 / 15 + z * (1.0 / 17);
+    const DoublePair q4 = 1.0 / 19 + z * (1.0 / 21);
+    const DoublePair p = (q0 + z2 * q1) + z4 * ((q2 + z2 * q3) + z4 * q4);
+    return e * kLn2Hi + (e * kLn2Lo + 2 * s + 2 * s * z * p);
+}
+
+}  // namespace
+
 void PowerToDb(const GridLevels& power, GridLevels& levelDb) {
-    for (int k = 0; k < kGridPoints; ++k) levelDb[k] = 10 * std::log10(power[k]);
+    constexpr double kDbPerNeper = 10 / std::numbers::ln10;
+    BitsPair abnormal{};  // any zero, infinity, subnormal or NaN
+    for (int k = 0; k < kGridPoints; k += 2) {
+        const DoublePair x = LoadPair(&power[k]);
+        abnormal |= reinterpret_cast<BitsPair>(~((x >= DBL_MIN) & (x <= DBL_MAX)));
+    }
+    if (abnormal[0] | abnormal[1]) {  // leave those to the library
+        for (int k = 0; k < kGridPoints; ++k) levelDb[k] = 10 * std::log10(power[k]);
+        return;
+    }
+    for (int k = 0; k < kGridPoints; k += 2) {
+        StorePair(&levelDb[k], kDbPerNeper * LogOfNormal(LoadPair(&power[k])));
+    }
 }
 
 }  // namespace pavo

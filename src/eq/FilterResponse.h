@@ -39,10 +39,10 @@ extern const std::array<const char*, kSlopeCodes> SlopeLabels;
 extern const std::array<const char*, 4> BandTypeLabels;
 
 // cos and sin of w and 2w at each grid point, w = 2 pi f / SAMPLE_RATE with f cut to tenths of Hz.
-struct GridPhase {
-    double cos1, sin1, cos2, sin2;
+struct GridPhaseTable {
+    std::array<double, kGridPoints> cos1, sin1, cos2, sin2;
 };
-const std::array<GridPhase, kGridPoints>& GridPhases();
+const GridPhaseTable& GridPhases();
 // The angular frequency of grid point k as above.
 double GridOmega(int k);
 

@@ -293,6 +293,14 @@ TEST_F(ModelBandSets, EachOperationRebindsExactlyItsMembers) {
         "ResetParameters", [] { ResetParameters(); }, everything);
 }
 
+TEST_F(ModelBandSets, AFlatSetSumsToTheZeroDbLine) {
+    CKTVEQ* set = BandSetOf(BlockMusicLeft, 1);  // 15 bypassed bands at 0 dB, both filters "ByPass"
+    set->SetPlotRect(kPlot);
+    set->SumResponse();
+    for (const PlotPointF& p : set->SumCurve()) ASSERT_EQ(p.y, 180.0f / 3 + 10);
+    EXPECT_EQ(set->SumCurve()[0].x, 35.0f);
+}
+
 TEST_F(ModelBandSets, ResetEqBandsShowsTheFlatPeakingBands) {
     CKTVEQ* set = BandSetOf(2, 1);
     (*set)[4].SetGainCode(200);

@@ -2,6 +2,7 @@
 // evaluation written here from the textbook formulas with std::complex.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -215,6 +216,29 @@ TEST(FilterResponse, CodesOutsideTheTablesNeverReadPastThem) {
         EXPECT_EQ(f.filter.LevelDb(), before);
         EXPECT_EQ(f.filter.GetInfoText(), "");
     }
+}
+
+TEST(FilterResponse, LevelsOfAnyPowerMatchTheLibraryLogarithm) {
+    const double values[] = {1.0,  2.0,     0.5,          std::sqrt(2.0), std::nextafter(std::sqrt(2.0), 3.0),
+                             1e-3, 7.5e-41, 3.3e12,       DBL_MIN,        DBL_MAX,
+                             0.1,  1e-300,  1.0000000001, 0.9999999999,   123456.789};
+    GridLevels power, level;
+    for (int k = 0; k < kGridPoints; ++k) {
+        const double v = values[k % std::size(values)];
+        power[k] = v == DBL_MIN || v == DBL_MAX ? v : v * (1 + k * 1e-3);
+    }
+    PowerToDb(power, level);
+    for (int k = 0; k < kGridPoints; ++k)
+        ASSERT_NEAR(level[k], 10 * std::log10(power[k]), 1e-12 * std::max(1.0, std::abs(level[k])))
+            << power[k];
+    // Zero, infinity and subnormal values are left to the library.
+    power[7] = 0;
+    power[8] = INFINITY;
+    power[9] = DBL_MIN / 8;
+    PowerToDb(power, level);
+    EXPECT_EQ(level[7], -INFINITY);
+    EXPECT_EQ(level[8], INFINITY);
+    EXPECT_NEAR(level[9], 10 * std::log10(DBL_MIN / 8), 1e-9);
 }
 
 // ---- Setters ----
