@@ -64,7 +64,8 @@ public:
     int GetGainCode() const;
 
     // Drags on the graph (mouse points in the graph control's client coordinates). Each returns
-    // whether it changed anything.
+    // whether it changed anything; before SetPlotSize there is no plot to drag on, and the moves
+    // return false.
     void BeginDrag(PlotPoint mouse);
     void BeginQDrag();
     bool DragBand(PlotPoint mouse);

@@ -1,12 +1,11 @@
 #include "eq/FilterResponse.h"
 
-#include "eq/DoublePair.h"
-
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <numbers>
+
+#include "eq/DoublePair.h"
 
 namespace pavo {
 namespace {
@@ -14,7 +13,7 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 // Section Q values by family, by order (2, 3, 4, 6) and by section. Linkwitz-Riley has no third order.
-constexpr double kSectionQ[3][4][3] = {
+constexpr double SectionQTable[3][4][3] = {
     {{0.5773, 0, 0}, {0.691, 0, 0}, {0.5219, 0.8055, 0}, {0.5103, 0.6112, 1.0234}},  // Bessel
     {{0.7071, 0, 0}, {1.0, 0, 0}, {0.5412, 1.3065, 0}, {0.5177, 0.7071, 1.932}},     // Butterworth
     {{0.5, 0, 0}, {0, 0, 0}, {0.71, 0.71, 0}, {0.5, 1.0, 1.0}},                      // Linkwitz-Riley
@@ -121,7 +120,7 @@ SlopeInfo SlopeOf(int slopeCode) {
 double SectionQ(FilterFamily family, int order, int section) {
     const int o = OrderIndex(order);
     if (o < 0 || family < 0 || family > 2 || section < 0 || section > 2) return 0;
-    return kSectionQ[family][o][section];
+    return SectionQTable[family][o][section];
 }
 
 const std::array<const char*, kSlopeCodes> SlopeLabels = {
@@ -173,8 +172,8 @@ namespace {
 inline DoublePair LogOfNormal(DoublePair x) {
     constexpr uint64_t kMantissa = 0x000FFFFFFFFFFFFFull;
     constexpr uint64_t kOne = 0x3FF0000000000000ull;  // exponent field of 1.0
-    constexpr uint64_t kTwo52Bits =
-        0x4330000000000000ull;  // 2^52: an integer in the mantissa reads as 2^52 + n
+    // Exponent field of 2^52: an integer n put in the mantissa then reads as 2^52 + n.
+    constexpr uint64_t kTwo52Bits = 0x4330000000000000ull;
     constexpr double kTwo52 = 4503599627370496.0;
     constexpr double kLn2Hi = 6.93147180369123816490e-01;  // ln 2 in two parts, so e ln 2 is exact
     constexpr double kLn2Lo = 1.90821492927058770002e-10;

@@ -53,7 +53,7 @@ using GridResponse = std::array<std::complex<double>, kGridPoints>;
 void EvaluateSection(const Biquad& s, GridResponse& response, GridLevels& levelDb);
 // Multiplies |H|^2 of one section into power (the cascade's squared magnitude).
 void AccumulateSectionPower(const Biquad& s, GridLevels& power);
-// levelDb = 10 log10(power), point by point.
+// levelDb = 10 log10(power), point by point (power and levelDb may be the same array).
 void PowerToDb(const GridLevels& power, GridLevels& levelDb);
 
 }  // namespace pavo
