@@ -46,7 +46,11 @@ TEST(EnglishEdit, NotifiesTheParentOncePerTypedCharacterOnly) {
         {"cursor keys", [&] { QTest::keyClick(edit, Qt::Key_Home); }, "ab", 0},
         {"delete", [&] { QTest::keyClick(edit, Qt::Key_Delete); }, "b", 0},
         {"text set by the program", [&] { edit->setText("Name 1"); }, "Name 1", 0},
-        {"wide characters", [&] { TypeText(edit, QString::fromUtf8("中")); TypeText(edit, QString::fromUtf8("é")); },
+        {"wide characters",
+         [&] {
+             TypeText(edit, QString::fromUtf8("中"));
+             TypeText(edit, QString::fromUtf8("é"));
+         },
          "Name 1", 0},
         {"enter belongs to the dialog", [&] { QTest::keyClick(edit, Qt::Key_Return); }, "Name 1", 0},
         {"space", [&] { QTest::keyClick(edit, Qt::Key_Space); }, "Name 1 ", 1},

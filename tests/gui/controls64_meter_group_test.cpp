@@ -77,8 +77,10 @@ TEST_F(MeterTest, SegmentsStackUpFromTheBottomInTheirColours) {
         QRect rect;
         uint32_t colour;
     } cases[] = {
-        {0, QRect(0, 172, 16, 4), 0x50B000},  {15, QRect(0, 22, 16, 4), 0x50B000},
-        {16, QRect(0, 12, 16, 4), 0x00FFFF},  {17, QRect(0, 2, 16, 4), 0x00A5FF},
+        {0, QRect(0, 172, 16, 4), 0x50B000},
+        {15, QRect(0, 22, 16, 4), 0x50B000},
+        {16, QRect(0, 12, 16, 4), 0x00FFFF},
+        {17, QRect(0, 2, 16, 4), 0x00A5FF},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(meter->SegmentRect(c.segment), c.rect) << c.segment;
