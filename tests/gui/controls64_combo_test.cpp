@@ -105,6 +105,10 @@ TEST_F(ComboTest, ClosedBoxIsDrawnFromItsBitmaps) {
     const int textLeft = LeftmostText(img, QRect(0, 0, 100, 21), white);
     EXPECT_GE(textLeft, 20);
     EXPECT_LT(textLeft, 24);
+    combo->setEnabled(false);
+    const QImage disabled = GrabBox();
+    EXPECT_EQ(LeftmostText(disabled, QRect(0, 0, 100, 21), white), -1);
+    EXPECT_EQ(LeftmostText(disabled, QRect(0, 0, 100, 21), ColorRef(kDisabledCaption)), textLeft);
 }
 
 TEST_F(ComboTest, FirstDroppedListSetsTheSharedIndentForEveryBox) {

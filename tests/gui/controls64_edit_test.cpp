@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QTest>
 #include <vector>
@@ -54,6 +55,13 @@ TEST(EnglishEdit, NotifiesTheParentOncePerTypedCharacterOnly) {
          "Name 1", 0},
         {"enter belongs to the dialog", [&] { QTest::keyClick(edit, Qt::Key_Return); }, "Name 1", 0},
         {"space", [&] { QTest::keyClick(edit, Qt::Key_Space); }, "Name 1 ", 1},
+        {"input-method text keeps its single-byte characters",
+         [&] {
+             QInputMethodEvent commit;
+             commit.setCommitString(QString::fromUtf8("中x话y"));
+             QApplication::sendEvent(edit, &commit);
+         },
+         "Name 1 xy", 2},
     };
     for (const Step& s : steps) {
         page.commands.clear();

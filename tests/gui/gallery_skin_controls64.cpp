@@ -79,6 +79,8 @@ TEST(GallerySkin, ComboBoxes) {
     SaveImage(popup->grab().toImage(), "combo_list_dropped");
     combo->hidePopup();
     page.Save("combo_closed_after_first_drop");
+    other->setEnabled(false);
+    page.Save("combo_closed_second_disabled");
 }
 
 TEST(GallerySkin, PageTabs) {
@@ -100,6 +102,8 @@ TEST(GallerySkin, PageTabs) {
     for (int i = 0; i < 6; ++i) tabs.SetItemText(i, QString::fromUtf8(names[i]));
     tabs.resize(300, 116);
     page.Save("tabs_narrow_ellipsis");
+    tabs.SetDrawingMode(0);
+    page.Save("tabs_standard_drawing");
 }
 
 TEST(GallerySkin, EnglishEdit) {
