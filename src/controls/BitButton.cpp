@@ -92,7 +92,7 @@ void BitButton::paintEvent(QPaintEvent*) {
     FitToFace();
     QPainter p(this);
     const int face = CurrentFace();
-    const QPixmap bitmap = face ? LoadBitmap(face, devicePixelRatioF()) : QPixmap();
+    const QPixmap bitmap = face ? LoadBitmap(face, p.device()->devicePixelRatioF()) : QPixmap();
     if (!bitmap.isNull())
         p.drawPixmap(QRect(QPoint(0, 0), bitmap.deviceIndependentSize().toSize()), bitmap);
     else

@@ -34,8 +34,7 @@ QImage BitmapSlider::RenderOne(int id, bool transparent, const BitmapSpec& spec)
     return LoadKeyedBitmapImage(id, dpr, spec.key, spec.keyX, spec.keyY);
 }
 
-void BitmapSlider::Render() const {
-    const qreal dpr = devicePixelRatioF();
+void BitmapSlider::Render(qreal dpr) const {
     if (rendered_.dpr == dpr) return;
     rendered_ = Rendered{};
     rendered_.dpr = dpr;
@@ -303,8 +302,9 @@ QSize BitmapSlider::sizeHint() const {
 }
 
 void BitmapSlider::paintEvent(QPaintEvent*) {
-    Render();
     QPainter p(this);
+    // Render for the device actually painted on: the screen, or an image of another pixel ratio.
+    Render(p.device()->devicePixelRatioF());
     if (channelLoaded_) {
         const QImage& channel = rendered_.channel;
         const QImage& active = rendered_.activeChannel;

@@ -80,7 +80,7 @@ private:
         QImage channel, activeChannel, thumb, activeThumb;
     };
 
-    void Render() const;
+    void Render(qreal dpr) const;
     QImage RenderOne(int id, bool transparent, const BitmapSpec& spec) const;
     int TrackLength() const { return vertical_ ? height_ : width_; }
     int ThumbLength() const { return vertical_ ? thumbHeight_ : thumbWidth_; }
