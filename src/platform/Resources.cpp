@@ -5,15 +5,27 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The artwork is compiled into this static library; referencing it here keeps the linker from
+// dropping it.
+static void InitArtwork() {
+    Q_INIT_RESOURCE(artwork);
+}
+
 namespace pavo {
 
 namespace {
+
+void EnsureArtwork() {
+    static const bool done = (InitArtwork(), true);
+    (void)done;
+}
 
 QString BitmapPath(int id) {
     return QStringLiteral(":/bitmaps/%1.svg").arg(id);
 }
 
 QSvgRenderer* Renderer(int id) {
+    EnsureArtwork();
     static QHash<int, QSvgRenderer*> cache;
     auto it = cache.find(id);
     if (it != cache.end()) return it.value();
@@ -79,6 +91,7 @@ QString LoadString(int id) {
 }
 
 QIcon AppIcon() {
+    EnsureArtwork();
     QIcon icon;
     for (const char* path : {":/icons/pavo.svg", ":/icons/128.svg"})
         if (QFile::exists(path)) {

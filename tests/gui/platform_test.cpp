@@ -12,6 +12,7 @@
 #include "platform/ControlId.h"
 #include "platform/DialogTemplate.h"
 #include "platform/MessageBox.h"
+#include "platform/Resources.h"
 #include "platform/Timers.h"
 #include "platform/WinMessage.h"
 
@@ -117,6 +118,30 @@ TEST(Platform, MessageBoxPresenterSeesTheRequest) {
     EXPECT_EQ(ShowMessageBox(nullptr, "File read Error", "", BoxOkCancel), ResultCancel);
     EXPECT_EQ(seen, "File read Error");
     SetMessageBoxPresenter(old);
+}
+
+}  // namespace
+}  // namespace pavo
+
+namespace pavo {
+namespace {
+
+TEST(Resources, BitmapsLoadAtTheirStatedSizeForAnyPixelRatio) {
+    struct Case {
+        int id;
+        QSize size;
+    } cases[] = {{133, {11, 18}}, {134, {118, 20}}, {138, {38, 123}}, {142, {184, 19}}, {152, {86, 25}},
+                 {160, {18, 16}}, {168, {94, 23}},  {175, {320, 30}}, {200, {15, 21}},  {206, {4, 17}}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(BitmapSize(c.id), c.size) << c.id;
+        const QPixmap x2 = LoadBitmap(c.id, 2.0);
+        EXPECT_EQ(x2.size(), c.size * 2) << c.id;
+        EXPECT_EQ(x2.deviceIndependentSize().toSize(), c.size) << c.id;
+    }
+    EXPECT_FALSE(HasBitmap(9999));
+    EXPECT_TRUE(LoadBitmap(9999).isNull());
+    EXPECT_FALSE(AppIcon().isNull());
+    EXPECT_EQ(LoadString(4011), "Corvo Audio Processor SV-1.02");
 }
 
 }  // namespace

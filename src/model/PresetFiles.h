@@ -1,0 +1,46 @@
+#pragma once
+// Preset files: ".dia" holds the system record and the current program image (2778 bytes), ".dat" the
+// program bank (57019 bytes). Both are plain byte images of the in-memory records.
+//
+// Reading never touches the model until the whole file has been read; writing goes to a temporary
+// file beside the target that replaces it only when complete, so a failed export never destroys an
+// existing preset.
+#include <string>
+
+#include "model/Blocks.h"
+
+namespace pavo {
+
+constexpr size_t kDiaFileSize = sizeof(SystemRecord) + sizeof(ProgramImage);  // 2778
+constexpr size_t kDatFileSize = sizeof(ProgramBank);                          // 57019
+
+// The chosen save path with the extension appended when the path does not contain it anywhere
+// ("live" -> "live.dia"; "a.dia.bak" stays).
+std::string WithExtension(const std::string& path, const std::string& extension);
+bool ContainsExtension(const std::string& path, const std::string& extension);
+
+// Write the bytes to `path` atomically. False (and the old file intact) on any failure.
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
+// Read exactly `size` bytes from the start of the file. False when it cannot be opened or is shorter.
+bool ReadFilePrefix(const std::string& path, void* data, size_t size);
+
+// The files' contents.
+struct DiaContents {
+    SystemRecord system;
+    ProgramImage image;
+};
+bool WriteDia(const std::string& path, const SystemRecord& system, const ProgramImage& image);
+bool ReadDia(const std::string& path, DiaContents& out);
+bool WriteDat(const std::string& path, const ProgramBank& bank);
+bool ReadDat(const std::string& path, ProgramBank& out);
+
+// Applying a read file to the model (the caller holds the send lock while it queues what follows):
+// - a ".dia" replaces the current image (its check byte set to the 8-bit sum of the bytes read), keeps
+//   the system record, declares the system record and the image sent and re-binds the band sets;
+// - a ".dat" replaces the bank (valid), the system record with the bank header and, when the header's
+//   program number is 1..21, the current image with that stored program. Returns false when the
+//   program number was out of range and the current image was kept.
+void ApplyDia(const DiaContents& file);
+bool ApplyDat(const ProgramBank& bank);
+
+}  // namespace pavo

@@ -1,0 +1,30 @@
+#pragma once
+// Base of the tab pages: a child dialog on the dark page background with its own message map. Every
+// page offers the main window ApplyLanguage and RefreshFromModel.
+#include <QWidget>
+
+#include "platform/WinMessage.h"
+
+namespace pavo {
+
+class PageDlg : public QWidget, public MessageTarget {
+    Q_OBJECT
+public:
+    explicit PageDlg(QWidget* parent = nullptr);
+    // Re-set every caption for the current UI language.
+    virtual void ApplyLanguage() {}
+    // Show the model's values in the controls.
+    virtual void RefreshFromModel() {}
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
+// A page whose editor is not built yet: the right size and background, nothing on it.
+class EmptyPage : public PageDlg {
+    Q_OBJECT
+public:
+    using PageDlg::PageDlg;
+};
+
+}  // namespace pavo

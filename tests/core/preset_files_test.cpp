@@ -1,0 +1,136 @@
+// Preset files: exact sizes and bytes, the load rules, and nothing lost or changed on bad files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "model/Model.h"
+#include "model/PresetFiles.h"
+
+namespace pavo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PresetFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("pavo-presets-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        ResetParameters();
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+    }
+    std::string Path(const char* name) const { return (dir / name).string(); }
+    static std::vector<uint8_t> Bytes(const std::string& p) {
+        std::ifstream f(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), {}};
+    }
+    fs::path dir;
+    Model& m = TheModel();
+};
+
+TEST_F(PresetFiles, ExtensionRules) {
+    EXPECT_EQ(WithExtension("live", ".dia"), "live.dia");
+    EXPECT_EQ(WithExtension("a.dia.bak", ".dia"), "a.dia.bak");
+    EXPECT_EQ(WithExtension("set.dat", ".dat"), "set.dat");
+    EXPECT_FALSE(ContainsExtension("bank.dia", ".dat"));
+}
+
+TEST_F(PresetFiles, DiaRoundTripIsByteExactAndKeepsTheSystemRecord) {
+    m.current.Mic12.Eq[3].GainCode = 200;
+    m.current.Scenes[1].Channel[2].Delay = 777;
+    m.system.MicMaster = 40;
+    const std::string p = Path("live.dia");
+    ASSERT_TRUE(WriteDia(p, m.system, m.current));
+    const auto bytes = Bytes(p);
+    ASSERT_EQ(bytes.size(), 2778u);
+    EXPECT_EQ(std::memcmp(bytes.data(), BytesOf(m.system), 66), 0);
+    EXPECT_EQ(std::memcmp(bytes.data() + 66, BytesOf(m.current), 2712), 0);
+
+    const ProgramImage saved = m.current;
+    ResetParameters();
+    m.system.MicMaster = 12;
+    m.system.ProgramNumber = 7;
+    DiaContents file;
+    ASSERT_TRUE(ReadDia(p, file));
+    ApplyDia(file);
+    EXPECT_EQ(m.system.MicMaster, 12);  // the file's system record is not taken over
+    EXPECT_EQ(m.system.ProgramNumber, 7);
+    EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system));
+    unsigned sum = 0;
+    for (size_t i = 0; i < 2712; ++i) sum += BytesOf(saved)[i];
+    EXPECT_EQ(m.current.CheckByte, static_cast<uint8_t>(sum));
+    EXPECT_EQ(std::memcmp(BytesOf(m.current), BytesOf(saved), 2711), 0);
+    EXPECT_TRUE(SameRecord(m.lastSent, m.current));
+}
+
+TEST_F(PresetFiles, DatRoundTripTakesTheHeadersProgram) {
+    for (int n = 0; n < kProgramCount; ++n) m.bank.Programs[n].EchoA.Repeat = static_cast<uint8_t>(n + 1);
+    m.bank.System.ProgramNumber = 3;
+    m.bank.System.MusicMax = 60;
+    m.bank.Valid = 1;
+    const std::string p = Path("all.dat");
+    ASSERT_TRUE(WriteDat(p, m.bank));
+    const auto bytes = Bytes(p);
+    ASSERT_EQ(bytes.size(), 57019u);
+    EXPECT_EQ(bytes.back(), 1);
+
+    ResetParameters();
+    ProgramBank file;
+    ASSERT_TRUE(ReadDat(p, file));
+    EXPECT_TRUE(ApplyDat(file));
+    EXPECT_EQ(m.bank.Valid, 1);
+    EXPECT_EQ(m.system.ProgramNumber, 3);
+    EXPECT_EQ(m.system.MusicMax, 60);
+    EXPECT_EQ(m.current.EchoA.Repeat, 3);
+    EXPECT_TRUE(SameRecord(m.lastSent, m.current));
+    EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system));
+}
+
+TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentImageAndItsEdits) {
+    ProgramBank bank{};
+    bank.System.ProgramNumber = 0;
+    m.current.EchoA.Repeat = 9;  // an edit not sent yet
+    EXPECT_FALSE(ApplyDat(bank));
+    EXPECT_EQ(m.current.EchoA.Repeat, 9);
+    EXPECT_NE(m.lastSent.EchoA.Repeat, 9);
+    EXPECT_EQ(m.bank.Valid, 1);
+}
+
+TEST_F(PresetFiles, ShortOrMissingFilesAreReadErrors) {
+    const std::string shortDia = Path("short.dia");
+    std::ofstream(shortDia, std::ios::binary) << std::string(2777, '\x01');
+    const std::string shortDat = Path("short.dat");
+    std::ofstream(shortDat, std::ios::binary) << std::string(57018, '\x01');
+    DiaContents dia;
+    ProgramBank bank;
+    EXPECT_FALSE(ReadDia(shortDia, dia));
+    EXPECT_FALSE(ReadDat(shortDat, bank));
+    EXPECT_FALSE(ReadDia(Path("missing.dia"), dia));
+    EXPECT_FALSE(ReadDat(dir.string(), bank));  // a folder is no file
+}
+
+TEST_F(PresetFiles, AFailedExportLeavesTheOldFileIntact) {
+    const std::string p = Path("keep.dia");
+    ASSERT_TRUE(WriteDia(p, m.system, m.current));
+    const auto before = Bytes(p);
+    // Block the temporary file with a folder of its name: the write fails even for root.
+    fs::create_directory(p + ".part");
+    m.current.EchoA.Repeat = 42;
+    EXPECT_FALSE(WriteDia(p, m.system, m.current));
+    EXPECT_EQ(Bytes(p), before);
+    fs::remove(p + ".part");
+    EXPECT_TRUE(WriteDia(p, m.system, m.current));
+    EXPECT_NE(Bytes(p), before);
+    EXPECT_FALSE(WriteDat(Path("no/such/folder/x.dat"), m.bank));
+    EXPECT_FALSE(fs::exists(Path("no")));
+}
+
+}  // namespace
+}  // namespace pavo
