@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
@@ -180,7 +181,6 @@ void BitmapSlider::Notify(unsigned message) {
 }
 
 void BitmapSlider::EndDrag() {
-    if (QWidget::mouseGrabber() == this) releaseMouse();
     dragging_ = false;
     pending_ = false;
     KillTimer(this, kTrackingTimer);
@@ -188,7 +188,7 @@ void BitmapSlider::EndDrag() {
 
 void BitmapSlider::mousePressEvent(QMouseEvent* e) {
     if (!enabled_ || e->button() != Qt::LeftButton) return;
-    grabMouse();
+    // The press grabs the mouse until the release (Qt's implicit grab).
     setFocus(Qt::MouseFocusReason);
     dragging_ = true;
     const int press = Along(e->position());
@@ -210,8 +210,11 @@ void BitmapSlider::mousePressEvent(QMouseEvent* e) {
 void BitmapSlider::mouseMoveEvent(QMouseEvent* e) {
     if (!dragging_ || !enabled_) return;
     const int target = ClampTarget(Along(e->position()) - mouseOffset_);
+    // Compared with where the thumb was before this move, so that reaching the start of the track is
+    // redrawn and reported like any other move.
+    const int centre = ThumbCentre();
     if (target == MarginStart() + ThumbLength() / 2) pos_ = min_;
-    if (target != ThumbCentre()) {
+    if (target != centre) {
         SetPos(PosOfCentre(target));
         pending_ = true;
     }
@@ -219,7 +222,6 @@ void BitmapSlider::mouseMoveEvent(QMouseEvent* e) {
 
 void BitmapSlider::mouseReleaseEvent(QMouseEvent* e) {
     if (!enabled_ || e->button() != Qt::LeftButton) return;
-    if (QWidget::mouseGrabber() == this) releaseMouse();
     if (dragging_)
         Notify(WM_SLIDER_CHANGED);
     else if (pending_)
@@ -304,7 +306,7 @@ QSize BitmapSlider::sizeHint() const {
 void BitmapSlider::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // Render for the device actually painted on: the screen, or an image of another pixel ratio.
-    Render(p.device()->devicePixelRatioF());
+    Render(p.paintEngine()->paintDevice()->devicePixelRatioF());
     if (channelLoaded_) {
         const QImage& channel = rendered_.channel;
         const QImage& active = rendered_.activeChannel;

@@ -42,7 +42,7 @@ public:
     void SetMargins(int left, int top, int right, int bottom);
     void SetVertical(bool vertical);
     bool IsVertical() const { return vertical_; }
-    void EnableSlider(bool enable);  // disabling ends a drag and releases the mouse
+    void EnableSlider(bool enable);  // disabling ends a drag
     bool IsSliderEnabled() const { return enabled_; }
     void SetHighlight(bool highlight);
     bool IsHighlighted() const { return highlight_; }
