@@ -266,7 +266,8 @@ void BitmapSlider::keyPressEvent(QKeyEvent* e) {
 
 void BitmapSlider::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
-    if (delta == 0) {
+    // A disabled slider shows no thumb and must not change its parameter, by wheel neither.
+    if (delta == 0 || !enabled_) {
         e->ignore();
         return;
     }

@@ -3,8 +3,9 @@
 // optional active channel over the part before the thumb, a thumb with an optional active look).
 // It follows the mouse, the keys and the wheel and tells its parent with two posted messages:
 // WM_SLIDER_TRACKING (wParam control id, lParam position) at most once per 50 ms tick while a drag or
-// a click step changed the position, and WM_SLIDER_CHANGED after a drag, a navigation key or a wheel
-// step.
+// a click step changed the position (a click step released before the first tick is reported at the
+// release, so every step reaches the parent once), and WM_SLIDER_CHANGED after a drag, a navigation
+// key or a wheel step.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>

@@ -238,6 +238,7 @@ TEST(BitmapSlider, DisabledSliderIgnoresInputAndDisablingEndsADrag) {
     QTest::mousePress(f.slider, Qt::LeftButton, {}, f.Point(170));
     QTest::mouseRelease(f.slider, Qt::LeftButton, {}, f.Point(170));
     QTest::keyClick(f.slider, Qt::Key_End);
+    Wheel(f.slider, 120);
     EXPECT_EQ(f.slider->GetPos(), 100);
     EXPECT_TRUE(f.Take().empty());
 
