@@ -28,11 +28,11 @@ BitmapSlider::BitmapSlider(QWidget* parent) : QWidget(parent) {
     });
 }
 
-QImage BitmapSlider::RenderOne(int id, bool transparent, const BitmapSpec& spec) const {
+QImage BitmapSlider::RenderOne(int id, bool transparent, const BitmapSource& source) const {
     const qreal dpr = rendered_.dpr;
     if (id == 0) return {};
     if (!transparent) return LoadBitmapImage(id, dpr);
-    return LoadKeyedBitmapImage(id, dpr, spec.key, spec.keyX, spec.keyY);
+    return LoadKeyedBitmapImage(id, dpr, source.key, source.keyX, source.keyY);
 }
 
 void BitmapSlider::Render(qreal dpr) const {
@@ -40,12 +40,12 @@ void BitmapSlider::Render(qreal dpr) const {
     rendered_ = Rendered{};
     rendered_.dpr = dpr;
     if (channelLoaded_) {
-        const BitmapSpec& c = channelSpec_;
+        const BitmapSource& c = channelSource_;
         rendered_.channel = RenderOne(c.id, c.transparent, c);
         rendered_.activeChannel = RenderOne(c.activeId, c.transparent, c);
     }
     if (thumbLoaded_) {
-        const BitmapSpec& t = thumbSpec_;
+        const BitmapSource& t = thumbSource_;
         rendered_.thumb = RenderOne(t.id, t.transparent, t);
         // A transparent thumb shows either look through the normal thumb's mask.
         rendered_.activeThumb = t.activeId == 0 ? QImage() : RenderOne(t.activeId, false, t);
@@ -59,16 +59,16 @@ bool BitmapSlider::LoadChannelBitmaps(int channelId, int activeId, bool transpar
     rendered_.dpr = 0;
     channelLoaded_ = false;
     if (channelId == 0) {
-        channelSpec_ = {};
+        channelSource_ = {};
         update();
         return true;
     }
     if (!HasBitmap(channelId) || (activeId != 0 && !HasBitmap(activeId))) {
-        channelSpec_ = {};
+        channelSource_ = {};
         update();
         return false;
     }
-    channelSpec_ = {channelId, activeId, transparent, keyColour, keyX, keyY};
+    channelSource_ = {channelId, activeId, transparent, keyColour, keyX, keyY};
     const QSize size = BitmapSize(channelId);
     Q_ASSERT(activeId == 0 || BitmapSize(activeId) == size);
     width_ = size.width();
@@ -85,16 +85,16 @@ bool BitmapSlider::LoadThumbBitmaps(int thumbId, int activeId, bool transparent,
     rendered_.dpr = 0;
     thumbLoaded_ = false;
     if (thumbId == 0) {
-        thumbSpec_ = {};
+        thumbSource_ = {};
         update();
         return true;
     }
     if (!HasBitmap(thumbId) || (activeId != 0 && !HasBitmap(activeId))) {
-        thumbSpec_ = {};
+        thumbSource_ = {};
         update();
         return false;
     }
-    thumbSpec_ = {thumbId, activeId, transparent, keyColour, keyX, keyY};
+    thumbSource_ = {thumbId, activeId, transparent, keyColour, keyX, keyY};
     const QSize size = BitmapSize(thumbId);
     thumbWidth_ = size.width();
     thumbHeight_ = size.height();

@@ -67,7 +67,7 @@ protected:
     void focusOutEvent(QFocusEvent*) override;
 
 private:
-    struct BitmapSpec {
+    struct BitmapSource {
         int id = 0;
         int activeId = 0;
         bool transparent = false;
@@ -82,7 +82,7 @@ private:
     };
 
     void Render(qreal dpr) const;
-    QImage RenderOne(int id, bool transparent, const BitmapSpec& spec) const;
+    QImage RenderOne(int id, bool transparent, const BitmapSource& source) const;
     int TrackLength() const { return vertical_ ? height_ : width_; }
     int ThumbLength() const { return vertical_ ? thumbHeight_ : thumbWidth_; }
     int MarginStart() const { return vertical_ ? marginTop_ : marginLeft_; }
@@ -101,7 +101,7 @@ private:
     bool channelLoaded_ = false, thumbLoaded_ = false;
     bool dragging_ = false, highlight_ = false, enabled_ = true;
     int16_t wheelAccumulator_ = 0;
-    BitmapSpec channelSpec_, thumbSpec_;
+    BitmapSource channelSource_, thumbSource_;
     mutable Rendered rendered_;
 };
 
