@@ -59,8 +59,12 @@ private:
 // FF 55 LEN CMD payload SUM, the sum taken here without the code under test.
 inline Bytes MakeFrame(uint8_t cmd, const Bytes& payload) {
     const size_t len = payload.size() + 2;
-    Bytes f = {0xFF, 0x55, static_cast<uint8_t>(len & 0xFF), static_cast<uint8_t>(len >> 8), cmd};
-    f.insert(f.end(), payload.begin(), payload.end());
+    Bytes f;
+    f.reserve(payload.size() + 6);
+    for (uint8_t b : {uint8_t{0xFF}, uint8_t{0x55}, static_cast<uint8_t>(len & 0xFF),
+                      static_cast<uint8_t>(len >> 8), cmd})
+        f.push_back(b);
+    for (uint8_t b : payload) f.push_back(b);
     unsigned sum = 0;
     for (size_t i = 2; i < f.size(); ++i) sum += f[i];
     f.push_back(static_cast<uint8_t>(sum));
