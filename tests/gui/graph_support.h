@@ -85,3 +85,29 @@ inline bool Near(QRgb a, QColor b, int tolerance) {
 }
 
 }  // namespace pavo::test
+
+namespace pavo::test {
+
+// A mouse move with no button held, straight to the widget (the pointer "hovers").
+inline void Hover(QWidget* w, QPoint pos) {
+    QMouseEvent e(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// The centre of the summed curve's ink in one pixel column of a grabbed graph (rows counted from the
+// control's top), or a negative value when the column holds none of it. Curve pixels are the ones
+// much redder than they are green or blue: the grid, the highlight, the texts and the overlay are not.
+inline double CurveInkCentre(const QImage& img, int x) {
+    double sum = 0, weight = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb p = img.pixel(x, y);
+        const int w = qRed(p) - std::max(qGreen(p), qBlue(p));
+        if (qRed(p) >= 90 && w > 60) {
+            sum += w * (y + 0.5);
+            weight += w;
+        }
+    }
+    return weight > 0 ? sum / weight : -1;
+}
+
+}  // namespace pavo::test
