@@ -97,9 +97,11 @@ inline void Hover(QWidget* w, QPoint pos) {
 // The centre of the summed curve's ink in one pixel column of a grabbed graph (rows counted from the
 // control's top), or a negative value when the column holds none of it. Curve pixels are the ones
 // much redder than they are green or blue: the grid, the highlight, the texts and the overlay are not.
-inline double CurveInkCentre(const QImage& img, int x) {
+// Rows of `skip` (a selected handle's red frame) are left out.
+inline double CurveInkCentre(const QImage& img, int x, QRect skip = {}) {
     double sum = 0, weight = 0;
     for (int y = 0; y < img.height(); ++y) {
+        if (skip.contains(x, y)) continue;
         const QRgb p = img.pixel(x, y);
         const int w = qRed(p) - std::max(qGreen(p), qBlue(p));
         if (qRed(p) >= 90 && w > 60) {
