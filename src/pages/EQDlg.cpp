@@ -150,6 +150,16 @@ bool EQDlg::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// Enter and Escape end here: a dialog further up must not take them as OK or Cancel.
+void EQDlg::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void EQDlg::BindBandSet(int blockNumber, bool rebind) {
     blockNumber_ = blockNumber;
     if (!rebind) return;

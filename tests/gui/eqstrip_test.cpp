@@ -2,6 +2,8 @@
 // rule, and the strip working with its graph on the harness page.
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
 
 #include "controls/BitComboBox.h"
@@ -151,6 +153,34 @@ TEST_F(EqStrip, FrequencyAndQEditsCommitOnEnterOrEscape) {
         EXPECT_TRUE(w.strip->isVisible());
         // Escape leaves the focus with the strip; Enter gives it back to the edit.
         EXPECT_EQ(edit->hasFocus(), c.key == Qt::Key_Return);
+    }
+}
+
+// In a dialog, Enter and Escape typed in the strip neither accept nor cancel it.
+TEST_F(EqStrip, EnterAndEscapeNeverCloseTheDialogAround) {
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key);
+        QDialog dialog;
+        auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+        ok->setDefault(true);
+        QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+        auto* strip = new EQDlg(&dialog);
+        strip->BindBandSet(BlockEchoA, false);
+        strip->SetBandIndex(0);
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        strip->FrequencyEdit()->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(strip->FrequencyEdit(), QStringLiteral("440"));
+        auto focused = [&]() -> QWidget* {
+            QWidget* w = QApplication::focusWidget();
+            return w ? w : strip;
+        };
+        QTest::keyClick(focused(), key);
+        QTest::keyClick(focused(), key);  // again, with the focus where the first left it
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), 0);
+        EXPECT_EQ(strip->FrequencyEdit()->GetValue(), NearestFrequencyCode(440));
     }
 }
 
