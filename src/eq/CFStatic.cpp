@@ -466,6 +466,9 @@ void CFStatic::mouseMoveEvent(QMouseEvent* e) {
                 }
                 hovering_ = true;
             } else if (inside && !dragged) {
+                // Marked as hit like a band under the mouse, so that a filter just let go can be
+                // grabbed again without leaving its handle first.
+                a->SetHit(true);
                 hovering_ = true;
             } else if (!inside && !dragged) {
                 active_ = nullptr;

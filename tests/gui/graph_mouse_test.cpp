@@ -150,6 +150,39 @@ TEST_F(GraphMouse, FilterDraggedToTheLeftEdge) {
     }
 }
 
+// After one drag the filter is still under the mouse: a second press grabs it again, as it does a band.
+TEST_F(GraphMouse, FilterGrabbedAgainWithoutLeavingItsHandle) {
+    struct Case {
+        const char* name;
+        bool filter;
+    } cases[] = {{"high-pass", true}, {"band", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ResetModel();
+        GraphWindow g(BlockEchoA, 6);
+        CFilter* f = c.filter ? g.Set().GetHighPass() : &g.Set()[1];
+        if (c.filter)
+            test::ShapeFilter(f, 120, 9);
+        else
+            test::ShapeBand(*f, FilterType::Peak, 120, 150, 10);
+        auto code = [&] { return f->GetFrequencyCode(); };
+        const int first = code();
+        QPoint at(test::HandleCentre(*f).x(),
+                  c.filter ? f->HandleRect().top + 2 : test::HandleCentre(*f).y());
+        test::Hover(g.graph, at);
+        for (int round = 1; round <= 2; ++round) {
+            QTest::mousePress(g.graph, Qt::LeftButton, {}, at);
+            at += QPoint(40, 0);
+            QTest::mouseMove(g.graph, at);
+            QTest::mouseRelease(g.graph, Qt::LeftButton, {}, at);
+            at += QPoint(1, 0);
+            test::Hover(g.graph, at);  // still on the handle, which moved with the drag
+            EXPECT_TRUE(f->HandleRect().Contains({at.x(), at.y()}));
+        }
+        EXPECT_GT(code(), first + 20);  // both drags moved it, about a third of an octave each
+    }
+}
+
 TEST_F(GraphMouse, OverlappingHandlesPickTheLowerIndex) {
     GraphWindow g(BlockMic12, 2);
     CKTVEQ& set = g.Set();
