@@ -1,8 +1,11 @@
 #include "pages/EQDlg.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "model/ModelLock.h"
 #include "platform/ControlId.h"
 #include "platform/KeyedBitmap.h"
+#include "platform/Resources.h"
 #include "platform/Skin.h"
 
 namespace pavo {
@@ -47,6 +51,26 @@ GainSliderLink* NewSliderLink(BitmapSlider* slider) {
     return links.back().get();
 }
 
+// The strip's type box is much narrower than the program's other combo boxes: once the shared text
+// indent has grown past the left cap, the text would run under the arrow. Here it stops short of it.
+class StripTypeCombo : public BitComboBox {
+public:
+    using BitComboBox::BitComboBox;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        const int shared = SharedTextIndent();
+        const int arrowLeft = width() - BitmapSize(BitmapIds().arrow).width();
+        // All items start at one place: room is made for the widest.
+        const QFontMetrics fm(ListBox() ? ListBox()->font() : QApplication::font());
+        int textWidth = 0;
+        for (int i = 0; i < count(); ++i) textWidth = std::max(textWidth, fm.horizontalAdvance(itemText(i)));
+        SetSharedTextIndent(std::clamp(arrowLeft - textWidth - 3, 0, shared));
+        BitComboBox::paintEvent(e);
+        SetSharedTextIndent(shared);
+    }
+};
+
 }  // namespace
 
 const DialogTemplate& EQDlg::Template() {
@@ -70,7 +94,7 @@ EQDlg::EQDlg(QWidget* parent) : QWidget(parent) {
             case kCaptionId:
                 return caption_ = new FontStatic(dialog);
             case kTypeComboId:
-                return typeCombo_ = new BitComboBox(dialog);
+                return typeCombo_ = new StripTypeCombo(dialog);
             case kGainEditId:
                 return gainEdit_ = new NumEdit(dialog);
             case kGainSliderId:

@@ -89,6 +89,30 @@ TEST_F(EqStrip, ControlsShowTheBand) {
     for (int i = 0; i < items.size(); ++i) EXPECT_EQ(w.strip->TypeCombo()->itemText(i), items[i]);
 }
 
+// However far the program's shared combo text indent has grown, the narrow type box keeps every item
+// clear of its arrow, and visible.
+TEST_F(EqStrip, TypeTextKeepsClearOfTheArrow) {
+    StripWindow w(BlockMic12, 2, 0);
+    BitComboBox* combo = w.strip->TypeCombo();
+    const int saved = BitComboBox::SharedTextIndent();
+    for (int indent : {0, combo->LeftCapWidth() + 5}) {
+        BitComboBox::SetSharedTextIndent(indent);
+        combo->setCurrentIndex(-1);
+        const QImage empty = test::Grab(combo);
+        const QRect arrow(combo->width() - 20, 0, 20, combo->height());
+        for (int i = 0; i < combo->count(); ++i) {
+            SCOPED_TRACE(combo->itemText(i).toStdString() + " at indent " + std::to_string(indent));
+            combo->setCurrentIndex(i);
+            const QImage shown = test::Grab(combo);
+            EXPECT_EQ(shown.copy(arrow), empty.copy(arrow));
+            EXPECT_NE(shown.copy(0, 0, arrow.left(), combo->height()),
+                      empty.copy(0, 0, arrow.left(), combo->height()));
+        }
+        EXPECT_EQ(BitComboBox::SharedTextIndent(), indent);  // painting leaves the shared value alone
+    }
+    BitComboBox::SetSharedTextIndent(saved);
+}
+
 // A typed gain is stored as its code and moves the slider; the page hears of it at once and the graph
 // shows the band selected. 0.0 dB is code 120, the slider two thirds of the way up.
 TEST_F(EqStrip, TypedGainStoresItsCodeAndMovesTheSlider) {

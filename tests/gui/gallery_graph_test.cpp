@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include "controls/BitComboBox.h"
+#include "controls/BitListBox.h"
 #include "graph_support.h"
 #include "model/Model.h"
 #include "pages/EQDlg.h"
@@ -50,6 +52,25 @@ TEST_F(GalleryGraph, GraphStates) {
     Save(g.graph, "graph_bypass");
 }
 
+TEST_F(GalleryGraph, DynamicEqAndOutputScene) {
+    {
+        test::GraphWindow g(BlockMusicLeftDyn, 1, {520, 220});
+        test::ShapeBand(g.Set()[0], FilterType::LowShelf, 60, 150, 10);
+        test::ShapeBand(g.Set()[1], FilterType::Peak, 200, 80, 20);
+        test::ShapeBand(g.Set()[2], FilterType::HighShelf, 300, 140, 10);
+        g.graph->SelectBand(1, false);
+        Save(g.graph, "graph_dynamic_eq");
+    }
+    EditModel([] {
+        TheModel().current.ActiveScene = 2;
+        TheModel().current.Scenes[1].Channel[3].EqBypass = 1;
+    });
+    test::GraphWindow g(11, 3, {640, 240});
+    test::ShapeTypicalEq(g.Set());
+    g.graph->SelectBand(g.Set().LowPassIndex(), false);
+    Save(g.graph, "graph_output_scene2_bypassed");
+}
+
 TEST_F(GalleryGraph, FlatDefaults) {
     test::GraphWindow g(BlockMic12, 2, {760, 280});
     Save(g.graph, "graph_flat_defaults");
@@ -63,6 +84,12 @@ TEST_F(GalleryGraph, HarnessPage) {
     SendMessage(&page, WM_EQSTRIP_CHANGED, 0, 2);
     page.Graph()->SelectBand(2, false);
     Save(&page, "graph_harness_music");
+    // Once any combo list has dropped, every closed box indents its text past the left cap.
+    const int indent = BitComboBox::SharedTextIndent();
+    BitComboBox::SetSharedTextIndent(page.Strip(0)->TypeCombo()->LeftCapWidth() + 5);
+    page.update();
+    Save(&page, "graph_harness_music_indented");
+    BitComboBox::SetSharedTextIndent(indent);
 }
 
 }  // namespace
