@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "model/Model.h"
-#include "model/ModelHooks.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
 #include "protocol/StatusState.h"
@@ -194,8 +193,7 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
                 std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
                 CopyRecord(m.lastSent, m.current);
             }
-            RebindBandSets(Rebind::Everything, 0);
-            Post(WM_PROGRAM_RECEIVED);
+            Post(WM_PROGRAM_RECEIVED);  // the UI thread re-binds the band sets when it handles it
             break;
         default:
             break;
@@ -228,8 +226,7 @@ void ProtocolHandler::ProgramReply(const FrameRecord& in, const FrameRecord& out
             std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
             CopyRecord(m.lastSent, m.current);  // declared sent, as AcceptProgram(false) does
         }
-        RebindBandSets(Rebind::Everything, 0);
-        Post(WM_PROGRAM_RECEIVED);
+        Post(WM_PROGRAM_RECEIVED);  // the UI thread re-binds the band sets when it handles it
         return;
     }
     const uint8_t requested = out[5];
