@@ -49,7 +49,6 @@ int SerialPort::OpenPort(MessageSink* owner, const std::string& device, unsigned
     const size_t size = std::max(bufferSize, kMinBufferSize);
     writeBuffer_.assign(size, 0);
     readBuffer_.assign(size, 0);
-    eventMask_ = eventMask;
     events_.ResetAll();
 
     std::lock_guard<std::mutex> port(portLock_);

@@ -44,7 +44,9 @@ public:
 
     // Opens and configures the port: `device` is a port name (ttyUSB0), a device path, or either
     // after the "\\.\" prefix. Returns 1 if the device opened (even if a setting failed: that is
-    // reported as an error text and the port stays open), 0 if it did not.
+    // reported as an error text and the port stays open), 0 if it did not. The engine always watches
+    // for received bytes, which is what the connection code's event mask asks for; `eventMask` and
+    // `bufferSize` (at least one frame record) are kept for that code's sake.
     int OpenPort(MessageSink* owner, const std::string& device, unsigned baud, char parity, int dataBits,
                  int stopBits, unsigned eventMask, size_t bufferSize);
     // Starts the worker; its first step prepares a frame. 1 if the thread started.
@@ -74,7 +76,6 @@ private:
     std::atomic<bool> alive_{false};
     std::atomic<bool> stop_{false};
     int portNumber_ = 0;
-    unsigned eventMask_ = 0;
     std::vector<uint8_t> writeBuffer_, readBuffer_;
 };
 
