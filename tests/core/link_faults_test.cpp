@@ -56,6 +56,20 @@ TEST(LinkFaults, SilentUnitGetsTheSameFrameThreeTimesThenOneLinkFailure) {
         ASSERT_EQ(failures.size(), 1u);
         EXPECT_EQ(failures[0].wParam, 1u);
         EXPECT_EQ(failures[0].lParam, c.lookupByte);
+
+        if (c.lookup) {
+            // As the connection code does next: close, open the next candidate, look up again there.
+            h.port.ClosePort();
+            unit::UnitLine next;
+            ASSERT_TRUE(next.Start());
+            ASSERT_EQ(h.port.OpenPort(&h.sink, next.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 1);
+            QueueCommand(0x7F, 0);
+            ASSERT_EQ(h.port.StartEngine(), 1);
+            EXPECT_TRUE(h.sink.WaitFor(WM_DEVICE_FOUND, 1, 5000));
+            h.port.ClosePort();
+            EXPECT_EQ(next.Received().front().frame.cmd, 0x7F);
+            EXPECT_EQ(h.sink.Of(WM_LINK_FAILED).size(), 1u);
+        }
     }
 }
 
