@@ -8,7 +8,7 @@
 #include "link_harness.h"
 #include "model/ModelLock.h"
 
-namespace pavo::testing {
+namespace pavo::linktest {
 namespace {
 
 TEST(LinkExchange, IdleEnginePollsStatusAlternatingAfterEachReply) {
@@ -280,4 +280,4 @@ TEST(LinkExchange, RandomEditsLeaveTheUnitWithTheProgramsImage) {
 }
 
 }  // namespace
-}  // namespace pavo::testing
+}  // namespace pavo::linktest

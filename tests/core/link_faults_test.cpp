@@ -7,7 +7,7 @@
 #include "link_harness.h"
 #include "model/ModelLock.h"
 
-namespace pavo::testing {
+namespace pavo::linktest {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -222,4 +222,4 @@ TEST(LinkFaults, PortsThatCannotBeOpenedOrConfigured) {
 }
 
 }  // namespace
-}  // namespace pavo::testing
+}  // namespace pavo::linktest

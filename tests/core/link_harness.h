@@ -18,7 +18,7 @@
 #include "serial/SerialPort.h"
 #include "virtual_unit/UnitLine.h"
 
-namespace pavo::testing {
+namespace pavo::linktest {
 
 struct Posted {
     unsigned message;
@@ -130,4 +130,4 @@ private:
     bool started_ = false;
 };
 
-}  // namespace pavo::testing
+}  // namespace pavo::linktest
