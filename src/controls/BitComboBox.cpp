@@ -1,0 +1,142 @@
+#include "controls/BitComboBox.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include "controls/BitListBox.h"
+#include "platform/ControlId.h"
+#include "platform/Resources.h"
+#include "platform/Skin.h"
+#include "platform/WinMessage.h"
+
+namespace pavo {
+
+namespace {
+int& TextIndent() {
+    static int indent = 0;
+    return indent;
+}
+}  // namespace
+
+int BitComboBox::SharedTextIndent() {
+    return TextIndent();
+}
+
+void BitComboBox::SetSharedTextIndent(int indent) {
+    TextIndent() = indent;
+}
+
+BitComboBox::BitComboBox(QWidget* parent, bool ownerDrawn) : QComboBox(parent), ownerDrawn_(ownerDrawn) {
+    connect(this, &QComboBox::activated, this, [this] { NotifySelectionChange(); });
+}
+
+void BitComboBox::SetBoxBitmaps(int middle, int arrow, int leftCap) {
+    bitmaps_.middle = middle;
+    bitmaps_.arrow = arrow;
+    bitmaps_.leftCap = leftCap;
+    // The closed box is as tall as its artwork, whatever height the dialog gave the control.
+    if (const int h = BoxHeight(); h > 0) setFixedHeight(h);
+}
+
+void BitComboBox::SetListEdgeBitmaps(int left, int right, int top, int bottom) {
+    bitmaps_.listLeft = left;
+    bitmaps_.listRight = right;
+    bitmaps_.listTop = top;
+    bitmaps_.listBottom = bottom;
+}
+
+void BitComboBox::SetFocusItemColours(uint32_t background, uint32_t text) {
+    focusBackground_ = background;
+    focusText_ = text;
+}
+
+void BitComboBox::SetItemColours(uint32_t background, uint32_t text) {
+    itemBackground_ = background;
+    itemText_ = text;
+}
+
+int BitComboBox::LeftCapWidth() const {
+    return bitmaps_.leftCap ? BitmapSize(bitmaps_.leftCap).width() : 0;
+}
+
+int BitComboBox::BoxHeight() const {
+    int h = 0;
+    for (int id : {bitmaps_.leftCap, bitmaps_.middle, bitmaps_.arrow})
+        if (id) h = std::max(h, BitmapSize(id).height());
+    return h;
+}
+
+QSize BitComboBox::sizeHint() const {
+    QSize s = QComboBox::sizeHint();
+    if (const int h = BoxHeight(); h > 0) s.setHeight(h);
+    return s;
+}
+
+QSize BitComboBox::minimumSizeHint() const {
+    QSize s = QComboBox::minimumSizeHint();
+    if (const int h = BoxHeight(); h > 0) s.setHeight(h);
+    return s;
+}
+
+void BitComboBox::showPopup() {
+    if (!list_) {
+        list_ = new BitListBox(this);
+        setView(list_);
+    }
+    QComboBox::showPopup();
+    // The list drops down below the closed box, as wide as it.
+    if (QWidget* popup = view()->window(); popup && popup != window()) {
+        popup->setGeometry(QRect(mapToGlobal(QPoint(0, height())),
+                                 QSize(std::max(width(), popup->width()), popup->height())));
+        popup->setPalette([&] {
+            QPalette pal = popup->palette();
+            pal.setColor(QPalette::Window, ColorRef(itemBackground_));
+            pal.setColor(QPalette::Base, ColorRef(itemBackground_));
+            return pal;
+        }());
+    }
+}
+
+void BitComboBox::NotifySelectionChange() {
+    if (QWidget* parent = parentWidget())
+        SendMessage(parent, WM_COMMAND, MakeCommand(ControlId(this), CBN_SELCHANGE),
+                    reinterpret_cast<LParam>(this));
+}
+
+void BitComboBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const qreal dpr = devicePixelRatioF();
+    const int w = width(), h = height();
+
+    int capRight = 0, arrowLeft = w;
+    if (bitmaps_.leftCap) {
+        const QPixmap cap = LoadBitmap(bitmaps_.leftCap, dpr);
+        if (!cap.isNull()) {
+            p.drawPixmap(0, 0, cap);
+            capRight = BitmapSize(bitmaps_.leftCap).width();
+        }
+    }
+    if (bitmaps_.arrow) {
+        const QPixmap arrow = LoadBitmap(bitmaps_.arrow, dpr);
+        if (!arrow.isNull()) {
+            arrowLeft = w - BitmapSize(bitmaps_.arrow).width();
+            p.drawPixmap(arrowLeft, 0, arrow);
+        }
+    }
+    if (bitmaps_.middle) {
+        const QPixmap middle = LoadBitmap(bitmaps_.middle, dpr);
+        if (!middle.isNull() && arrowLeft > capRight)
+            p.drawPixmap(QRect(capRight, 0, arrowLeft - capRight, BitmapSize(bitmaps_.middle).height()),
+                         middle);
+    }
+
+    if (arrowLeft > capRight && h - 8 > 3)
+        p.fillRect(QRect(capRight, 3, arrowLeft - capRight, h - 8 - 3), ColorRef(itemBackground_));
+
+    p.setFont(list_ ? list_->font() : QApplication::font());
+    p.setPen(ColorRef(itemText_));
+    p.drawText(rect().adjusted(SharedTextIndent(), 0, 0, 0),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, currentText());
+}
+
+}  // namespace pavo

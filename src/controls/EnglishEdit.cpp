@@ -1,0 +1,68 @@
+#include "controls/EnglishEdit.h"
+
+#include <QKeyEvent>
+
+#include "platform/ControlId.h"
+#include "platform/Skin.h"
+#include "platform/WinMessage.h"
+
+namespace pavo {
+
+namespace {
+
+// A character that does not fit one byte (every character of an input method among them).
+bool IsWideCharacter(QChar c) {
+    return c.unicode() >= 0x80;
+}
+
+// Whether the key delivers a character to the edit. Delete and the cursor keys do not; Backspace and
+// control characters such as Ctrl+V do. Tab, Enter and Escape belong to the dialog.
+bool DeliversCharacter(const QKeyEvent* e) {
+    if (e->key() == Qt::Key_Backspace) return true;
+    if (e->key() == Qt::Key_Delete) return false;
+    const QString t = e->text();
+    if (t.isEmpty()) return false;
+    const char16_t c = t.at(0).unicode();
+    return c != u'\t' && c != u'\r' && c != u'\n' && c != 0x1B && c != 0x7F;
+}
+
+}  // namespace
+
+EnglishEdit::EnglishEdit(QWidget* parent) : QLineEdit(parent) {
+    QPalette pal = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, ColorRef(kBackgroundColour));
+        pal.setColor(group, QPalette::Text,
+                     ColorRef(group == QPalette::Disabled ? kDisabledCaption : kTextColour));
+    }
+    setPalette(pal);
+    // Typed characters come as key presses, never as input-method text.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setInputMethodHints(Qt::ImhLatinOnly);
+    connect(this, &QLineEdit::textChanged, this, [this] { InvalidateParent(); });
+}
+
+void EnglishEdit::keyPressEvent(QKeyEvent* e) {
+    const QString t = e->text();
+    if (!t.isEmpty() && IsWideCharacter(t.at(0))) {
+        e->accept();
+        return;
+    }
+    const bool character = DeliversCharacter(e);
+    QLineEdit::keyPressEvent(e);
+    if (character) NotifyParent();
+}
+
+void EnglishEdit::NotifyParent() {
+    QWidget* parent = parentWidget();
+    if (!parent) return;
+    SendMessage(parent, WM_COMMAND, MakeCommand(ControlId(this), EN_CHANGE),
+                reinterpret_cast<LParam>(parent));
+}
+
+// The edit's own change notification stays here: it only refreshes the parent under the edit.
+void EnglishEdit::InvalidateParent() {
+    if (QWidget* parent = parentWidget()) parent->update(geometry().adjusted(2, 2, -2, -2));
+}
+
+}  // namespace pavo
