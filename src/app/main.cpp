@@ -1,0 +1,3 @@
+#include "app/Pavo.h"
+
+int main(int argc, char** argv) { return pavo::RunPavo(argc, argv); }
