@@ -1,0 +1,239 @@
+#include "protocol/ProtocolHandler.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "model/Model.h"
+#include "model/ModelHooks.h"
+#include "protocol/CommandCodes.h"
+#include "protocol/SendLock.h"
+#include "protocol/StatusState.h"
+
+namespace pavo {
+
+namespace {
+
+std::atomic<ProtocolHandler*> gCurrent{nullptr};
+
+bool IsStartByte(uint8_t b) {
+    return b == 0xFF || b == 0x55 || b == 0x03 || b == 0xCC;
+}
+bool OpensFrame(uint8_t b) {
+    return b == 0x55 || b == 0xCC;
+}
+
+uint16_t WritePosition(const FrameRecord& in) {
+    return static_cast<uint16_t>(in[incoming::kWritePosition] | (in[incoming::kWritePosition + 1] << 8));
+}
+void SetWritePosition(FrameRecord& in, size_t pos) {
+    in[incoming::kWritePosition] = static_cast<uint8_t>(pos & 0xFF);
+    in[incoming::kWritePosition + 1] = static_cast<uint8_t>(pos >> 8);
+}
+size_t LenCopy(const FrameRecord& in) {
+    return in[incoming::kLenLowCopy] | (in[incoming::kLenHighCopy] << 8);
+}
+
+// The offset of the last payload byte a frame carries is LEN + 2; a data reply is used only when it
+// carries every byte its row reads, so a short frame never stores stale record bytes into the model.
+bool Carries(const FrameRecord& in, size_t lastOffset) {
+    return lastOffset <= size_t{in.Len()} + 2;
+}
+
+constexpr size_t kSystemFirst = 5;        // system record: bytes 5..70
+constexpr size_t kProgramFirst = 6;       // program image: bytes 6..2717
+constexpr size_t kNameFirst = 6;          // program name: bytes 6..25
+constexpr size_t kStatusFirst = 5;        // status values: bytes 5..16
+constexpr size_t kPasswordEntryUnit = 8;  // entry bytes 8..11 take the unit's ...
+constexpr size_t kSystemPasswordOffset = offsetof(SystemRecord, SystemPassword);  // ... bytes 19..22
+
+}  // namespace
+
+ProtocolHandler::ProtocolHandler(MessageSink* sink) : sink_(sink) {
+    gCurrent = this;
+}
+
+ProtocolHandler::~ProtocolHandler() {
+    SendLockGuard guard(SendLock());
+    ProtocolHandler* self = this;
+    gCurrent.compare_exchange_strong(self, nullptr);
+}
+
+ProtocolHandler* ProtocolHandler::Current() {
+    return gCurrent;
+}
+
+void ProtocolHandler::Post(unsigned message, WParam wParam) {
+    if (MessageSink* sink = sink_) sink->Post(message, wParam, 0);
+}
+
+void ProtocolHandler::ClearFrames(int /*link*/, bool includingOutgoing) {
+    SendLockGuard guard(SendLock());
+    IncomingFrame().bytes.fill(0);
+    if (includingOutgoing) OutgoingFrame().ClearFrom(kFrameHeaderSize);
+}
+
+int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
+    SendLockGuard guard(SendLock());
+    FrameRecord& in = IncomingFrame();
+    // A rejected frame stays in the record until the engine clears it; nothing more is taken till then.
+    if (!bytes || in[incoming::kRejected]) return 0;
+
+    size_t pos = WritePosition(in);
+    bool complete = false, invalid = false;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t b = bytes[i];
+        if (pos >= kFrameAreaSize) {  // a run of start bytes filled the frame area
+            invalid = true;
+            break;
+        }
+        if (!in[incoming::kInFrame]) {
+            if (!IsStartByte(b)) continue;  // noise between frames
+            in[pos++] = b;
+            if (OpensFrame(b)) in[incoming::kInFrame] = 1;
+            continue;
+        }
+        in[pos] = b;
+        if (pos == 2) in[incoming::kLenLowCopy] = b;
+        if (pos == 3) in[incoming::kLenHighCopy] = b;
+        ++pos;
+        if (pos < kFrameHeaderSize) continue;
+        const size_t end = LenCopy(in) + kFrameHeaderSize;
+        if (pos == end) {
+            in[incoming::kReceivedSum] = b;
+            complete = true;
+            break;  // the rest of the bytes handed in are dropped
+        }
+        // A LEN beyond the frame area, or a frame shifted by stray start bytes past its own end, can
+        // never complete inside the record.
+        if (end > kFrameAreaSize || pos > end) {
+            invalid = true;
+            break;
+        }
+    }
+    SetWritePosition(in, pos);
+
+    if (invalid) {
+        in[incoming::kInFrame] = 0;
+        in[incoming::kRejected] = 1;
+        return 0;
+    }
+    if (!complete) return 0;
+    in[incoming::kInFrame] = 0;
+
+    FrameRecord& out = OutgoingFrame();
+    if (!Accept(in, out)) {
+        in[incoming::kRejected] = 1;
+        return 0;
+    }
+    if (out[outgoing::kAckTransfer] == 1) Flags().transferPending = 0;
+    ClearFrames(link, true);
+    return 1;
+}
+
+bool ProtocolHandler::Accept(const FrameRecord& in, const FrameRecord& out) {
+    const uint16_t len = in.Len();
+    if (FrameSum(in, len + 1u) != in[len + 3u]) return false;
+    if (len == 3 && in.Cmd() == out.Cmd()) {
+        const uint8_t status = in[5];
+        return !(status >= 1 && status <= 3);  // 1..3: negative acknowledgement
+    }
+    Dispatch(in, out);
+    return true;
+}
+
+void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
+    Model& m = TheModel();
+    const uint8_t n = in[5];
+    switch (in.Cmd()) {
+        case CmdStatusA:
+        case CmdStatusB:
+            StatusReply(in, in.Cmd() == CmdStatusA);
+            break;
+        case CmdLookup:
+            if (!Carries(in, 6)) break;
+            Flags().storeAuthority = in[6];
+            Post(WM_DEVICE_FOUND);
+            break;
+        case CmdReadNames: {
+            if (!Carries(in, kNameFirst + kProgramNameLength - 1) || n > kProgramCount) break;
+            std::lock_guard<std::mutex> modelGuard(ModelLock());
+            uint8_t* name = n == 0 ? m.current.ProgramName : m.bank.Programs[n - 1].ProgramName;
+            std::memcpy(name, in.data() + kNameFirst, kProgramNameLength);
+            break;
+        }
+        case CmdReadSystem: {
+            if (!Carries(in, kSystemFirst + sizeof(SystemRecord) - 1)) break;
+            {
+                std::lock_guard<std::mutex> modelGuard(ModelLock());
+                std::memcpy(BytesOf(m.system), in.data() + kSystemFirst, sizeof(SystemRecord));
+                CopyRecord(m.lastSentSystem, m.system);
+                std::memcpy(m.passwordEntry.data() + kPasswordEntryUnit,
+                            BytesOf(m.system) + kSystemPasswordOffset, 4);
+                std::fill(m.passwordEntry.begin() + 14, m.passwordEntry.begin() + 18, uint8_t{' '});
+                m.passwordEntry[20] = 0;
+            }
+            Post(WM_SYSTEM_RECEIVED);
+            break;
+        }
+        case CmdReadPrograms:
+            ProgramReply(in, out);
+            break;
+        case CmdRecall:
+            if (!Carries(in, kProgramFirst + sizeof(ProgramImage) - 1)) break;
+            {
+                std::lock_guard<std::mutex> modelGuard(ModelLock());
+                std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
+                CopyRecord(m.lastSent, m.current);
+            }
+            RebindBandSets(Rebind::Everything, 0);
+            Post(WM_PROGRAM_RECEIVED);
+            break;
+        default:
+            break;
+    }
+}
+
+void ProtocolHandler::StatusReply(const FrameRecord& in, bool areaA) {
+    if (!Carries(in, kStatusFirst + kStatusMeterCount - 1)) return;
+    StatusState& s = Status();
+    int page;
+    {
+        std::lock_guard<std::mutex> modelGuard(ModelLock());
+        auto& area = areaA ? s.areaA : s.areaB;
+        std::memcpy(area.data(), in.data() + kStatusFirst, kStatusMeterCount);
+        page = TheModel().pages.CurrentPage;
+    }
+    int expected = 1;
+    if (page == 5 && s.messageFlag.compare_exchange_strong(expected, 0)) Post(WM_STATUS_RECEIVED, in.Cmd());
+}
+
+// A program image: n = 0 is the current program; 1..21 a stored program, filed under the number the
+// request asked for.
+void ProtocolHandler::ProgramReply(const FrameRecord& in, const FrameRecord& out) {
+    if (!Carries(in, kProgramFirst + sizeof(ProgramImage) - 1)) return;
+    Model& m = TheModel();
+    const uint8_t n = in[5];
+    if (n == 0) {
+        {
+            std::lock_guard<std::mutex> modelGuard(ModelLock());
+            std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
+            CopyRecord(m.lastSent, m.current);  // declared sent, as AcceptProgram(false) does
+        }
+        RebindBandSets(Rebind::Everything, 0);
+        Post(WM_PROGRAM_RECEIVED);
+        return;
+    }
+    const uint8_t requested = out[5];
+    if (n != requested) {
+        if (MessageSink* sink = sink_) sink->PostText(TextWrongProgramNumber, "", "11");
+    }
+    if (requested < 1 || requested > kProgramCount) return;  // no stored program to file it under
+    {
+        std::lock_guard<std::mutex> modelGuard(ModelLock());
+        std::memcpy(BytesOf(m.bank.Programs[requested - 1]), in.data() + kProgramFirst, sizeof(ProgramImage));
+    }
+    if (n == kProgramCount) Post(WM_ALL_PROGRAMS_RECEIVED);
+}
+
+}  // namespace pavo

@@ -1,0 +1,142 @@
+// pavo-unit: a stand-in for the audio processor on a pseudo-terminal. Prints the device to connect
+// to and answers the program on it until interrupted.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "UnitLine.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void OnSignal(int) {
+    g_stop = 1;
+}
+
+void Usage(FILE* out) {
+    std::fprintf(out,
+                 "usage: pavo-unit [options]\n"
+                 "Opens a pseudo-terminal, prints its device path and answers like the unit.\n"
+                 "  --authority N        store authority reported by the lookup (default 1)\n"
+                 "  --link PATH          also make PATH a symbolic link to the device\n"
+                 "  --silent             never answer\n"
+                 "  --silent-after N     answer the first N frames only\n"
+                 "  --bad-sum-every N    every Nth reply carries a wrong sum\n"
+                 "  --nack-every N       every Nth acknowledgement refuses the command\n"
+                 "  --noise HEX          bytes sent before every reply, e.g. 0012A7\n"
+                 "  --chunk N            send replies in pieces of N bytes\n"
+                 "  --chunk-delay MS     pause between pieces\n"
+                 "  --reply-delay MS     pause before every reply\n"
+                 "  --unplug-after N     close the line after N frames\n"
+                 "  --verbose            print every frame received\n"
+                 "  --help\n");
+}
+
+bool ParseHex(const char* text, std::vector<uint8_t>& out) {
+    const size_t n = std::strlen(text);
+    if (n % 2) return false;
+    for (size_t i = 0; i < n; i += 2) {
+        char pair[3] = {text[i], text[i + 1], 0};
+        char* end = nullptr;
+        const long v = std::strtol(pair, &end, 16);
+        if (*end) return false;
+        out.push_back(static_cast<uint8_t>(v));
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    pavo::unit::UnitOptions options;
+    std::string link;
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto number = [&](int& target) {
+            if (i + 1 >= argc) return false;
+            char* end = nullptr;
+            const long v = std::strtol(argv[++i], &end, 10);
+            if (*end || v < 0) return false;
+            target = static_cast<int>(v);
+            return true;
+        };
+        int authority = 0;
+        bool ok = true;
+        if (a == "--help" || a == "-h") {
+            Usage(stdout);
+            return 0;
+        } else if (a == "--authority") {
+            ok = number(authority);
+            options.storeAuthority = static_cast<uint8_t>(authority);
+        } else if (a == "--link" && i + 1 < argc) {
+            link = argv[++i];
+        } else if (a == "--silent") {
+            options.silent = true;
+        } else if (a == "--silent-after") {
+            ok = number(options.silentAfter);
+        } else if (a == "--bad-sum-every") {
+            ok = number(options.badSumEvery);
+        } else if (a == "--nack-every") {
+            ok = number(options.nackEvery);
+        } else if (a == "--noise" && i + 1 < argc) {
+            ok = ParseHex(argv[++i], options.noise);
+        } else if (a == "--chunk") {
+            ok = number(options.chunkSize);
+        } else if (a == "--chunk-delay") {
+            ok = number(options.chunkDelayMs);
+        } else if (a == "--reply-delay") {
+            ok = number(options.replyDelayMs);
+        } else if (a == "--unplug-after") {
+            ok = number(options.unplugAfter);
+        } else if (a == "--verbose") {
+            verbose = true;
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "pavo-unit: bad option %s\n", a.c_str());
+            Usage(stderr);
+            return 2;
+        }
+    }
+
+    pavo::unit::UnitLine line(options);
+    std::string error;
+    if (!line.Start(&error)) {
+        std::fprintf(stderr, "pavo-unit: %s\n", error.c_str());
+        return 1;
+    }
+    if (!link.empty()) {
+        ::unlink(link.c_str());
+        if (::symlink(line.DevicePath().c_str(), link.c_str()) != 0) {
+            std::fprintf(stderr, "pavo-unit: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+            return 1;
+        }
+    }
+    std::printf("%s\n", line.DevicePath().c_str());
+    std::fflush(stdout);
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    size_t shown = 0;
+    while (!g_stop && !line.Unplugged()) {
+        line.WaitForFrames(shown + 1, 200);
+        if (verbose) {
+            const auto frames = line.Received();
+            for (; shown < frames.size(); ++shown) {
+                const auto& f = frames[shown];
+                std::fprintf(stderr, "%10.1f ms  CMD %02X  %zu payload bytes\n", f.atMs, f.frame.cmd,
+                             f.frame.payload.size());
+            }
+        }
+    }
+    line.Stop();
+    if (!link.empty()) ::unlink(link.c_str());
+    return 0;
+}
