@@ -36,7 +36,9 @@ Connection::Connection(PavoDlg& main)
       port_(std::make_unique<SerialPort>()),
       lister_(&MachinePorts) {}
 
-Connection::~Connection() { port_->ClosePort(); }
+Connection::~Connection() {
+    port_->ClosePort();
+}
 
 void Connection::ConnectOrDisconnect() {
     if (Flags().connected.load()) {

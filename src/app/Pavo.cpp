@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "VirtualUnit.h"
-#include "UnitLine.h"
 #include "app/PavoDlg.h"
 #include "model/Model.h"
+#include "virtual_unit/UnitLine.h"
+#include "virtual_unit/VirtualUnit.h"
 
 namespace pavo {
 
@@ -94,7 +94,8 @@ int RunPavo(int argc, char** argv) {
         }
         options.firstPort = virtualUnit->DevicePath();
         options.onlyFirstPort = true;
-        options.titleSuffix = QStringLiteral(" - virtual unit (%1)").arg(QString::fromStdString(options.firstPort));
+        options.titleSuffix =
+            QStringLiteral(" - virtual unit (%1)").arg(QString::fromStdString(options.firstPort));
     }
 
     auto main = std::make_unique<PavoDlg>(options);

@@ -19,8 +19,8 @@
 #include "app/Show_Dlg.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
-#include "controls/EnTabCtrl.h"
 #include "controls/Edit_Static.h"
+#include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
 #include "model/DataConver.h"
 #include "model/Model.h"
@@ -41,10 +41,14 @@ namespace {
 constexpr QSize kDialogSize{723, 373};  // dialog units
 constexpr int kBackgroundBitmap = 167;
 
-// The dialog's surface: the background bitmap, copied unscaled at the top-left corner.
-class Canvas : public QWidget {
+// The dialog's surface: the background bitmap, copied unscaled at the top-left corner. The controls on
+// it are the main window's: their notifications go on to the window.
+class Canvas : public QWidget, public MessageTarget {
 public:
-    using QWidget::QWidget;
+    explicit Canvas(QWidget* window) : window_(window) {}
+    LResult WindowProc(unsigned message, WParam wParam, LParam lParam) override {
+        return SendMessage(window_, message, wParam, lParam);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -52,6 +56,9 @@ protected:
         p.fillRect(rect(), PageBackground());
         p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, devicePixelRatioF()));
     }
+
+private:
+    QWidget* window_;
 };
 
 struct GroupIds {
@@ -64,13 +71,20 @@ constexpr GroupIds kGroups[3] = {
     {3802, 3822, 3812, 4001, 1, 4, 70, 282},
 };
 
-uint8_t& SystemByte(int offset) { return BytesOf(TheModel().system)[offset]; }
+// Pages are created and relabelled in this order; slot 6 is the effect page, which no tab shows.
+constexpr int kEffectSlot = 6;
+constexpr int kPageOrder[] = {PavoDlg::PageMusic, PavoDlg::PageDynEq, PavoDlg::PageMic,
+                              kEffectSlot,        PavoDlg::PageOut12, PavoDlg::PageSystem};
+
+uint8_t& SystemByte(int offset) {
+    return BytesOf(TheModel().system)[offset];
+}
 
 }  // namespace
 
 PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent), options_(options) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFocusPolicy(Qt::StrongFocus);
     sink_ = std::make_unique<WindowMessageSink>(this);
 
@@ -78,7 +92,7 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    canvas_ = new Canvas;
+    canvas_ = new Canvas(this);
     canvas_->setFont(TemplateFont());
     canvas_->setFixedSize(DialogUnits().ToPixels(kDialogSize));
     scroll_->setWidget(canvas_);
@@ -191,7 +205,7 @@ void PavoDlg::CreateControls() {
 
 void PavoDlg::CreatePages() {
     // Music, dynamic EQ, microphone, effect, main output, system: empty pages until their editors exist.
-    for (int slot : {PageMusic, PageDynEq, PageMic, 6, PageOut12, PageSystem}) SetPage(slot, new EmptyPage);
+    for (int slot : kPageOrder) SetPage(slot, new EmptyPage);
 }
 
 void PavoDlg::SetPage(int slot, PageDlg* page) {
@@ -210,7 +224,9 @@ void PavoDlg::SetPage(int slot, PageDlg* page) {
     }
 }
 
-PageDlg* PavoDlg::Page(int index) const { return index >= 0 && index < 7 ? pages_[index] : nullptr; }
+PageDlg* PavoDlg::Page(int index) const {
+    return index >= 0 && index < 7 ? pages_[index] : nullptr;
+}
 
 void PavoDlg::RegisterHandlers() {
     auto slider = [this](WParam id, LParam) {
@@ -227,7 +243,8 @@ void PavoDlg::RegisterHandlers() {
     });
     OnMessage(WM_NOTIFY, [this](WParam id, LParam l) {
         const auto* header = reinterpret_cast<const NotifyHeader*>(l);
-        if (static_cast<int>(id) == IDC_TAB && header && header->code == TCN_SELCHANGE) SelectPage(tab_->GetCurSel());
+        if (static_cast<int>(id) == IDC_TAB && header && header->code == TCN_SELCHANGE)
+            SelectPage(tab_->GetCurSel());
         return LResult{0};
     });
     OnMessage(WM_LINK_FAILED, [this](WParam, LParam l) {
@@ -349,9 +366,15 @@ void PavoDlg::ClampLevel(int g) {
     grp.mute->SetLatched(false);
 }
 
-void PavoDlg::ClampMusicLevel() { ClampLevel(0); }
-void PavoDlg::ClampMicLevel() { ClampLevel(1); }
-void PavoDlg::ClampEffectLevel() { ClampLevel(2); }
+void PavoDlg::ClampMusicLevel() {
+    ClampLevel(0);
+}
+void PavoDlg::ClampMicLevel() {
+    ClampLevel(1);
+}
+void PavoDlg::ClampEffectLevel() {
+    ClampLevel(2);
+}
 
 void PavoDlg::ApplyLanguage() {
     const auto& tabs = UiIsChinese() ? TabLabelsChinese : TabLabelsEnglish;
@@ -362,7 +385,7 @@ void PavoDlg::ApplyLanguage() {
     language_->setText(Bilingual("English", "中文"));
     setWindowTitle(LoadString(UiIsChinese() ? 4010 : 4011) + options_.titleSuffix);
     UpdateStatus(false);
-    for (int slot : {PageMusic, PageDynEq, PageMic, 6, PageOut12, PageSystem})
+    for (int slot : kPageOrder)
         if (pages_[slot]) pages_[slot]->ApplyLanguage();
     progress_->ApplyLanguage();
     update();
@@ -378,13 +401,17 @@ void PavoDlg::UpdateStatus(bool withName) {
         const Model& m = TheModel();
         const int n = m.system.ProgramNumber;
         const QString prefix = n <= 16 ? QStringLiteral("%1:").arg(n) : QStringLiteral("F%1:").arg(n - 16);
-        programLabel_->SetText(prefix +
-                               QString::fromStdString(TextFromBytes(m.current.ProgramName, kProgramNameLength)));
+        programLabel_->SetText(
+            prefix + QString::fromStdString(TextFromBytes(m.current.ProgramName, kProgramNameLength)));
     }
 }
 
-QString PavoDlg::programLabelText() const { return programLabel_->text(); }
-QString PavoDlg::connectButtonText() const { return connect_->text(); }
+QString PavoDlg::programLabelText() const {
+    return programLabel_->text();
+}
+QString PavoDlg::connectButtonText() const {
+    return connect_->text();
+}
 
 void PavoDlg::AdaptToScreen(const QSize& screen) {
     if (screen.width() >= 1366 && screen.height() >= 768) return;

@@ -24,7 +24,7 @@ class Show_Dlg;
 
 // Start-up choices beyond what the unit needs: a device to try first, or the virtual unit alone.
 struct StartOptions {
-    std::string firstPort;  // tried before the enumerated ports
+    std::string firstPort;       // tried before the enumerated ports
     bool onlyFirstPort = false;  // try no other port (the virtual unit)
     bool connectAtStart = true;
     QString titleSuffix;  // shown after the title, e.g. " - virtual unit"
@@ -41,7 +41,14 @@ public:
         IDC_LANGUAGE = 3832,
         IDM_ABOUTBOX = 0x10,
     };
-    enum PageIndex { PageMusic = 0, PageDynEq = 1, PageMic = 2, PageOut12 = 3, PageOut34 = 4, PageSystem = 5 };
+    enum PageIndex {
+        PageMusic = 0,
+        PageDynEq = 1,
+        PageMic = 2,
+        PageOut12 = 3,
+        PageOut34 = 4,
+        PageSystem = 5
+    };
 
     explicit PavoDlg(const StartOptions& options = {}, QWidget* parent = nullptr);
     ~PavoDlg() override;

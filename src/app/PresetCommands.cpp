@@ -19,8 +19,12 @@ QString Ask(PavoDlg& main, bool save, const std::string& initial, const char* pa
     return AskFileName({&main, save, QString::fromStdString(initial), QString::fromLatin1(pattern)});
 }
 
-void WriteError(PavoDlg& main) { ShowMessageBox(&main, QStringLiteral("MusicFile Write Error")); }
-void ReadError(PavoDlg& main) { ShowMessageBox(&main, QStringLiteral("File read Error")); }
+void WriteError(PavoDlg& main) {
+    ShowMessageBox(&main, QStringLiteral("MusicFile Write Error"));
+}
+void ReadError(PavoDlg& main) {
+    ShowMessageBox(&main, QStringLiteral("File read Error"));
+}
 
 }  // namespace
 

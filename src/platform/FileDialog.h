@@ -8,9 +8,9 @@ namespace pavo {
 
 struct FileDialogRequest {
     QWidget* owner;
-    bool save;         // save dialog (overwrite prompt) or open dialog (file must exist)
-    QString initial;   // folder and pattern, e.g. <cwd>/MusicFile/*.dia
-    QString pattern;   // "*.dia" or "*.dat": the dialog lists exactly these files
+    bool save;        // save dialog (overwrite prompt) or open dialog (file must exist)
+    QString initial;  // folder and pattern, e.g. <cwd>/MusicFile/*.dia
+    QString pattern;  // "*.dia" or "*.dat": the dialog lists exactly these files
 };
 // Returns the chosen path, or an empty string when the user cancelled.
 using FileDialogPresenter = std::function<QString(const FileDialogRequest&)>;

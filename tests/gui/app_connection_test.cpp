@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "UnitLine.h"
 #include "app/Connection.h"
 #include "app/PavoDlg.h"
 #include "app/PresetCommands.h"
 #include "app/Show_Dlg.h"
 #include "app_support.h"
-#include "platform/ControlId.h"
 #include "model/DataConver.h"
 #include "model/PresetFiles.h"
+#include "platform/ControlId.h"
+#include "virtual_unit/UnitLine.h"
 
 namespace pavo {
 namespace {
@@ -103,7 +103,7 @@ TEST(Connection, AnUnopenablePortAndASilentUnitAreSkippedForTheNextCandidate) {
         },
         40000));
     EXPECT_TRUE(lookupShownThroughout);
-    EXPECT_GE(mute->ReceivedCount(), 3u);  // the lookup, tried three times
+    EXPECT_GE(mute->ReceivedCount(), 1u);  // the lookup went there first
     EXPECT_EQ(w->connection().currentPort(), good->DevicePath());
     EXPECT_TRUE(state.boxes.isEmpty());
     EXPECT_EQ(w->programLabelText(), ExpectedLabel(*good));

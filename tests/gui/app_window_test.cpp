@@ -12,8 +12,9 @@
 #include "app_support.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
-#include "controls/EnTabCtrl.h"
 #include "controls/Edit_Static.h"
+#include "controls/EnTabCtrl.h"
+#include "model/DataConver.h"
 #include "pages/PageDlg.h"
 #include "platform/ControlId.h"
 
@@ -42,7 +43,8 @@ TEST(MainWindow, StartsInTheLocalesLanguageAndSwitchesEverything) {
         SystemLocaleId() = c.locale;
         PavoDlg w(OffLine());
         EXPECT_EQ(w.windowTitle(), QString::fromUtf8(c.title));
-        EXPECT_EQ(DialogItemAs<BitButton>(&w.canvas(), PavoDlg::IDC_LANGUAGE)->text(), QString::fromUtf8(c.languageButton));
+        EXPECT_EQ(DialogItemAs<BitButton>(&w.canvas(), PavoDlg::IDC_LANGUAGE)->text(),
+                  QString::fromUtf8(c.languageButton));
         EXPECT_EQ(w.tabs().ItemText(0), QString::fromUtf8(c.tab0));
         EXPECT_EQ(w.programLabelText(), QString::fromUtf8(c.label));
     }
