@@ -160,7 +160,7 @@ void ResetParameters() {
     }
     LinkMic(false);
 
-    std::lock_guard<std::mutex> guard(ModelLock());
+    std::unique_lock<std::mutex> guard(ModelLock());
     ProgramImage& img = m.current;
 
     // 5: echoes.
@@ -231,6 +231,7 @@ void ResetParameters() {
     BuildPresetPaths(m.paths);
     ResetStatusState();
 
+    guard.unlock();  // the band sets take the model lock themselves
     CreateBandSets();
 }
 

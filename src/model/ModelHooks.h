@@ -12,6 +12,7 @@ enum class Rebind {
     Everything,  // AcceptProgram without the system record
 };
 
+// The band-set hooks are called without the model lock held: the band sets take it themselves.
 void CreateBandSets();  // end of ResetParameters
 void RebindBandSets(Rebind what, int block);
 void ClearFrameRecords();  // ResetParameters step 12

@@ -1,0 +1,101 @@
+#include "eq/KTVEQ.h"
+
+#include "eq/DoublePair.h"
+
+namespace pavo {
+
+CFilter& CKTVEQ::Append() {
+    members_.push_back(std::make_unique<CFilter>());
+    return *members_.back();
+}
+
+void CKTVEQ::CreateBands(int n, EqBand* first, FilterSetting* highPass, FilterSetting* lowPass) {
+    DeleteAll();
+    members_.reserve(n + 2);
+    for (int i = 0; i < n; ++i) {
+        CFilter& f = Append();
+        f.SetBandNumber(i + 1);
+        f.AttachBand(first[i]);
+    }
+    bandCount_ = n;
+    if (highPass) {
+        CFilter& f = Append();
+        f.SetType(FilterType::HighPass);
+        f.AttachFilterSetting(*highPass);
+        highPassIndex_ = n;
+    }
+    if (lowPass) {
+        CFilter& f = Append();
+        f.SetType(FilterType::LowPass);
+        f.AttachFilterSetting(*lowPass);
+        lowPassIndex_ = GetSize() - 1;
+    }
+}
+
+void CKTVEQ::CreateDynamicBands(DynEqBand* first) {
+    DeleteAll();
+    constexpr int kDynamicBands = 3;
+    members_.reserve(kDynamicBands);
+    for (int i = 0; i < kDynamicBands; ++i) {
+        CFilter& f = Append();
+        f.SetBandNumber(i + 1);
+        f.SetNarrowGainRange(true);
+        f.AttachBand(first[i].Band);
+    }
+    bandCount_ = kDynamicBands;
+}
+
+void CKTVEQ::DeleteAll() {
+    members_.clear();
+    bandCount_ = 0;
+    highPassIndex_ = lowPassIndex_ = -1;
+}
+
+void CKTVEQ::RebindBands() {
+    for (int i = 0; i < bandCount_ && i < GetSize(); ++i)
+        if (EqBand* b = members_[i]->Band()) members_[i]->AttachBand(*b);
+}
+
+void CKTVEQ::RebindFilters() {
+    for (CFilter* f : {GetHighPass(), GetLowPass()})
+        if (f && f->Setting()) f->AttachFilterSetting(*f->Setting());
+}
+
+void CKTVEQ::SetPlotRect(const PlotRect& plot) {
+    plotHeight_ = plot.Height();
+    plotWidth_ = plot.Width();
+    const auto& grid = ResponseGrid();
+    for (int k = 0; k < kGridPoints; ++k)
+        sumCurve_[k].x = static_cast<float>(FrequencyToX(grid[k], plotWidth_) + kPlotLeft);
+    for (auto& m : members_) m->SetPlotSize(plot);
+}
+
+void CKTVEQ::SumResponse() {
+    // Twelve grid points at a time, their sums held in registers while the members are added in
+    // order: the same sums as point by point, without a store and reload per member.
+    static_assert(kGridPoints % 12 == 0);
+    const double scale = plotHeight_ / 36.0;
+    for (int k = 0; k < kGridPoints; k += 12) {
+        DoublePair s0{}, s1{}, s2{}, s3{}, s4{}, s5{};
+        for (const auto& m : members_) {
+            const double* level = m->LevelDb().data() + k;
+            s0 += LoadPair(level);
+            s1 += LoadPair(level + 2);
+            s2 += LoadPair(level + 4);
+            s3 += LoadPair(level + 6);
+            s4 += LoadPair(level + 8);
+            s5 += LoadPair(level + 10);
+        }
+        double sum[12];
+        StorePair(sum, s0);
+        StorePair(sum + 2, s1);
+        StorePair(sum + 4, s2);
+        StorePair(sum + 6, s3);
+        StorePair(sum + 8, s4);
+        StorePair(sum + 10, s5);
+        for (int j = 0; j < 12; ++j)
+            sumCurve_[k + j].y = static_cast<float>(scale * (12 - sum[j]) + kPlotTop);
+    }
+}
+
+}  // namespace pavo
