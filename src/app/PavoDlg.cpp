@@ -24,6 +24,7 @@
 #include "controls/FontStatic.h"
 #include "model/DataConver.h"
 #include "model/Model.h"
+#include "model/ModelHooks.h"
 #include "pages/PageDlg.h"
 #include "platform/ControlId.h"
 #include "platform/DialogTemplate.h"
@@ -260,6 +261,8 @@ void PavoDlg::RegisterHandlers() {
         return LResult{0};
     });
     OnMessage(WM_PROGRAM_RECEIVED, [this](WParam, LParam) {
+        // The receive path stored the image; its band sets belong to this thread.
+        RebindBandSets(Rebind::Everything, 0);
         RefreshCurrentPage();
         UpdateStatus(true);
         return LResult{0};
