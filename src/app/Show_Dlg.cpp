@@ -43,12 +43,15 @@ void Show_Dlg::ApplyLanguage() {
             text_->setText(Bilingual("设备查找中", "Device lookup"));
             setWindowTitle(Bilingual("设备查找中", "Device lookup "));
             break;
-        case Mode::Progress: setWindowTitle(Bilingual("数据传输", "Data transmission")); break;
+        case Mode::Progress:
+            setWindowTitle(Bilingual("数据传输", "Data transmission"));
+            break;
         case Mode::Wait:
             text_->setText(Bilingual("数据正在传输中", "Data transmission"));
             setWindowTitle(Bilingual("数据传输", "Data transmission"));
             break;
-        case Mode::Hidden: break;
+        case Mode::Hidden:
+            break;
     }
 }
 
@@ -91,7 +94,9 @@ void Show_Dlg::SetPosition(int p) {
     if (p == end_) Finish();
 }
 
-int Show_Dlg::position() const { return bar_->value(); }
+int Show_Dlg::position() const {
+    return bar_->value();
+}
 
 void Show_Dlg::EndWait() {
     KillTimer(this, TimerWait);
@@ -140,7 +145,9 @@ void Show_Dlg::OnTimer(int id) {
     }
 }
 
-void Show_Dlg::closeEvent(QCloseEvent* e) { e->ignore(); }
+void Show_Dlg::closeEvent(QCloseEvent* e) {
+    e->ignore();
+}
 
 void Show_Dlg::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) return;  // Escape would close a QDialog

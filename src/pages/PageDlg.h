@@ -15,6 +15,10 @@ public:
     virtual void ApplyLanguage() {}
     // Show the model's values in the controls.
     virtual void RefreshFromModel() {}
+    // A status reply arrived (kind 12: levels, 24: indicators); the system page shows its meters.
+    virtual void StatusReceived(int kind) {}
+    // The page became the selected one for a page index (the output page serves two indices).
+    virtual void Selected(int pageIndex) {}
 
 protected:
     void paintEvent(QPaintEvent* e) override;

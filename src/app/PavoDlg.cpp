@@ -1,0 +1,468 @@
+#include "app/PavoDlg.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "app/Connection.h"
+#include "app/Pavo.h"
+#include "app/PresetCommands.h"
+#include "app/Show_Dlg.h"
+#include "controls/BitButton.h"
+#include "controls/BitmapSlider.h"
+#include "controls/Edit_Static.h"
+#include "controls/EnTabCtrl.h"
+#include "controls/FontStatic.h"
+#include "model/DataConver.h"
+#include "model/Model.h"
+#include "model/ModelHooks.h"
+#include "pages/PageDlg.h"
+#include "platform/ControlId.h"
+#include "platform/DialogTemplate.h"
+#include "platform/Language.h"
+#include "platform/MessageBox.h"
+#include "platform/Notify.h"
+#include "platform/Resources.h"
+#include "platform/Skin.h"
+#include "protocol/StatusState.h"
+
+namespace pavo {
+
+namespace {
+
+constexpr QSize kDialogSize{723, 373};  // dialog units
+constexpr int kBackgroundBitmap = 167;
+
+// The dialog's surface: the background bitmap, copied unscaled at the top-left corner. The controls on
+// it are the main window's: their notifications go on to the window.
+class Canvas : public QWidget, public MessageTarget {
+public:
+    explicit Canvas(QWidget* window) : window_(window) {}
+    LResult WindowProc(unsigned message, WParam wParam, LParam lParam) override {
+        return SendMessage(window_, message, wParam, lParam);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), PageBackground());
+        p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, devicePixelRatioF()));
+    }
+
+private:
+    QWidget* window_;
+};
+
+struct GroupIds {
+    int caption, slider, label, mute, masterByte, maxByte, range, x;
+};
+// Music, microphone, effect. Note the mute ids: 4002 is the microphone's, 4001 the effect's.
+constexpr GroupIds kGroups[3] = {
+    {3800, 3820, 3810, 4000, 3, 6, 84, 4},
+    {3801, 3821, 3811, 4002, 2, 5, 84, 144},
+    {3802, 3822, 3812, 4001, 1, 4, 70, 282},
+};
+
+// Pages are created and relabelled in this order; slot 6 is the effect page, which no tab shows.
+constexpr int kEffectSlot = 6;
+constexpr int kPageOrder[] = {PavoDlg::PageMusic, PavoDlg::PageDynEq, PavoDlg::PageMic,
+                              kEffectSlot,        PavoDlg::PageOut12, PavoDlg::PageSystem};
+
+uint8_t& SystemByte(int offset) {
+    return BytesOf(TheModel().system)[offset];
+}
+
+}  // namespace
+
+PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent), options_(options) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFocusPolicy(Qt::StrongFocus);
+    sink_ = std::make_unique<WindowMessageSink>(this);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    canvas_ = new Canvas(this);
+    canvas_->setFont(TemplateFont());
+    canvas_->setFixedSize(DialogUnits().ToPixels(kDialogSize));
+    scroll_->setWidget(canvas_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll_);
+
+    setWindowIcon(AppIcon());
+    Flags().uiLanguage = SystemLocaleId() == kLocaleChinesePrc ? LanguageChinese : LanguageEnglish;
+
+    connection_ = std::make_unique<Connection>(*this);
+    presets_ = std::make_unique<PresetCommands>(*this);
+    if (!options_.firstPort.empty()) {
+        connection_->SetPortLister([first = options_.firstPort, only = options_.onlyFirstPort] {
+            std::vector<std::string> ports{first};
+            if (!only)
+                for (std::string& p : MachinePorts())
+                    if (p != first) ports.push_back(std::move(p));
+            return ports;
+        });
+    }
+    CreateControls();
+    CreatePages();
+    RegisterHandlers();
+    SelectPage(PageSystem);
+    tab_->SetCurSel(PageSystem);
+
+    progress_ = new Show_Dlg(this, canvas_);
+    ApplyLanguage();
+    if (options_.connectAtStart) PostMessage(this, WM_CONNECT_REQUEST);
+
+    resize(canvas_->size());
+    setFixedSize(canvas_->size());
+    qApp->installEventFilter(this);
+}
+
+PavoDlg::~PavoDlg() {
+    qApp->removeEventFilter(this);
+    // The engine posts to this window: stop it before the window goes.
+    connection_.reset();
+}
+
+void PavoDlg::CreateControls() {
+    const DialogUnits du;
+    tab_ = new EnTabCtrl(canvas_);
+    SetControlId(tab_, IDC_TAB);
+    tab_->setGeometry(du.ToPixels(QRect(2, 16, 720, 358)));
+    BaseTabCtrl::SetTabOptions(1, BaseTabCtrl::AllOptions);
+    tab_->SetBackgroundColour(kWhite);
+    tab_->SetDrawingMode(2);
+    for (int i = 0; i < 6; ++i) tab_->InsertItem(i, QString::fromUtf8(TabLabelsEnglish[i]));
+
+    const int y = du.ToPixelsY(1);
+    for (int g = 0; g < 3; ++g) {
+        const GroupIds& ids = kGroups[g];
+        MasterGroup& grp = groups_[g];
+        grp.masterByte = ids.masterByte;
+        grp.maxByte = ids.maxByte;
+        const int x = du.ToPixelsX(ids.x);
+
+        grp.caption = new FontStatic(canvas_);
+        SetControlId(grp.caption, ids.caption);
+        grp.caption->setGeometry(x, y, 64, 22);
+        grp.caption->SetTextColour(kWhite);
+
+        grp.slider = new BitmapSlider(canvas_);
+        SetControlId(grp.slider, ids.slider);
+        grp.slider->move(x + 66, y + 1);
+        grp.slider->LoadChannelBitmaps(134, 169);
+        grp.slider->LoadThumbBitmaps(133, 133);
+        grp.slider->SetMargins(0, 0, 0, 0);
+        grp.slider->SetRange(0, ids.range);
+
+        grp.label = new Edit_Static(canvas_);
+        SetControlId(grp.label, ids.label);
+        grp.label->setGeometry(x + 188, y, 26, 22);
+        grp.label->setAlignment(Qt::AlignCenter);
+        grp.label->SetIntScale(1, 0);
+        grp.label->SetDisplayKind(20);
+        grp.label->SetRange(0, ids.range);
+
+        grp.mute = new BitButton(canvas_);
+        SetControlId(grp.mute, ids.mute);
+        grp.mute->move(x + 216, y + 1);
+        grp.mute->SetFaceBitmaps(172, 172, 172, 173, 173, 173);
+
+        // The effect master is stored and transferred like the others but never shown.
+        const bool visible = g != 2;
+        for (QWidget* w : {static_cast<QWidget*>(grp.caption), static_cast<QWidget*>(grp.slider),
+                           static_cast<QWidget*>(grp.label), static_cast<QWidget*>(grp.mute)})
+            w->setVisible(visible);
+    }
+
+    programLabel_ = new FontStatic(canvas_);
+    SetControlId(programLabel_, IDC_PROGRAM_LABEL);
+    programLabel_->setGeometry(du.ToPixels(QRect(449, 1, 137, 14)));
+    programLabel_->SetTextColour(kWhite);
+
+    connect_ = new BitButton(canvas_);
+    SetControlId(connect_, IDC_CONNECT);
+    connect_->setGeometry(du.ToPixels(QRect(602, 1, 50, 14)));
+    language_ = new BitButton(canvas_);
+    SetControlId(language_, IDC_LANGUAGE);
+    language_->setGeometry(du.ToPixels(QRect(666, 1, 50, 14)));
+    for (BitButton* b : {connect_, language_}) {
+        b->SetFaceBitmaps(168, 168, 168, 168, 168, 168);
+        b->SetCaptionColours(kWhite, kWhite, kWhite, 0x000000, 0x000000, 0x000000);
+    }
+}
+
+void PavoDlg::CreatePages() {
+    // Music, dynamic EQ, microphone, effect, main output, system: empty pages until their editors exist.
+    for (int slot : kPageOrder) SetPage(slot, new EmptyPage);
+}
+
+void PavoDlg::SetPage(int slot, PageDlg* page) {
+    PageDlg* old = pages_[slot];
+    pages_[slot] = page;
+    if (slot == PageOut12 || slot == PageOut34) pages_[PageOut12] = pages_[PageOut34] = page;
+    page->setParent(tab_);
+    const QRect client = tab_->rect();
+    page->setGeometry(client.adjusted(1, 21, -1, -1));
+    page->hide();
+    delete old;
+    if (TheModel().pages.CurrentPage >= 0 && TheModel().pages.CurrentPage < 6 &&
+        Page(TheModel().pages.CurrentPage) == page) {
+        page->show();
+        page->RefreshFromModel();
+    }
+}
+
+PageDlg* PavoDlg::Page(int index) const {
+    return index >= 0 && index < 7 ? pages_[index] : nullptr;
+}
+
+void PavoDlg::RegisterHandlers() {
+    auto slider = [this](WParam id, LParam) {
+        OnMasterSlider(static_cast<int>(id));
+        return LResult{1};
+    };
+    OnMessage(WM_SLIDER_TRACKING, slider);
+    OnMessage(WM_SLIDER_CHANGED, slider);
+    for (int g = 0; g < 3; ++g) OnCommand(kGroups[g].mute, BN_CLICKED, [this, g] { OnMute(g); });
+    OnCommand(IDC_CONNECT, BN_CLICKED, [this] { connection_->ConnectOrDisconnect(); });
+    OnCommand(IDC_LANGUAGE, BN_CLICKED, [this] {
+        Flags().uiLanguage = UiIsChinese() ? LanguageEnglish : LanguageChinese;
+        ApplyLanguage();
+    });
+    OnMessage(WM_NOTIFY, [this](WParam id, LParam l) {
+        const auto* header = reinterpret_cast<const NotifyHeader*>(l);
+        if (static_cast<int>(id) == IDC_TAB && header && header->code == TCN_SELCHANGE)
+            SelectPage(tab_->GetCurSel());
+        return LResult{0};
+    });
+    OnMessage(WM_LINK_FAILED, [this](WParam, LParam l) {
+        connection_->OnLinkFailed(l);
+        return LResult{0};
+    });
+    OnMessage(WM_CONNECT_REQUEST, [this](WParam, LParam) {
+        connection_->ConnectOrDisconnect();
+        return LResult{0};
+    });
+    OnMessage(WM_SYSTEM_RECEIVED, [this](WParam, LParam) {
+        if (TheModel().pages.CurrentPage == PageSystem) SystemPage()->RefreshFromModel();
+        return LResult{0};
+    });
+    OnMessage(WM_PROGRAM_RECEIVED, [this](WParam, LParam) {
+        // The receive path stored the image; its band sets belong to this thread.
+        RebindBandSets(Rebind::Everything, 0);
+        RefreshCurrentPage();
+        UpdateStatus(true);
+        return LResult{0};
+    });
+    OnMessage(WM_ALL_PROGRAMS_RECEIVED, [this](WParam, LParam) {
+        connection_->OnAllProgramsReceived();
+        return LResult{0};
+    });
+    OnMessage(WM_STATUS_RECEIVED, [this](WParam kind, LParam) {
+        OnStatusReceived(kind);
+        return LResult{0};
+    });
+    OnMessage(WM_DEVICE_FOUND, [this](WParam, LParam) {
+        connection_->OnDeviceFound();
+        return LResult{0};
+    });
+    OnMessage(WM_PROGRESS_POSITION, [this](WParam p, LParam) {
+        progress_->SetPosition(static_cast<int>(p));
+        return LResult{0};
+    });
+    OnMessage(WM_CORE_TEXT, [this](WParam, LParam l) {
+        if (const auto* text = reinterpret_cast<const CoreText*>(l)) ShowCoreText(*text);
+        return LResult{0};
+    });
+}
+
+void PavoDlg::OnStatusReceived(WParam kind) {
+    SystemPage()->StatusReceived(static_cast<int>(kind));
+    Status().messageFlag = 1;
+}
+
+void PavoDlg::ShowCoreText(const CoreText& t) {
+    ShowMessageBox(this, QString::fromUtf8(t.text), QString::fromUtf8(t.title));
+}
+
+void PavoDlg::SelectPage(int index) {
+    Model& m = TheModel();
+    if (index == m.pages.CurrentPage) return;
+    m.pages.CurrentPage = index;
+    PageDlg* shown = Page(index);
+    for (PageDlg* p : pages_)
+        if (p && p != shown) p->hide();
+    if (shown) {
+        shown->show();
+        shown->Selected(index);
+    }
+    RefreshCurrentPage();
+}
+
+void PavoDlg::RefreshCurrentPage() {
+    if (PageDlg* page = Page(TheModel().pages.CurrentPage)) {
+        page->show();
+        page->RefreshFromModel();
+    }
+    for (int g = 0; g < 3; ++g) ShowMaster(g);
+    update();
+}
+
+void PavoDlg::ShowMaster(int g) {
+    const uint8_t master = SystemByte(groups_[g].masterByte);
+    groups_[g].label->SetValue(master & kMasterLevelMask);
+    groups_[g].slider->SetPos(master & kMasterLevelMask);
+    groups_[g].mute->SetLatched((master & kMasterMuteBit) != 0);
+}
+
+int PavoDlg::GroupOfSlider(int id) const {
+    for (int g = 0; g < 3; ++g)
+        if (kGroups[g].slider == id) return g;
+    return -1;
+}
+
+void PavoDlg::OnMasterSlider(int sliderId) {
+    const int g = GroupOfSlider(sliderId);
+    if (g < 0) return;
+    MasterGroup& grp = groups_[g];
+    int p = grp.slider->GetPos();
+    const int max = SystemByte(grp.maxByte);
+    if (p > max) {
+        p = max;
+        grp.slider->SetPos(p);
+    }
+    grp.label->SetValue(p);
+    EditModel([&] { SystemByte(grp.masterByte) = static_cast<uint8_t>(p); });
+    grp.mute->SetLatched(false);
+}
+
+void PavoDlg::OnMute(int g) {
+    MasterGroup& grp = groups_[g];
+    const bool muted = !grp.mute->IsLatched();
+    grp.mute->SetLatched(muted);
+    EditModel([&] {
+        uint8_t& b = SystemByte(grp.masterByte);
+        b = static_cast<uint8_t>((muted ? kMasterMuteBit : 0) | (b & kMasterLevelMask));
+    });
+}
+
+void PavoDlg::ClampLevel(int g) {
+    MasterGroup& grp = groups_[g];
+    const int max = SystemByte(grp.maxByte);
+    if ((SystemByte(grp.masterByte) & kMasterLevelMask) <= max) return;
+    EditModel([&] { SystemByte(grp.masterByte) = static_cast<uint8_t>(max); });
+    grp.label->SetValue(max);
+    grp.slider->SetPos(max);
+    grp.mute->SetLatched(false);
+}
+
+void PavoDlg::ClampMusicLevel() {
+    ClampLevel(0);
+}
+void PavoDlg::ClampMicLevel() {
+    ClampLevel(1);
+}
+void PavoDlg::ClampEffectLevel() {
+    ClampLevel(2);
+}
+
+void PavoDlg::ApplyLanguage() {
+    const auto& tabs = UiIsChinese() ? TabLabelsChinese : TabLabelsEnglish;
+    for (int i = 0; i < 6; ++i) tab_->SetItemText(i, QString::fromUtf8(tabs[i]));
+    groups_[0].caption->SetText(Bilingual("音乐音量", "Music Vol"));
+    groups_[1].caption->SetText(Bilingual("话筒音量", "Mic Vol"));
+    groups_[2].caption->SetText(Bilingual("效果音量", "Effect Vol"));
+    language_->setText(Bilingual("English", "中文"));
+    setWindowTitle(LoadString(UiIsChinese() ? 4010 : 4011) + options_.titleSuffix);
+    UpdateStatus(false);
+    for (int slot : kPageOrder)
+        if (pages_[slot]) pages_[slot]->ApplyLanguage();
+    progress_->ApplyLanguage();
+    update();
+}
+
+void PavoDlg::UpdateStatus(bool withName) {
+    const bool connected = Flags().connected.load() != 0;
+    if (!withName) connect_->SetLatched(connected);
+    connect_->setText(connected ? Bilingual("断开", "Disconnect") : Bilingual("联机", "Connect"));
+    if (!connected) {
+        programLabel_->SetText(Bilingual("脱机", "Off Line"));
+    } else if (withName) {
+        const Model& m = TheModel();
+        const int n = m.system.ProgramNumber;
+        const QString prefix = n <= 16 ? QStringLiteral("%1:").arg(n) : QStringLiteral("F%1:").arg(n - 16);
+        programLabel_->SetText(
+            prefix + QString::fromStdString(TextFromBytes(m.current.ProgramName, kProgramNameLength)));
+    }
+}
+
+QString PavoDlg::programLabelText() const {
+    return programLabel_->text();
+}
+QString PavoDlg::connectButtonText() const {
+    return connect_->text();
+}
+
+void PavoDlg::AdaptToScreen(const QSize& screen) {
+    if (screen.width() >= 1366 && screen.height() >= 768) return;
+    // Smaller screens get a resizable window of 1290 x 740 that scrolls the dialog.
+    setMinimumSize(200, 150);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    resize(1290, 740);
+}
+
+void PavoDlg::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), PageBackground());
+}
+
+// Enter and Escape move the focus to the window itself, so an edit commits its value; neither closes
+// the window. The key then goes on to where it was going.
+bool PavoDlg::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (w && w->window() == this &&
+            (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) && w != this)
+            setFocus(Qt::OtherFocusReason);
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
+    const QString about = LoadString(101);
+    if (about.isEmpty()) return;
+    QMenu menu(this);
+    menu.addAction(about, this, [this] { ShowAbout(); });
+    menu.exec(e->globalPos());
+}
+
+void PavoDlg::ShowAbout() {
+    QDialog box(this);
+    box.setWindowTitle(Bilingual("关于", "About"));
+    auto* layout = new QHBoxLayout(&box);
+    auto* icon = new QLabel(&box);
+    icon->setPixmap(AppIcon().pixmap(32, 32));
+    layout->addWidget(icon);
+    layout->addWidget(new QLabel(QString::fromUtf8("1.0 版"), &box));
+    auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(ok, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(ok);
+    box.exec();
+}
+
+}  // namespace pavo

@@ -1,0 +1,128 @@
+#pragma once
+// The main window: the six tab pages, the master volume strip, the program label, the Connect and
+// language buttons. It receives what the serial engine and the receive path report and dispatches it.
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/WinMessage.h"
+
+class QScrollArea;
+
+namespace pavo {
+
+class BitButton;
+class BitmapSlider;
+class Connection;
+class EnTabCtrl;
+class Edit_Static;
+class FontStatic;
+class PageDlg;
+class PresetCommands;
+class Show_Dlg;
+
+// Start-up choices beyond what the unit needs: a device to try first, or the virtual unit alone.
+struct StartOptions {
+    std::string firstPort;       // tried before the enumerated ports
+    bool onlyFirstPort = false;  // try no other port (the virtual unit)
+    bool connectAtStart = true;
+    QString titleSuffix;  // shown after the title, e.g. " - virtual unit"
+};
+
+class PavoDlg : public QWidget, public MessageTarget {
+    Q_OBJECT
+public:
+    enum {
+        IDD = 102,
+        IDC_TAB = 1028,
+        IDC_PROGRAM_LABEL = 3830,
+        IDC_CONNECT = 3831,
+        IDC_LANGUAGE = 3832,
+        IDM_ABOUTBOX = 0x10,
+    };
+    enum PageIndex {
+        PageMusic = 0,
+        PageDynEq = 1,
+        PageMic = 2,
+        PageOut12 = 3,
+        PageOut34 = 4,
+        PageSystem = 5
+    };
+
+    explicit PavoDlg(const StartOptions& options = {}, QWidget* parent = nullptr);
+    ~PavoDlg() override;
+
+    void SelectPage(int index);
+    void RefreshCurrentPage();
+    void ApplyLanguage();
+    void UpdateStatus(bool withName);
+    void ClampMusicLevel();
+    void ClampMicLevel();
+    void ClampEffectLevel();
+
+    // Fits the window to a screen smaller than 1366 x 768 (scroll bars), as at start.
+    void AdaptToScreen(const QSize& screen);
+
+    Connection& connection() { return *connection_; }
+    PresetCommands& presets() { return *presets_; }
+    Show_Dlg& progress() { return *progress_; }
+    MessageSink& sink() { return *sink_; }
+    PageDlg* Page(int pageIndex) const;
+    PageDlg* SystemPage() const { return pages_[PageSystem]; }
+    // Replaces a page (the pages of later editors plug in here); index as in Page(), 6 = the effect page.
+    void SetPage(int slot, PageDlg* page);
+    EnTabCtrl& tabs() { return *tab_; }
+    QWidget& canvas() { return *canvas_; }
+    QString programLabelText() const;
+    QString connectButtonText() const;
+
+    // Master strip, by group: 0 music, 1 microphone, 2 effect.
+    BitmapSlider& masterSlider(int group) const { return *groups_[group].slider; }
+    Edit_Static& masterLabel(int group) const { return *groups_[group].label; }
+    BitButton& muteButton(int group) const { return *groups_[group].mute; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    bool focusNextPrevChild(bool) override { return false; }  // Tab does not move between controls
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    struct MasterGroup {
+        FontStatic* caption = nullptr;
+        BitmapSlider* slider = nullptr;
+        Edit_Static* label = nullptr;
+        BitButton* mute = nullptr;
+        int masterByte = 0;  // offset in the system record
+        int maxByte = 0;
+    };
+
+    void CreateControls();
+    void CreatePages();
+    void RegisterHandlers();
+    void OnMasterSlider(int sliderId);
+    void OnMute(int group);
+    void ShowMaster(int group);
+    void ClampLevel(int group);
+    void OnStatusReceived(WParam kind);
+    void ShowAbout();
+    void ShowCoreText(const CoreText& text);
+    int GroupOfSlider(int id) const;
+
+    StartOptions options_;
+    QScrollArea* scroll_ = nullptr;
+    QWidget* canvas_ = nullptr;  // the dialog's surface; the scroll area shows it on small screens
+    EnTabCtrl* tab_ = nullptr;
+    std::array<MasterGroup, 3> groups_;
+    FontStatic* programLabel_ = nullptr;
+    BitButton* connect_ = nullptr;
+    BitButton* language_ = nullptr;
+    std::array<PageDlg*, 7> pages_{};  // by page index; 3 and 4 share the output page; 6 the effect page
+    Show_Dlg* progress_ = nullptr;
+    std::unique_ptr<MessageSink> sink_;
+    std::unique_ptr<Connection> connection_;
+    std::unique_ptr<PresetCommands> presets_;
+};
+
+}  // namespace pavo

@@ -1,0 +1,88 @@
+#include "app/PresetCommands.h"
+
+#include <memory>
+
+#include "app/Connection.h"
+#include "app/PavoDlg.h"
+#include "model/Model.h"
+#include "model/PresetFiles.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "protocol/CommandCodes.h"
+#include "protocol/SendLock.h"
+
+namespace pavo {
+
+namespace {
+
+QString Ask(PavoDlg& main, bool save, const std::string& initial, const char* pattern) {
+    return AskFileName({&main, save, QString::fromStdString(initial), QString::fromLatin1(pattern)});
+}
+
+void WriteError(PavoDlg& main) {
+    ShowMessageBox(&main, QStringLiteral("MusicFile Write Error"));
+}
+void ReadError(PavoDlg& main) {
+    ShowMessageBox(&main, QStringLiteral("File read Error"));
+}
+
+}  // namespace
+
+void PresetCommands::ExportDia() {
+    const QString chosen = Ask(main_, true, TheModel().paths.diaPatternSave, "*.dia");
+    if (chosen.isEmpty()) return;
+    DiaContents file;
+    EditModel([&] {
+        CopyRecord(file.system, TheModel().system);
+        CopyRecord(file.image, TheModel().current);
+    });
+    if (!WriteDia(WithExtension(chosen.toStdString(), ".dia"), file.system, file.image)) WriteError(main_);
+}
+
+void PresetCommands::ImportDia() {
+    const QString chosen = Ask(main_, false, TheModel().paths.diaPatternLoad, "*.dia");
+    if (chosen.isEmpty()) return;
+    auto file = std::make_unique<DiaContents>();
+    if (!ReadDia(chosen.toStdString(), *file)) {
+        ReadError(main_);  // nothing changed
+        return;
+    }
+    // The engine must not take a half-loaded image: hold the send lock until the send is queued.
+    SendLockGuard lock(SendLock());
+    ApplyDia(*file);
+    main_.RefreshCurrentPage();
+    if (Flags().connected.load()) {
+        main_.UpdateStatus(true);
+        main_.connection().SendDeviceCommand(CmdSendPrograms, 0);
+    }
+}
+
+void PresetCommands::ExportBank() {
+    const QString chosen = Ask(main_, true, TheModel().paths.datPatternSave, "*.dat");
+    if (chosen.isEmpty()) return;
+    auto bank = std::make_unique<ProgramBank>();
+    EditModel([&] { CopyRecord(*bank, TheModel().bank); });
+    if (!WriteDat(WithExtension(chosen.toStdString(), ".dat"), *bank)) WriteError(main_);
+}
+
+void PresetCommands::ImportBank() {
+    const QString chosen = Ask(main_, false, TheModel().paths.datPatternLoad, "*.dat");
+    if (chosen.isEmpty()) return;
+    if (!ContainsExtension(chosen.toStdString(), ".dat")) return;
+    auto bank = std::make_unique<ProgramBank>();
+    if (!ReadDat(chosen.toStdString(), *bank)) {
+        ReadError(main_);  // model, bank and valid flag untouched
+        return;
+    }
+    SendLockGuard lock(SendLock());
+    ApplyDat(*bank);
+    main_.RefreshCurrentPage();
+    main_.UpdateStatus(true);
+    if (Flags().connected.load()) {
+        main_.connection().SendDeviceCommand(CmdSendPrograms, 1);
+        main_.connection().SendDeviceCommand(CmdSendSystem, 1);
+        main_.connection().NumberQueueAndStartProgress();
+    }
+}
+
+}  // namespace pavo

@@ -1,0 +1,61 @@
+#pragma once
+// Shared by the main-window tests: a fresh model, recorded message boxes and file dialogs, and
+// waiting on the UI thread for what the engine reports.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <functional>
+
+#include "app/Pavo.h"
+#include "model/Model.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/WinMessage.h"
+
+namespace pavo::test {
+
+// Runs the event loop until `done` or the time-out (generous: the machine is shared).
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        DeliverPostedMessages();
+    }
+    return true;
+}
+
+// Every test starts from a reset model, off line, in English, with boxes recorded instead of shown.
+class AppState {
+public:
+    AppState() {
+        ResetParameters();
+        Flags().connected = 0;
+        Flags().transferPending = 0;
+        Flags().lookupPending = 0;
+        Flags().storeAuthority = 0;
+        SystemLocaleId() = kLocaleEnglishUs;
+        oldBox_ = SetMessageBoxPresenter([this](const MessageBoxRequest& r) {
+            boxes.push_back(r.text);
+            return int(ResultOk);
+        });
+        oldFile_ = SetFileDialogPresenter([this](const FileDialogRequest& r) {
+            requests.push_back(r);
+            return nextFile;
+        });
+    }
+    ~AppState() {
+        SetMessageBoxPresenter(oldBox_);
+        SetFileDialogPresenter(oldFile_);
+    }
+    QStringList boxes;
+    std::vector<FileDialogRequest> requests;
+    QString nextFile;
+
+private:
+    MessageBoxPresenter oldBox_;
+    FileDialogPresenter oldFile_;
+};
+
+}  // namespace pavo::test

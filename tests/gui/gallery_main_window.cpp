@@ -1,0 +1,32 @@
+// Writes pictures of the main window for a person to look at: build/gallery/main_window_*.png.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "app/PavoDlg.h"
+#include "app_support.h"
+
+namespace pavo {
+namespace {
+
+TEST(Gallery, MainWindow) {
+    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    QDir().mkpath(dir);
+    for (int locale : {kLocaleEnglishUs, kLocaleChinesePrc}) {
+        test::AppState state;
+        SystemLocaleId() = locale;
+        StartOptions o;
+        o.connectAtStart = false;
+        PavoDlg w(o);
+        TheModel().system.MusicMaster = 50;
+        TheModel().system.MicMaster = 0x80 | 30;
+        w.RefreshCurrentPage();
+        w.show();
+        test::WaitUntil([] { return false; }, 100);
+        const QString name = locale == kLocaleChinesePrc ? "main_window_zh.png" : "main_window_en.png";
+        EXPECT_TRUE(w.grab().save(dir + "/" + name));
+    }
+}
+
+}  // namespace
+}  // namespace pavo
