@@ -5,6 +5,8 @@
 // largest level difference from the reference.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -19,6 +21,8 @@
 
 namespace pavo {
 namespace {
+
+using bench::BestNanos;
 
 // ---- Reference path ----
 
@@ -200,19 +204,6 @@ BENCHMARK(BM_DragStep);
 BENCHMARK(BM_DragStepReference);
 
 // ---- Summary: manual timing and level agreement ----
-// Many short runs, keeping the best: the machine is shared, and the best run is the one least disturbed.
-
-template <class Fn>
-double BestNanos(Fn fn, int iterations = 200, int runs = 60) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int i = 0; i < iterations; ++i) fn(i);
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / iterations);
-    }
-    return best;
-}
 
 double MaxDifference(const GridLevels& a, const GridLevels& b) {
     double d = 0;

@@ -5,6 +5,8 @@
 // a manual timing in the same run and the steps per second (goal: full step <= 3x the bare curve).
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -21,6 +23,8 @@
 
 namespace pavo {
 namespace {
+
+using bench::BestNanos;
 
 // The music page's graph: 706 x 167 dialog units.
 QSize MusicGraphSize() {
@@ -117,19 +121,6 @@ void BM_BareCurve(benchmark::State& state) {
 BENCHMARK(BM_DragStep);
 BENCHMARK(BM_BareCurve);
 
-// Many short runs, keeping the best: the machine is shared, and the best run is the least disturbed.
-template <class Fn>
-double BestNanos(Fn fn, int iterations = 50, int runs = 40) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int i = 0; i < iterations; ++i) fn(i);
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / iterations);
-    }
-    return best;
-}
-
 void PrintSummary() {
     GraphFixture g;
     BareCurveFixture bare(g);
@@ -137,8 +128,8 @@ void PrintSummary() {
     GraphFixture m;
     SendMouse(m.graph.get(), QEvent::MouseButtonPress, m.start, Qt::LeftButton, Qt::LeftButton);
 
-    const double step = BestNanos([&](int i) { g.Step(i + 1); });
-    const double curve = BestNanos([&](int) { bare.Draw(); });
+    const double step = BestNanos([&](int i) { g.Step(i + 1); }, 50, 40);
+    const double curve = BestNanos([&](int) { bare.Draw(); }, 50, 40);
     const double mouse = BestNanos([&](int i) {
         const PlotPoint p = m.Mouse(i + 1);
         SendMouse(m.graph.get(), QEvent::MouseMove, QPoint(p.x, p.y), Qt::NoButton, Qt::LeftButton);

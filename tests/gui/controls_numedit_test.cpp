@@ -266,13 +266,6 @@ TEST(NumEdit, ArrowKeysStepWithinTheRange) {
     EXPECT_TRUE(f.Take().empty());
 }
 
-void Wheel(QWidget* w, int delta) {
-    const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                  Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &e);
-}
-
 TEST(NumEdit, EveryWheelMessageNotifies) {
     struct Case {
         int start;
@@ -286,7 +279,7 @@ TEST(NumEdit, EveryWheelMessageNotifies) {
     for (const Case& c : cases) {
         EditFixture f(kGainStrip);
         f.edit->SetValue(c.start);
-        for (int d : c.deltas) Wheel(f.edit, d);
+        for (int d : c.deltas) test::Wheel(f.edit, d);
         EXPECT_EQ(f.edit->GetValue(), c.value);
         EXPECT_EQ(f.Take(), std::vector<Message>(c.deltas.size(), kChanged));
     }

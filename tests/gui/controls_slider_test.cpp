@@ -201,13 +201,6 @@ TEST(BitmapSlider, KeysMoveByTheirRuleAndAlwaysReport) {
     EXPECT_TRUE(f.Take().empty());
 }
 
-void Wheel(QWidget* w, int delta) {
-    const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                  Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &e);
-}
-
 TEST(BitmapSlider, WheelStepsOnFullNotches) {
     struct Case {
         bool vertical;
@@ -225,7 +218,7 @@ TEST(BitmapSlider, WheelStepsOnFullNotches) {
     for (const Case& c : cases) {
         SliderFixture f(c.vertical, 0, c.vertical ? 180 : 361);
         f.slider->SetPos(100);
-        for (int d : c.deltas) Wheel(f.slider, d);
+        for (int d : c.deltas) test::Wheel(f.slider, d);
         EXPECT_EQ(f.slider->GetPos(), c.pos);
         EXPECT_EQ(f.Take(), c.seen);
     }
@@ -238,7 +231,7 @@ TEST(BitmapSlider, DisabledSliderIgnoresInputAndDisablingEndsADrag) {
     QTest::mousePress(f.slider, Qt::LeftButton, {}, f.Point(170));
     QTest::mouseRelease(f.slider, Qt::LeftButton, {}, f.Point(170));
     QTest::keyClick(f.slider, Qt::Key_End);
-    Wheel(f.slider, 120);
+    test::Wheel(f.slider, 120);
     EXPECT_EQ(f.slider->GetPos(), 100);
     EXPECT_TRUE(f.Take().empty());
 

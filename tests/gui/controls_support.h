@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
+#include <QWheelEvent>
 #include <QWidget>
 #include <vector>
 
@@ -64,6 +65,14 @@ inline bool HasColour(const QImage& img, QRgb rgb, QRect area = {}) {
             if ((img.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF) && qAlpha(img.pixel(x, y)) == 255)
                 return true;
     return false;
+}
+
+// One wheel message of `delta` at the middle of the widget.
+inline void Wheel(QWidget* w, int delta) {
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
 }
 
 }  // namespace pavo::test
