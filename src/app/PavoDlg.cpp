@@ -206,7 +206,8 @@ void PavoDlg::CreateControls() {
 
 void PavoDlg::CreatePages() {
     // Music, dynamic EQ, microphone, effect, main output, system: empty pages until their editors exist.
-    for (int slot : kPageOrder) SetPage(slot, slot == PageSystem ? static_cast<PageDlg*>(new SysDlg(*this)) : new EmptyPage);
+    for (int slot : kPageOrder)
+        SetPage(slot, slot == PageSystem ? static_cast<PageDlg*>(new SysDlg(*this)) : new EmptyPage);
 }
 
 void PavoDlg::SetPage(int slot, PageDlg* page) {
