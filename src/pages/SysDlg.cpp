@@ -136,8 +136,12 @@ bool IsSingleByte(const QString& text) {
     return true;
 }
 
+// The text as the unit stores it; characters it cannot store are left out.
 std::string Ascii(const QString& text) {
-    return IsSingleByte(text) ? text.toLatin1().toStdString() : std::string();
+    std::string bytes;
+    for (QChar c : text)
+        if (c.unicode() < 0x80) bytes.push_back(static_cast<char>(c.unicode()));
+    return bytes;
 }
 
 std::string BankName(int number) {

@@ -49,6 +49,7 @@ TEST(Gallery, SystemPage) {
             Flags().connected = 1;
             Flags().storeAuthority = 1;
             page->RefreshFromModel();
+            w.UpdateStatus(true);
             const uint8_t levels[12] = {200, 180, 150, 130, 0, 0, 0, 0, 190, 160, 0, 0};
             for (int i = 0; i < 12; ++i) {
                 Status().areaA[i] = levels[i];
