@@ -146,7 +146,9 @@ std::string Ascii(const QString& text) {
 
 std::string BankName(int number) {
     if (number < 1 || number > kProgramCount) return {};
-    return TextFromBytes(TheModel().bank.Programs[number - 1].ProgramName, kProgramNameLength);
+    // The receive path writes the names on the engine's thread during a full read.
+    return EditModel(
+        [&] { return TextFromBytes(TheModel().bank.Programs[number - 1].ProgramName, kProgramNameLength); });
 }
 
 }  // namespace
@@ -351,7 +353,9 @@ void SysDlg::ShowSelection() {
     } else {
         const int n = m.system.ProgramNumber;
         list->setCurrentIndex(n >= 1 && n <= kProgramCount ? n - 1 : -1);
-        name->setText(QString::fromLatin1(TextFromBytes(m.current.ProgramName, kProgramNameLength).c_str()));
+        const std::string current =
+            EditModel([&] { return TextFromBytes(m.current.ProgramName, kProgramNameLength); });
+        name->setText(QString::fromLatin1(current.c_str()));
     }
     selected_ = list->currentIndex() + 1;
 }
