@@ -2,6 +2,7 @@
 
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include "platform/ControlId.h"
@@ -92,7 +93,8 @@ void BitButton::paintEvent(QPaintEvent*) {
     FitToFace();
     QPainter p(this);
     const int face = CurrentFace();
-    const QPixmap bitmap = face ? LoadBitmap(face, p.device()->devicePixelRatioF()) : QPixmap();
+    const QPixmap bitmap =
+        face ? LoadBitmap(face, p.paintEngine()->paintDevice()->devicePixelRatioF()) : QPixmap();
     if (!bitmap.isNull())
         p.drawPixmap(QRect(QPoint(0, 0), bitmap.deviceIndependentSize().toSize()), bitmap);
     else

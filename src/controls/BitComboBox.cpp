@@ -134,7 +134,8 @@ void BitComboBox::paintEvent(QPaintEvent*) {
         p.fillRect(QRect(capRight, 3, arrowLeft - capRight, h - 8 - 3), ColorRef(itemBackground_));
 
     p.setFont(list_ ? list_->font() : QApplication::font());
-    p.setPen(ColorRef(itemText_));
+    // A disabled box shows its text greyed, like the other disabled captions of the skin.
+    p.setPen(ColorRef(isEnabled() ? itemText_ : kDisabledCaption));
     p.drawText(rect().adjusted(SharedTextIndent(), 0, 0, 0),
                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, currentText());
 }

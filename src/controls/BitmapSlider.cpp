@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
@@ -27,11 +28,11 @@ BitmapSlider::BitmapSlider(QWidget* parent) : QWidget(parent) {
     });
 }
 
-QImage BitmapSlider::RenderOne(int id, bool transparent, const BitmapSpec& spec) const {
+QImage BitmapSlider::RenderOne(int id, bool transparent, const BitmapSource& source) const {
     const qreal dpr = rendered_.dpr;
     if (id == 0) return {};
     if (!transparent) return LoadBitmapImage(id, dpr);
-    return LoadKeyedBitmapImage(id, dpr, spec.key, spec.keyX, spec.keyY);
+    return LoadKeyedBitmapImage(id, dpr, source.key, source.keyX, source.keyY);
 }
 
 void BitmapSlider::Render(qreal dpr) const {
@@ -39,12 +40,12 @@ void BitmapSlider::Render(qreal dpr) const {
     rendered_ = Rendered{};
     rendered_.dpr = dpr;
     if (channelLoaded_) {
-        const BitmapSpec& c = channelSpec_;
+        const BitmapSource& c = channelSource_;
         rendered_.channel = RenderOne(c.id, c.transparent, c);
         rendered_.activeChannel = RenderOne(c.activeId, c.transparent, c);
     }
     if (thumbLoaded_) {
-        const BitmapSpec& t = thumbSpec_;
+        const BitmapSource& t = thumbSource_;
         rendered_.thumb = RenderOne(t.id, t.transparent, t);
         // A transparent thumb shows either look through the normal thumb's mask.
         rendered_.activeThumb = t.activeId == 0 ? QImage() : RenderOne(t.activeId, false, t);
@@ -58,16 +59,16 @@ bool BitmapSlider::LoadChannelBitmaps(int channelId, int activeId, bool transpar
     rendered_.dpr = 0;
     channelLoaded_ = false;
     if (channelId == 0) {
-        channelSpec_ = {};
+        channelSource_ = {};
         update();
         return true;
     }
     if (!HasBitmap(channelId) || (activeId != 0 && !HasBitmap(activeId))) {
-        channelSpec_ = {};
+        channelSource_ = {};
         update();
         return false;
     }
-    channelSpec_ = {channelId, activeId, transparent, keyColour, keyX, keyY};
+    channelSource_ = {channelId, activeId, transparent, keyColour, keyX, keyY};
     const QSize size = BitmapSize(channelId);
     Q_ASSERT(activeId == 0 || BitmapSize(activeId) == size);
     width_ = size.width();
@@ -84,16 +85,16 @@ bool BitmapSlider::LoadThumbBitmaps(int thumbId, int activeId, bool transparent,
     rendered_.dpr = 0;
     thumbLoaded_ = false;
     if (thumbId == 0) {
-        thumbSpec_ = {};
+        thumbSource_ = {};
         update();
         return true;
     }
     if (!HasBitmap(thumbId) || (activeId != 0 && !HasBitmap(activeId))) {
-        thumbSpec_ = {};
+        thumbSource_ = {};
         update();
         return false;
     }
-    thumbSpec_ = {thumbId, activeId, transparent, keyColour, keyX, keyY};
+    thumbSource_ = {thumbId, activeId, transparent, keyColour, keyX, keyY};
     const QSize size = BitmapSize(thumbId);
     thumbWidth_ = size.width();
     thumbHeight_ = size.height();
@@ -180,7 +181,6 @@ void BitmapSlider::Notify(unsigned message) {
 }
 
 void BitmapSlider::EndDrag() {
-    if (QWidget::mouseGrabber() == this) releaseMouse();
     dragging_ = false;
     pending_ = false;
     KillTimer(this, kTrackingTimer);
@@ -188,7 +188,7 @@ void BitmapSlider::EndDrag() {
 
 void BitmapSlider::mousePressEvent(QMouseEvent* e) {
     if (!enabled_ || e->button() != Qt::LeftButton) return;
-    grabMouse();
+    // The press grabs the mouse until the release (Qt's implicit grab).
     setFocus(Qt::MouseFocusReason);
     dragging_ = true;
     const int press = Along(e->position());
@@ -210,8 +210,11 @@ void BitmapSlider::mousePressEvent(QMouseEvent* e) {
 void BitmapSlider::mouseMoveEvent(QMouseEvent* e) {
     if (!dragging_ || !enabled_) return;
     const int target = ClampTarget(Along(e->position()) - mouseOffset_);
+    // Compared with where the thumb was before this move, so that reaching the start of the track is
+    // redrawn and reported like any other move.
+    const int centre = ThumbCentre();
     if (target == MarginStart() + ThumbLength() / 2) pos_ = min_;
-    if (target != ThumbCentre()) {
+    if (target != centre) {
         SetPos(PosOfCentre(target));
         pending_ = true;
     }
@@ -219,7 +222,6 @@ void BitmapSlider::mouseMoveEvent(QMouseEvent* e) {
 
 void BitmapSlider::mouseReleaseEvent(QMouseEvent* e) {
     if (!enabled_ || e->button() != Qt::LeftButton) return;
-    if (QWidget::mouseGrabber() == this) releaseMouse();
     if (dragging_)
         Notify(WM_SLIDER_CHANGED);
     else if (pending_)
@@ -264,7 +266,8 @@ void BitmapSlider::keyPressEvent(QKeyEvent* e) {
 
 void BitmapSlider::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
-    if (delta == 0) {
+    // A disabled slider shows no thumb and must not change its parameter, by wheel neither.
+    if (delta == 0 || !enabled_) {
         e->ignore();
         return;
     }
@@ -304,7 +307,7 @@ QSize BitmapSlider::sizeHint() const {
 void BitmapSlider::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // Render for the device actually painted on: the screen, or an image of another pixel ratio.
-    Render(p.device()->devicePixelRatioF());
+    Render(p.paintEngine()->paintDevice()->devicePixelRatioF());
     if (channelLoaded_) {
         const QImage& channel = rendered_.channel;
         const QImage& active = rendered_.activeChannel;

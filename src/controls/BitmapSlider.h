@@ -3,8 +3,9 @@
 // optional active channel over the part before the thumb, a thumb with an optional active look).
 // It follows the mouse, the keys and the wheel and tells its parent with two posted messages:
 // WM_SLIDER_TRACKING (wParam control id, lParam position) at most once per 50 ms tick while a drag or
-// a click step changed the position, and WM_SLIDER_CHANGED after a drag, a navigation key or a wheel
-// step.
+// a click step changed the position (a click step released before the first tick is reported at the
+// release, so every step reaches the parent once), and WM_SLIDER_CHANGED after a drag, a navigation
+// key or a wheel step.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
@@ -42,7 +43,7 @@ public:
     void SetMargins(int left, int top, int right, int bottom);
     void SetVertical(bool vertical);
     bool IsVertical() const { return vertical_; }
-    void EnableSlider(bool enable);  // disabling ends a drag and releases the mouse
+    void EnableSlider(bool enable);  // disabling ends a drag
     bool IsSliderEnabled() const { return enabled_; }
     void SetHighlight(bool highlight);
     bool IsHighlighted() const { return highlight_; }
@@ -66,7 +67,7 @@ protected:
     void focusOutEvent(QFocusEvent*) override;
 
 private:
-    struct BitmapSpec {
+    struct BitmapSource {
         int id = 0;
         int activeId = 0;
         bool transparent = false;
@@ -81,7 +82,7 @@ private:
     };
 
     void Render(qreal dpr) const;
-    QImage RenderOne(int id, bool transparent, const BitmapSpec& spec) const;
+    QImage RenderOne(int id, bool transparent, const BitmapSource& source) const;
     int TrackLength() const { return vertical_ ? height_ : width_; }
     int ThumbLength() const { return vertical_ ? thumbHeight_ : thumbWidth_; }
     int MarginStart() const { return vertical_ ? marginTop_ : marginLeft_; }
@@ -100,7 +101,7 @@ private:
     bool channelLoaded_ = false, thumbLoaded_ = false;
     bool dragging_ = false, highlight_ = false, enabled_ = true;
     int16_t wheelAccumulator_ = 0;
-    BitmapSpec channelSpec_, thumbSpec_;
+    BitmapSource channelSource_, thumbSource_;
     mutable Rendered rendered_;
 };
 

@@ -1,5 +1,6 @@
 #include "controls/EnglishEdit.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include "platform/ControlId.h"
@@ -51,6 +52,22 @@ void EnglishEdit::keyPressEvent(QKeyEvent* e) {
     const bool character = DeliversCharacter(e);
     QLineEdit::keyPressEvent(e);
     if (character) NotifyParent();
+}
+
+// Input methods are switched off, but echo-mode and read-only changes of the line edit may switch them
+// on again; text they commit is filtered like typed characters, one notification per kept character.
+void EnglishEdit::inputMethodEvent(QInputMethodEvent* e) {
+    QString kept;
+    for (QChar c : e->commitString())
+        if (!IsWideCharacter(c)) kept += c;
+    if (kept.size() == e->commitString().size()) {
+        QLineEdit::inputMethodEvent(e);
+    } else {
+        QInputMethodEvent filtered(e->preeditString(), e->attributes());
+        filtered.setCommitString(kept, e->replacementStart(), e->replacementLength());
+        QLineEdit::inputMethodEvent(&filtered);
+    }
+    for (qsizetype i = 0; i < kept.size(); ++i) NotifyParent();
 }
 
 void EnglishEdit::NotifyParent() {

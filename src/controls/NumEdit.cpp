@@ -208,6 +208,8 @@ void NumEdit::focusInEvent(QFocusEvent* e) {
 
 void NumEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
+    // A context menu opening over the edit does not end the typing.
+    if (e->reason() == Qt::PopupFocusReason) return;
     const double x = TypedNumber();
     switch (kind_) {
         case Frequency:

@@ -13,6 +13,9 @@ constexpr unsigned WM_PROGRAM_RECEIVED = 0x475;
 constexpr unsigned WM_ALL_PROGRAMS_RECEIVED = 0x478;
 constexpr unsigned WM_STATUS_RECEIVED = 0x47A;
 constexpr unsigned WM_DEVICE_FOUND = 0x47B;
+// From the serial engine to the progress dialog: the queued item with sequence number wParam has been
+// written. Posted in the order the items go out.
+constexpr unsigned WM_PROGRESS_POSITION = 0x47C;
 
 // From controls to their parent.
 constexpr unsigned WM_EQCURVE_CHANGED = 0x464;

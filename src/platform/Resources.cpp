@@ -26,7 +26,8 @@ QString BitmapPath(int id) {
 
 QSvgRenderer* Renderer(int id) {
     EnsureArtwork();
-    static QHash<int, QSvgRenderer*> cache;
+    // Lives for the whole run and is never destroyed, so the renderers it holds stay reachable.
+    static auto& cache = *new QHash<int, QSvgRenderer*>;
     auto it = cache.find(id);
     if (it != cache.end()) return it.value();
     QSvgRenderer* r = nullptr;

@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "model/Model.h"
-#include "model/ModelHooks.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
 #include "protocol/StatusState.h"
@@ -36,6 +35,8 @@ size_t LenCopy(const FrameRecord& in) {
 
 // The offset of the last payload byte a frame carries is LEN + 2; a data reply is used only when it
 // carries every byte its row reads, so a short frame never stores stale record bytes into the model.
+constexpr size_t kMinimumLen = 2;  // CMD and SUM
+
 bool Carries(const FrameRecord& in, size_t lastOffset) {
     return lastOffset <= size_t{in.Len()} + 2;
 }
@@ -98,7 +99,13 @@ int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
         if (pos == 3) in[incoming::kLenHighCopy] = b;
         ++pos;
         if (pos < kFrameHeaderSize) continue;
-        const size_t end = LenCopy(in) + kFrameHeaderSize;
+        const size_t len = LenCopy(in);
+        const size_t end = len + kFrameHeaderSize;
+        // A LEN below 2 has no room for CMD and SUM: not a frame.
+        if (len < kMinimumLen) {
+            invalid = true;
+            break;
+        }
         if (pos == end) {
             in[incoming::kReceivedSum] = b;
             complete = true;
@@ -186,8 +193,7 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
                 std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
                 CopyRecord(m.lastSent, m.current);
             }
-            RebindBandSets(Rebind::Everything, 0);
-            Post(WM_PROGRAM_RECEIVED);
+            Post(WM_PROGRAM_RECEIVED);  // the UI thread re-binds the band sets when it handles it
             break;
         default:
             break;
@@ -220,8 +226,7 @@ void ProtocolHandler::ProgramReply(const FrameRecord& in, const FrameRecord& out
             std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
             CopyRecord(m.lastSent, m.current);  // declared sent, as AcceptProgram(false) does
         }
-        RebindBandSets(Rebind::Everything, 0);
-        Post(WM_PROGRAM_RECEIVED);
+        Post(WM_PROGRAM_RECEIVED);  // the UI thread re-binds the band sets when it handles it
         return;
     }
     const uint8_t requested = out[5];

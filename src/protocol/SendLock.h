@@ -12,11 +12,24 @@
 // Lock order: the send lock first, then the model lock (model/ModelLock.h); never take the send lock
 // while holding the model lock. Never hold it across a modal dialog or a wait for the unit's reply.
 #include <mutex>
+#include <utility>
 
 namespace pavo {
 
 std::recursive_mutex& SendLock();
 
 using SendLockGuard = std::lock_guard<std::recursive_mutex>;
+
+// Runs `step` under the send lock, so the engine (and its scanner) sees all of it or none of it. Pages
+// flip a link byte and copy the linked channel this way:
+//     WithSendLock([&] {
+//         EditModel([&] { TheModel().current.MusicLink = 1; });
+//         LinkMusic(true);
+//     });
+template <class F>
+decltype(auto) WithSendLock(F&& step) {
+    SendLockGuard guard(SendLock());
+    return std::forward<F>(step)();
+}
 
 }  // namespace pavo

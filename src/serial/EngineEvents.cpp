@@ -105,13 +105,14 @@ bool EngineEvents::Pause(int ms) {
     return WaitForData(-1, ms) != EngineEvent::Shutdown;
 }
 
-EngineEvent EngineEvents::WaitForData(int portFd, int ms) {
+EngineEvent EngineEvents::WaitForData(int portFd, int ms, bool forWriting) {
+    const short ready = forWriting ? POLLOUT : POLLIN;
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         if (shutdown_.load()) return EngineEvent::Shutdown;
         const int left = MillisecondsLeft(deadline);
         if (left == 0) return EngineEvent::Timeout;
-        pollfd fds[2] = {{doorbell_, POLLIN, 0}, {portFd, POLLIN, 0}};
+        pollfd fds[2] = {{doorbell_, POLLIN, 0}, {portFd, ready, 0}};
         const int n = ::poll(fds, portFd >= 0 ? 2 : 1, left);
         if (n < 0 && errno != EINTR) return EngineEvent::DeviceGone;
         if (n > 0 && (fds[0].revents & POLLIN)) {
@@ -121,7 +122,7 @@ EngineEvent EngineEvents::WaitForData(int portFd, int ms) {
         }
         if (n > 0 && portFd >= 0) {
             if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) return EngineEvent::DeviceGone;
-            if (fds[1].revents & POLLIN) return EngineEvent::Io;
+            if (fds[1].revents & ready) return EngineEvent::Io;
         }
     }
 }

@@ -32,8 +32,9 @@ public:
     EngineEvent Wait(int portFd, int timeoutMs);
     // Sleeps up to ms; false if shutdown ended the pause early.
     bool Pause(int ms);
-    // Waits up to ms for bytes on the port: Io, DeviceGone, Shutdown or Timeout.
-    EngineEvent WaitForData(int portFd, int ms);
+    // Waits up to ms for bytes on the port (or, with forWriting, for room to write): Io, DeviceGone,
+    // Shutdown or Timeout.
+    EngineEvent WaitForData(int portFd, int ms, bool forWriting = false);
 
 private:
     void Ring();

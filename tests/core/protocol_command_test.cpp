@@ -251,5 +251,20 @@ TEST_F(CommandTest, SendLockIsReEnteredByItsHolderAndExcludesOthers) {
     EXPECT_EQ(handler.Queue().At(21)->Record()[outgoing::kSequence], 22);
 }
 
+TEST_F(CommandTest, LinkFlipUnderTheSendLockSendsTheLinkButNotTheCopy) {
+    m.current.MusicLeft.Eq[1].GainCode = 99;
+    WithSendLock([&] {
+        EditModel([&] { m.current.MusicLink = 1; });
+        LinkMusic(true);
+    });
+    ScanForChange();
+    EXPECT_EQ(OutgoingFrame()[5], 1);  // MusicLeft band 1; MusicRight's copy is not sent
+    EXPECT_EQ(FrameBytes(OutgoingFrame()).size(), 12u);
+    ScanForChange();
+    EXPECT_EQ(FrameBytes(OutgoingFrame()), MakeFrame(0x87, {1, 1}));
+    ScanForChange();
+    EXPECT_EQ(OutgoingFrame().Cmd(), 0x0C);
+}
+
 }  // namespace
 }  // namespace pavo::testing

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 
 #include "protocol_fixture.h"
 
@@ -120,6 +121,10 @@ const ScanCase kScanCases[] = {
     {"IrRemote", [](Model& m) { m.system.IrRemote = 1; }, 0x8B, {1}},
     {"ActiveScene", [](Model& m) { m.current.ActiveScene = 3; }, 0x8E, {3}},
 };
+
+void PrintTo(const ScanCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ScanGroups : public ProtocolTest, public ::testing::WithParamInterface<ScanCase> {};
 

@@ -61,7 +61,8 @@ inline bool HasColour(const QImage& img, QRgb rgb, QRect area = {}) {
     if (area.isEmpty()) area = img.rect();
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if ((img.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF) && qAlpha(img.pixel(x, y)) == 255) return true;
+            if ((img.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF) && qAlpha(img.pixel(x, y)) == 255)
+                return true;
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cerrno>
 #include <chrono>
@@ -107,6 +108,20 @@ bool UnitLine::PauseMs(int ms) {
     return !stopping_ && !unplugRequested_;
 }
 
+bool UnitLine::PauseUs(long us) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    while (std::chrono::steady_clock::now() < until) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::microseconds>(until - std::chrono::steady_clock::now());
+        timespec ts{0, static_cast<long>(std::min<long long>(left.count(), 999999) * 1000)};
+        pollfd fd{wake_, POLLIN, 0};
+        ::ppoll(&fd, 1, &ts, nullptr);
+        std::lock_guard<std::mutex> g(mutex_);
+        if (stopping_ || unplugRequested_) return false;
+    }
+    return true;
+}
+
 bool UnitLine::WriteAll(const uint8_t* bytes, size_t n) {
     while (n > 0) {
         const ssize_t w = ::write(master_, bytes, n);
@@ -138,6 +153,12 @@ void UnitLine::Respond(const Frame& frame, size_t number) {
         reply.back() = static_cast<uint8_t>(reply.back() ^ 0x5A);
     if (!options_.noise.empty()) reply.insert(reply.begin(), options_.noise.begin(), options_.noise.end());
     if (!PauseMs(options_.replyDelayMs)) return;
+    if (options_.wireBaud > 0) {
+        // Request and reply take 10 bits a byte on a real line; on the pseudo-terminal they take
+        // nothing, so the unit waits that long before it answers.
+        const size_t bytes = frame.payload.size() + 6 + reply.size();
+        if (!PauseUs(static_cast<long>(bytes * 10 * 1000000ull / options_.wireBaud))) return;
+    }
     const size_t chunk = options_.chunkSize > 0 ? static_cast<size_t>(options_.chunkSize) : reply.size();
     for (size_t at = 0; at < reply.size(); at += chunk) {
         if (at > 0 && !PauseMs(options_.chunkDelayMs)) return;

@@ -24,6 +24,7 @@ struct UnitOptions {
     int chunkDelayMs = 0;        // pause between pieces
     int replyDelayMs = 0;        // pause before answering
     int unplugAfter = 0;         // closes its side after receiving N frames (0: never)
+    unsigned wireBaud = 0;       // answers as late as a real line at this rate would (0: at once)
 };
 
 // One frame as the unit received it, with the time it arrived.
@@ -58,6 +59,7 @@ public:
 private:
     void Run();
     void Respond(const Frame& frame, size_t number);
+    bool PauseUs(long us);  // false if stopping
     bool WriteAll(const uint8_t* bytes, size_t n);
     bool PauseMs(int ms);  // false if stopping
     void CloseSides();

@@ -33,6 +33,7 @@ void Usage(FILE* out) {
                  "  --chunk-delay MS     pause between pieces\n"
                  "  --reply-delay MS     pause before every reply\n"
                  "  --unplug-after N     close the line after N frames\n"
+                 "  --wire-baud N        answer as late as a real line at N baud would\n"
                  "  --verbose            print every frame received\n"
                  "  --help\n");
 }
@@ -94,6 +95,10 @@ int main(int argc, char** argv) {
             ok = number(options.replyDelayMs);
         } else if (a == "--unplug-after") {
             ok = number(options.unplugAfter);
+        } else if (a == "--wire-baud") {
+            int baud = 0;
+            ok = number(baud);
+            options.wireBaud = static_cast<unsigned>(baud);
         } else if (a == "--verbose") {
             verbose = true;
         } else {

@@ -1,0 +1,530 @@
+#include "eq/CFStatic.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "eq/BandSets.h"
+#include "model/Messages.h"
+#include "model/Model.h"
+#include "platform/WinMessage.h"
+
+namespace pavo {
+
+namespace {
+
+// Axis and handle captions: a small sans-serif face.
+QFont GraphFont() {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(11);
+    return f;
+}
+
+QFont OverlayFont() {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(48);
+    f.setWeight(QFont::Normal);
+    return f;
+}
+
+const QColor kAxisColour(100, 100, 100);
+const QColor kPlotFrame(0, 180, 0);
+const QColor kGridColour(21, 100, 21);
+const QColor kHighlightColour(68, 86, 98);
+const QColor kCurveColour(255, 49, 68);
+const QColor kOverlayEdge(94, 104, 116, 32);
+const QColor kOverlayFill(155, 155, 155);
+const QColor kHandleFrame(255, 0, 0);
+
+constexpr std::array<double, CFStatic::kGridLines> kGridFrequencies = {
+    10,  20,  30,  40,   50,   60,   70,   80,   90,   100,  200,  300,  400,   500,   600,
+    700, 800, 900, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000, 20000, 30000};
+
+// The plot's own scale for a grid line or a label (pixels from the control's left edge).
+int XOfFrequency(double hz, int plotWidth) {
+    return TruncPixel(FrequencyToX(hz, plotWidth)) + kPlotLeft;
+}
+
+QRect ToQRect(const PlotRect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+// A 1-pixel frame inside a rectangle, drawn with fills so that it stays on whole pixels at any
+// pixel ratio.
+void FrameRect(QPainter& p, const QRect& r, const QColor& c) {
+    if (r.isEmpty()) return;
+    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), c);
+    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c);
+    p.fillRect(QRect(r.left(), r.top(), 1, r.height()), c);
+    p.fillRect(QRect(r.right(), r.top(), 1, r.height()), c);
+}
+
+enum LabelAlign { AlignLeftEdge, AlignRightEdge, AlignCentre };
+
+bool IsFilter(const CFilter& f) {
+    return f.GetType() == FilterType::HighPass || f.GetType() == FilterType::LowPass;
+}
+
+// The EqBypass byte of the block a graph shows. Output channels follow the scene ActiveScene names;
+// with the Auto scene (0) and for the dynamic-EQ graphs there is none.
+bool BypassByteSet(int graphId) {
+    std::lock_guard<std::mutex> guard(ModelLock());
+    const ProgramImage& img = TheModel().current;
+    switch (graphId) {
+        case BlockMusicLeft:
+            return img.MusicLeft.EqBypass != 0;
+        case BlockMusicRight:
+            return img.MusicRight.EqBypass != 0;
+        case BlockMic12:
+            return img.Mic12.EqBypass != 0;
+        case BlockMic34:
+            return img.Mic34.EqBypass != 0;
+        case BlockEchoA:
+            return img.EchoA.EqBypass != 0;
+        case BlockEchoB:
+            return img.EchoB.EqBypass != 0;
+        case BlockReverb:
+            return img.Reverb.EqBypass != 0;
+        case BlockReverbSpare:
+            return img.ReverbSpare.EqBypass != 0;
+        default:
+            break;
+    }
+    if (graphId >= BlockOutputFirst && graphId <= BlockOutputLast) {
+        const int scene = img.ActiveScene;
+        if (scene < 1 || scene > kSceneCount) return false;
+        return img.Scenes[scene - 1].Channel[graphId - BlockOutputFirst].EqBypass != 0;
+    }
+    return false;
+}
+
+}  // namespace
+
+CFStatic::CFStatic(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+void CFStatic::InitLayout() {
+    client_ = {0, 0, width(), height()};
+    plot_ = {client_.left + kPlotLeft, client_.top + kPlotTop, client_.right - 10, client_.bottom - 20};
+    for (int i = 0; i < kGridLines; ++i) gridX_[i] = XOfFrequency(kGridFrequencies[i], plot_.Width());
+    laidOut_ = true;
+    axesImage_ = QImage();
+    plotImage_ = QImage();
+    overlayImage_ = QImage();
+    plotFresh_ = false;
+    update();
+}
+
+void CFStatic::SetPlotRects(int pageIndex) {
+    auto give = [this](CKTVEQ* set) {
+        if (set) set->SetPlotRect(plot_);
+    };
+    switch (pageIndex) {
+        case 0:
+            give(BandSetOf(BlockMusicLeft));
+            give(BandSetOf(BlockMusicRight));
+            break;
+        case 1:
+            give(BandSetOf(BlockMusicLeftDyn));
+            give(BandSetOf(BlockMusicRightDyn));
+            break;
+        case 2:
+            give(BandSetOf(BlockMic12));
+            give(BandSetOf(BlockMic34));
+            break;
+        case 3:
+        case 4:
+        case 7:
+        case 8:
+        case 9:
+            for (int scene = 1; scene <= kSceneCount; ++scene)
+                for (int c = 0; c < kOutputChannels; ++c) give(OutputBandSet(scene, c));
+            break;
+        case 6:
+            for (int block = BlockEchoA; block <= BlockReverbSpare; ++block) give(BandSetOf(block));
+            break;
+        default:
+            break;
+    }
+}
+
+void CFStatic::ShowBandSet(int graphId) {
+    const bool known = (graphId >= BlockMusicLeft && graphId <= BlockOutputLast) ||
+                       graphId == BlockMusicLeftDyn || graphId == BlockMusicRightDyn;
+    if (known) {
+        if (CKTVEQ* set = BandSetOf(graphId)) {
+            bandSet_ = set;
+            graphId_ = graphId;
+        }
+    }
+    active_ = nullptr;
+    SelectBand(-1, false);
+}
+
+void CFStatic::SelectBand(int index, bool clearActive) {
+    selected_ = index;
+    if (clearActive) active_ = nullptr;
+    if (!laidOut_) return;
+    RenderPlot(TargetDpr());
+    plotFresh_ = true;
+    update(ToQRect(plot_));
+}
+
+bool CFStatic::BypassShown() const {
+    return BypassByteSet(graphId_);
+}
+
+qreal CFStatic::TargetDpr() const {
+    return devicePixelRatioF();
+}
+
+CFilter* CFStatic::Highlighted() const {
+    if (!bandSet_) return nullptr;
+    if (selected_ >= 0) return bandSet_->GetAt(selected_);
+    return active_;
+}
+
+const QStaticText& CFStatic::StaticText(const QString& text) {
+    auto it = texts_.find(text);
+    if (it == texts_.end()) {
+        QStaticText st(text);
+        st.setTextFormat(Qt::PlainText);
+        st.prepare(QTransform(), GraphFont());
+        it = texts_.emplace(text, st).first;
+    }
+    return it->second;
+}
+
+void CFStatic::DrawLabel(QPainter& p, const PlotRect& r, const QStaticText& text, int align) {
+    const QSizeF size = text.size();
+    int x = r.left + static_cast<int>(std::lround((r.Width() - size.width()) / 2));
+    if (align == AlignLeftEdge) x = r.left;
+    if (align == AlignRightEdge) x = r.right - static_cast<int>(std::ceil(size.width()));
+    const int y = r.top + static_cast<int>(std::lround((r.Height() - size.height()) / 2));
+    p.drawStaticText(x, y, text);
+}
+
+// The axes pass: the frame of the whole control and the level and frequency captions.
+void CFStatic::RenderAxes(qreal dpr) {
+    const QSize size(client_.Width(), client_.Height());
+    axesImage_ = QImage();
+    if (size.isEmpty()) return;
+    axesImage_ = QImage(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)),
+                        QImage::Format_ARGB32_Premultiplied);
+    axesImage_.setDevicePixelRatio(dpr);
+    QPainter p(&axesImage_);
+    const QRect client = ToQRect(client_);
+    p.fillRect(client, Qt::black);
+    FrameRect(p, client, kAxisColour);
+
+    p.setFont(GraphFont());
+    p.setPen(kAxisColour);
+    auto text = [&p](int x, int y, const char* s) {
+        p.drawText(QRect(x, y, 200, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                   QString::fromLatin1(s));
+    };
+    const int q = plot_.Height() / 12;
+    const int h = plot_.Height();
+    text(6, client_.top + 5, "+12");
+    text(6, 2 * q + 3, "+6");
+    text(6, 4 * q + 3, "0");
+    text(6, 6 * q + 5, "-6dB");
+    text(6, 8 * q + 9, "-12");
+    text(6, 10 * q + 9, "-18");
+    text(6, h, "-24");
+
+    struct FrequencyLabel {
+        double hz;
+        int shift;
+        const char* text;
+    };
+    static constexpr FrequencyLabel kLabels[] = {{20, 8, "20"},      {50, 8, "50"},     {100, 10, "100"},
+                                                 {200, 10, "200"},   {500, 10, "500"},  {1000, 8, "1K"},
+                                                 {2000, 8, "2K"},    {5000, 8, "5K"},   {10000, 10, "10K"},
+                                                 {20000, 15, "20K"}, {30000, 15, "30K"}};
+    const int y = plot_.bottom;
+    text(30, y, "10");
+    for (const FrequencyLabel& l : kLabels) text(XOfFrequency(l.hz, plot_.Width()) - l.shift, y, l.text);
+}
+
+// The plot pass: background and frame, the highlighted band's response, the grid, the summed curve,
+// the bypass overlay, the handle labels and the highlighted handle with its description.
+void CFStatic::RenderPlot(qreal dpr) {
+    const QRect plot = ToQRect(plot_);
+    if (plot.isEmpty()) {
+        plotImage_ = QImage();
+        return;
+    }
+    const QSize pixels(qCeil(plot.width() * dpr), qCeil(plot.height() * dpr));
+    if (plotImage_.size() != pixels || plotImage_.devicePixelRatio() != dpr) {
+        plotImage_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        plotImage_.setDevicePixelRatio(dpr);
+    }
+    QPainter p(&plotImage_);
+    p.translate(-plot.left(), -plot.top());  // draw in the control's client coordinates
+
+    // 1. Background and frame (the frame covers the whole image, so no separate erase is needed).
+    p.fillRect(plot, Qt::black);
+    FrameRect(p, plot, kPlotFrame);
+
+    // 2. The highlighted band's response, closed to the 0 dB line.
+    CFilter* highlighted = Highlighted();
+    if (highlighted) {
+        const auto& outline = highlighted->Outline();
+        std::array<QPoint, kOutlinePoints> points;
+        for (int i = 0; i < kOutlinePoints; ++i) points[i] = QPoint(outline[i].x, outline[i].y);
+        p.setPen(QPen(kHighlightColour, 1));
+        p.setBrush(kHighlightColour);
+        p.drawPolygon(points.data(), kOutlinePoints);
+    }
+
+    // 3. Grid: 20 Hz .. 20 kHz, and one line every 3 dB.
+    for (int i = 1; i <= 28; ++i) p.fillRect(QRect(gridX_[i], plot.top(), 1, plot.height()), kGridColour);
+    for (int b = 1; b <= 12; ++b) {
+        const int y = plot.top() + static_cast<int>(plot.height() / 12.0 * b);
+        p.fillRect(QRect(plot.left(), y, plot.width(), 1), kGridColour);
+    }
+
+    // 4. The summed curve.
+    if (bandSet_) {
+        bandSet_->SumResponse();
+        const auto& curve = bandSet_->SumCurve();
+        std::array<QPointF, kGridPoints> points;
+        for (int k = 0; k < kGridPoints; ++k) {
+            // Levels far outside the plot are held off-screen; clipping gives the same picture.
+            float y = curve[k].y;
+            y = std::isfinite(y) ? std::clamp(y, -30000.0f, 30000.0f) : 30000.0f;
+            points[k] = QPointF(curve[k].x, y);
+        }
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(QPen(kCurveColour, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(points.data(), kGridPoints);
+        p.setRenderHint(QPainter::Antialiasing, false);
+    }
+
+    // 5. The bypass overlay.
+    if (BypassShown()) DrawOverlay(p, dpr);
+
+    // 6. Handle labels, last member first so that lower numbers end up on top.
+    if (bandSet_) {
+        p.setPen(Qt::white);
+        p.setFont(GraphFont());
+        for (int i = bandSet_->GetSize() - 1; i >= 0; --i) {
+            const CFilter& m = (*bandSet_)[i];
+            const FilterType type = m.GetType();
+            const QString label = type == FilterType::HighPass  ? QStringLiteral("H")
+                                  : type == FilterType::LowPass ? QStringLiteral("L")
+                                                                : QString::number(i + 1);
+            int align = AlignCentre;
+            if (m.HandleRect().right == plot_.right)
+                align = AlignLeftEdge;
+            else if (m.GetFrequencyCode() <= 20)
+                align = AlignRightEdge;
+            DrawLabel(p, m.HandleRect(), StaticText(label), align);
+        }
+    }
+
+    // 7. The highlighted handle, framed in red, with its description.
+    if (highlighted) {
+        const QRect handle = ToQRect(highlighted->HandleRect());
+        p.fillRect(handle, kHighlightColour);
+        FrameRect(p, handle, kHandleFrame);
+        p.setPen(Qt::white);
+        DrawLabel(p, highlighted->HandleRect(), StaticText(QString::fromStdString(highlighted->GetLabel())),
+                  AlignCentre);
+        const QString info = QString::fromStdString(highlighted->GetInfoText());
+        p.drawText(ToQRect(highlighted->TextRect()), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                   info);
+    }
+}
+
+// "EQ BYPASS" as an outline: stroked seven times with widening translucent round-joined pens, then
+// filled. The layer is composited once over transparency; drawing it over the curve gives the same
+// pixels as stroking there, since painting over is associative.
+void CFStatic::DrawOverlay(QPainter& p, qreal dpr) {
+    const QSize plotSize(plot_.Width(), plot_.Height());
+    if (overlayImage_.isNull() || overlayPlot_ != plotSize || overlayDpr_ != dpr) {
+        const QFont font = OverlayFont();
+        const QString text = QStringLiteral("EQ BYPASS");
+        const QFontMetricsF fm(font);
+        // Anchored at (plot width / 2, plot height / 3) in control coordinates, centred on it
+        // horizontally, its top at the anchor.
+        const QPointF anchor(plot_.Width() / 2, plot_.Height() / 3);
+        QPainterPath path;
+        path.addText(QPointF(anchor.x() - fm.horizontalAdvance(text) / 2, anchor.y() + fm.ascent()), font,
+                     text);
+        const QRectF bounds = path.boundingRect().adjusted(-5, -5, 5, 5);
+        overlayOrigin_ =
+            QPoint(static_cast<int>(std::floor(bounds.left())), static_cast<int>(std::floor(bounds.top())));
+        const QSize size(static_cast<int>(std::ceil(bounds.right())) - overlayOrigin_.x(),
+                         static_cast<int>(std::ceil(bounds.bottom())) - overlayOrigin_.y());
+        overlayImage_ = QImage(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)),
+                               QImage::Format_ARGB32_Premultiplied);
+        overlayImage_.setDevicePixelRatio(dpr);
+        overlayImage_.fill(Qt::transparent);
+        QPainter q(&overlayImage_);
+        q.setRenderHint(QPainter::Antialiasing, true);
+        q.translate(-overlayOrigin_);
+        for (int width = 1; width <= 7; ++width)
+            q.strokePath(path, QPen(kOverlayEdge, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+        q.fillPath(path, kOverlayFill);
+        overlayPlot_ = plotSize;
+        overlayDpr_ = dpr;
+    }
+    p.drawImage(overlayOrigin_, overlayImage_);
+}
+
+void CFStatic::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!laidOut_) {
+        p.fillRect(rect(), Qt::black);
+        return;
+    }
+    // The device may be a grab at another pixel ratio than the screen's.
+    const qreal dpr = p.device()->devicePixelRatioF();
+    if (axesImage_.isNull() || axesImage_.devicePixelRatio() != dpr) RenderAxes(dpr);
+    if (!plotFresh_ || plotImage_.devicePixelRatio() != dpr) RenderPlot(dpr);
+    plotFresh_ = false;
+    p.drawImage(QPoint(client_.left, client_.top), axesImage_);
+    p.drawImage(QPoint(plot_.left, plot_.top), plotImage_);
+}
+
+// ---- Mouse ----
+
+namespace {
+PlotPoint PointOf(const QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    return {p.x(), p.y()};
+}
+}  // namespace
+
+// The output EQ of the Auto scene cannot be edited with the mouse.
+bool CFStatic::MouseLocked() const {
+    if (graphId_ < BlockOutputFirst || graphId_ > BlockOutputLast) return false;
+    std::lock_guard<std::mutex> guard(ModelLock());
+    return TheModel().current.ActiveScene == 0;
+}
+
+void CFStatic::PostChanged() {
+    PostMessage(notify_, WM_EQCURVE_CHANGED, static_cast<WParam>(graphId_), indexUnderMouse_);
+}
+
+void CFStatic::mousePressEvent(QMouseEvent* e) {
+    const PlotPoint pt = PointOf(e);
+    if (e->button() == Qt::LeftButton) {
+        setFocus(Qt::MouseFocusReason);
+        if (hovering_ && active_ && active_->Hit()) {
+            active_->SetLeftDrag(true);
+            active_->BeginDrag(pt);
+        }
+        changed_ = false;
+        // Every press tells the page, handle or not: it selects the band under the mouse there.
+        PostChanged();
+    } else if (e->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        if (hovering_ && active_ && active_->Hit()) {
+            active_->SetRightDrag(true);
+            active_->BeginQDrag();
+            active_->BeginDrag(pt);
+        }
+    }
+    e->accept();
+}
+
+void CFStatic::mouseReleaseEvent(QMouseEvent* e) {
+    if (active_ && active_->Hit()) {
+        active_->SetLeftDrag(false);
+        active_->SetRightDrag(false);
+        active_->SetHit(false);
+    }
+    hovering_ = false;
+    UpdateCursor();
+    e->accept();
+}
+
+void CFStatic::mouseMoveEvent(QMouseEvent* e) {
+    const PlotPoint pt = PointOf(e);
+    if (bandSet_ && !MouseLocked()) {
+        CFilter* a = active_;
+        const bool inside = a && a->HandleRect().Contains(pt);
+        if (a && IsFilter(*a)) {
+            const bool dragged = a->LeftDrag() || a->RightDrag();
+            if (a->LeftDrag()) {
+                if (a->DragFilter(pt)) {
+                    Redraw();
+                    changed_ = true;
+                }
+                hovering_ = true;
+            } else if (inside && !dragged) {
+                // Marked as hit like a band under the mouse, so that a filter just let go can be
+                // grabbed again without leaving its handle first.
+                a->SetHit(true);
+                hovering_ = true;
+            } else if (!inside && !dragged) {
+                active_ = nullptr;
+                hovering_ = false;
+            }
+        } else if (a && a->RightDrag()) {
+            if (a->DragQ(pt.x)) {
+                changed_ = true;
+                Redraw();
+            }
+            if (inside) a->SetHit(true);
+            hovering_ = inside;
+        } else if (a && a->LeftDrag()) {
+            if (!inside) {
+                if (a->DragBand(pt)) changed_ = true;
+                Redraw();
+                hovering_ = false;
+            } else {
+                a->SetHit(true);
+                if (a->DragBand(pt)) {
+                    changed_ = true;
+                    Redraw();
+                }
+                hovering_ = a->HandleRect().Contains(pt);
+            }
+        } else if (a && inside) {
+            a->SetHit(true);
+            hovering_ = true;
+        } else {
+            // Hit testing in index order: the lowest index wins where handles overlap.
+            bool found = false;
+            for (int i = 0; i < bandSet_->GetSize(); ++i) {
+                CFilter& m = (*bandSet_)[i];
+                if (!m.HandleRect().Contains(pt)) continue;
+                active_ = &m;
+                m.SetHit(true);
+                indexUnderMouse_ = i;
+                Redraw();
+                found = true;
+                break;
+            }
+            hovering_ = found;
+        }
+    }
+    if (notify_ && changed_) {
+        changed_ = false;
+        PostChanged();
+    }
+    UpdateCursor();
+    e->accept();
+}
+
+void CFStatic::UpdateCursor() {
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (hovering_ && active_) shape = IsFilter(*active_) ? Qt::SizeHorCursor : Qt::SizeAllCursor;
+    if (cursor().shape() != shape) setCursor(shape);
+}
+
+}  // namespace pavo

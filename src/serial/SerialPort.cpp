@@ -1,0 +1,297 @@
+#include "serial/SerialPort.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "protocol/Command.h"
+#include "protocol/FrameRecord.h"
+#include "protocol/ProtocolHandler.h"
+#include "protocol/SendLock.h"
+
+namespace pavo {
+
+namespace {
+
+constexpr int kLink = 1;               // the program's one serial link
+constexpr int kCyclePauseMs = 20;      // ends every exchange cycle
+constexpr int kBulkPauseMs = 1000;     // after writing a bulk frame
+constexpr int kLongPauseMs = 3000;     // after writing a long-pause frame
+constexpr int kWriteTimeoutMs = 1000;  // for one frame to leave
+constexpr int kEmptyPollMs = 100;
+constexpr int kMaxEmptyPolls = 5;  // then the frame is repeated...
+constexpr int kMaxRetries = 2;     // ...twice at most; a third silence is a link failure
+constexpr size_t kMinBufferSize = kFrameRecordSize;
+
+// How long to wait for the next event: 1000 ms while no reply is awaited, 2000 ms for the reply to a
+// bulk frame, 500 ms for any other reply.
+int WaitTimeFor(const FrameRecord& out) {
+    if (out[outgoing::kReplyAwaited] == 0) return 1000;
+    return out[outgoing::kBulk] == 1 ? 2000 : 500;
+}
+
+}  // namespace
+
+SerialPort::~SerialPort() {
+    ClosePort();
+}
+
+bool SerialPort::IsOpen() const {
+    std::lock_guard<std::mutex> port(portLock_);
+    return line_.IsOpen();
+}
+
+int SerialPort::OpenPort(MessageSink* owner, const std::string& device, unsigned baud, char parity,
+                         int dataBits, int stopBits, unsigned eventMask, size_t bufferSize) {
+    ClosePort();
+    owner_ = owner;
+    const size_t size = std::max(bufferSize, kMinBufferSize);
+    writeBuffer_.assign(size, 0);
+    readBuffer_.assign(size, 0);
+    events_.ResetAll();
+
+    std::lock_guard<std::mutex> port(portLock_);
+    const LineSettings settings{baud, ParityFromLetter(parity), dataBits, StopBitsFromCode(stopBits)};
+    portNumber_ = PortNumberOf(device);
+    if (!line_.Open(DevicePathFor(device))) return 0;
+    // A setting the port refuses is reported, and the port stays open, as the connection code expects.
+    LineError error;
+    if (!line_.Configure(settings, error)) ReportError(error.operation.c_str(), error.code);
+    line_.PurgeBoth();
+    return 1;
+}
+
+int SerialPort::StartEngine() {
+    if (thread_.joinable()) {
+        if (alive_) return 1;
+        thread_.join();  // the previous run ended after a link failure
+    }
+    if (!IsOpen()) return 0;
+    stop_ = false;
+    alive_ = true;
+    events_.ResetAll();
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        alive_ = false;
+        return 0;
+    }
+    events_.Reset(EngineEvent::Write);
+    events_.Signal(EngineEvent::AddData);
+    return 1;
+}
+
+int SerialPort::ClosePort() {
+    if (thread_.joinable()) {
+        events_.Signal(EngineEvent::Shutdown);
+        if (thread_.get_id() == std::this_thread::get_id()) return 1;  // never from the worker itself
+        thread_.join();
+    }
+    alive_ = false;
+    {
+        std::lock_guard<std::mutex> port(portLock_);
+        line_.Close();
+    }
+    events_.ResetAll();
+    return 1;
+}
+
+void SerialPort::Run() {
+    {
+        // A new run starts from clean frame records: nothing half-received, no control bytes of a
+        // frame that went out on an earlier connection.
+        SendLockGuard guard(SendLock());
+        if (ProtocolHandler* handler = ProtocolHandler::Current()) handler->ClearFrames(kLink, true);
+        std::lock_guard<std::mutex> port(portLock_);
+        line_.PurgeBoth();
+    }
+    const int fd = line_.Fd();  // fixed while the worker runs
+    for (;;) {
+        if (stop_) break;
+        int waitMs;
+        {
+            SendLockGuard guard(SendLock());
+            waitMs = WaitTimeFor(OutgoingFrame());
+        }
+        const EngineEvent event = events_.Wait(fd, waitMs);
+
+        std::unique_lock<std::recursive_mutex> sendLock(SendLock());
+        ProtocolHandler* handler = ProtocolHandler::Current();
+        switch (event) {
+            case EngineEvent::Shutdown:
+                alive_ = false;
+                return;
+            case EngineEvent::Write:
+                WritePath(sendLock);
+                break;
+            case EngineEvent::AddData:
+                HandleAddData(handler);
+                break;
+            case EngineEvent::Io:
+            case EngineEvent::Timeout:
+                ReadPath(handler, sendLock);
+                // One pause per exchange, after the reply (or the repeat decision), still under the
+                // send lock: the unit gets its breather and the UI its turn between two cycles.
+                if (!stop_) events_.Pause(kCyclePauseMs);
+                break;
+            case EngineEvent::DeviceGone:
+                LinkFailure();
+                break;
+        }
+    }
+    alive_ = false;
+}
+
+void SerialPort::HandleAddData(ProtocolHandler* handler) {
+    if (handler && handler->HasItems())
+        handler->PopInto(OutgoingFrame());
+    else
+        ScanForChange();
+    events_.Reset(EngineEvent::AddData);
+    events_.Signal(EngineEvent::Write);
+}
+
+bool SerialPort::WriteFrame(const uint8_t* bytes, size_t n, int& err) {
+    err = 0;
+    while (n > 0) {
+        const long w = line_.WriteSome(bytes, n);
+        if (w > 0) {
+            bytes += w;
+            n -= static_cast<size_t>(w);
+            continue;
+        }
+        if (w < 0 && errno != EAGAIN && errno != EINTR) {
+            err = errno;
+            return false;
+        }
+        switch (events_.WaitForData(line_.Fd(), kWriteTimeoutMs, true)) {
+            case EngineEvent::Io:
+                continue;
+            case EngineEvent::Timeout:
+                err = ETIMEDOUT;
+                return false;
+            case EngineEvent::Shutdown:
+                err = ECANCELED;
+                return false;
+            default:
+                err = EIO;
+                return false;
+        }
+    }
+    return true;
+}
+
+void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
+    events_.Reset(EngineEvent::Write);
+    FrameRecord& out = OutgoingFrame();
+    std::unique_lock<std::mutex> port(portLock_);
+    line_.PurgeBoth();
+    const size_t n = std::min(out.FrameLength(), writeBuffer_.size());
+    std::memcpy(writeBuffer_.data(), out.data(), n);
+    int err = 0;
+    if (!WriteFrame(writeBuffer_.data(), n, err)) {
+        if (err == ECANCELED) return;  // shutting down
+        if (err != ETIMEDOUT) {
+            LinkFailure();
+            return;
+        }
+        ReportError("write()", err);  // the line is stuck; the reply wait decides what happens next
+    }
+    // Only what has left the port counts as written. Nothing is purged after the drain: the output
+    // is empty by then (and on a pseudo-terminal a flush of it would discard what the other side has
+    // not read yet), and the receive side was purged before the write; purging it now would lose
+    // the reply of a unit that answers at once.
+    line_.Drain();
+    if (const uint8_t sequence = out[outgoing::kSequence]; sequence != 0)
+        if (MessageSink* sink = owner_) sink->Post(WM_PROGRESS_POSITION, sequence, 0);
+    out[outgoing::kReplyAwaited] = 1;
+    const bool bulk = out[outgoing::kBulk] == 1;
+    const bool longPause = out[outgoing::kLongPause] == 1;
+    port.unlock();
+    if (bulk && !PauseUnlocked(sendLock, kBulkPauseMs)) return;
+    if (longPause) PauseUnlocked(sendLock, kLongPauseMs);
+}
+
+bool SerialPort::PauseUnlocked(std::unique_lock<std::recursive_mutex>& sendLock, int ms) {
+    sendLock.unlock();
+    const bool completed = events_.Pause(ms);
+    sendLock.lock();
+    return completed;
+}
+
+void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recursive_mutex>& sendLock) {
+    FrameRecord& in = IncomingFrame();
+    const int fd = line_.Fd();
+    bool bytesArrived = false;  // bytes came in since the last empty poll
+    for (;;) {
+        if (events_.IsSet(EngineEvent::Shutdown)) return;
+        std::unique_lock<std::mutex> port(portLock_);
+        int q = line_.BytesWaiting();
+        if (q < 0) {
+            if (IsDeviceGoneError(errno)) {
+                LinkFailure();
+                return;
+            }
+            q = 0;
+        }
+        long got = 0;
+        if (q > 0) {
+            got = line_.ReadSome(readBuffer_.data(), std::min(static_cast<size_t>(q), readBuffer_.size()));
+            if (got == 0 || (got < 0 && IsDeviceGoneError(errno))) {
+                LinkFailure();  // the port said it had bytes, then had none: the device went away
+                return;
+            }
+            if (got < 0) got = 0;
+        }
+        if (got == 0) {
+            port.unlock();
+            // An empty poll is 100 ms without a byte; a reply that trickles in does not use them up.
+            if (!bytesArrived && ++in[incoming::kEmptyPolls] > kMaxEmptyPolls) {
+                if (++in[incoming::kRetryCounter] > kMaxRetries) {
+                    LinkFailure();
+                    if (handler) handler->ClearFrames(kLink, true);
+                    return;
+                }
+                // Write the same frame again, from a clean incoming record.
+                const uint8_t retries = in[incoming::kRetryCounter];
+                if (handler) handler->ClearFrames(kLink, false);
+                in[incoming::kRetryCounter] = retries;
+                events_.Signal(EngineEvent::Write);
+                return;
+            }
+            sendLock.unlock();
+            const EngineEvent e = events_.WaitForData(fd, kEmptyPollMs);
+            sendLock.lock();
+            if (e == EngineEvent::Shutdown) return;
+            if (e == EngineEvent::DeviceGone) {
+                LinkFailure();
+                return;
+            }
+            bytesArrived = e == EngineEvent::Io;
+            continue;
+        }
+        bytesArrived = true;
+        if (!handler || handler->FeedBytes(kLink, readBuffer_.data(), static_cast<size_t>(got)) != 1)
+            continue;
+        // Accepted: bytes that came after the reply are not part of any exchange.
+        line_.PurgeBoth();
+        events_.Signal(EngineEvent::AddData);
+        return;
+    }
+}
+
+void SerialPort::LinkFailure() {
+    if (stop_.exchange(true)) return;  // reported once per run
+    const uint8_t lookup = OutgoingFrame()[outgoing::kLookup];
+    if (MessageSink* sink = owner_) sink->Post(WM_LINK_FAILED, 1, lookup);
+}
+
+void SerialPort::ReportError(const char* operation, int err) {
+    char text[512];
+    std::snprintf(text, sizeof text, "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n",
+                  operation, std::strerror(err), portNumber_);
+    if (MessageSink* sink = owner_) sink->PostText(TextPortError, "Application Error", text);
+}
+
+}  // namespace pavo

@@ -1,0 +1,225 @@
+// The engine against a misbehaving unit: silence, wrong sums, refusals, a pulled cable, closing in
+// the middle of a pause, and ports that cannot be opened or configured.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "link_harness.h"
+#include "model/ModelLock.h"
+
+namespace pavo::linktest {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+bool SameFrame(const unit::ReceivedFrame& a, const unit::ReceivedFrame& b) {
+    return a.frame.cmd == b.frame.cmd && a.frame.payload == b.frame.payload;
+}
+
+TEST(LinkFaults, SilentUnitGetsTheSameFrameThreeTimesThenOneLinkFailure) {
+    struct Case {
+        const char* name;
+        bool lookup;        // the unanswered frame is the device lookup
+        int answered;       // frames answered before the unit falls silent
+        LParam lookupByte;  // lParam of WM_LINK_FAILED
+    };
+    const Case cases[] = {{"lookup unanswered", true, 0, 1}, {"silent after two polls", false, 2, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        unit::UnitOptions options;
+        options.silent = c.answered == 0;
+        options.silentAfter = c.answered;
+        LinkHarness h(options);
+        if (c.lookup) QueueCommand(0x7F, 0);
+        ASSERT_TRUE(h.OpenAndStart());
+        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+        EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // nothing more happens after it
+
+        const auto frames = h.line.Received();
+        ASSERT_EQ(frames.size(), static_cast<size_t>(c.answered + 3));
+        const auto& first = frames[c.answered];
+        EXPECT_EQ(first.frame.cmd, c.lookup ? 0x7F : (c.answered % 2 ? 0x18 : 0x0C));
+        EXPECT_TRUE(SameFrame(frames[c.answered + 1], first));
+        EXPECT_TRUE(SameFrame(frames[c.answered + 2], first));
+        // Each attempt waits half a second and then polls five times for 100 ms.
+        for (int i = 1; i < 3; ++i) {
+            const double gap = frames[c.answered + i].atMs - frames[c.answered + i - 1].atMs;
+            EXPECT_GT(gap, 900.0);
+            EXPECT_LT(gap, 3000.0);
+        }
+        const auto failures = h.sink.Of(WM_LINK_FAILED);
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0].wParam, 1u);
+        EXPECT_EQ(failures[0].lParam, c.lookupByte);
+
+        if (c.lookup) {
+            // As the connection code does next: close, open the next candidate, look up again there.
+            h.port.ClosePort();
+            unit::UnitLine next;
+            ASSERT_TRUE(next.Start());
+            ASSERT_EQ(h.port.OpenPort(&h.sink, next.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 1);
+            QueueCommand(0x7F, 0);
+            ASSERT_EQ(h.port.StartEngine(), 1);
+            EXPECT_TRUE(h.sink.WaitFor(WM_DEVICE_FOUND, 1, 5000));
+            h.port.ClosePort();
+            EXPECT_EQ(next.Received().front().frame.cmd, 0x7F);
+            EXPECT_EQ(h.sink.Of(WM_LINK_FAILED).size(), 1u);
+        }
+    }
+}
+
+TEST(LinkFaults, WrongSumOrRefusalMakesTheEngineWriteTheFrameAgain) {
+    // Every third reply with a wrong sum, while polling.
+    {
+        unit::UnitOptions options;
+        options.badSumEvery = 3;
+        LinkHarness h(options);
+        ASSERT_TRUE(h.OpenAndStart());
+        ASSERT_TRUE(h.line.WaitForFrames(8, 10000));
+        h.port.ClosePort();
+        const auto f = h.line.Received();
+        // Replies 3 and 6 were bad: frames 4 and 7 repeat frames 3 and 6; all others alternate.
+        EXPECT_TRUE(SameFrame(f[3], f[2]));
+        EXPECT_TRUE(SameFrame(f[6], f[5]));
+        EXPECT_FALSE(SameFrame(f[1], f[0]));
+        EXPECT_FALSE(SameFrame(f[4], f[3]));
+        EXPECT_FALSE(SameFrame(f[7], f[6]));
+        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+    }
+    // Every second acknowledgement refuses: each refused edit goes out again and lands.
+    {
+        unit::UnitOptions options;
+        options.nackEvery = 2;
+        LinkHarness h(options);
+        EditModel([] {
+            Model& m = TheModel();
+            m.current.EchoB.DirectSwitch = 1;
+            m.current.Mic12.MicLevel = 33;
+            m.system.Phantom = 1;
+        });
+        ASSERT_TRUE(h.OpenAndStart());
+        ASSERT_TRUE(Eventually(
+            [&] {
+                const auto c = h.Commands();
+                return std::count(c.begin(), c.end(), 0x8A) >= 1 && c.back() != 0x8A && c.size() > 5;
+            },
+            10000));
+        h.port.ClosePort();
+        std::vector<uint8_t> edits;
+        for (uint8_t c : h.Commands())
+            if (c != 0x0C && c != 0x18) edits.push_back(c);
+        // 0x0B accepted (ack 1), 0x13 refused (ack 2) and repeated (ack 3), 0x8A refused (ack 4) and
+        // repeated.
+        EXPECT_EQ(edits, (std::vector<uint8_t>{0x0B, 0x13, 0x13, 0x8A, 0x8A}));
+        EXPECT_EQ(h.line.Unit().CurrentImage().EchoB.DirectSwitch, 1);
+        EXPECT_EQ(h.line.Unit().CurrentImage().Mic12.MicLevel, 33);
+        EXPECT_EQ(h.line.Unit().System().Phantom, 1);
+        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+    }
+}
+
+TEST(LinkFaults, PulledCableGivesOneLinkFailureAndEndsTheThread) {
+    struct Case {
+        const char* name;
+        int unplugAfter;   // the unit closes its side on receiving this frame, before answering
+        bool duringPause;  // or the test pulls it while the engine sits in a bulk pause
+    };
+    const Case cases[] = {{"while awaiting a reply", 4, false}, {"during a bulk pause", 0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        unit::UnitOptions options;
+        options.unplugAfter = c.unplugAfter;
+        LinkHarness h(options);
+        ASSERT_TRUE(h.OpenAndStart());
+        if (c.duringPause) {
+            {
+                SendLockGuard guard(SendLock());
+                QueueCommand(0x82, 1);  // 21 requests, each followed by a 1000 ms pause
+            }
+            ASSERT_TRUE(Eventually(
+                [&] {
+                    const auto cmds = h.Commands();
+                    return std::find(cmds.begin(), cmds.end(), 0x82) != cmds.end();
+                },
+                5000));
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            h.line.Unplug();
+        }
+        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 5000));
+        EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto failures = h.sink.Of(WM_LINK_FAILED);
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0].lParam, 0);
+        const auto start = Clock::now();
+        h.port.ClosePort();
+        EXPECT_LT(MsSince(start), 500.0);
+    }
+}
+
+TEST(LinkFaults, ClosePortEndsTheWorkerPromptlyWhateverItWaitsFor) {
+    struct Case {
+        const char* name;
+        unsigned command, argument;  // queued; 0 for none
+        bool silent;
+    };
+    const Case cases[] = {
+        {"long pause after a program image", 0x84, 0, false},
+        {"bulk pause after a program request", 0x82, 1, false},
+        {"waiting for a silent unit", 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        unit::UnitOptions options;
+        options.silent = c.silent;
+        LinkHarness h(options);
+        if (c.command) {
+            SendLockGuard guard(SendLock());
+            QueueCommand(c.command, c.argument);
+        }
+        ASSERT_TRUE(h.OpenAndStart());
+        ASSERT_TRUE(h.line.WaitForFrames(1, 5000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));  // well inside the pause or wait
+        ASSERT_TRUE(h.port.IsAlive());
+        const auto start = Clock::now();
+        EXPECT_EQ(h.port.ClosePort(), 1);
+        EXPECT_LT(MsSince(start), 500.0);
+        EXPECT_FALSE(h.port.IsAlive());
+        EXPECT_FALSE(h.port.IsOpen());
+        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+        Flags().transferPending = 0;
+    }
+}
+
+TEST(LinkFaults, PortsThatCannotBeOpenedOrConfigured) {
+    LinkHarness h;
+    // A setting the line refuses: the error text for the UI, and the port stays open.
+    EXPECT_EQ(h.port.OpenPort(&h.sink, h.line.DevicePath(), 123456, 'N', 8, 0, 9, 115200), 1);
+    EXPECT_TRUE(h.port.IsOpen());
+    const auto texts = h.sink.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].kind, TextPortError);
+    EXPECT_EQ(texts[0].title, "Application Error");
+    const std::string path = h.line.DevicePath();
+    const std::string number = path.substr(path.find_last_of('/') + 1);
+    EXPECT_EQ(
+        texts[0].text,
+        "WARNING:  cfsetspeed() Failed with the following error: \nInvalid argument\nPort: " + number + "\n");
+
+    // The port is taken: a second engine cannot open it; a missing device does not open; no text.
+    SerialPort second;
+    EXPECT_EQ(second.OpenPort(&h.sink, h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 0);
+    EXPECT_EQ(second.OpenPort(&h.sink, "/dev/pavo-no-such-port", 115200, 'N', 8, 0, 9, 115200), 0);
+    EXPECT_EQ(second.StartEngine(), 0);
+    EXPECT_EQ(h.sink.Texts().size(), 1u);
+    h.port.ClosePort();
+    EXPECT_EQ(second.OpenPort(&h.sink, h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 1);
+}
+
+}  // namespace
+}  // namespace pavo::linktest

@@ -1,0 +1,331 @@
+// The frame assembler: replies collected across reads, checked, acknowledged or stored in the model.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "protocol/SendLock.h"
+#include "protocol_fixture.h"
+
+namespace pavo::testing {
+namespace {
+
+class Assembler : public ProtocolTest {
+protected:
+    // The engine has popped the only item of this command into the outgoing record and written it.
+    void Sent(unsigned cmd, unsigned argument = 0) {
+        handler.Clear();
+        ASSERT_EQ(QueueCommand(cmd, argument), 1);
+        handler.PopInto(OutgoingFrame());
+        handler.Clear();
+        OutgoingFrame()[outgoing::kReplyAwaited] = 1;
+    }
+    bool IncomingClear() {
+        for (uint8_t b : IncomingFrame().bytes)
+            if (b) return false;
+        return true;
+    }
+    Bytes ImageReply(uint8_t cmd, uint8_t n, uint8_t fill) {
+        Bytes p(1 + sizeof(ProgramImage), fill);
+        p[0] = n;
+        return MakeFrame(cmd, p);
+    }
+};
+
+TEST_F(Assembler, AcknowledgementsAndNegativeAcknowledgements) {
+    struct Case {
+        uint8_t status;
+        int accepted;
+    };
+    const Case kCases[] = {{0, 1}, {1, 0}, {2, 0}, {3, 0}, {4, 1}, {0xFF, 1}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(int(c.status));
+        handler.ClearFrames(1, true);
+        m.current.Mic34.HighPass.SlopeCode ^= 1;
+        ScanForChange();  // a filter frame, CMD 0x04
+        ASSERT_EQ(OutgoingFrame().Cmd(), 0x04);
+        const Bytes reply = MakeFrame(0x04, {c.status});
+        EXPECT_EQ(Feed(reply), c.accepted);
+        EXPECT_EQ(IncomingFrame()[incoming::kRejected], c.accepted ? 0 : 1);
+        EXPECT_EQ(IncomingClear(), c.accepted == 1);
+        EXPECT_EQ(OutgoingFrame()[outgoing::kSumCopy] == 0, c.accepted == 1);  // cleared from byte 4 on
+    }
+    EXPECT_TRUE(sink.posted().empty());
+}
+
+TEST_F(Assembler, TheUnitsOwnExamples) {
+    m.current.Mic34.HighPass.SlopeCode = 1;
+    ScanForChange();
+    EXPECT_EQ(Feed({0xFF, 0x55, 0x03, 0x00, 0x04, 0x02, 0x09}), 0);  // negative acknowledgement
+    // The rejected frame stays until the engine clears the record; nothing more is taken till then.
+    EXPECT_EQ(Feed({0xFF, 0x55, 0x03, 0x00, 0x04, 0x00, 0x07}), 0);
+    handler.ClearFrames(1, false);
+    EXPECT_EQ(Feed({0xFF, 0x55, 0x03, 0x00, 0x04, 0x00, 0x07}), 1);
+}
+
+TEST_F(Assembler, FramesAreCollectedAcrossReadsOfAnySize) {
+    Bytes payload(66);
+    for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i * 7);
+    const Bytes reply = MakeFrame(0x81, payload);
+    for (size_t chunk : {1u, 2u, 3u, 5u, 64u, 70u}) {
+        SCOPED_TRACE(chunk);
+        Sent(0x81);
+        sink.clear();
+        int accepted = 0;
+        for (size_t at = 0; at < reply.size(); at += chunk) {
+            ASSERT_EQ(accepted, 0);
+            accepted = handler.FeedBytes(1, reply.data() + at, std::min(chunk, reply.size() - at));
+        }
+        EXPECT_EQ(accepted, 1);
+        EXPECT_EQ(std::memcmp(BytesOf(m.system), payload.data(), 66), 0);
+        EXPECT_EQ(sink.posted(), (std::vector<Posted>{{WM_SYSTEM_RECEIVED, 0, 0}}));
+    }
+}
+
+TEST_F(Assembler, StartBytesNoiseAndOversizeFrames) {
+    const Bytes ack = MakeFrame(0x04, {0});
+    Bytes ccAck = ack;  // the unit may open a frame with 03 CC as well
+    ccAck[0] = 0x03;
+    ccAck[1] = 0xCC;
+    Bytes noisy = {0x00, 0x12, 0x54, 0xFE, 0x56};  // none of them a start byte
+    noisy.insert(noisy.end(), ack.begin(), ack.end());
+    Bytes shifted = {0xFF};  // a stray start byte shifts the frame in the record
+    shifted.insert(shifted.end(), ack.begin(), ack.end());
+    Bytes trailing = ack;  // what follows the end of a frame in the same read is dropped
+    trailing.insert(trailing.end(), ack.begin(), ack.end());
+    Bytes oversize = {0xFF, 0x55, 0x6B, 0x10, 0x04};  // LEN 4203: one byte more than the record holds
+    const Bytes startRun(5000, 0xFF);
+    Bytes shortLen = {0xFF, 0x55, 0x00, 0x00};  // LEN 0 has no room for CMD and SUM, though its "sum" checks
+
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int accepted;
+        bool rejected;
+    };
+    const Case kCases[] = {
+        {"FF 55 start", ack, 1, false},
+        {"03 CC start", ccAck, 1, false},
+        {"noise", noisy, 1, false},
+        {"stray start byte", shifted, 0, false},
+        {"trailing bytes", trailing, 1, false},
+        {"oversize LEN", oversize, 0, true},
+        {"run of start bytes", startRun, 0, true},
+        {"LEN 0", shortLen, 0, true},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        handler.ClearFrames(1, true);
+        m.current.EchoA.HighPass.SlopeCode ^= 1;
+        ScanForChange();
+        EXPECT_EQ(Feed(c.bytes), c.accepted);
+        EXPECT_EQ(IncomingFrame()[incoming::kRejected] == 1, c.rejected);
+        const FrameRecord& in = IncomingFrame();
+        EXPECT_LE(in[incoming::kWritePosition] | (in[incoming::kWritePosition + 1] << 8),
+                  int(kFrameAreaSize));
+        if (c.accepted) {
+            EXPECT_TRUE(IncomingClear());
+        }
+    }
+}
+
+TEST_F(Assembler, TheLargestFrameFitsTheRecord) {
+    Sent(0x42, 1);  // a code the unit answers with data
+    Bytes payload(kLargestLen - 2, 0x11);
+    const Bytes reply = MakeFrame(0x42, payload);
+    ASSERT_EQ(reply.size(), kFrameAreaSize);
+    EXPECT_EQ(Feed(reply), 1);
+}
+
+struct DispatchCase {
+    const char* name;
+    unsigned sentCmd, sentArg;  // what the engine sent
+    Bytes reply;
+    std::vector<Posted> posted;
+    std::vector<std::pair<unsigned, std::string>> texts;
+    std::function<void(Model&)> check;
+};
+
+Bytes Payload(uint8_t first, size_t size, uint8_t fill) {
+    Bytes p(size + 1, fill);
+    p[0] = first;
+    return p;
+}
+
+TEST_F(Assembler, EveryDispatchRow) {
+    const Bytes system = Payload(9, 65, 0x31);  // 66 bytes from frame byte 5; byte 5 is ProgramNumber
+    const DispatchCase kCases[] = {
+        {"lookup",
+         0x7F,
+         0,
+         MakeFrame(0x7F, {0, 1}),
+         {{WM_DEVICE_FOUND, 0, 0}},
+         {},
+         [](Model&) { EXPECT_EQ(Flags().storeAuthority, 1); }},
+        {"current name",
+         0x80,
+         0,
+         MakeFrame(0x80, Payload(0, 20, 'A')),
+         {},
+         {},
+         [](Model& m) { EXPECT_EQ(m.current.ProgramName[19], 'A'); }},
+        {"stored name",
+         0x80,
+         0,
+         MakeFrame(0x80, Payload(21, 20, 'B')),
+         {},
+         {},
+         [](Model& m) {
+             EXPECT_EQ(m.bank.Programs[20].ProgramName[0], 'B');
+             EXPECT_EQ(m.current.ProgramName[0], 0);
+         }},
+        {"name of no program",
+         0x80,
+         0,
+         MakeFrame(0x80, Payload(22, 20, 'C')),
+         {},
+         {},
+         [](Model& m) { EXPECT_EQ(m.bank.System.ProgramNumber, 0); }},
+        {"system record",
+         0x81,
+         0,
+         MakeFrame(0x81, system),
+         {{WM_SYSTEM_RECEIVED, 0, 0}},
+         {},
+         [](Model& m) {
+             EXPECT_EQ(m.system.ProgramNumber, 9);
+             EXPECT_EQ(m.system.Reserved[40], 0x31);
+             EXPECT_TRUE(SameRecord(m.system, m.lastSentSystem));
+             EXPECT_EQ(m.passwordEntry[8], 0x31);
+             EXPECT_EQ(m.passwordEntry[11], 0x31);
+             EXPECT_EQ(m.passwordEntry[14], ' ');
+             EXPECT_EQ(m.passwordEntry[20], 0);
+         }},
+        {"current program",
+         0x82,
+         0,
+         MakeFrame(0x82, Payload(0, 2712, 0x07)),
+         {{WM_PROGRAM_RECEIVED, 0, 0}},
+         {},
+         [](Model& m) {
+             EXPECT_EQ(m.current.CheckByte, 7);
+             EXPECT_TRUE(SameRecord(m.current, m.lastSent));
+         }},
+        {"stored program 21",
+         0x82,
+         1,
+         MakeFrame(0x82, Payload(1, 2712, 0x08)),
+         {},
+         {},
+         [](Model& m) { EXPECT_EQ(m.bank.Programs[0].CheckByte, 8); }},
+        {"wrong program number",
+         0x82,
+         1,
+         MakeFrame(0x82, Payload(3, 2712, 0x09)),
+         {},
+         {{TextWrongProgramNumber, "11"}},
+         [](Model& m) {
+             EXPECT_EQ(m.bank.Programs[0].CheckByte, 9);  // filed under the number asked for
+             EXPECT_EQ(m.bank.Programs[2].CheckByte, 0);
+         }},
+        {"recalled program",
+         0x85,
+         4,
+         MakeFrame(0x85, Payload(4, 2712, 0x0A)),
+         {{WM_PROGRAM_RECEIVED, 0, 0}},
+         {},
+         [](Model& m) {
+             EXPECT_EQ(m.current.MusicLeft.EqBypass, 0x0A);
+             EXPECT_TRUE(SameRecord(m.current, m.lastSent));
+         }},
+        {"other code with data",
+         0x81,
+         0,
+         MakeFrame(0x42, Payload(1, 30, 0x55)),
+         {},
+         {},
+         [](Model& m) { EXPECT_EQ(m.system.ProgramNumber, 0); }},
+        {"acknowledgement of another command", 0x81, 0, MakeFrame(0x0D, {2}), {}, {}, [](Model&) {}},
+        // Replies too short for their row are accepted but store nothing.
+        {"short program",
+         0x82,
+         0,
+         MakeFrame(0x82, Payload(0, 100, 0x0B)),
+         {},
+         {},
+         [](Model& m) { EXPECT_EQ(m.current.CheckByte, 0); }},
+        {"short system record",
+         0x81,
+         0,
+         MakeFrame(0x81, {9, 9, 9}),
+         {},
+         {},
+         [](Model& m) { EXPECT_EQ(m.system.ProgramNumber, 0); }},
+        {"short lookup",
+         0x7F,
+         0,
+         MakeFrame(0x42, {}),
+         {},
+         {},
+         [](Model&) { EXPECT_EQ(Flags().storeAuthority, 0); }},
+    };
+    for (const DispatchCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        sink.clear();
+        Sent(c.sentCmd, c.sentArg);
+        if (c.sentCmd == 0x82 && c.sentArg) handler.Clear();
+        EXPECT_EQ(Feed(c.reply), 1);
+        EXPECT_EQ(sink.posted(), c.posted);
+        EXPECT_EQ(sink.texts(), c.texts);
+        c.check(m);
+    }
+}
+
+TEST_F(Assembler, LastStoredProgramEndsTheFullRead) {
+    QueueCommand(0x82, 1);
+    for (int n = 1; n <= 21; ++n) {
+        handler.PopInto(OutgoingFrame());
+        ASSERT_EQ(Feed(ImageReply(0x82, static_cast<uint8_t>(n), static_cast<uint8_t>(n))), 1);
+        EXPECT_EQ(m.bank.Programs[n - 1].CheckByte, n);
+    }
+    EXPECT_EQ(sink.posted(), (std::vector<Posted>{{WM_ALL_PROGRAMS_RECEIVED, 0, 0}}));
+}
+
+TEST_F(Assembler, ProgramReplyLeavesNothingToScan) {
+    m.current.Mic12.Eq[3].GainCode = 7;  // an edit the reply overwrites
+    Sent(0x82, 0);
+    ASSERT_EQ(Feed(ImageReply(0x82, 0, 0x03)), 1);
+    ScanForChange();
+    EXPECT_EQ(OutgoingFrame().Cmd(), 0x0C);
+}
+
+TEST_F(Assembler, StatusMessageRule) {
+    Bytes levels(12);
+    for (int i = 0; i < 12; ++i) levels[i] = static_cast<uint8_t>(i + 1);
+    const Bytes statusA = MakeFrame(0x0C, levels);
+    const Bytes statusB = MakeFrame(0x18, levels);
+    EXPECT_EQ(Status().areaA[0], 200);
+    EXPECT_EQ(Status().areaB[11], 100);
+
+    m.pages.CurrentPage = 0;  // the music page: the areas change, nothing is posted
+    ScanForChange();
+    ASSERT_EQ(Feed(statusA), 1);
+    EXPECT_EQ(Status().areaA[11], 12);
+    EXPECT_TRUE(sink.posted().empty());
+
+    m.pages.CurrentPage = 5;  // the system page: one message until the main window has handled it
+    ScanForChange();
+    ASSERT_EQ(Feed(statusB), 1);
+    ScanForChange();
+    ASSERT_EQ(Feed(statusA), 1);
+    EXPECT_EQ(Status().areaB[0], 1);
+    EXPECT_EQ(sink.posted(), (std::vector<Posted>{{WM_STATUS_RECEIVED, 0x18, 0}}));
+    Status().messageFlag = 1;
+    ScanForChange();
+    ASSERT_EQ(Feed(statusA), 1);
+    EXPECT_EQ(sink.posted().back(), (Posted{WM_STATUS_RECEIVED, 0x0C, 0}));
+    EXPECT_EQ(Status().messageFlag, 0);
+}
+
+}  // namespace
+}  // namespace pavo::testing

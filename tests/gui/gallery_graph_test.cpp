@@ -1,0 +1,96 @@
+// Gallery: the response graph in its typical states and the graph with its band strips, written to
+// <build>/gallery/ at 1x and 2x for a person to look at.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "controls/BitComboBox.h"
+#include "controls/BitListBox.h"
+#include "graph_support.h"
+#include "model/Model.h"
+#include "pages/EQDlg.h"
+#include "pages/EqHarnessPage.h"
+
+namespace pavo {
+namespace {
+
+QString GalleryPath(const QString& name) {
+    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    QDir().mkpath(dir);
+    return dir + "/" + name;
+}
+
+void Save(QWidget* w, const QString& name) {
+    test::FlushPaints();
+    EXPECT_TRUE(test::Grab(w, 1.0).save(GalleryPath(name + ".png")));
+    EXPECT_TRUE(test::Grab(w, 2.0).save(GalleryPath(name + "@2x.png")));
+}
+
+class GalleryGraph : public ::testing::Test {
+protected:
+    void SetUp() override { test::ResetModel(); }
+    void TearDown() override { test::ResetModel(); }
+};
+
+TEST_F(GalleryGraph, GraphStates) {
+    test::GraphWindow g(BlockMusicLeft, 0, {760, 280});
+    test::ShapeTypicalEq(g.Set());
+    g.graph->SelectBand(-1, false);
+    Save(g.graph, "graph_typical");
+
+    g.graph->SelectBand(2, false);  // a boost: description under the handle
+    Save(g.graph, "graph_selected_boost");
+
+    g.graph->SelectBand(5, false);  // a cut: description over the handle
+    Save(g.graph, "graph_selected_cut");
+
+    g.graph->SelectBand(g.Set().HighPassIndex(), false);
+    Save(g.graph, "graph_selected_highpass");
+
+    EditModel([] { TheModel().current.MusicLeft.EqBypass = 1; });
+    g.graph->SelectBand(-1, false);
+    Save(g.graph, "graph_bypass");
+}
+
+TEST_F(GalleryGraph, DynamicEqAndOutputScene) {
+    {
+        test::GraphWindow g(BlockMusicLeftDyn, 1, {520, 220});
+        test::ShapeBand(g.Set()[0], FilterType::LowShelf, 60, 150, 10);
+        test::ShapeBand(g.Set()[1], FilterType::Peak, 200, 80, 20);
+        test::ShapeBand(g.Set()[2], FilterType::HighShelf, 300, 140, 10);
+        g.graph->SelectBand(1, false);
+        Save(g.graph, "graph_dynamic_eq");
+    }
+    EditModel([] {
+        TheModel().current.ActiveScene = 2;
+        TheModel().current.Scenes[1].Channel[3].EqBypass = 1;
+    });
+    test::GraphWindow g(11, 3, {640, 240});
+    test::ShapeTypicalEq(g.Set());
+    g.graph->SelectBand(g.Set().LowPassIndex(), false);
+    Save(g.graph, "graph_output_scene2_bypassed");
+}
+
+TEST_F(GalleryGraph, FlatDefaults) {
+    test::GraphWindow g(BlockMic12, 2, {760, 280});
+    Save(g.graph, "graph_flat_defaults");
+}
+
+TEST_F(GalleryGraph, HarnessPage) {
+    test::ShapeTypicalEq(*BandSetOf(BlockMusicLeft));
+    EqHarnessPage page(BlockMusicLeft, 10);
+    page.show();
+    test::FlushPaints();
+    SendMessage(&page, WM_EQSTRIP_CHANGED, 0, 2);
+    page.Graph()->SelectBand(2, false);
+    Save(&page, "graph_harness_music");
+    // Once any combo list has dropped, every closed box indents its text past the left cap.
+    const int indent = BitComboBox::SharedTextIndent();
+    BitComboBox::SetSharedTextIndent(page.Strip(0)->TypeCombo()->LeftCapWidth() + 5);
+    page.update();
+    Save(&page, "graph_harness_music_indented");
+    BitComboBox::SetSharedTextIndent(indent);
+}
+
+}  // namespace
+}  // namespace pavo
