@@ -24,6 +24,7 @@
 #include "controls/FontStatic.h"
 #include "model/DataConver.h"
 #include "model/Model.h"
+#include "model/ModelHooks.h"
 #include "pages/PageDlg.h"
 #include "pages/SysDlg.h"
 #include "platform/ControlId.h"
@@ -262,6 +263,8 @@ void PavoDlg::RegisterHandlers() {
         return LResult{0};
     });
     OnMessage(WM_PROGRAM_RECEIVED, [this](WParam, LParam) {
+        // The receive path stored the image; its band sets belong to this thread.
+        RebindBandSets(Rebind::Everything, 0);
         RefreshCurrentPage();
         UpdateStatus(true);
         return LResult{0};
