@@ -43,13 +43,13 @@ constexpr QRect kMeterRects[SysDlg::kMeterCount] = {
 constexpr QPoint kMeterPanelOrigin{5, 6};
 
 // Maximum levels, input gains and key shift: slider id, field, range and value label.
-struct SliderSpec {
+struct SliderDef {
     int id;
     uint8_t SystemRecord::*field;  // null for the key shift, which is a nibble
     int max;
     bool gain;  // shown -10.0..+10.0 in half steps
 };
-const SliderSpec kSliders[] = {
+const SliderDef kSliders[] = {
     {SysDlg::IDC_EFFECT_MAX, &SystemRecord::EffectMax, 70, false},
     {SysDlg::IDC_MIC_MAX, &SystemRecord::MicMax, 84, false},
     {SysDlg::IDC_MUSIC_MAX, &SystemRecord::MusicMax, 84, false},
@@ -61,11 +61,11 @@ const SliderSpec kSliders[] = {
 };
 constexpr int kKeyShiftOffset = 7;  // shown -7..+7
 
-struct ComboSpec {
+struct ComboDef {
     int id;
     std::initializer_list<const char*> items;
 };
-const ComboSpec kCombos[] = {
+const ComboDef kCombos[] = {
     {SysDlg::IDC_INPUT_SELECT, {"Auto", "AUDIO", "AUX"}},
     {SysDlg::IDC_SENSITIVITY, {"L", "H"}},
     {SysDlg::IDC_PHANTOM, {"OFF", "ON"}},
@@ -189,7 +189,7 @@ QWidget* SysDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
 }
 
 void SysDlg::SetUpControls() {
-    for (const SliderSpec& s : kSliders) {
+    for (const SliderDef& s : kSliders) {
         auto* slider = Item<BitmapSlider>(s.id);
         slider->LoadChannelBitmaps(142, 155);
         slider->LoadThumbBitmaps(141, 141);
@@ -207,7 +207,7 @@ void SysDlg::SetUpControls() {
         }
     }
 
-    for (const ComboSpec& c : kCombos)
+    for (const ComboDef& c : kCombos)
         for (const char* item : c.items) Item<BitComboBox>(c.id)->addItem(QString::fromLatin1(item));
     for (int id : {IDC_INPUT_SELECT, IDC_SENSITIVITY, IDC_PHANTOM, IDC_IR_REMOTE, IDC_PROGRAM_LIST}) {
         auto* combo = Item<BitComboBox>(id);
@@ -250,7 +250,7 @@ void SysDlg::RegisterHandlers() {
     OnMessage(WM_SLIDER_TRACKING, slider);
     OnMessage(WM_SLIDER_CHANGED, slider);
     OnMessage(WM_NUMEDIT_CHANGED, [](WParam, LParam) { return LResult{0}; });
-    for (const ComboSpec& c : kCombos) OnCommand(c.id, CBN_SELCHANGE, [this, id = c.id] { OnCombo(id); });
+    for (const ComboDef& c : kCombos) OnCommand(c.id, CBN_SELCHANGE, [this, id = c.id] { OnCombo(id); });
     OnCommand(IDC_PROGRAM_LIST, CBN_SELCHANGE, [this] { OnProgramSelected(); });
     OnCommand(IDC_RECALL, BN_CLICKED, [this] { OnRecall(); });
     OnCommand(IDC_STORE, BN_CLICKED, [this] { OnStore(); });
@@ -400,10 +400,10 @@ void SysDlg::ShowAuthority() {
 
 void SysDlg::ShowValues() {
     const SystemRecord s = EditModel([] { return TheModel().system; });
-    for (const SliderSpec& spec : kSliders) {
-        const int value = spec.field ? s.*spec.field : KeyShift(s);
-        Item<BitmapSlider>(spec.id)->SetPos(value);
-        Item<Edit_Static>(spec.id - IDC_LABEL_OFFSET)->SetValue(value);
+    for (const SliderDef& def : kSliders) {
+        const int value = def.field ? s.*def.field : KeyShift(s);
+        Item<BitmapSlider>(def.id)->SetPos(value);
+        Item<Edit_Static>(def.id - IDC_LABEL_OFFSET)->SetValue(value);
     }
     auto show = [this](int id, int index) {
         auto* combo = Item<BitComboBox>(id);
@@ -430,16 +430,16 @@ void SysDlg::ResetPasswordGroup() {
 // ---- Settings ----
 
 void SysDlg::OnSlider(int id) {
-    const SliderSpec* spec = nullptr;
-    for (const SliderSpec& s : kSliders)
-        if (s.id == id) spec = &s;
-    if (!spec) return;
+    const SliderDef* def = nullptr;
+    for (const SliderDef& s : kSliders)
+        if (s.id == id) def = &s;
+    if (!def) return;
     const int p = Item<BitmapSlider>(id)->GetPos();
     Item<Edit_Static>(id - IDC_LABEL_OFFSET)->SetValue(p);
     SystemRecord& s = TheModel().system;
     EditModel([&] {
-        if (spec->field)
-            s.*spec->field = static_cast<uint8_t>(p);
+        if (def->field)
+            s.*def->field = static_cast<uint8_t>(p);
         else
             SetKeyShift(s, p);
     });
