@@ -26,6 +26,7 @@
 #include "model/Model.h"
 #include "model/ModelHooks.h"
 #include "pages/PageDlg.h"
+#include "pages/SysDlg.h"
 #include "platform/ControlId.h"
 #include "platform/DialogTemplate.h"
 #include "platform/Language.h"
@@ -206,7 +207,8 @@ void PavoDlg::CreateControls() {
 
 void PavoDlg::CreatePages() {
     // Music, dynamic EQ, microphone, effect, main output, system: empty pages until their editors exist.
-    for (int slot : kPageOrder) SetPage(slot, new EmptyPage);
+    for (int slot : kPageOrder)
+        SetPage(slot, slot == PageSystem ? static_cast<PageDlg*>(new SysDlg(*this)) : new EmptyPage);
 }
 
 void PavoDlg::SetPage(int slot, PageDlg* page) {

@@ -1,0 +1,604 @@
+#include "pages/SysDlg.h"
+
+#include <QPainter>
+
+#include "app/Connection.h"
+#include "app/PavoDlg.h"
+#include "app/PresetCommands.h"
+#include "controls/BitButton.h"
+#include "controls/BitComboBox.h"
+#include "controls/BitListBox.h"
+#include "controls/BitmapSlider.h"
+#include "controls/Edit_Static.h"
+#include "controls/EnglishEdit.h"
+#include "controls/SLamp.h"
+#include "controls/SxGroupBox.h"
+#include "controls/TransparentStatic.h"
+#include "model/DataConver.h"
+#include "model/Model.h"
+#include "platform/ControlId.h"
+#include "platform/Language.h"
+#include "platform/Resources.h"
+#include "platform/Skin.h"
+#include "protocol/CommandCodes.h"
+#include "protocol/SendLock.h"
+#include "protocol/StatusState.h"
+
+namespace pavo {
+
+namespace {
+
+constexpr int kNameEditLength = 20;
+constexpr int kPasswordEditLength = 6;
+constexpr int kPanelPasswordEditLength = 4;
+constexpr int kPasswordEntrySystem = 14;  // bytes 14..19 of the entry buffer: the new system password
+
+// The meters on the wells of the panel picture, in pixels of the page. Meters 3906, 3907, 3910 and
+// 3911 have no well; they stay hidden under 3904, 3905, 3908 and 3909.
+constexpr QRect kMeterRects[SysDlg::kMeterCount] = {
+    {42, 57, 14, 179},  {98, 57, 14, 179},  {154, 57, 14, 179}, {210, 57, 14, 179},
+    {266, 57, 14, 179}, {322, 57, 14, 179}, {266, 57, 14, 179}, {322, 57, 14, 179},
+    {402, 57, 14, 179}, {458, 57, 14, 179}, {402, 57, 14, 179}, {458, 57, 14, 179},
+};
+constexpr QPoint kMeterPanelOrigin{5, 6};
+
+// Maximum levels, input gains and key shift: slider id, field, range and value label.
+struct SliderDef {
+    int id;
+    uint8_t SystemRecord::*field;  // null for the key shift, which is a nibble
+    int max;
+    bool gain;  // shown -10.0..+10.0 in half steps
+};
+const SliderDef kSliders[] = {
+    {SysDlg::IDC_EFFECT_MAX, &SystemRecord::EffectMax, 70, false},
+    {SysDlg::IDC_MIC_MAX, &SystemRecord::MicMax, 84, false},
+    {SysDlg::IDC_MUSIC_MAX, &SystemRecord::MusicMax, 84, false},
+    {SysDlg::IDC_VOD_GAIN, &SystemRecord::VodInputGain, 40, true},
+    {SysDlg::IDC_BGM_GAIN, &SystemRecord::BgmInputGain, 40, true},
+    {SysDlg::IDC_COAX_GAIN, &SystemRecord::CoaxInputGain, 40, true},
+    {SysDlg::IDC_OPTI_GAIN, &SystemRecord::OptiInputGain, 40, true},
+    {SysDlg::IDC_KEY_SHIFT, nullptr, 14, false},
+};
+constexpr int kKeyShiftOffset = 7;  // shown -7..+7
+
+struct ComboDef {
+    int id;
+    std::initializer_list<const char*> items;
+};
+const ComboDef kCombos[] = {
+    {SysDlg::IDC_INPUT_SELECT, {"Auto", "AUDIO", "AUX"}},
+    {SysDlg::IDC_SENSITIVITY, {"L", "H"}},
+    {SysDlg::IDC_PHANTOM, {"OFF", "ON"}},
+    {SysDlg::IDC_IR_REMOTE, {"Disable", "Enable"}},
+};
+
+struct Caption {
+    int id;
+    const char* chinese;
+    const char* english;
+};
+// "&&" is the static controls' escaped ampersand; Caption() shows it as one "&".
+const Caption kCaptions[] = {
+    {1366, "系统密码验证", "System password verification"},
+    {1362, "确定", "OK"},
+    {2513, "系统密码修改", "System password modify"},
+    {2592, "旧密码", "Old password"},
+    {2590, "旧密码", "Old password"},
+    {2593, "新密码", "New password"},
+    {2591, "新密码", "New password"},
+    {1370, "确认密码", "Confirm password"},
+    {1371, "确认密码", "Confirm password"},
+    {1065, "修改", "Modify"},
+    {1064, "修改", "Modify"},
+    {2512, "面板密码锁修改", "Panel password modify"},
+    {2514, "模式", "Mode"},
+    {2515, "名称", "Name"},
+    {1066, "调用设备模式", "Recall Mode"},
+    {1067, "保存设备模式", "Store Mode"},
+    {1069, "导出", "Export"},
+    {1384, "导入", "Import"},
+    {1388, "导出所有", "Export all"},
+    {1389, "导入所有", "Import all"},
+    {2500, "效果最大音量", "Effect max volume"},
+    {2501, "话筒最大音量", "Mic max volume"},
+    {2502, "音乐最大音量", "Music max volume"},
+    {2503, "话筒1&&2幻像电源", "Mic1&&2 Phantom"},
+    {2504, "红外遥控", "IR Control"},
+    {2505, "输入选择", "Music Input"},
+    {2506, "模拟输入灵敏度", "VOD/BGM Sen"},
+    {2507, "AUDIO 输入增益", "AUDIO input gain"},
+    {2508, "AUX 输入增益", "AUX input gain"},
+    {2509, "COAX 输入增益", "COAX input gain"},
+    {2510, "OPTI/HDMI1~3/ARC 输入增益", "OPTI/HDMI1~3/ARC input gain"},
+};
+const Caption kGroupTitles[] = {
+    {SysDlg::IDC_GROUP_AUTHORITY, "保存权限管理", "Save authority management "},
+    {SysDlg::IDC_GROUP_PASSWORD, "密码修改", "Password modification "},
+    {SysDlg::IDC_GROUP_MODE, "模式", "Mode"},
+    {SysDlg::IDC_GROUP_SETTING, "设置", "Setting"},
+};
+
+QString StaticCaption(const Caption& c) {
+    QString text = Bilingual(c.chinese, c.english);
+    text.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    return text;
+}
+
+bool IsValueLabel(int id) {
+    return id >= SysDlg::IDC_EFFECT_MAX - SysDlg::IDC_LABEL_OFFSET &&
+           id <= SysDlg::IDC_KEY_SHIFT - SysDlg::IDC_LABEL_OFFSET;
+}
+
+// What the unit can store: single-byte characters only.
+bool IsSingleByte(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+// The text as the unit stores it; characters it cannot store are left out.
+std::string Ascii(const QString& text) {
+    std::string bytes;
+    for (QChar c : text)
+        if (c.unicode() < 0x80) bytes.push_back(static_cast<char>(c.unicode()));
+    return bytes;
+}
+
+std::string BankName(int number) {
+    if (number < 1 || number > kProgramCount) return {};
+    // The receive path writes the names on the engine's thread during a full read.
+    return EditModel(
+        [&] { return TextFromBytes(TheModel().bank.Programs[number - 1].ProgramName, kProgramNameLength); });
+}
+
+}  // namespace
+
+SysDlg::SysDlg(PavoDlg& main, QWidget* parent) : PageDlg(parent), main_(main) {
+    CreateFromTemplate(this, Template(),
+                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
+    SetUpControls();
+    RegisterHandlers();
+    ApplyLanguage();
+}
+
+template <class T>
+T* SysDlg::Item(int id) const {
+    return DialogItemAs<T>(this, id);
+}
+
+QWidget* SysDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
+    switch (c.kind) {
+        case ControlKind::GroupBox:
+            return new SxGroupBox(QString(), parent);
+        case ControlKind::Static:
+            if (IsValueLabel(c.id)) return new Edit_Static(parent);
+            return new CTransparentStatic(parent);
+        case ControlKind::BitmapStatic:
+            return new BitmapSlider(parent);
+        case ControlKind::Button:
+            return new BitButton(parent);
+        case ControlKind::Edit:
+            return new EnglishEdit(parent);
+        case ControlKind::ComboBox:
+            return new BitComboBox(parent);
+        case ControlKind::Custom:
+            return new SLamp(parent);
+        default:
+            return nullptr;
+    }
+}
+
+void SysDlg::SetUpControls() {
+    for (const SliderDef& s : kSliders) {
+        auto* slider = Item<BitmapSlider>(s.id);
+        slider->LoadChannelBitmaps(142, 155);
+        slider->LoadThumbBitmaps(141, 141);
+        slider->SetMargins(0, 0, 0, 0);
+        slider->SetRange(0, s.max);
+        auto* label = Item<Edit_Static>(s.id - IDC_LABEL_OFFSET);
+        label->setAlignment(Qt::AlignCenter);
+        label->SetRange(0, s.max);
+        if (s.gain) {
+            label->SetDisplayKind(Edit_Static::Real);
+            label->SetRealScale(0.5, 10.0);
+        } else {
+            label->SetDisplayKind(Edit_Static::Integer);
+            label->SetIntScale(1, s.field ? 0 : kKeyShiftOffset);
+        }
+    }
+
+    for (const ComboDef& c : kCombos)
+        for (const char* item : c.items) Item<BitComboBox>(c.id)->addItem(QString::fromLatin1(item));
+    for (int id : {IDC_INPUT_SELECT, IDC_SENSITIVITY, IDC_PHANTOM, IDC_IR_REMOTE, IDC_PROGRAM_LIST}) {
+        auto* combo = Item<BitComboBox>(id);
+        combo->SetBoxBitmaps(201, 202, 200);
+        combo->SetListEdgeBitmaps(205, 206, 203, 204);
+        combo->SetFocusItemColours(kControlBackground, kWhite);
+        combo->SetItemColours(kControlBackground, kWhite);
+    }
+    Item<BitComboBox>(IDC_PROGRAM_LIST)->setMaxVisibleItems(kProgramCount);
+
+    Item<EnglishEdit>(IDC_PROGRAM_NAME)->setMaxLength(kNameEditLength);
+    for (int id : {IDC_VERIFY_EDIT, IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
+        Item<EnglishEdit>(id)->setMaxLength(kPasswordEditLength);
+    for (int id : {IDC_PANEL_OLD, IDC_PANEL_NEW, IDC_PANEL_CONFIRM})
+        Item<EnglishEdit>(id)->setMaxLength(kPanelPasswordEditLength);
+
+    for (int id : {IDC_RECALL, IDC_STORE, IDC_EXPORT, IDC_IMPORT, IDC_EXPORT_ALL, IDC_IMPORT_ALL}) {
+        Item<BitButton>(id)->SetFaceBitmaps(175, 175, 175, 176, 176, 176);
+        Item<BitButton>(id)->SetDisabledBitmaps(175, 176);
+    }
+    for (int id : {IDC_MODIFY, IDC_PANEL_MODIFY}) {
+        Item<BitButton>(id)->SetFaceBitmaps(152, 152, 152, 153, 153, 153);
+        Item<BitButton>(id)->SetDisabledBitmaps(152, 153);
+    }
+    Item<BitButton>(IDC_VERIFY_OK)->SetFaceBitmaps(178, 178, 178, 177, 177, 177);
+    Item<BitButton>(IDC_VERIFY_OK)->SetDisabledBitmaps(178, 177);
+
+    for (int i = 0; i < kMeterCount; ++i) {
+        meters_[i] = Item<SLamp>(IDC_METER_FIRST + i);
+        meters_[i]->setGeometry(kMeterRects[i]);
+        meters_[i]->LayoutSegments();
+    }
+}
+
+void SysDlg::RegisterHandlers() {
+    auto slider = [this](WParam id, LParam) {
+        OnSlider(static_cast<int>(id));
+        return LResult{1};
+    };
+    OnMessage(WM_SLIDER_TRACKING, slider);
+    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnMessage(WM_NUMEDIT_CHANGED, [](WParam, LParam) { return LResult{0}; });
+    for (const ComboDef& c : kCombos) OnCommand(c.id, CBN_SELCHANGE, [this, id = c.id] { OnCombo(id); });
+    OnCommand(IDC_PROGRAM_LIST, CBN_SELCHANGE, [this] { OnProgramSelected(); });
+    OnCommand(IDC_RECALL, BN_CLICKED, [this] { OnRecall(); });
+    OnCommand(IDC_STORE, BN_CLICKED, [this] { OnStore(); });
+    OnCommand(IDC_EXPORT, BN_CLICKED, [this] { main_.presets().ExportDia(); });
+    OnCommand(IDC_IMPORT, BN_CLICKED, [this] { main_.presets().ImportDia(); });
+    OnCommand(IDC_EXPORT_ALL, BN_CLICKED,
+              [this] { main_.connection().SendDeviceCommand(CmdReadPrograms, 1); });
+    OnCommand(IDC_IMPORT_ALL, BN_CLICKED, [this] { main_.presets().ImportBank(); });
+    OnCommand(IDC_VERIFY_EDIT, EN_CHANGE, [this] { OnVerifyTyped(); });
+    OnCommand(IDC_VERIFY_OK, BN_CLICKED, [this] { OnVerifyOk(); });
+    for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
+        OnCommand(id, EN_CHANGE, [this] { UpdatePasswordChain(); });
+    OnCommand(IDC_MODIFY, BN_CLICKED, [this] { OnModify(); });
+}
+
+// ---- State ----
+
+bool SysDlg::Connected() const {
+    return Flags().connected.load() != 0;
+}
+
+// The lookup reply stores the unit's byte; anything but 0 allows storing.
+bool SysDlg::HasStoreAuthority() const {
+    return Flags().storeAuthority.load() != 0;
+}
+
+std::string SysDlg::CurrentSystemPassword() const {
+    return EditModel([] { return TextFromBytes(TheModel().system.SystemPassword, kSystemPasswordLength); });
+}
+
+void SysDlg::SendSystemPassword(const std::string& password) {
+    // The receive path rewrites parts of the entry buffer under the send lock: fill and queue under it.
+    SendLockGuard lock(SendLock());
+    EditModel([&] {
+        BytesFromText(TheModel().passwordEntry.data() + kPasswordEntrySystem, kSystemPasswordLength,
+                      password);
+    });
+    main_.connection().SendDeviceCommand(CmdSystemPassword, 0);
+}
+
+// ---- Language ----
+
+void SysDlg::ApplyLanguage() {
+    for (const Caption& c : kGroupTitles)
+        Item<SxGroupBox>(c.id)->SetTitle(Bilingual(c.chinese, c.english), false);
+    for (const Caption& c : kCaptions) {
+        QWidget* w = DialogItem(this, c.id);
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            button->setText(StaticCaption(c));
+        else if (auto* label = qobject_cast<QLabel*>(w))
+            label->setText(StaticCaption(c));
+    }
+    Item<QLabel>(IDC_AUTHORITY_TEXT)
+        ->setText(Connected() && HasStoreAuthority() ? Bilingual("有保存权限", "Store Allow")
+                                                     : Bilingual("无保存权限", "No Store Allow"));
+    update();
+}
+
+// ---- Refresh ----
+
+QString SysDlg::ProgramEntry(int number, const std::string& name) {
+    const QString prefix = number <= kUserPrograms ? QStringLiteral("%1-").arg(number)
+                                                   : QStringLiteral("F%1-").arg(number - kUserPrograms);
+    return prefix + QString::fromLatin1(name.c_str());
+}
+
+void SysDlg::RefreshFromModel() {
+    for (int id : {IDC_PROGRAM_LIST, IDC_PROGRAM_NAME, IDC_RECALL, IDC_STORE, IDC_IMPORT, IDC_EXPORT_ALL,
+                   IDC_IMPORT_ALL})
+        DialogItem(this, id)->setEnabled(true);
+    FillProgramList();
+    ShowSelection();
+    ApplyProgramEnabling();
+    ShowAuthority();
+    ShowValues();
+    ResetPasswordGroup();
+    // Off line nothing feeds the meters any more: they must not keep showing the last levels.
+    if (!Connected())
+        for (SLamp* m : meters_) m->AllOff();
+}
+
+void SysDlg::FillProgramList() {
+    const Model& m = TheModel();
+    const bool named = Connected() || m.bank.Valid;
+    auto* list = Item<BitComboBox>(IDC_PROGRAM_LIST);
+    list->clear();
+    for (int n = 1; n <= kProgramCount; ++n)
+        list->addItem(ProgramEntry(n, named ? BankName(n) : std::string()));
+}
+
+void SysDlg::ShowSelection() {
+    Model& m = TheModel();
+    auto* list = Item<BitComboBox>(IDC_PROGRAM_LIST);
+    auto* name = Item<EnglishEdit>(IDC_PROGRAM_NAME);
+    if (Connected() || m.bank.Valid) {
+        if (m.system.ProgramNumber == 0) EditModel([&] { m.system.ProgramNumber = 1; });
+        const int n = m.system.ProgramNumber;
+        list->setCurrentIndex(n <= kProgramCount ? n - 1 : -1);
+        name->setText(QString::fromLatin1(BankName(n).c_str()));
+    } else {
+        const int n = m.system.ProgramNumber;
+        list->setCurrentIndex(n >= 1 && n <= kProgramCount ? n - 1 : -1);
+        const std::string current =
+            EditModel([&] { return TextFromBytes(m.current.ProgramName, kProgramNameLength); });
+        name->setText(QString::fromLatin1(current.c_str()));
+    }
+    selected_ = list->currentIndex() + 1;
+}
+
+void SysDlg::ApplyProgramEnabling() {
+    const Model& m = TheModel();
+    const bool userProgram = m.system.ProgramNumber <= kUserPrograms;
+    if (Connected()) {
+        const bool authority = HasStoreAuthority();
+        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) DialogItem(this, id)->setEnabled(authority);
+        for (int id : {IDC_PROGRAM_NAME, IDC_STORE})
+            DialogItem(this, id)->setEnabled(authority && userProgram);
+    } else {
+        for (int id : {IDC_EXPORT_ALL, IDC_RECALL}) DialogItem(this, id)->setEnabled(m.bank.Valid != 0);
+        for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) DialogItem(this, id)->setEnabled(false);
+        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) DialogItem(this, id)->setEnabled(true);
+    }
+}
+
+void SysDlg::ShowAuthority() {
+    auto* text = Item<QLabel>(IDC_AUTHORITY_TEXT);
+    auto* edit = DialogItem(this, IDC_VERIFY_EDIT);
+    auto* ok = DialogItem(this, IDC_VERIFY_OK);
+    if (!Connected()) {
+        text->setText(Bilingual("无保存权限", "No Store Allow"));
+        edit->setEnabled(false);
+        ok->setEnabled(false);
+    } else if (HasStoreAuthority()) {
+        text->setText(Bilingual("有保存权限", "Store Allow"));
+        const bool userProgram = TheModel().system.ProgramNumber <= kUserPrograms;
+        for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) DialogItem(this, id)->setEnabled(userProgram);
+        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) DialogItem(this, id)->setEnabled(true);
+        edit->setEnabled(false);
+        ok->setEnabled(false);
+    } else {
+        text->setText(Bilingual("无保存权限", "No Store Allow"));
+        for (int id : {IDC_VERIFY_OK, IDC_PROGRAM_NAME, IDC_STORE, IDC_IMPORT, IDC_IMPORT_ALL})
+            DialogItem(this, id)->setEnabled(false);
+        edit->setEnabled(true);
+    }
+}
+
+void SysDlg::ShowValues() {
+    const SystemRecord s = EditModel([] { return TheModel().system; });
+    for (const SliderDef& def : kSliders) {
+        const int value = def.field ? s.*def.field : KeyShift(s);
+        Item<BitmapSlider>(def.id)->SetPos(value);
+        Item<Edit_Static>(def.id - IDC_LABEL_OFFSET)->SetValue(value);
+    }
+    auto show = [this](int id, int index) {
+        auto* combo = Item<BitComboBox>(id);
+        combo->setCurrentIndex(index < combo->count() ? index : -1);
+    };
+    show(IDC_PHANTOM, s.Phantom);
+    show(IDC_IR_REMOTE, s.IrRemote);
+    show(IDC_INPUT_SELECT, s.InputSelect);
+    show(IDC_SENSITIVITY, AnalogSensitivity(s));
+}
+
+void SysDlg::ResetPasswordGroup() {
+    const struct {
+        int old, fresh, confirm, modify;
+    } groups[] = {{IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD, IDC_MODIFY},
+                  {IDC_PANEL_OLD, IDC_PANEL_NEW, IDC_PANEL_CONFIRM, IDC_PANEL_MODIFY}};
+    for (const auto& g : groups) {
+        for (int id : {g.old, g.fresh, g.confirm}) Item<EnglishEdit>(id)->clear();
+        DialogItem(this, g.old)->setEnabled(Connected());
+        for (int id : {g.fresh, g.confirm, g.modify}) DialogItem(this, id)->setEnabled(false);
+    }
+}
+
+// ---- Settings ----
+
+void SysDlg::OnSlider(int id) {
+    const SliderDef* def = nullptr;
+    for (const SliderDef& s : kSliders)
+        if (s.id == id) def = &s;
+    if (!def) return;
+    const int p = Item<BitmapSlider>(id)->GetPos();
+    Item<Edit_Static>(id - IDC_LABEL_OFFSET)->SetValue(p);
+    SystemRecord& s = TheModel().system;
+    EditModel([&] {
+        if (def->field)
+            s.*def->field = static_cast<uint8_t>(p);
+        else
+            SetKeyShift(s, p);
+    });
+    switch (id) {
+        case IDC_EFFECT_MAX:
+            main_.ClampEffectLevel();
+            break;
+        case IDC_MIC_MAX:
+            main_.ClampMicLevel();
+            break;
+        case IDC_MUSIC_MAX:
+            main_.ClampMusicLevel();
+            break;
+        default:
+            break;
+    }
+}
+
+void SysDlg::OnCombo(int id) {
+    const int index = Item<BitComboBox>(id)->currentIndex();
+    if (index < 0) return;
+    SystemRecord& s = TheModel().system;
+    EditModel([&] {
+        switch (id) {
+            case IDC_INPUT_SELECT:
+                s.InputSelect = static_cast<uint8_t>(index);
+                break;
+            case IDC_SENSITIVITY:
+                SetAnalogSensitivity(s, index);
+                break;
+            case IDC_PHANTOM:
+                s.Phantom = static_cast<uint8_t>(index);
+                break;
+            case IDC_IR_REMOTE:
+                s.IrRemote = static_cast<uint8_t>(index);
+                break;
+            default:
+                break;
+        }
+    });
+}
+
+// ---- Programs ----
+
+void SysDlg::OnProgramSelected() {
+    selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
+    const bool storable = selected_ >= 1 && selected_ <= kUserPrograms && Connected() && HasStoreAuthority();
+    for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) DialogItem(this, id)->setEnabled(storable);
+    Item<EnglishEdit>(IDC_PROGRAM_NAME)->setText(QString::fromLatin1(BankName(selected_).c_str()));
+}
+
+void SysDlg::OnRecall() {
+    selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
+    if (selected_ < 1) return;  // no program chosen
+    main_.connection().SendDeviceCommand(CmdRecall, static_cast<unsigned>(selected_));
+}
+
+void SysDlg::OnStore() {
+    selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
+    const std::string name = Ascii(Item<EnglishEdit>(IDC_PROGRAM_NAME)->text());
+    if (!Connected()) return;
+    // The controls already keep these out; a stale click must not store into F1..F5 or no program.
+    if (selected_ < 1 || selected_ > kUserPrograms || !HasStoreAuthority()) return;
+    Model& m = TheModel();
+    {
+        SendLockGuard lock(SendLock());
+        // The password frame with the current password twice leaves it unchanged and opens the store.
+        const std::string current = EditModel([&] {
+            return std::string(reinterpret_cast<const char*>(m.system.SystemPassword), kSystemPasswordLength);
+        });
+        SendSystemPassword(current);
+        EditModel([&] {
+            BytesFromText(m.current.ProgramName, kProgramNameLength, name);
+            BytesFromText(m.bank.Programs[selected_ - 1].ProgramName, kProgramNameLength, name);
+        });
+        main_.connection().SendDeviceCommand(CmdStore, static_cast<unsigned>(selected_));
+    }
+    EditModel([&] { m.system.ProgramNumber = static_cast<uint8_t>(selected_); });
+    for (int id : {IDC_PROGRAM_LIST, IDC_PROGRAM_NAME, IDC_RECALL, IDC_STORE, IDC_IMPORT, IDC_EXPORT_ALL,
+                   IDC_IMPORT_ALL})
+        DialogItem(this, id)->setEnabled(true);
+    FillProgramList();
+    ShowSelection();
+    ApplyProgramEnabling();
+}
+
+// ---- Store authority and password change ----
+
+void SysDlg::OnVerifyTyped() {
+    const QString typed = Item<EnglishEdit>(IDC_VERIFY_EDIT)->text();
+    DialogItem(this, IDC_VERIFY_OK)
+        ->setEnabled(IsSingleByte(typed) && Ascii(typed) == CurrentSystemPassword());
+}
+
+void SysDlg::OnVerifyOk() {
+    const QString typed = Item<EnglishEdit>(IDC_VERIFY_EDIT)->text();
+    // Only the right password may go out: this frame would otherwise change the password to the text.
+    if (!IsSingleByte(typed) || Ascii(typed) != CurrentSystemPassword()) {
+        DialogItem(this, IDC_VERIFY_OK)->setEnabled(false);
+        return;
+    }
+    SendSystemPassword(Ascii(typed));
+    if (Connected()) {
+        Flags().storeAuthority = 1;
+        ShowAuthority();
+    }
+}
+
+// Each step enables the next one only while every step before it holds, so a later change of the old
+// or the new password takes back what it had allowed.
+void SysDlg::UpdatePasswordChain() {
+    const QString old = Item<EnglishEdit>(IDC_OLD_PASSWORD)->text();
+    const QString fresh = Item<EnglishEdit>(IDC_NEW_PASSWORD)->text();
+    const QString confirm = Item<EnglishEdit>(IDC_CONFIRM_PASSWORD)->text();
+    const bool oldRight = DialogItem(this, IDC_OLD_PASSWORD)->isEnabled() && IsSingleByte(old) &&
+                          Ascii(old) == CurrentSystemPassword();
+    const bool newComplete = oldRight && IsSingleByte(fresh) && fresh.size() == kPasswordEditLength;
+    const bool confirmed = newComplete && confirm == fresh;
+    DialogItem(this, IDC_NEW_PASSWORD)->setEnabled(oldRight);
+    DialogItem(this, IDC_CONFIRM_PASSWORD)->setEnabled(newComplete);
+    DialogItem(this, IDC_MODIFY)->setEnabled(confirmed);
+}
+
+void SysDlg::OnModify() {
+    UpdatePasswordChain();
+    if (!DialogItem(this, IDC_MODIFY)->isEnabled()) return;
+    SendSystemPassword(Ascii(Item<EnglishEdit>(IDC_NEW_PASSWORD)->text()));
+    for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD}) Item<EnglishEdit>(id)->clear();
+    DialogItem(this, IDC_OLD_PASSWORD)->setEnabled(Connected());
+    for (int id : {IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD, IDC_MODIFY})
+        DialogItem(this, id)->setEnabled(false);
+}
+
+// ---- Meters ----
+
+void SysDlg::StatusReceived(int kind) {
+    if (!Connected()) {
+        for (SLamp* m : meters_) m->AllOff();
+        return;
+    }
+    if (kind != CmdStatusA && kind != CmdStatusB) return;
+    // The receive path fills the areas on the engine's thread under the model lock: take a copy.
+    const auto area = EditModel([kind] { return kind == CmdStatusA ? Status().areaA : Status().areaB; });
+    for (int i = 0; i < kMeterCount; ++i) {
+        if (kind == CmdStatusA)
+            meters_[i]->SetLevel(area[i]);
+        else
+            meters_[i]->SetIndicator(area[i]);
+    }
+}
+
+// ---- Paint ----
+
+void SysDlg::paintEvent(QPaintEvent* e) {
+    PageDlg::paintEvent(e);
+    QPainter p(this);
+    const QPixmap panel =
+        LoadBitmap(UiIsChinese() ? kMeterPanelBitmapChinese : kMeterPanelBitmapEnglish, devicePixelRatioF());
+    p.drawPixmap(QRect(kMeterPanelOrigin, BitmapSize(kMeterPanelBitmapChinese)), panel);
+}
+
+}  // namespace pavo

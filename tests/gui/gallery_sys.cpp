@@ -1,0 +1,68 @@
+// Writes pictures of the system page for a person to look at: build/gallery/sys_page_*.png, off line
+// (English and Chinese) and as it looks on line with store authority and the meters lit.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "app/PavoDlg.h"
+#include "app_support.h"
+#include "controls/SLamp.h"
+#include "model/DataConver.h"
+#include "pages/SysDlg.h"
+#include "protocol/StatusState.h"
+
+namespace pavo {
+namespace {
+
+void NameBank() {
+    Model& m = TheModel();
+    const char* names[] = {"Pop Ballad", "Rock Stage", "Jazz Club", "Classroom", "Party Night"};
+    for (int n = 1; n <= kProgramCount; ++n)
+        BytesFromText(m.bank.Programs[n - 1].ProgramName, kProgramNameLength, names[(n - 1) % 5]);
+}
+
+TEST(Gallery, SystemPage) {
+    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    QDir().mkpath(dir);
+    struct Shot {
+        int locale;
+        bool online;
+        const char* file;
+    } shots[] = {
+        {kLocaleEnglishUs, false, "sys_page_en.png"},
+        {kLocaleChinesePrc, false, "sys_page_zh.png"},
+        {kLocaleEnglishUs, true, "sys_page_online_en.png"},
+        {kLocaleChinesePrc, true, "sys_page_online_zh.png"},
+    };
+    for (const Shot& s : shots) {
+        test::AppState state;
+        SystemLocaleId() = s.locale;
+        StartOptions o;
+        o.connectAtStart = false;
+        PavoDlg w(o);
+        w.show();
+        auto* page = static_cast<SysDlg*>(w.SystemPage());
+        if (s.online) {
+            // What the page shows on line, without a unit: connected, store allowed, meters fed.
+            NameBank();
+            TheModel().system.ProgramNumber = 3;
+            Flags().connected = 1;
+            Flags().storeAuthority = 1;
+            page->RefreshFromModel();
+            w.UpdateStatus(true);
+            const uint8_t levels[12] = {200, 180, 150, 130, 0, 0, 0, 0, 190, 160, 0, 0};
+            for (int i = 0; i < 12; ++i) {
+                Status().areaA[i] = levels[i];
+                Status().areaB[i] = i % 3 == 0 ? 150 : 220;
+            }
+            page->StatusReceived(0x0C);
+            page->StatusReceived(0x18);
+        }
+        test::WaitUntil([] { return false; }, 100);
+        EXPECT_TRUE(w.grab().save(dir + "/" + s.file));
+        Flags().connected = 0;
+    }
+}
+
+}  // namespace
+}  // namespace pavo
