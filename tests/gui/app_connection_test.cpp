@@ -38,9 +38,10 @@ std::unique_ptr<PavoDlg> MainWindowOn(std::vector<std::string> ports) {
     return w;
 }
 
+// On line, the full read written and its last reply (the current program) handled.
 bool OnLineAndIdle(PavoDlg& w) {
     return Flags().connected.load() && w.progress().mode() == Show_Dlg::Mode::Hidden &&
-           w.progress().endValue() == 24;
+           w.progress().endValue() == 24 && w.programLabelText() != "Off Line";
 }
 
 QString ExpectedLabel(UnitLine& u) {
