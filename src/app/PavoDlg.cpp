@@ -404,10 +404,9 @@ void PavoDlg::UpdateStatus(bool withName) {
         programLabel_->SetText(Bilingual("脱机", "Off Line"));
     } else if (withName) {
         const Model& m = TheModel();
-        const int n = m.system.ProgramNumber;
-        const QString prefix = n <= 16 ? QStringLiteral("%1:").arg(n) : QStringLiteral("F%1:").arg(n - 16);
         programLabel_->SetText(
-            prefix + QString::fromStdString(TextFromBytes(m.current.ProgramName, kProgramNameLength)));
+            QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":" +
+                                   TextFromBytes(m.current.ProgramName, kProgramNameLength)));
     }
 }
 

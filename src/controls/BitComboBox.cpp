@@ -1,5 +1,7 @@
 #include "controls/BitComboBox.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QPainter>
 
@@ -136,8 +138,14 @@ void BitComboBox::paintEvent(QPaintEvent*) {
     p.setFont(list_ ? list_->font() : QApplication::font());
     // A disabled box shows its text greyed, like the other disabled captions of the skin.
     p.setPen(ColorRef(isEnabled() ? itemText_ : kDisabledCaption));
-    p.drawText(rect().adjusted(SharedTextIndent(), 0, 0, 0),
-               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, currentText());
+    // The text starts at the shared indent, but never so far right that the widest item would run under
+    // the arrow (the narrow boxes of the EQ strips); all items of a box start at one place.
+    int widest = 0;
+    for (int i = 0; i < count(); ++i)
+        widest = std::max(widest, p.fontMetrics().horizontalAdvance(itemText(i)));
+    const int indent = std::clamp(arrowLeft - widest - 3, 0, std::max(0, SharedTextIndent()));
+    p.drawText(rect().adjusted(indent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               currentText());
 }
 
 }  // namespace pavo

@@ -62,6 +62,10 @@ void BytesFromText(uint8_t* field, size_t n, std::string_view text) {
     std::fill(field + m, field + n, uint8_t{' '});
 }
 
+std::string ProgramNumberText(int number) {
+    return number <= 16 ? std::to_string(number) : "F" + std::to_string(number - 16);
+}
+
 const std::array<const char*, kRatioLabelCount> RatioLabels = {
     "1.0", "1.2", "1.4", "1.6", "1.8", "2.0", "2.4", "2.8", "3.2", "3.6", "4.0",  "4.4",  "4.8",  "5.2",
     "5.6", "6.0", "6.4", "6.8", "7.2", "7.6", "8.0", "8.4", "9.0", "9.6", "10.2", "10.8", "11.4", "12",

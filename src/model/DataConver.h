@@ -26,6 +26,9 @@ std::string TextFromBytes(const uint8_t* field, size_t n);
 // The text's characters into the field, cut to n, the rest filled with spaces; no terminator.
 void BytesFromText(uint8_t* field, size_t n, std::string_view text);
 
+// How people see a program number: 1..16 as they are, 17..21 as F1..F5.
+std::string ProgramNumberText(int number);
+
 constexpr int kRatioLabelCount = 41;
 constexpr int kAttackLabelCount = 20;
 constexpr int kReleaseLabelCount = 8;

@@ -51,26 +51,6 @@ GainSliderLink* NewSliderLink(BitmapSlider* slider) {
     return links.back().get();
 }
 
-// The strip's type box is much narrower than the program's other combo boxes: once the shared text
-// indent has grown past the left cap, the text would run under the arrow. Here it stops short of it.
-class StripTypeCombo : public BitComboBox {
-public:
-    using BitComboBox::BitComboBox;
-
-protected:
-    void paintEvent(QPaintEvent* e) override {
-        const int shared = SharedTextIndent();
-        const int arrowLeft = width() - BitmapSize(BitmapIds().arrow).width();
-        // All items start at one place: room is made for the widest.
-        const QFontMetrics fm(ListBox() ? ListBox()->font() : QApplication::font());
-        int textWidth = 0;
-        for (int i = 0; i < count(); ++i) textWidth = std::max(textWidth, fm.horizontalAdvance(itemText(i)));
-        SetSharedTextIndent(std::clamp(arrowLeft - textWidth - 3, 0, shared));
-        BitComboBox::paintEvent(e);
-        SetSharedTextIndent(shared);
-    }
-};
-
 }  // namespace
 
 const DialogTemplate& EQDlg::Template() {
@@ -94,7 +74,7 @@ EQDlg::EQDlg(QWidget* parent) : QWidget(parent) {
             case kCaptionId:
                 return caption_ = new FontStatic(dialog);
             case kTypeComboId:
-                return typeCombo_ = new StripTypeCombo(dialog);
+                return typeCombo_ = new BitComboBox(dialog);
             case kGainEditId:
                 return gainEdit_ = new NumEdit(dialog);
             case kGainSliderId:

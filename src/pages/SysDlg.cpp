@@ -312,18 +312,21 @@ void SysDlg::ApplyLanguage() {
 // ---- Refresh ----
 
 QString SysDlg::ProgramEntry(int number, const std::string& name) {
-    const QString prefix = number <= kUserPrograms ? QStringLiteral("%1-").arg(number)
-                                                   : QStringLiteral("F%1-").arg(number - kUserPrograms);
-    return prefix + QString::fromLatin1(name.c_str());
+    return QString::fromStdString(ProgramNumberText(number) + "-") + QString::fromLatin1(name.c_str());
 }
 
-void SysDlg::RefreshFromModel() {
+// The program list, the name and the program buttons, enabled and then narrowed by the rules.
+void SysDlg::RefreshProgramGroup() {
     for (int id : {IDC_PROGRAM_LIST, IDC_PROGRAM_NAME, IDC_RECALL, IDC_STORE, IDC_IMPORT, IDC_EXPORT_ALL,
                    IDC_IMPORT_ALL})
         DialogItem(this, id)->setEnabled(true);
     FillProgramList();
     ShowSelection();
     ApplyProgramEnabling();
+}
+
+void SysDlg::RefreshFromModel() {
+    RefreshProgramGroup();
     ShowAuthority();
     ShowValues();
     ResetPasswordGroup();
@@ -518,12 +521,7 @@ void SysDlg::OnStore() {
         main_.connection().SendDeviceCommand(CmdStore, static_cast<unsigned>(selected_));
     }
     EditModel([&] { m.system.ProgramNumber = static_cast<uint8_t>(selected_); });
-    for (int id : {IDC_PROGRAM_LIST, IDC_PROGRAM_NAME, IDC_RECALL, IDC_STORE, IDC_IMPORT, IDC_EXPORT_ALL,
-                   IDC_IMPORT_ALL})
-        DialogItem(this, id)->setEnabled(true);
-    FillProgramList();
-    ShowSelection();
-    ApplyProgramEnabling();
+    RefreshProgramGroup();
 }
 
 // ---- Store authority and password change ----

@@ -95,6 +95,7 @@ private:
     void FillProgramList();
     void ShowSelection();
     void ApplyProgramEnabling();
+    void RefreshProgramGroup();
     void ShowAuthority();
     void ShowValues();
     void ResetPasswordGroup();

@@ -19,15 +19,10 @@
 namespace pavo {
 namespace {
 
+using test::OnLineAndIdle;
+using test::StartUnit;
 using unit::UnitLine;
 using unit::UnitOptions;
-
-std::unique_ptr<UnitLine> StartUnit(UnitOptions options = {}) {
-    auto u = std::make_unique<UnitLine>(options);
-    std::string error;
-    EXPECT_TRUE(u->Start(&error)) << error;
-    return u;
-}
 
 // A main window that tries exactly the given ports and connects at once.
 std::unique_ptr<PavoDlg> MainWindowOn(std::vector<std::string> ports) {
@@ -36,12 +31,6 @@ std::unique_ptr<PavoDlg> MainWindowOn(std::vector<std::string> ports) {
     w->progress().SetGraceTimes(50, 50);
     w->show();
     return w;
-}
-
-// On line, the full read written and its last reply (the current program) handled.
-bool OnLineAndIdle(PavoDlg& w) {
-    return Flags().connected.load() && w.progress().mode() == Show_Dlg::Mode::Hidden &&
-           w.progress().endValue() == 24 && w.programLabelText() != "Off Line";
 }
 
 QString ExpectedLabel(UnitLine& u) {

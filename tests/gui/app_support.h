@@ -1,16 +1,23 @@
 #pragma once
 // Shared by the main-window tests: a fresh model, recorded message boxes and file dialogs, and
 // waiting on the UI thread for what the engine reports.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "app/Pavo.h"
+#include "app/PavoDlg.h"
+#include "app/Show_Dlg.h"
 #include "model/Model.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/WinMessage.h"
+#include "virtual_unit/UnitLine.h"
 
 namespace pavo::test {
 
@@ -57,5 +64,19 @@ private:
     MessageBoxPresenter oldBox_;
     FileDialogPresenter oldFile_;
 };
+
+// A virtual unit answering on a fresh pseudo-terminal.
+inline std::unique_ptr<unit::UnitLine> StartUnit(unit::UnitOptions options = {}) {
+    auto u = std::make_unique<unit::UnitLine>(options);
+    std::string error;
+    EXPECT_TRUE(u->Start(&error)) << error;
+    return u;
+}
+
+// On line, the full read written and its last reply (the current program) handled.
+inline bool OnLineAndIdle(PavoDlg& w) {
+    return Flags().connected.load() && w.progress().mode() == Show_Dlg::Mode::Hidden &&
+           w.progress().endValue() == 24 && w.programLabelText() != "Off Line";
+}
 
 }  // namespace pavo::test

@@ -14,25 +14,17 @@
 namespace pavo {
 namespace {
 
+using test::StartUnit;
 using test::SysPage;
 using unit::UnitLine;
 using unit::UnitOptions;
-
-std::unique_ptr<UnitLine> StartUnit(UnitOptions options = {}) {
-    auto u = std::make_unique<UnitLine>(options);
-    std::string error;
-    EXPECT_TRUE(u->Start(&error)) << error;
-    return u;
-}
 
 // Connects the page's window to the unit and waits until the full read is over.
 bool ConnectTo(SysPage& s, UnitLine& u) {
     s.window->connection().SetPortLister([path = u.DevicePath()] { return std::vector<std::string>{path}; });
     PostMessage(s.window.get(), WM_CONNECT_REQUEST);
-    return test::WaitUntil([&] {
-        return Flags().connected.load() && s.window->progress().mode() == Show_Dlg::Mode::Hidden &&
-               s.window->progress().endValue() == 24 && Flags().transferPending.load() == 0;
-    });
+    return test::WaitUntil(
+        [&] { return test::OnLineAndIdle(*s.window) && Flags().transferPending.load() == 0; });
 }
 
 size_t FramesWithCommand(UnitLine& u, uint8_t cmd) {
