@@ -25,6 +25,11 @@
 #include "model/DataConver.h"
 #include "model/Model.h"
 #include "model/ModelHooks.h"
+#include "pages/DEQ_Dlg.h"
+#include "pages/Effect_Dlg.h"
+#include "pages/MainDlg.h"
+#include "pages/Mic_Dlg.h"
+#include "pages/MusicDlg.h"
 #include "pages/PageDlg.h"
 #include "pages/SysDlg.h"
 #include "platform/ControlId.h"
@@ -206,9 +211,26 @@ void PavoDlg::CreateControls() {
 }
 
 void PavoDlg::CreatePages() {
-    // Music, dynamic EQ, microphone, effect, main output, system: empty pages until their editors exist.
-    for (int slot : kPageOrder)
-        SetPage(slot, slot == PageSystem ? static_cast<PageDlg*>(new SysDlg(*this)) : new EmptyPage);
+    // Music, dynamic EQ, microphone, effect, main output, system.
+    for (int slot : kPageOrder) SetPage(slot, CreatePage(slot));
+}
+
+PageDlg* PavoDlg::CreatePage(int slot) {
+    switch (slot) {
+        case PageMusic:
+            return new MusicDlg(*this);
+        case PageDynEq:
+            return new DEQ_Dlg(*this);
+        case PageMic:
+            return new Mic_Dlg(*this);
+        case kEffectSlot:
+            return new Effect_Dlg(*this);
+        case PageOut12:
+        case PageOut34:
+            return new MainDlg(*this);
+        default:
+            return new SysDlg(*this);
+    }
 }
 
 void PavoDlg::SetPage(int slot, PageDlg* page) {
@@ -369,6 +391,25 @@ void PavoDlg::ClampLevel(int g) {
     grp.label->SetValue(max);
     grp.slider->SetPos(max);
     grp.mute->SetLatched(false);
+}
+
+void PavoDlg::SendDeviceCommand(unsigned command, unsigned argument) {
+    connection_->SendDeviceCommand(command, argument);
+}
+void PavoDlg::ExportDia() {
+    presets_->ExportDia();
+}
+void PavoDlg::ImportDia() {
+    presets_->ImportDia();
+}
+void PavoDlg::ExportBank() {
+    presets_->ExportBank();
+}
+void PavoDlg::ImportBank() {
+    presets_->ImportBank();
+}
+bool PavoDlg::Connected() const {
+    return Flags().connected.load() != 0;
 }
 
 void PavoDlg::ClampMusicLevel() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "pages/PageHost.h"
 #include "platform/WinMessage.h"
 
 class QScrollArea;
@@ -30,7 +31,7 @@ struct StartOptions {
     QString titleSuffix;  // shown after the title, e.g. " - virtual unit"
 };
 
-class PavoDlg : public QWidget, public MessageTarget {
+class PavoDlg : public QWidget, public MessageTarget, public PageHost {
     Q_OBJECT
 public:
     enum {
@@ -57,9 +58,17 @@ public:
     void RefreshCurrentPage();
     void ApplyLanguage();
     void UpdateStatus(bool withName);
-    void ClampMusicLevel();
-    void ClampMicLevel();
-    void ClampEffectLevel();
+
+    // What the pages ask of the window.
+    void SendDeviceCommand(unsigned command, unsigned argument) override;
+    void ExportDia() override;
+    void ImportDia() override;
+    void ExportBank() override;
+    void ImportBank() override;
+    void ClampMusicLevel() override;
+    void ClampMicLevel() override;
+    void ClampEffectLevel() override;
+    bool Connected() const override;
 
     // Fits the window to a screen smaller than 1366 x 768 (scroll bars), as at start.
     void AdaptToScreen(const QSize& screen);
@@ -100,6 +109,7 @@ private:
 
     void CreateControls();
     void CreatePages();
+    PageDlg* CreatePage(int slot);
     void RegisterHandlers();
     void OnMasterSlider(int sliderId);
     void OnMute(int group);

@@ -24,11 +24,4 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 };
 
-// A page whose editor is not built yet: the right size and background, nothing on it.
-class EmptyPage : public PageDlg {
-    Q_OBJECT
-public:
-    using PageDlg::PageDlg;
-};
-
 }  // namespace pavo

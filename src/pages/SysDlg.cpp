@@ -2,9 +2,6 @@
 
 #include <QPainter>
 
-#include "app/Connection.h"
-#include "app/PavoDlg.h"
-#include "app/PresetCommands.h"
 #include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitListBox.h"
@@ -153,7 +150,7 @@ std::string BankName(int number) {
 
 }  // namespace
 
-SysDlg::SysDlg(PavoDlg& main, QWidget* parent) : PageDlg(parent), main_(main) {
+SysDlg::SysDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {
     CreateFromTemplate(this, Template(),
                        [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
     SetUpControls();
@@ -254,11 +251,10 @@ void SysDlg::RegisterHandlers() {
     OnCommand(IDC_PROGRAM_LIST, CBN_SELCHANGE, [this] { OnProgramSelected(); });
     OnCommand(IDC_RECALL, BN_CLICKED, [this] { OnRecall(); });
     OnCommand(IDC_STORE, BN_CLICKED, [this] { OnStore(); });
-    OnCommand(IDC_EXPORT, BN_CLICKED, [this] { main_.presets().ExportDia(); });
-    OnCommand(IDC_IMPORT, BN_CLICKED, [this] { main_.presets().ImportDia(); });
-    OnCommand(IDC_EXPORT_ALL, BN_CLICKED,
-              [this] { main_.connection().SendDeviceCommand(CmdReadPrograms, 1); });
-    OnCommand(IDC_IMPORT_ALL, BN_CLICKED, [this] { main_.presets().ImportBank(); });
+    OnCommand(IDC_EXPORT, BN_CLICKED, [this] { host_.ExportDia(); });
+    OnCommand(IDC_IMPORT, BN_CLICKED, [this] { host_.ImportDia(); });
+    OnCommand(IDC_EXPORT_ALL, BN_CLICKED, [this] { host_.SendDeviceCommand(CmdReadPrograms, 1); });
+    OnCommand(IDC_IMPORT_ALL, BN_CLICKED, [this] { host_.ImportBank(); });
     OnCommand(IDC_VERIFY_EDIT, EN_CHANGE, [this] { OnVerifyTyped(); });
     OnCommand(IDC_VERIFY_OK, BN_CLICKED, [this] { OnVerifyOk(); });
     for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
@@ -269,7 +265,7 @@ void SysDlg::RegisterHandlers() {
 // ---- State ----
 
 bool SysDlg::Connected() const {
-    return Flags().connected.load() != 0;
+    return host_.Connected();
 }
 
 // The lookup reply stores the unit's byte; anything but 0 allows storing.
@@ -288,7 +284,7 @@ void SysDlg::SendSystemPassword(const std::string& password) {
         BytesFromText(TheModel().passwordEntry.data() + kPasswordEntrySystem, kSystemPasswordLength,
                       password);
     });
-    main_.connection().SendDeviceCommand(CmdSystemPassword, 0);
+    host_.SendDeviceCommand(CmdSystemPassword, 0);
 }
 
 // ---- Language ----
@@ -448,13 +444,13 @@ void SysDlg::OnSlider(int id) {
     });
     switch (id) {
         case IDC_EFFECT_MAX:
-            main_.ClampEffectLevel();
+            host_.ClampEffectLevel();
             break;
         case IDC_MIC_MAX:
-            main_.ClampMicLevel();
+            host_.ClampMicLevel();
             break;
         case IDC_MUSIC_MAX:
-            main_.ClampMusicLevel();
+            host_.ClampMusicLevel();
             break;
         default:
             break;
@@ -497,7 +493,7 @@ void SysDlg::OnProgramSelected() {
 void SysDlg::OnRecall() {
     selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
     if (selected_ < 1) return;  // no program chosen
-    main_.connection().SendDeviceCommand(CmdRecall, static_cast<unsigned>(selected_));
+    host_.SendDeviceCommand(CmdRecall, static_cast<unsigned>(selected_));
 }
 
 void SysDlg::OnStore() {
@@ -518,7 +514,7 @@ void SysDlg::OnStore() {
             BytesFromText(m.current.ProgramName, kProgramNameLength, name);
             BytesFromText(m.bank.Programs[selected_ - 1].ProgramName, kProgramNameLength, name);
         });
-        main_.connection().SendDeviceCommand(CmdStore, static_cast<unsigned>(selected_));
+        host_.SendDeviceCommand(CmdStore, static_cast<unsigned>(selected_));
     }
     EditModel([&] { m.system.ProgramNumber = static_cast<uint8_t>(selected_); });
     RefreshProgramGroup();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "pages/PageDlg.h"
+#include "pages/PageHost.h"
 #include "platform/DialogTemplate.h"
 
 namespace pavo {
@@ -17,7 +18,6 @@ class BitmapSlider;
 class CTransparentStatic;
 class Edit_Static;
 class EnglishEdit;
-class PavoDlg;
 class SLamp;
 class SxGroupBox;
 
@@ -70,7 +70,7 @@ public:
     static constexpr int kMeterPanelBitmapChinese = 170;
     static constexpr int kMeterPanelBitmapEnglish = 174;
 
-    explicit SysDlg(PavoDlg& main, QWidget* parent = nullptr);
+    explicit SysDlg(PageHost& host, QWidget* parent = nullptr);
 
     void ApplyLanguage() override;
     void RefreshFromModel() override;
@@ -119,7 +119,7 @@ private:
     template <class T>
     T* Item(int id) const;
 
-    PavoDlg& main_;
+    PageHost& host_;
     int selected_ = 0;  // the program chosen in the list, 1..21; 0 for none
     std::array<SLamp*, kMeterCount> meters_{};
 };
