@@ -61,7 +61,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), PageBackground());
-        p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, devicePixelRatioF()));
+        p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, PaintPixelRatio(p)));
     }
 
 private:

@@ -14,6 +14,7 @@
 #include "model/CodeTables.h"
 #include "model/Messages.h"
 #include "model/Model.h"
+#include "platform/Resources.h"
 #include "platform/WinMessage.h"
 
 namespace pavo {
@@ -407,7 +408,7 @@ void CFStatic::paintEvent(QPaintEvent*) {
         return;
     }
     // The device may be a grab at another pixel ratio than the screen's.
-    const qreal dpr = p.device()->devicePixelRatioF();
+    const qreal dpr = PaintPixelRatio(p);
     if (axesImage_.isNull() || axesImage_.devicePixelRatio() != dpr) RenderAxes(dpr);
     if (!plotFresh_ || plotImage_.devicePixelRatio() != dpr) RenderPlot(dpr);
     plotFresh_ = false;
