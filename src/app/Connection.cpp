@@ -190,11 +190,11 @@ void Connection::OnLinkFailed(LParam lookupFrame) {
     port_->ClosePort();
     offLineReason_ = port_->Fault();
     GoOffLine();
+    // An adapter that was pulled out may come back: watch its device from now on, while its node is
+    // gone, so that a return during the message below is seen too; the offer waits for the message.
+    if (offLineReason_ == LinkFault::Unplugged) watch_->Start(DevicePathFor(currentPort_));
     ShowUnableToOpen();
     if (TheModel().pages.CurrentPage == PavoDlg::PageSystem) main_.SystemPage()->RefreshFromModel();
-    // An adapter that was pulled out may come back: watch for it and offer to reconnect.
-    if (offLineReason_ == LinkFault::Unplugged && !Flags().connected.load())
-        watch_->Start(DevicePathFor(currentPort_));
 }
 
 void Connection::OnPortBack() {
@@ -228,10 +228,12 @@ void Connection::OnProgramReceived() {
 
 void Connection::OfferOffLineEdits() {
     const QString text = Bilingual(
-        "设备中的程序与脱机编辑的程序不同。\n\n是否将编辑的程序发送到设备？\n选“否”保留设备的程序，放弃脱机编"
-        "辑。",
-        "The unit's program differs from the one edited off line.\n\nSend the edited program to the "
-        "unit?\nNo keeps the unit's program and drops the off-line edits.");
+        "设备中的程序与脱机编辑的程序不同。\n\n"
+        "是否将编辑的程序发送到设备？\n"
+        "选“否”保留设备的程序，放弃脱机编辑。",
+        "The unit's program differs from the one edited off line.\n\n"
+        "Send the edited program to the unit?\n"
+        "No keeps the unit's program and drops the off-line edits.");
     asking_ = true;
     const bool send = ShowMessageBox(&main_, text, {}, BoxYesNo) == ResultYes;
     asking_ = false;

@@ -7,6 +7,7 @@
 
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "app/Connection.h"
 #include "app/PavoDlg.h"
@@ -65,12 +66,14 @@ public:
             state_.boxes.push_back(r.text);
             if (IsReconnectOffer(r.text)) return int(reconnect ? ResultYes : ResultNo);
             if (IsEditsQuestion(r.text)) return int(sendEdits ? ResultYes : ResultNo);
+            if (r.text == kUnableToOpen && whileUnableIsShown) whileUnableIsShown();
             return int(ResultOk);
         });
     }
     ~Answers() { SetMessageBoxPresenter(old_); }
     bool reconnect = true;
     bool sendEdits = true;
+    std::function<void()> whileUnableIsShown;
 
 private:
     test::AppState& state_;
@@ -253,6 +256,28 @@ TEST(Reconnect, DecliningTheOfferKeepsTheProgramOffLine) {
     EXPECT_EQ(state.boxes.size(), 2);  // asked once
     EXPECT_FALSE(w->connection().portWatch().Watching());
     EXPECT_EQ(second->ReceivedCount(), 0u);
+}
+
+// The user plugs the adapter back in before closing the message about the failure: the port is
+// still offered.
+TEST(Reconnect, APortBackBeforeTheMessageIsClosedIsOfferedToo) {
+    test::AppState state;
+    Answers answers(state);
+    DeviceNode node;
+    auto first = StartUnit();
+    node.PointTo(first->DevicePath());
+    auto w = MainWindowOn(node.Path());
+    ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }));
+    std::unique_ptr<UnitLine> second;
+    answers.whileUnableIsShown = [&] {
+        second = StartUnit();
+        node.PointTo(second->DevicePath());
+    };
+    Unplug(*first, node);
+    ASSERT_TRUE(WaitUntil([&] { return second && OnLineAndIdle(*w); }));
+    ASSERT_EQ(state.boxes.size(), 2);
+    EXPECT_TRUE(IsReconnectOffer(state.boxes[1]));
+    EXPECT_TRUE(SameRecord(TheModel().current, second->Unit().CurrentImage()));
 }
 
 // The link ends in the middle of the full read, after the unit's system record has replaced the
