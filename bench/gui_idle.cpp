@@ -1,13 +1,15 @@
 // CPU use of the program connected to an idle unit: pavo-unit runs on a pseudo-terminal behind a
 // link, pavo (offscreen) connects to it, reads everything and then idles on its System page, polling
-// the unit's status and showing its meters. Measured over ten seconds once the full read is done,
-// as a share of one core (goal: <= 2 %), with the exchange rate the unit saw meanwhile.
+// the unit's status and showing its meters. Measured over three windows of ten seconds once the full
+// read is done, as a share of one core (goal: <= 2 %, the median window), with the exchange rate the
+// unit saw meanwhile.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -100,21 +102,27 @@ int main() {
     }
     std::this_thread::sleep_for(std::chrono::seconds(2));  // the last replies shown, the dialog gone
 
-    const double cpu0 = ProcessCpuSeconds(pavo);
-    const long frames0 = frames;
-    const auto t0 = Clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(10));
-    const double cpu1 = ProcessCpuSeconds(pavo);
-    const long frames1 = frames;
-    const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
-
+    // Three windows of ten seconds; the median, as the machine is shared.
+    std::vector<double> shares, rates;
+    for (int window = 0; window < 3; ++window) {
+        const double cpu0 = ProcessCpuSeconds(pavo);
+        const long frames0 = frames;
+        const auto t0 = Clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        const double cpu1 = ProcessCpuSeconds(pavo);
+        const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
+        shares.push_back(100.0 * (cpu1 - cpu0) / elapsed);
+        rates.push_back((frames - frames0) / elapsed);
+    }
     Stop(pavo);
     Stop(unit);
     reader.join();
     unlink(link.c_str());
     std::printf(
-        "pavo on line with an idle unit, System page, 10 s: %.2f %% of one core (goal <= 2 %%), %.1f "
-        "exchanges/s\n",
-        100.0 * (cpu1 - cpu0) / elapsed, (frames1 - frames0) / elapsed);
+        "pavo on line with an idle unit, System page, three 10 s windows: %.2f %.2f %.2f %% of one core\n",
+        shares[0], shares[1], shares[2]);
+    std::sort(shares.begin(), shares.end());
+    std::sort(rates.begin(), rates.end());
+    std::printf("median %.2f %% of one core (goal <= 2 %%), %.1f exchanges/s\n", shares[1], rates[1]);
     return 0;
 }
