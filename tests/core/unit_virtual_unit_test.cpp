@@ -135,7 +135,7 @@ TEST(VirtualUnit, AppliesEachParameterCommandToTheRightField) {
          0x09,
          {0xB, 0, 0},
          [](auto&, auto& s) { return Raw(s.SensitivityKeyShift); },
-         {0xB2}},
+         {0xB1}},
         {"sensitivity keeps the key nibble",
          0x13,
          {0, 5},

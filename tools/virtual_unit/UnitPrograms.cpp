@@ -174,7 +174,7 @@ SystemRecord FactorySystem() {
     s.MusicMax = 84;
     s.Phantom = 1;
     s.InputSelect = 0;
-    s.SensitivityKeyShift = static_cast<uint8_t>((7 << 4) | 2);
+    s.SensitivityKeyShift = static_cast<uint8_t>((7 << 4) | 1);  // key code 7 (no shift), sensitivity H
     s.VodInputGain = 20;
     s.BgmInputGain = 18;
     s.CoaxInputGain = 16;
