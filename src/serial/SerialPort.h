@@ -16,6 +16,7 @@
 // safe because the queue is only read again at the next add-data step, after the reply. The port
 // lock guards the descriptor; whoever holds both took the send lock first.
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -62,6 +63,9 @@ private:
     void HandleAddData(ProtocolHandler* handler);
     void WritePath(std::unique_lock<std::recursive_mutex>& sendLock);
     void ReadPath(ProtocolHandler* handler, std::unique_lock<std::recursive_mutex>& sendLock);
+    // The frame in flight got no usable reply: write it again, or, after `maxRetries` repeats, report
+    // the link failure.
+    void RepeatOrFail(ProtocolHandler* handler, int maxRetries);
     void LinkFailure();
     void ReportError(const char* operation, int err);
     bool WriteFrame(const uint8_t* bytes, size_t n, int& err);
@@ -77,6 +81,8 @@ private:
     std::atomic<bool> stop_{false};
     int portNumber_ = 0;
     std::vector<uint8_t> writeBuffer_, readBuffer_;
+    // When the reply to the frame in flight is given up (worker thread only).
+    std::chrono::steady_clock::time_point replyDeadline_;
 };
 
 }  // namespace pavo
