@@ -1,9 +1,10 @@
 #pragma once
 // The serial engine: owns the line to the unit and runs the exchange on one worker thread. Each cycle
 // takes the next queued frame (or asks the change scanner for one), writes it, waits for the reply and
-// hands the received bytes to the protocol handler; only an accepted reply starts the next cycle. A
-// unit that stays silent gets the same frame three times, then the engine reports WM_LINK_FAILED once
-// and its thread ends.
+// hands the received bytes to the protocol handler; only an accepted reply starts the next cycle. The
+// reply has a fixed window from the end of the write (about 1 s; 2.5 s for a bulk frame), whatever
+// else arrives meanwhile. A frame that gets no reply in it is written again, twice at most (a failed
+// read: once); then the engine reports WM_LINK_FAILED once and its thread ends.
 //
 // What it tells the UI goes through the owner's MessageSink: WM_LINK_FAILED (wParam 1, lParam 1 when
 // the unanswered frame was the device lookup, else 0), WM_PROGRESS_POSITION (wParam the sequence

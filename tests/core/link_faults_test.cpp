@@ -2,7 +2,12 @@
 // the middle of a pause, and ports that cannot be opened or configured.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 
 #include "link_harness.h"
 #include "model/ModelLock.h"
@@ -202,6 +207,25 @@ TEST(LinkFaults, AFailedReadRepeatsTheFrameOnceASecondIsALinkFailure) {
     }
 }
 
+// A port that reports bytes it then cannot hand over (as a file does at its end) is a silent port:
+// the engine sleeps out its polls instead of spinning on the report, and gives the frame up in time.
+TEST(LinkFaults, BytesThatCannotBeReadCountAsSilence) {
+    LinkHarness h;
+    QueueCommand(0x7F, 0);
+    FailReadsOf(h.line.DevicePath(), 1 << 30, EAGAIN);
+    ASSERT_TRUE(h.OpenAndStart());
+    ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+    EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
+    const int reads = FailedReads();
+    FailReadsOf("", 0, 0);
+    const auto frames = h.line.Received();
+    ASSERT_EQ(frames.size(), 3u);  // the lookup, written three times
+    EXPECT_EQ(h.sink.Of(WM_LINK_FAILED)[0].lParam, 1);
+    // About one read per 100 ms poll over three seconds; a spin makes it thousands.
+    EXPECT_GT(reads, 3);
+    EXPECT_LT(reads, 200);
+}
+
 TEST(LinkFaults, PulledCableGivesOneLinkFailureAndEndsTheThread) {
     struct Case {
         const char* name;
@@ -273,6 +297,32 @@ TEST(LinkFaults, ClosePortEndsTheWorkerPromptlyWhateverItWaitsFor) {
         EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
         Flags().transferPending = 0;
     }
+}
+
+// `--port` may name anything; only a terminal device is a port. A file must not be written over, and
+// /dev/null or a pipe, always readable and never answering, must not hold the lookup up.
+TEST(LinkFaults, AnythingButATerminalIsRefusedBeforeAByteIsWritten) {
+    const std::string dir = ::testing::TempDir() + "pavo-not-a-port-" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    const std::string file = dir + "/preset.dia", fifo = dir + "/fifo";
+    const std::string content = "not a serial port, keep me";
+    std::ofstream(file, std::ios::binary) << content;
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RecordingSink sink;
+    ProtocolHandler handler(&sink);
+    for (const std::string& path : {file, std::string("/dev/null"), fifo, dir}) {
+        SCOPED_TRACE(path);
+        SerialPort port;
+        QueueCommand(0x7F, 0);
+        EXPECT_EQ(port.OpenPort(&sink, path, 115200, 'N', 8, 0, 9, 115200), 0);
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_EQ(port.StartEngine(), 0);
+        handler.Clear();
+    }
+    EXPECT_TRUE(sink.Texts().empty());
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(LinkFaults, PortsThatCannotBeOpenedOrConfigured) {

@@ -13,6 +13,7 @@ namespace {
 
 std::atomic<int> gFailures{0};
 std::atomic<int> gError{0};
+std::atomic<int> gFailed{0};
 std::mutex gPathLock;
 std::string gPath;
 
@@ -33,7 +34,12 @@ void FailReadsOf(const std::string& path, int count, int err) {
         gPath = path;
     }
     gError = err;
+    gFailed = 0;
     gFailures = count;
+}
+
+int FailedReads() {
+    return gFailed.load();
 }
 
 }  // namespace pavo::linktest
@@ -45,6 +51,7 @@ extern "C" ssize_t __wrap_read(int fd, void* buffer, size_t count) {
         while (left > 0 && !gFailures.compare_exchange_weak(left, left - 1)) {
         }
         if (left > 0) {
+            ++gFailed;
             errno = gError.load();
             return -1;
         }

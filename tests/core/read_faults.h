@@ -8,5 +8,7 @@ namespace pavo::linktest {
 
 // The next `count` reads of any descriptor open on `path` fail with `err`.
 void FailReadsOf(const std::string& path, int count, int err);
+// How many reads have been failed since the last FailReadsOf.
+int FailedReads();
 
 }  // namespace pavo::linktest
