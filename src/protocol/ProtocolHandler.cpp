@@ -182,13 +182,11 @@ bool ProtocolHandler::DropIfLate(const FrameRecord& in, const FrameRecord& out) 
     return true;
 }
 
-// Back to waiting for a frame start; the engine's counters in the record are its own and stay.
+// Back to waiting for a frame start; the engine's retry count in the record is its own and stays.
 void ProtocolHandler::RestartAssembly(FrameRecord& in) {
     const uint8_t retries = in[incoming::kRetryCounter];
-    const uint8_t emptyPolls = in[incoming::kEmptyPolls];
     in.bytes.fill(0);
     in[incoming::kRetryCounter] = retries;
-    in[incoming::kEmptyPolls] = emptyPolls;
 }
 
 bool ProtocolHandler::Accept(const FrameRecord& in, const FrameRecord& out) {

@@ -200,10 +200,14 @@ TEST(LinkFaults, AFailedReadRepeatsTheFrameOnceASecondIsALinkFailure) {
         int repeats = 0;
         for (size_t i = before; i < frames.size(); ++i) repeats += SameFrame(frames[i], frames[i - 1]);
         EXPECT_EQ(repeats, 1);
-        if (c.linkFails) EXPECT_TRUE(SameFrame(frames.back(), frames[frames.size() - 2]));
+        if (c.linkFails) {
+            EXPECT_TRUE(SameFrame(frames.back(), frames[frames.size() - 2]));
+        }
         const auto failures = h.sink.Of(WM_LINK_FAILED);
         ASSERT_EQ(failures.size(), c.linkFails ? 1u : 0u);
-        if (c.linkFails) EXPECT_EQ(failures[0].lParam, 0);
+        if (c.linkFails) {
+            EXPECT_EQ(failures[0].lParam, 0);
+        }
     }
 }
 
