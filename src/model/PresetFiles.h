@@ -2,8 +2,8 @@
 // Preset files: ".dia" holds the system record and the current program image (2778 bytes), ".dat" the
 // program bank (57019 bytes). Both are plain byte images of the in-memory records.
 //
-// Reading never touches the model until the whole file has been read; writing goes to a temporary
-// file beside the target that replaces it only when complete, so a failed export never destroys an
+// Reading never touches the model until the whole file has been read; writing replaces the target
+// only when the new file is complete (model/FileReplace.h), so a failed export never destroys an
 // existing preset.
 #include <string>
 
@@ -19,8 +19,6 @@ constexpr size_t kDatFileSize = sizeof(ProgramBank);                          //
 std::string WithExtension(const std::string& path, const std::string& extension);
 bool ContainsExtension(const std::string& path, const std::string& extension);
 
-// Write the bytes to `path` atomically. False (and the old file intact) on any failure.
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
 // Read exactly `size` bytes from the start of the file. False when it cannot be opened or is shorter.
 bool ReadFilePrefix(const std::string& path, void* data, size_t size);
 
@@ -39,7 +37,8 @@ bool ReadDat(const std::string& path, ProgramBank& out);
 //   the system record, declares the system record and the image sent and re-binds the band sets;
 // - a ".dat" replaces the bank (valid), the system record with the bank header and, when the header's
 //   program number is 1..21, the current image with that stored program. Returns false when the
-//   program number was out of range and the current image was kept.
+//   program number was out of range: the current image and the current program number were kept (the
+//   bank header then carries that number too).
 void ApplyDia(const DiaContents& file);
 bool ApplyDat(const ProgramBank& bank);
 

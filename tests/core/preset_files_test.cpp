@@ -23,9 +23,7 @@ protected:
         fs::create_directories(dir);
         ResetParameters();
     }
-    void TearDown() override {
-        fs::remove_all(dir);
-    }
+    void TearDown() override { fs::remove_all(dir); }
     std::string Path(const char* name) const { return (dir / name).string(); }
     static std::vector<uint8_t> Bytes(const std::string& p) {
         std::ifstream f(p, std::ios::binary);
@@ -93,14 +91,25 @@ TEST_F(PresetFiles, DatRoundTripTakesTheHeadersProgram) {
     EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system));
 }
 
-TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentImageAndItsEdits) {
-    ProgramBank bank{};
-    bank.System.ProgramNumber = 0;
-    m.current.EchoA.Repeat = 9;  // an edit not sent yet
-    EXPECT_FALSE(ApplyDat(bank));
-    EXPECT_EQ(m.current.EchoA.Repeat, 9);
-    EXPECT_NE(m.lastSent.EchoA.Repeat, 9);
-    EXPECT_EQ(m.bank.Valid, 1);
+// A header naming no stored program keeps the current program: its image, its pending edits and its
+// number, which the header then carries too (it goes to the unit as the system record).
+TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentProgram) {
+    for (int number : {0, 22, 108, 255}) {
+        ResetParameters();
+        m.system.ProgramNumber = 7;
+        m.current.EchoA.Repeat = 9;  // an edit not sent yet
+        ProgramBank bank{};
+        bank.System.ProgramNumber = static_cast<uint8_t>(number);
+        bank.System.MusicMax = 60;
+        EXPECT_FALSE(ApplyDat(bank)) << number;
+        EXPECT_EQ(m.current.EchoA.Repeat, 9) << number;
+        EXPECT_NE(m.lastSent.EchoA.Repeat, 9) << number;
+        EXPECT_EQ(m.system.ProgramNumber, 7) << number;
+        EXPECT_EQ(m.bank.System.ProgramNumber, 7) << number;
+        EXPECT_EQ(m.system.MusicMax, 60) << number;  // the rest of the header is taken
+        EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system)) << number;
+        EXPECT_EQ(m.bank.Valid, 1) << number;
+    }
 }
 
 TEST_F(PresetFiles, ShortOrMissingFilesAreReadErrors) {
@@ -116,19 +125,9 @@ TEST_F(PresetFiles, ShortOrMissingFilesAreReadErrors) {
     EXPECT_FALSE(ReadDat(dir.string(), bank));  // a folder is no file
 }
 
-TEST_F(PresetFiles, AFailedExportLeavesTheOldFileIntact) {
-    const std::string p = Path("keep.dia");
-    ASSERT_TRUE(WriteDia(p, m.system, m.current));
-    const auto before = Bytes(p);
-    // Block the temporary file with a folder of its name: the write fails even for root.
-    fs::create_directory(p + ".part");
-    m.current.EchoA.Repeat = 42;
-    EXPECT_FALSE(WriteDia(p, m.system, m.current));
-    EXPECT_EQ(Bytes(p), before);
-    fs::remove(p + ".part");
-    EXPECT_TRUE(WriteDia(p, m.system, m.current));
-    EXPECT_NE(Bytes(p), before);
+TEST_F(PresetFiles, AnExportIntoAMissingFolderFailsAndCreatesNothing) {
     EXPECT_FALSE(WriteDat(Path("no/such/folder/x.dat"), m.bank));
+    EXPECT_FALSE(WriteDia(Path("no/such/folder/x.dia"), m.system, m.current));
     EXPECT_FALSE(fs::exists(Path("no")));
 }
 

@@ -145,5 +145,32 @@ TEST(Connection, ImportWhileOnLineSendsTheImageAndWaitsForTheAcknowledgement) {
     fs::remove(file);
 }
 
+// A bank whose header names no stored program: the unit gets the bank, and keeps its program number.
+TEST(Connection, BankImportWithoutAValidProgramNumberKeepsTheUnitsProgram) {
+    namespace fs = std::filesystem;
+    test::AppState state;
+    auto u = StartUnit();
+    auto w = MainWindowOn({u->DevicePath()});
+    ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w); }));
+    const int before = TheModel().system.ProgramNumber;
+    ASSERT_EQ(u->Unit().System().ProgramNumber, before);
+
+    auto bank = std::make_unique<ProgramBank>();
+    CopyRecord(bank->System, TheModel().system);
+    bank->System.ProgramNumber = 255;
+    bank->System.MusicMax = 61;
+    for (ProgramImage& p : bank->Programs) CopyRecord(p, TheModel().current);
+    bank->Valid = 1;
+    const fs::path file = fs::temp_directory_path() / ("pavo-import-" + std::to_string(::getpid()) + ".dat");
+    ASSERT_TRUE(WriteDat(file.string(), *bank));
+    state.nextFile = QString::fromStdString(file.string());
+    w->presets().ImportBank();
+    // 21 programs at the unit's pace, then the header as the system record.
+    ASSERT_TRUE(test::WaitUntil([&] { return u->Unit().System().MusicMax == 61; }, 90000));
+    EXPECT_EQ(u->Unit().System().ProgramNumber, before);
+    EXPECT_EQ(TheModel().system.ProgramNumber, before);
+    fs::remove(file);
+}
+
 }  // namespace
 }  // namespace pavo
