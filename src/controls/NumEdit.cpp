@@ -243,7 +243,8 @@ void NumEdit::focusOutEvent(QFocusEvent* e) {
 
 void NumEdit::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
-    if (delta == 0) {
+    // Only the edit with the focus steps: a wheel turned while passing over it changes nothing.
+    if (delta == 0 || !hasFocus()) {
         e->ignore();
         return;
     }
