@@ -1,6 +1,7 @@
 #include "app/PavoDlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/Connection.h"
@@ -127,7 +129,7 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     SelectPage(PageSystem);
     tab_->SetCurSel(PageSystem);
 
-    progress_ = new Show_Dlg(this, canvas_);
+    progress_ = new Show_Dlg(this);
     ApplyLanguage();
     if (options_.connectAtStart) PostMessage(this, WM_CONNECT_REQUEST);
 
@@ -483,6 +485,17 @@ bool PavoDlg::eventFilter(QObject* watched, QEvent* e) {
             setFocus(Qt::OtherFocusReason);
     }
     return QWidget::eventFilter(watched, e);
+}
+
+// Closing while the unit is being written would leave it half written: the window waits for the
+// transfer, its progress still shown, and closes when it is done.
+void PavoDlg::closeEvent(QCloseEvent* e) {
+    if (progress_->TransferRunning()) {
+        e->ignore();
+        progress_->WhenFinished([this] { QTimer::singleShot(0, this, &QWidget::close); });
+        return;
+    }
+    QWidget::closeEvent(e);
 }
 
 void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {

@@ -58,7 +58,7 @@ TEST(Connection, StartUpConnectsReadsEverythingAndShowsTheProgram) {
     ASSERT_GE(cmds.size(), expected.size());
     EXPECT_EQ(std::vector<uint8_t>(cmds.begin(), cmds.begin() + expected.size()), expected);
     EXPECT_EQ(w->progress().position(), 24);
-    EXPECT_TRUE(w->canvas().isEnabled());
+    EXPECT_FALSE(w->progress().BlocksInput());
     EXPECT_EQ(w->connectButtonText(), "Disconnect");
     EXPECT_EQ(w->programLabelText(), ExpectedLabel(*u));
     EXPECT_TRUE(SameRecord(TheModel().system, u->Unit().System()));
@@ -135,9 +135,9 @@ TEST(Connection, ImportWhileOnLineSendsTheImageAndWaitsForTheAcknowledgement) {
     w->presets().ImportDia();
     sawWait = w->progress().mode() == Show_Dlg::Mode::Wait;
     EXPECT_TRUE(sawWait);
-    EXPECT_FALSE(w->canvas().isEnabled());
+    EXPECT_TRUE(w->progress().BlocksInput());
     ASSERT_TRUE(test::WaitUntil([&] { return w->progress().mode() == Show_Dlg::Mode::Hidden; }));
-    EXPECT_TRUE(w->canvas().isEnabled());
+    EXPECT_FALSE(w->progress().BlocksInput());
     EXPECT_EQ(Flags().transferPending.load(), 0);
     EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), TheModel().current));
     EXPECT_EQ(u->Unit().CurrentImage().Mic12.Eq[5].GainCode, 190);
