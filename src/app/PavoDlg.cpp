@@ -101,6 +101,10 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window larger than the dialog (small screens) shows the page background beyond it.
+    QPalette background = scroll_->palette();
+    background.setColor(QPalette::Window, PageBackground());
+    scroll_->setPalette(background);
     canvas_ = new Canvas(this);
     canvas_->setFont(TemplateFont());
     canvas_->setFixedSize(DialogUnits().ToPixels(kDialogSize));
