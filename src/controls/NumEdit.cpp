@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "controls/BitmapSlider.h"
+#include "controls/EditColours.h"
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
 #include "platform/ControlId.h"
@@ -279,13 +280,7 @@ void NumEdit::SetBackgroundColour(uint32_t colour) {
 }
 
 void NumEdit::ApplyColours() {
-    QPalette pal = palette();
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(g, QPalette::Base, ColorRef(backgroundColour_));
-        pal.setColor(g, QPalette::Window, ColorRef(backgroundColour_));
-        pal.setColor(g, QPalette::Text, ColorRef(textColour_));
-    }
-    setPalette(pal);
+    SetEditColours(*this, textColour_, backgroundColour_);
 }
 
 }  // namespace pavo
