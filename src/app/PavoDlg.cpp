@@ -39,6 +39,7 @@
 #include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/Notify.h"
+#include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
 #include "platform/Skin.h"
 #include "protocol/StatusState.h"
@@ -451,9 +452,8 @@ void PavoDlg::UpdateStatus(bool withName) {
         programLabel_->SetText(Bilingual("脱机", "Off Line"));
     } else if (withName) {
         const Model& m = TheModel();
-        programLabel_->SetText(
-            QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":" +
-                                   TextFromBytes(m.current.ProgramName, kProgramNameLength)));
+        programLabel_->SetText(QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":") +
+                               ProgramNameText(m.current.ProgramName, kProgramNameLength));
     }
 }
 
