@@ -44,6 +44,27 @@ bool ReadDat(const std::string& path, ProgramBank& out) {
     return ReadFilePrefix(path, BytesOf(out), kDatFileSize);
 }
 
+namespace {
+
+std::optional<FileFault> Check(FieldRecord record, const uint8_t* bytes, int program) {
+    const FieldInfo* bad = FirstFieldOutOfRange(record, bytes);
+    if (!bad) return std::nullopt;
+    return FileFault{program, bad, ReadCode(*bad, bytes)};
+}
+
+}  // namespace
+
+std::optional<FileFault> CheckDia(const DiaContents& file) {
+    return Check(FieldRecord::Program, BytesOf(file.image), 0);
+}
+
+std::optional<FileFault> CheckDat(const ProgramBank& bank) {
+    if (auto fault = Check(FieldRecord::System, BytesOf(bank.System), 0)) return fault;
+    for (int n = 1; n <= kProgramCount; ++n)
+        if (auto fault = Check(FieldRecord::Program, BytesOf(bank.Programs[n - 1]), n)) return fault;
+    return std::nullopt;
+}
+
 void ApplyDia(const DiaContents& file) {
     Model& m = TheModel();
     {

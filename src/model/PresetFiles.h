@@ -5,9 +5,11 @@
 // Reading never touches the model until the whole file has been read; writing replaces the target
 // only when the new file is complete (model/FileReplace.h), so a failed export never destroys an
 // existing preset.
+#include <optional>
 #include <string>
 
 #include "model/Blocks.h"
+#include "model/FieldCatalog.h"
 
 namespace pavo {
 
@@ -31,6 +33,18 @@ bool WriteDia(const std::string& path, const SystemRecord& system, const Program
 bool ReadDia(const std::string& path, DiaContents& out);
 bool WriteDat(const std::string& path, const ProgramBank& bank);
 bool ReadDat(const std::string& path, ProgramBank& out);
+
+// The first field of a read file whose code lies outside its documented range (model/FieldCatalog.h),
+// in the order of the file's bytes. Such a file is refused: it was not written by this program or by
+// the unit's tools, or it was damaged since. Only what an import takes is checked: a ".dia" file's
+// program image (its system record is never used), a ".dat" file's header and its 21 programs.
+struct FileFault {
+    int program = 0;  // the stored program (1..21) holding the field in a bank; 0 elsewhere
+    const FieldInfo* field = nullptr;
+    uint32_t code = 0;
+};
+std::optional<FileFault> CheckDia(const DiaContents& file);
+std::optional<FileFault> CheckDat(const ProgramBank& bank);
 
 // Applying a read file to the model (the caller holds the send lock while it queues what follows):
 // - a ".dia" replaces the current image (its check byte set to the 8-bit sum of the bytes read), keeps

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "model/Model.h"
@@ -110,6 +111,61 @@ TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentProgram) {
         EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system)) << number;
         EXPECT_EQ(m.bank.Valid, 1) << number;
     }
+}
+
+// Whatever the program can hold passes: the reset model and every field at either end of its range.
+TEST_F(PresetFiles, FilesOfResetAndExtremeModelsPassTheCheck) {
+    for (int pass = 0; pass < 3; ++pass) {
+        ResetParameters();
+        if (pass > 0)
+            for (FieldRecord r : {FieldRecord::Program, FieldRecord::System})
+                for (const FieldInfo& f : FieldsOf(r))
+                    if (f.HasCode())
+                        WriteCode(f, r == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system),
+                                  pass == 1 ? f.min : f.max);
+        ASSERT_TRUE(WriteDia(Path("x.dia"), m.system, m.current));
+        for (ProgramImage& p : m.bank.Programs) CopyRecord(p, m.current);
+        CopyRecord(m.bank.System, m.system);
+        m.bank.Valid = 1;
+        ASSERT_TRUE(WriteDat(Path("x.dat"), m.bank));
+        auto dia = std::make_unique<DiaContents>();
+        auto bank = std::make_unique<ProgramBank>();
+        ASSERT_TRUE(ReadDia(Path("x.dia"), *dia));
+        ASSERT_TRUE(ReadDat(Path("x.dat"), *bank));
+        EXPECT_FALSE(CheckDia(*dia).has_value()) << "pass " << pass << ": " << CheckDia(*dia)->field->path;
+        EXPECT_FALSE(CheckDat(*bank).has_value()) << "pass " << pass << ": " << CheckDat(*bank)->field->path;
+    }
+}
+
+// The first bad field in the order of the file's bytes: the system record, then the program(s).
+TEST_F(PresetFiles, TheCheckNamesTheFirstBadFieldOfTheFile) {
+    auto bank = std::make_unique<ProgramBank>();
+    for (ProgramImage& p : bank->Programs) CopyRecord(p, m.current);
+    CopyRecord(bank->System, m.system);
+    EXPECT_FALSE(CheckDat(*bank).has_value());
+    bank->Programs[8].Mic12.Gate.Threshold = 61;
+    bank->Programs[4].Scenes[2].Channel[OutOut1].Limiter.Ratio = 200;
+    auto fault = CheckDat(*bank);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->program, 5);
+    EXPECT_EQ(fault->field->path, "Scene3.Out1.Limiter.Ratio");
+    EXPECT_EQ(fault->code, 200u);
+    bank->System.InputSelect = 3;
+    fault = CheckDat(*bank);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->program, 0);
+    EXPECT_EQ(fault->field->path, "System.InputSelect");
+
+    DiaContents dia;
+    CopyRecord(dia.system, m.system);
+    CopyRecord(dia.image, m.current);
+    dia.system.InputSelect = 3;  // a ".dia" import never uses its system record
+    EXPECT_FALSE(CheckDia(dia).has_value());
+    dia.image.MusicLeft.Eq[2].GainCode = 241;
+    fault = CheckDia(dia);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->field->path, "MusicLeft.Eq[3].GainCode");
+    EXPECT_EQ(fault->code, 241u);
 }
 
 TEST_F(PresetFiles, ShortOrMissingFilesAreReadErrors) {
