@@ -1,6 +1,7 @@
 #include "app/PavoDlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/Connection.h"
@@ -37,6 +39,7 @@
 #include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/Notify.h"
+#include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
 #include "platform/Skin.h"
 #include "protocol/StatusState.h"
@@ -99,6 +102,10 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window larger than the dialog (small screens) shows the page background beyond it.
+    QPalette background = scroll_->palette();
+    background.setColor(QPalette::Window, PageBackground());
+    scroll_->setPalette(background);
     canvas_ = new Canvas(this);
     canvas_->setFont(TemplateFont());
     canvas_->setFixedSize(DialogUnits().ToPixels(kDialogSize));
@@ -127,7 +134,7 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     SelectPage(PageSystem);
     tab_->SetCurSel(PageSystem);
 
-    progress_ = new Show_Dlg(this, canvas_);
+    progress_ = new Show_Dlg(this);
     ApplyLanguage();
     if (options_.connectAtStart) PostMessage(this, WM_CONNECT_REQUEST);
 
@@ -446,9 +453,8 @@ void PavoDlg::UpdateStatus(bool withName) {
         programLabel_->SetText(connection_->OffLineText());  // says why, after a failure
     } else if (withName) {
         const Model& m = TheModel();
-        programLabel_->SetText(
-            QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":" +
-                                   TextFromBytes(m.current.ProgramName, kProgramNameLength)));
+        programLabel_->SetText(QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":") +
+                               ProgramNameText(m.current.ProgramName, kProgramNameLength));
     }
 }
 
@@ -484,6 +490,17 @@ bool PavoDlg::eventFilter(QObject* watched, QEvent* e) {
             setFocus(Qt::OtherFocusReason);
     }
     return QWidget::eventFilter(watched, e);
+}
+
+// Closing while the unit is being written would leave it half written: the window waits for the
+// transfer, its progress still shown, and closes when it is done.
+void PavoDlg::closeEvent(QCloseEvent* e) {
+    if (progress_->TransferRunning()) {
+        e->ignore();
+        progress_->WhenFinished([this] { QTimer::singleShot(0, this, &QWidget::close); });
+        return;
+    }
+    QWidget::closeEvent(e);
 }
 
 void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {

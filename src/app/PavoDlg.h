@@ -96,6 +96,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     bool focusNextPrevChild(bool) override { return false; }  // Tab does not move between controls
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     struct MasterGroup {
