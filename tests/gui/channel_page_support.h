@@ -72,3 +72,52 @@ inline void Slide(QWidget* page, int sliderId, int pos) {
 }
 
 }  // namespace pavo::test
+
+#include "eq/BandSets.h"
+#include "model/ModelHooks.h"
+#include "protocol/Command.h"
+#include "protocol/FrameRecord.h"
+#include "protocol/SendLock.h"
+
+namespace pavo::test {
+
+// One frame as the scanner built it.
+struct ScannedFrame {
+    uint8_t cmd;
+    std::vector<uint8_t> payload;
+    bool operator==(const ScannedFrame&) const = default;
+};
+
+// Off line nothing scans: runs the scanner as the engine would and returns every frame it builds
+// before it has nothing left but status polls.
+inline std::vector<ScannedFrame> PendingFrames() {
+    std::vector<ScannedFrame> frames;
+    SendLockGuard lock(SendLock());
+    for (int i = 0; i < 10000; ++i) {
+        ScanForChange();
+        const FrameRecord& r = OutgoingFrame();
+        const uint8_t cmd = r.data()[4];
+        if (cmd == CmdStatusA || cmd == CmdStatusB) break;
+        frames.push_back({cmd, std::vector<uint8_t>(r.data() + 5, r.data() + r.FrameLength() - 1)});
+    }
+    return frames;
+}
+
+// The bytes of a block of an image, by block number (0..3).
+inline std::vector<uint8_t> BlockBytes(const ProgramImage& image, int block) {
+    const uint8_t* b = BytesOf(image);
+    switch (block) {
+        case BlockMusicLeft:
+            return {b + offsetof(ProgramImage, MusicLeft),
+                    b + offsetof(ProgramImage, MusicLeft) + sizeof(MusicBlock)};
+        case BlockMusicRight:
+            return {b + offsetof(ProgramImage, MusicRight),
+                    b + offsetof(ProgramImage, MusicRight) + sizeof(MusicBlock)};
+        case BlockMic12:
+            return {b + offsetof(ProgramImage, Mic12), b + offsetof(ProgramImage, Mic12) + sizeof(MicBlock)};
+        default:
+            return {b + offsetof(ProgramImage, Mic34), b + offsetof(ProgramImage, Mic34) + sizeof(MicBlock)};
+    }
+}
+
+}  // namespace pavo::test
