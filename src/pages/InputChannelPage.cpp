@@ -65,7 +65,8 @@ InputChannelPage::~InputChannelPage() = default;
 
 template <class T>
 T* InputChannelPage::Item(int id) const {
-    return DialogItemAs<T>(this, id);
+    const auto it = items_.find(id);
+    return it == items_.end() ? nullptr : qobject_cast<T*>(it->second);
 }
 
 CFStatic* InputChannelPage::Graph() {
@@ -108,6 +109,8 @@ QWidget* InputChannelPage::MakeControl(const ControlTemplate& c, QWidget* parent
 void InputChannelPage::CreateContents() {
     CreateFromTemplate(this, def_.dialogTemplate(),
                        [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
+    // Refreshing touches every control: find them by id once.
+    for (const ControlTemplate& c : def_.dialogTemplate().controls) items_[c.id] = DialogItem(this, c.id);
 
     graph_->SetNotifyWindow(this);
     graph_->InitLayout();
@@ -287,8 +290,7 @@ void InputChannelPage::RefreshFromModel() {
     lowPass_ = set ? set->GetLowPass() : nullptr;
     ShowChannelButtons(linked, side);
     ShowValues();
-    graph_->ShowBandSet(side);
-    graph_->SelectBand(-1, false);
+    graph_->ShowBandSet(side);  // with no band selected, drawn once
 }
 
 void InputChannelPage::ShowChannelButtons(bool linked, int side) {
@@ -414,8 +416,7 @@ void InputChannelPage::OnEqReset() {
     const int side = Side();
     ResetEqBands(side);
     RefreshStrips();
-    graph_->ShowBandSet(side);
-    graph_->SelectBand(-1, false);
+    graph_->ShowBandSet(side);  // with no band selected
 }
 
 void InputChannelPage::OnEqBypass() {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <unordered_map>
 
 #include "model/Model.h"
 #include "pages/PageCaptions.h"
@@ -169,6 +170,7 @@ private:
     CFStatic* graph_ = nullptr;
     Trackbar* trackbar_ = nullptr;
     std::unique_ptr<BandStripRow> strips_;
+    std::unordered_map<int, QWidget*> items_;  // the template's controls by id
     int currentBlock_;
     CFilter* highPass_ = nullptr;
     CFilter* lowPass_ = nullptr;

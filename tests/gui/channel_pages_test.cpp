@@ -5,7 +5,9 @@
 // from the change scanner, as the engine would send them.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
+#include <filesystem>
 
 #include "channel_page_support.h"
 #include "controls/FontStatic.h"
@@ -13,6 +15,7 @@
 #include "eq/Filter.h"
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
+#include "model/PresetFiles.h"
 #include "pages/BandStripRow.h"
 #include "pages/EQDlg.h"
 #include "platform/Skin.h"
@@ -257,6 +260,8 @@ TEST(ChannelPages, TrackbarScrollsTheStripsAndAnUnchangedPositionDoesNothing) {
 
 TEST(ChannelPages, FeedbackSuppressionChoicesGoToTheSelectedPair) {
     ChannelWindow w;
+    EditModel(
+        [] { TheModel().current.Mic12.FeedbackSuppress = TheModel().current.Mic34.FeedbackSuppress = 0; });
     InputChannelPage* page = Open(w, kPages[1]);
     auto* combo = ItemOf<BitComboBox>(page, Mic_Dlg::IDC_FEEDBACK);
     QStringList items;
@@ -320,6 +325,11 @@ TEST(ChannelPages, EqBypassTogglesAndEqResetResetsOnlyTheSelectedChannel) {
     for (const PageCase& c : kPages) {
         SCOPED_TRACE(c.name);
         ChannelWindow w;
+        const size_t block =
+            c.second == BlockMusicRight ? offsetof(ProgramImage, MusicRight) : offsetof(ProgramImage, Mic34);
+        const size_t bypass =
+            c.second == BlockMusicRight ? offsetof(MusicBlock, EqBypass) : offsetof(MicBlock, EqBypass);
+        EditModel([&] { BytesOf(TheModel().current)[block + bypass] = 0; });
         InputChannelPage* page = Open(w, c);
         Click(page, P::IDC_SECOND_CHANNEL);
         Click(page, P::IDC_EQ_BYPASS);
@@ -330,9 +340,6 @@ TEST(ChannelPages, EqBypassTogglesAndEqResetResetsOnlyTheSelectedChannel) {
         EXPECT_FALSE(page->Graph()->BypassShown());
 
         // A byte the page never writes (from a file) shows as bypassed; a press clears it.
-        const size_t bypass = page->Def().bypassOffset;
-        const size_t block =
-            c.second == BlockMusicRight ? offsetof(ProgramImage, MusicRight) : offsetof(ProgramImage, Mic34);
         EditModel([&] { BytesOf(TheModel().current)[block + bypass] = 5; });
         page->RefreshFromModel();
         EXPECT_TRUE(Latched(page, P::IDC_EQ_BYPASS));
@@ -392,6 +399,31 @@ TEST(ChannelPages, PagesAreBuiltWhenFirstShownAndRefreshedOnEverySwitch) {
     EditModel([] { TheModel().current.MusicLeft.LowExciter.Harmonic = 2; });
     w.window->SelectPage(PavoDlg::PageMusic);
     EXPECT_EQ(ItemOf<BitComboBox>(music, MusicDlg::IDC_LOW_HARMONIC)->currentText(), "2");
+}
+
+// A preset file loaded while the page is shown: its values, its link and its curves appear at once.
+TEST(ChannelPages, ImportedPresetIsShownOnThePage) {
+    ChannelWindow w;
+    InputChannelPage* page = Open(w, kPages[1]);
+    Click(page, P::IDC_SECOND_CHANNEL);
+    ProgramImage image = Current();
+    image.MicLink = 1;
+    image.Mic12.HighPass.FrequencyCode = 150;
+    image.Mic12.Eq[3].GainCode = 170;
+    image.Mic12.LowExciter.Timbre = 8;
+    const auto path =
+        std::filesystem::temp_directory_path() / ("pavo-channel-" + std::to_string(::getpid()) + ".dia");
+    ASSERT_TRUE(WriteDia(path.string(), TheModel().system, image));
+    w.state.nextFile = QString::fromStdString(path.string());
+    w.window->ImportDia();
+    std::filesystem::remove(path);
+
+    EXPECT_TRUE(Latched(page, P::IDC_SYNC));
+    EXPECT_EQ(page->CurrentBlock(), BlockMic12);
+    EXPECT_EQ(ItemOf<NumEdit>(page, Mic_Dlg::IDC_HPF_EDIT)->GetValue(), 150);
+    EXPECT_EQ(ItemOf<BitComboBox>(page, Mic_Dlg::IDC_LOW_TIMBRE)->currentText(), "8");
+    EXPECT_EQ(page->Strips().Strip(3)->GainEdit()->GetValue(), 170);
+    EXPECT_EQ(BandSetOf(BlockMic12)->GetAt(3)->GetGainCode(), 170);
 }
 
 TEST(ChannelPages, LanguageSwitchRelabelsBothPagesBuiltOrNot) {
