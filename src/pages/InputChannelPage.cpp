@@ -58,8 +58,8 @@ const Def* Find(std::span<const Def> defs, int id, int Def::*key) {
 
 }  // namespace
 
-InputChannelPage::InputChannelPage(PageHost& host, const InputChannelDef& def, QWidget* parent)
-    : PageDlg(parent), host_(host), def_(def), currentBlock_(def.firstBlock) {}
+InputChannelPage::InputChannelPage(PageHost&, const InputChannelDef& def, QWidget* parent)
+    : PageDlg(parent), def_(def), currentBlock_(def.firstBlock) {}
 
 InputChannelPage::~InputChannelPage() = default;
 

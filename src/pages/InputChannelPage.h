@@ -106,6 +106,7 @@ public:
     static const char* const kSlopeItems[13];
     static const char* const kDigitItems[10];
 
+    // The pages ask nothing of the window that holds them: every edit is a store into the model.
     InputChannelPage(PageHost& host, const InputChannelDef& def, QWidget* parent);
     ~InputChannelPage() override;
 
@@ -165,7 +166,6 @@ private:
     template <class T>
     T* Item(int id) const;
 
-    PageHost& host_;
     const InputChannelDef& def_;
     CFStatic* graph_ = nullptr;
     Trackbar* trackbar_ = nullptr;
