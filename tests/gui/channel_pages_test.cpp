@@ -255,6 +255,9 @@ TEST(ChannelPages, TrackbarScrollsTheStripsAndAnUnchangedPositionDoesNothing) {
         ExpectHighlighted(page, -1);
         SendMessage(page, WM_EQSTRIP_CHANGED, 0, 6);  // band 6 is in strip 4 now
         ExpectHighlighted(page, 4);
+        // A strip's posted report that arrives after a scroll took its band out of view changes nothing.
+        SendMessage(page, WM_EQSTRIP_CHANGED, 0, 1);
+        ExpectHighlighted(page, 4);
     }
 }
 
