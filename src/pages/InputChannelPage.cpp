@@ -23,11 +23,6 @@
 
 namespace pavo {
 
-const char* const InputChannelPage::kSlopeItems[13] = {
-    "ByPass",      "6dB/ct",           "12dB Bessel",    "12dB Butuerworth", "12dBLink-Riley",
-    "18dB Bessel", "18dB Butuerworth", "24dB Bessel",    "24dB Butuerworth", "24dBLink-Riley",
-    "36dB Bessel", "36dB Butuerworth", "36dBLink-Riley",
-};
 const char* const InputChannelPage::kDigitItems[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
 
 namespace {

@@ -103,8 +103,7 @@ public:
         IDC_EQ_BYPASS = 1068,
     };
     static constexpr int kStripCount = 10;
-    static const char* const kSlopeItems[13];
-    static const char* const kDigitItems[10];
+    static const char* const kDigitItems[10];  // harmonic and timbre; the slopes are SlopeLabels
 
     // The pages ask nothing of the window that holds them: every edit is a store into the model.
     InputChannelPage(PageHost& host, const InputChannelDef& def, QWidget* parent);

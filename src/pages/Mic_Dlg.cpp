@@ -1,6 +1,7 @@
 #include "pages/Mic_Dlg.h"
 
 #include "controls/Edit_Static.h"
+#include "model/DataConver.h"
 
 namespace pavo {
 
@@ -45,7 +46,7 @@ const FrequencyRowDef kFrequencyRows[] = {
 };
 
 const char* const kFeedbackItems[] = {"OFF", "FB.EX1", "FB.EX2", "FB.EX3", "FB.EX4"};
-const auto& kSlopes = InputChannelPage::kSlopeItems;
+const auto& kSlopes = SlopeLabels;
 const auto& kDigits = InputChannelPage::kDigitItems;
 const ComboDef kCombos[] = {
     {Mic_Dlg::IDC_FEEDBACK, Via::Field, Own(offsetof(MicBlock, FeedbackSuppress)), kFeedbackItems},

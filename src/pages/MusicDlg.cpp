@@ -1,6 +1,7 @@
 #include "pages/MusicDlg.h"
 
 #include "controls/Edit_Static.h"
+#include "model/DataConver.h"
 
 namespace pavo {
 
@@ -48,7 +49,7 @@ const FrequencyRowDef kFrequencyRows[] = {
      Own(offsetof(MusicBlock, HighExciter) + kFrequency, 2)},
 };
 
-const auto& kSlopes = InputChannelPage::kSlopeItems;
+const auto& kSlopes = SlopeLabels;
 const auto& kDigits = InputChannelPage::kDigitItems;
 const ComboDef kCombos[] = {
     {MusicDlg::IDC_MAIN_HPF_SLOPE, Via::Field,
