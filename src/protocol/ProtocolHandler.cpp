@@ -8,6 +8,7 @@
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
 #include "protocol/StatusState.h"
+#include "protocol/TraceSink.h"
 
 namespace pavo {
 
@@ -123,6 +124,7 @@ int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
     if (invalid) {
         in[incoming::kInFrame] = 0;
         in[incoming::kRejected] = 1;
+        Trace(TraceKind::Rejected, OutgoingFrame().Cmd(), 0, in.data(), std::min(pos, kFrameAreaSize));
         return 0;
     }
     if (!complete) return 0;
@@ -131,8 +133,10 @@ int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
     FrameRecord& out = OutgoingFrame();
     if (!Accept(in, out)) {
         in[incoming::kRejected] = 1;
+        Trace(TraceKind::Rejected, out.Cmd(), 0, in.data(), pos);
         return 0;
     }
+    Trace(TraceKind::Accepted, out.Cmd(), 0, in.data(), pos);
     if (out[outgoing::kAckTransfer] == 1) Flags().transferPending = 0;
     ClearFrames(link, true);
     return 1;

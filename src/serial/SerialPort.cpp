@@ -9,6 +9,7 @@
 #include "protocol/FrameRecord.h"
 #include "protocol/ProtocolHandler.h"
 #include "protocol/SendLock.h"
+#include "protocol/TraceSink.h"
 
 namespace pavo {
 
@@ -203,6 +204,7 @@ void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
     // not read yet), and the receive side was purged before the write; purging it now would lose
     // the reply of a unit that answers at once.
     line_.Drain();
+    Trace(TraceKind::Written, out.Cmd(), 0, writeBuffer_.data(), n);
     if (const uint8_t sequence = out[outgoing::kSequence]; sequence != 0)
         if (MessageSink* sink = owner_) sink->Post(WM_PROGRESS_POSITION, sequence, 0);
     out[outgoing::kReplyAwaited] = 1;
@@ -248,6 +250,7 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
             port.unlock();
             // An empty poll is 100 ms without a byte; a reply that trickles in does not use them up.
             if (!bytesArrived && ++in[incoming::kEmptyPolls] > kMaxEmptyPolls) {
+                Trace(TraceKind::NoReply, OutgoingFrame().Cmd(), in[incoming::kRetryCounter] + 1);
                 if (++in[incoming::kRetryCounter] > kMaxRetries) {
                     LinkFailure();
                     if (handler) handler->ClearFrames(kLink, true);
@@ -257,6 +260,7 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
                 const uint8_t retries = in[incoming::kRetryCounter];
                 if (handler) handler->ClearFrames(kLink, false);
                 in[incoming::kRetryCounter] = retries;
+                Trace(TraceKind::Repeat, OutgoingFrame().Cmd(), retries);
                 events_.Signal(EngineEvent::Write);
                 return;
             }
@@ -284,6 +288,7 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
 void SerialPort::LinkFailure() {
     if (stop_.exchange(true)) return;  // reported once per run
     const uint8_t lookup = OutgoingFrame()[outgoing::kLookup];
+    Trace(TraceKind::LinkFailed, OutgoingFrame().Cmd(), lookup);
     if (MessageSink* sink = owner_) sink->Post(WM_LINK_FAILED, 1, lookup);
 }
 
