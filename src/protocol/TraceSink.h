@@ -14,7 +14,8 @@
 namespace pavo {
 
 enum class TraceKind : uint8_t {
-    Written,     // a frame went out; bytes: the frame
+    Written,     // a frame went out; bytes: the frame; value: its sequence number (queued items of a
+                 // numbered batch), 0 for the others
     Accepted,    // a reply was accepted; bytes: the frame
     Rejected,    // a reply was refused (wrong sum, negative acknowledgement, no valid frame); bytes:
                  // what had been assembled

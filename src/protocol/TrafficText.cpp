@@ -82,8 +82,9 @@ uint8_t SumOf(std::span<const uint8_t> frame) {
     return static_cast<uint8_t>(sum);
 }
 
-// A program name as the unit stores it: printable ASCII as it is, anything else as \xNN.
-std::string NameText(std::span<const uint8_t> field) {
+}  // namespace
+
+std::string QuotedName(std::span<const uint8_t> field) {
     const std::string trimmed = TextFromBytes(field.data(), field.size());
     std::string out = "\"";
     for (unsigned char c : trimmed) {
@@ -98,9 +99,11 @@ std::string NameText(std::span<const uint8_t> field) {
     return out + "\"";
 }
 
+namespace {
+
 std::string NameAt(const FrameView& f, size_t from) {
     if (f.payload.size() < from + kProgramNameLength) return {};
-    return " " + NameText(f.payload.subspan(from, kProgramNameLength));
+    return " " + QuotedName(f.payload.subspan(from, kProgramNameLength));
 }
 
 std::string ProgramText(int n) {

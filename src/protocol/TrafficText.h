@@ -40,6 +40,8 @@ std::string FormatTrafficLine(const TrafficLine& line);
 std::string CommandName(uint8_t cmd);
 // Bytes as upper-case hex pairs separated by spaces.
 std::string HexBytes(std::span<const uint8_t> bytes);
+// A program name field in double quotes, trimmed: printable ASCII as it is, other bytes as \xNN.
+std::string QuotedName(std::span<const uint8_t> field);
 // "13:04:05.123" in local time.
 std::string TimeOfDay(std::chrono::system_clock::time_point at);
 

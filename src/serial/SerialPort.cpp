@@ -204,7 +204,7 @@ void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
     // not read yet), and the receive side was purged before the write; purging it now would lose
     // the reply of a unit that answers at once.
     line_.Drain();
-    Trace(TraceKind::Written, out.Cmd(), 0, writeBuffer_.data(), n);
+    Trace(TraceKind::Written, out.Cmd(), out[outgoing::kSequence], writeBuffer_.data(), n);
     if (const uint8_t sequence = out[outgoing::kSequence]; sequence != 0)
         if (MessageSink* sink = owner_) sink->Post(WM_PROGRESS_POSITION, sequence, 0);
     out[outgoing::kReplyAwaited] = 1;
