@@ -7,6 +7,7 @@
 #include "model/Blocks.h"
 #include "model/DataConver.h"
 #include "protocol/CommandCodes.h"
+#include "protocol/FrameFields.h"
 #include "protocol/FrameRecord.h"
 
 namespace pavo {
@@ -222,9 +223,11 @@ std::string TrafficDecoder::DescribeWritten(std::span<const uint8_t> bytes) {
     switch (f.cmd) {
         case CmdStatusA:
         case CmdStatusB:
-        case CmdScene:
             scene_ = n >= 1 && n <= 3 ? n : 1;
             return name + ", scene " + std::to_string(n);
+        case CmdScene:
+            scene_ = n >= 1 && n <= 3 ? n : 1;
+            return name + " " + DescribeFrameFields(f.cmd, f.payload, scene_);
         case CmdLookup:
         case CmdReadSystem:
             return name;
@@ -243,9 +246,15 @@ std::string TrafficDecoder::DescribeWritten(std::span<const uint8_t> bytes) {
         case CmdSystemPassword:
         case CmdPanelPassword:
             return name;
-        default:
-            return name + " " + std::to_string(n) + ": " +
-                   Decimal(f.payload.subspan(f.payload.empty() ? 0 : 1));
+        default: {
+            // A parameter: its fields by name, in engineering units.
+            const std::string fields = DescribeFrameFields(f.cmd, f.payload, scene_);
+            if (f.cmd == CmdScene || f.cmd == CmdKeyShift || f.cmd == CmdInputSelect || f.cmd == CmdPhantom ||
+                f.cmd == CmdIrRemote)
+                return fields.empty() ? name + ": " + Decimal(f.payload) : name + " " + fields;
+            if (fields.empty()) return name + " " + std::to_string(n) + ": " + Decimal(f.payload.subspan(1));
+            return name + " " + std::to_string(n) + " " + fields;
+        }
     }
 }
 

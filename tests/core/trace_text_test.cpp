@@ -102,6 +102,12 @@ TEST(TrafficText, EachRecordReadsAsWhatHappenedOnTheLine) {
         {K::Repeat, {}, 0x7F, 2, "--", "retry 2: Device lookup written again", false},
         {K::LinkFailed, {}, 0x7F, 1, "--", "link failure: no unit answered the device lookup", false},
         {K::LinkFailed, {}, 0x0B, 0, "--", "link failure on Switch", false},
+        // Parameters by field, in engineering units; output channels in the scene the polls carry.
+        {K::Written, MakeFrame(0x0B, {5, 1}), 0, 0, "TX", "Switch 5 EchoB.DirectSwitch = ON", false},
+        {K::Written, MakeFrame(0x18, {2}), 0, 0, "TX", "Status poll B, scene 2", true},
+        {K::Written, MakeFrame(0x08, {5, 1, 0}), 0, 0, "TX", "Mute 5 Scene2.Out1.Mute = ON", false},
+        {K::Written, MakeFrame(0x8E, {0}), 0, 0, "TX", "Scene ActiveScene = Auto", false},
+        {K::Written, MakeFrame(0x08, {5, 0, 0}), 0, 0, "TX", "Mute 5 Scene1.Out1.Mute = OFF", false},
         {K::Written, MakeFrame(0x84, sendProgram), 0, 0, "TX", "Send program 3 \"Hall\"", false},
         {K::Written, MakeFrame(0x82, {4}), 0, 0, "TX", "Read program 4", false},
         {K::Accepted, MakeFrame(0x82, programReply), 0x82, 0, "RX",
