@@ -7,6 +7,7 @@
 
 #include "cli_support.h"
 #include "model/DataConver.h"
+#include "model/FieldCatalog.h"
 #include "model/PresetFiles.h"
 #include "virtual_unit/UnitLine.h"
 
@@ -64,6 +65,8 @@ TEST(CliUnit, InfoShowsTheUnitAndTraceWritesItsTraffic) {
             Contains(lines[2 + n], ProgramNumberText(n) + "  \"" + Name(u->Unit().StoredProgram(n)) + "\""))
             << lines[2 + n];
     }
+    EXPECT_TRUE(Contains(run.out, "\nsystem\n  System.ProgramNumber       1\n")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "Password")) << "settings, not secrets";
     // The full read of a connection, nothing written to the unit.
     std::vector<uint8_t> expected{0x7F};
     expected.insert(expected.end(), 22, 0x80);
@@ -189,6 +192,98 @@ TEST(CliUnit, RecallsOnTwoUnitsAtOnceEachReportedByItsPort) {
               std::vector<std::string>{"pavo-cli: no answer from a unit on " + dead->DevicePath() +
                                        " (device lookup tried 3 times)"});
     EXPECT_EQ(a->Unit().System().ProgramNumber, 3);
+}
+
+// The frames the unit got other than the lookup, the reads and the status polls.
+std::vector<unit::Frame> ParameterFrames(const UnitLine& u) {
+    std::vector<unit::Frame> out;
+    for (const auto& f : u.Received()) {
+        const uint8_t c = f.frame.cmd;
+        if (c != 0x0C && c != 0x18 && c != 0x7F && c != 0x80 && c != 0x81 && c != 0x82)
+            out.push_back(f.frame);
+    }
+    return out;
+}
+
+TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
+    struct Case {
+        const char* path;
+        const char* value;
+        uint32_t code;
+        const char* shown;
+        uint8_t cmd;  // the one frame the change scanner sends for it
+    };
+    const Case cases[] = {
+        {"Mic12.MicLevel", "-5dB", 10, "-5.0 dB", 0x13},
+        {"MusicLeft.Eq[3].GainCode", "-3dB", 105, "-3.0 dB", 0x03},
+        {"musicleft.highpass.frequencycode", "1k", 204, "1000 Hz", 0x04},
+        {"System.MicMaster.Mute", "ON", 1, "ON", 0x01},  // a mute at closing time; the level stays
+        {"Scene1.Out2.Mute", "1", 1, "ON", 0x08},
+        {"EchoA.Delay", "250ms", 2500, "250.0 ms", 0x05},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto u = Unit();
+        const ProgramImage image = u->Unit().CurrentImage();
+        const SystemRecord system = u->Unit().System();
+        const CliRun run = RunCli({"set", "--port", u->DevicePath(), c.path, c.value}, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        const FieldInfo& f = *FindField(c.path);
+        ASSERT_EQ(run.OutLines().size(), 1u);
+        EXPECT_EQ(run.OutLines()[0].rfind(f.path + " = " + c.shown + " (was ", 0), 0u) << run.out;
+
+        // Exactly that field changed on the unit, by exactly one frame.
+        ProgramImage expectedImage = image;
+        SystemRecord expectedSystem = system;
+        WriteCode(f, f.record == FieldRecord::Program ? BytesOf(expectedImage) : BytesOf(expectedSystem),
+                  c.code);
+        EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), expectedImage));
+        EXPECT_TRUE(SameRecord(u->Unit().System(), expectedSystem));
+        const auto frames = ParameterFrames(*u);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].cmd, c.cmd);
+
+        const CliRun get = RunCli({"get", "--port", u->DevicePath(), c.path}, dir.path());
+        ASSERT_EQ(get.code, 0) << get.err;
+        EXPECT_EQ(get.OutLines(), std::vector<std::string>{f.path + " = " + c.shown + " (code " +
+                                                           std::to_string(c.code) + ")"});
+    }
+}
+
+TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
+    auto u = Unit();
+    const std::string port = u->DevicePath();
+    struct Case {
+        const char* path;
+        const char* value;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"Scene2.Out1.Mute", "ON",
+         "Scene2.Out1.Mute is in Scene2, but the unit plays Scene1: only the scene in use takes changes; set "
+         "ActiveScene first"},
+        {"ReverbSpare.EqBypass", "ON",
+         "ReverbSpare.EqBypass is not sent to the unit on its own: it travels only with whole programs"},
+        {"System.ProgramNumber", "3",
+         "System.ProgramNumber is not sent on its own; pavo-cli recall changes the program"},
+        {"ProgramName", "Hall", "ProgramName holds characters or bytes; it cannot be set"},
+        {"Mic12.MicLevel", "99dB", "Mic12.MicLevel: 99dB is outside -10.0 dB .. 10.0 dB"},
+        {"Mic12.Level", "1", "no field Mic12.Level; pavo-cli show FILE lists them"},
+    };
+    const ProgramImage image = u->Unit().CurrentImage();
+    const SystemRecord system = u->Unit().System();
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const CliRun run = RunCli({"set", "--port", port, c.path, c.value}, dir.path());
+        EXPECT_EQ(run.code, 2);
+        EXPECT_EQ(run.ErrLines(), std::vector<std::string>{std::string("pavo-cli: ") + c.error});
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), image));
+    EXPECT_TRUE(SameRecord(u->Unit().System(), system));
+    EXPECT_TRUE(ParameterFrames(*u).empty());
 }
 
 TEST(CliUnit, SeveralUnitsGetATraceFileEach) {

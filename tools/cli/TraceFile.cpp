@@ -35,6 +35,12 @@ void TraceFile::Run() {
 void TraceFile::WriteWaiting() {
     std::vector<TraceRecord> records;
     ring_.TakeAll(records);
+    if (const uint64_t lost = ring_.Lost(); lost > lostReported_) {
+        std::fprintf(file_, "%s\t--\t\t%llu records lost: the trace fell behind\n",
+                     TimeOfDay(std::chrono::system_clock::now()).c_str(),
+                     static_cast<unsigned long long>(lost - lostReported_));
+        lostReported_ = lost;
+    }
     for (const TraceRecord& r : records) {
         const std::string line = FormatTrafficLine(decoder_.Describe(r));
         std::fwrite(line.data(), 1, line.size(), file_);

@@ -30,6 +30,7 @@ private:
     std::mutex mutex_;
     std::condition_variable stop_;
     bool stopping_ = false;
+    uint64_t lostReported_ = 0;  // writer thread only
     std::thread thread_;
 };
 

@@ -7,11 +7,13 @@
 #include <optional>
 
 #include "CliFailure.h"
+#include "FieldText.h"
 #include "PresetInput.h"
 #include "Progress.h"
 #include "TraceFile.h"
 #include "UnitSession.h"
 #include "model/DataConver.h"
+#include "model/FieldCatalog.h"
 #include "model/Model.h"
 #include "model/PresetFiles.h"
 #include "protocol/TrafficText.h"
@@ -63,13 +65,74 @@ void Info(UnitSession& s) {
         std::printf("programs\n");
         for (int n = 1; n <= kProgramCount; ++n)
             std::printf("  %s\n", ProgramLine(n, m.bank.Programs[n - 1].ProgramName).c_str());
+        // The settings, not the passwords nor the bytes nobody interprets.
         std::printf("system\n");
-        const SystemRecord& sys = m.system;
-        std::printf("  MusicMaster %d%s, MicMaster %d%s, EffectMaster %d%s\n",
-                    sys.MusicMaster & kMasterLevelMask, sys.MusicMaster & kMasterMuteBit ? " (muted)" : "",
-                    sys.MicMaster & kMasterLevelMask, sys.MicMaster & kMasterMuteBit ? " (muted)" : "",
-                    sys.EffectMaster & kMasterLevelMask, sys.EffectMaster & kMasterMuteBit ? " (muted)" : "");
+        for (const FieldInfo& f : FieldsOf(FieldRecord::System))
+            if (f.HasCode())
+                std::printf("  %-26s %s\n", f.path.c_str(), ShownValue(f, BytesOf(m.system)).c_str());
     });
+}
+
+uint8_t* RecordOf(const FieldInfo& f) {
+    Model& m = TheModel();
+    return f.record == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
+}
+
+std::string Described(const FieldInfo& f, const uint8_t* record) {
+    std::string text = f.path + " = " + ShownValue(f, record);
+    // The raw code beside the value, unless the value already is the code.
+    if (f.HasCode() && InRange(f, ReadCode(f, record)) && f.display != FieldDisplay::Code)
+        text += " (code " + std::to_string(ReadCode(f, record)) + ")";
+    return text;
+}
+
+void Get(UnitSession& s, const UnitRequest& r) {
+    s.ReadCurrent();
+    const FieldInfo& f = *FindField(r.path);
+    std::string text;
+    EditModel([&] { text = Described(f, RecordOf(f)); });
+    std::printf("%s\n", text.c_str());
+}
+
+// Output channels are sent for the scene the unit plays only; a change to another scene would sit in
+// the model unsent.
+void CheckScene(const FieldInfo& f) {
+    if (f.path.rfind("Scene", 0) != 0 || f.path.size() < 7 || f.path[6] != '.') return;
+    const int scene = f.path[5] - '0';
+    int active = 0, edited = 0;
+    EditModel([&] {
+        active = TheModel().current.ActiveScene;
+        edited = TheModel().scene.EditedScene();
+    });
+    if (scene != edited)
+        FailUsage(f.path + " is in Scene" + std::to_string(scene) + ", but the unit plays Scene" +
+                  std::to_string(edited) + (active == 0 ? " (ActiveScene Auto)" : "") +
+                  ": only the scene in use takes changes; set ActiveScene first");
+}
+
+void Set(UnitSession& s, const UnitRequest& r) {
+    s.ReadCurrent();
+    const FieldInfo& f = *FindField(r.path);
+    CheckScene(f);
+    uint32_t old = 0;
+    std::string was;
+    EditModel([&] {
+        old = ReadCode(f, RecordOf(f));
+        was = ShownValue(f, RecordOf(f));
+    });
+    if (old == r.code) {
+        std::printf("%s = %s (unchanged)\n", f.path.c_str(), FormatCode(f, r.code).c_str());
+        return;
+    }
+    // Into the model, as a page stores an edit; the change scanner sends it.
+    const bool sent = s.ChangeAndSend([&] { EditModel([&] { WriteCode(f, RecordOf(f), r.code); }); });
+    if (!sent) {
+        EditModel([&] { WriteCode(f, RecordOf(f), old); });
+        if (f.path == "System.ProgramNumber")
+            FailUsage(f.path + " is not sent on its own; pavo-cli recall changes the program");
+        FailUsage(f.path + " is not sent to the unit on its own: it travels only with whole programs");
+    }
+    std::printf("%s = %s (was %s)\n", f.path.c_str(), FormatCode(f, r.code).c_str(), was.c_str());
 }
 
 void Backup(UnitSession& s, const UnitRequest& r, const std::string& port, bool severalPorts) {
@@ -129,7 +192,19 @@ UnitRequest PrepareUnitRequest(const CliOptions& o) {
         if (!n) FailUsage("recall takes a program number 1..21 (or F1..F5), not " + o.args[0]);
         r.program = *n;
     } else {
-        FailUsage("pavo-cli " + o.command + " is not available yet");
+        const bool set = o.command == "set";
+        NeedArgs(o, set ? 2 : 1, set ? "set --port DEV PATH VALUE" : "get --port DEV PATH");
+        const FieldInfo* f = FindField(o.args[0]);
+        if (!f) FailUsage("no field " + o.args[0] + "; pavo-cli show FILE lists them");
+        r.path = f->path;
+        if (set) {
+            if (!f->HasCode()) FailUsage(f->path + " holds characters or bytes; it cannot be set");
+            std::string error;
+            const auto code = ParseCode(*f, o.args[1], &error);
+            if (!code) FailUsage(error);
+            r.value = o.args[1];
+            r.code = *code;
+        }
     }
     return r;
 }
@@ -145,6 +220,8 @@ int RunOnUnit(const UnitRequest& r, const CliOptions& o, const std::string& port
         if (r.command == "backup") Backup(session, r, port, severalPorts);
         if (r.command == "restore") Restore(session, r, port, severalPorts);
         if (r.command == "recall") Recall(session, r);
+        if (r.command == "get") Get(session, r);
+        if (r.command == "set") Set(session, r);
         std::fflush(stdout);
         return ExitOk;
     } catch (const CliFailure& f) {
