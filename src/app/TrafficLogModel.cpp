@@ -96,13 +96,16 @@ QVariant TrafficLogModel::data(const QModelIndex& index, int role) const {
             return {};
         case Qt::ToolTipRole:
             return index.column() == ColumnText ? QString::fromStdString(line.text) : QVariant();
-        case Qt::FontRole:
-            return index.column() == ColumnHex ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
-                                               : QVariant();
-        case Qt::ForegroundRole:
-            if (IsTrouble(line)) return QBrush(QColor(0xC0, 0x20, 0x20));
-            if (line.direction == "RX") return QBrush(QColor(0x20, 0x50, 0x90));
+        case Qt::FontRole: {
+            static const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            return index.column() == ColumnHex ? fixed : QVariant();
+        }
+        case Qt::ForegroundRole: {
+            static const QBrush trouble(QColor(0xC0, 0x20, 0x20)), read(QColor(0x20, 0x50, 0x90));
+            if (IsTrouble(line)) return trouble;
+            if (line.direction == "RX") return read;
             return {};
+        }
         case StatusPollRole:
             return line.statusPoll;
     }
