@@ -15,7 +15,7 @@ TrafficLog::TrafficLog(QObject* parent) : QObject(parent), model_(std::make_uniq
 }
 
 TrafficLog::~TrafficLog() {
-    InstallTraceSink(nullptr);  // after this the engine no longer reaches the ring
+    RemoveTraceSink(&ring_);  // after this the engine no longer reaches the ring
     if (window_) delete window_.data();
     if (trace_) {
         ReadNow();

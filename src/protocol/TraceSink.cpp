@@ -13,4 +13,9 @@ TraceSink* InstallTraceSink(TraceSink* sink) {
     return trace_detail::installed.exchange(sink, std::memory_order_acq_rel);
 }
 
+void RemoveTraceSink(TraceSink* sink) {
+    SendLockGuard guard(SendLock());
+    trace_detail::installed.compare_exchange_strong(sink, nullptr, std::memory_order_acq_rel);
+}
+
 }  // namespace pavo

@@ -42,6 +42,8 @@ public:
 // Installs the observer (null removes it) and returns the previous one. It takes the send lock, so
 // once it has returned no report is being delivered to the previous observer any more.
 TraceSink* InstallTraceSink(TraceSink* sink);
+// Removes the observer if it is still the one installed (a later one stays).
+void RemoveTraceSink(TraceSink* sink);
 
 namespace trace_detail {
 extern std::atomic<TraceSink*> installed;

@@ -325,6 +325,7 @@ TEST(CliUnit, BadUsageIsExitTwoWithOneLineAndNothingSent) {
          "pavo-cli: recall takes a program number 1..21 (or F1..F5), not F6"},
         {{"backup", "--port", port}, "pavo-cli: usage: pavo-cli backup --port DEV FILE.dat"},
         {{"restore", "--port", port, "missing.dat"}, "pavo-cli: cannot read missing.dat: no such file"},
+        {{"get", "--port", port, "Mic12.MicLevel", "--json"}, "pavo-cli: --json does not go with get"},
         {{"curve", "x.dia"}, "pavo-cli: usage: pavo-cli curve FILE.dia --block N"},
         {{"curve", "x.dia", "--block", "18"}, "pavo-cli: --block takes a block number 0..17, not 18"},
         {{"curve", "x.dia", "--block", "1", "--port", port},

@@ -55,6 +55,19 @@ TEST(TraceRing, KeepsTheNewestRecordsInOrderAndCountsWhatWasPushedOut) {
     EXPECT_EQ(ring.Lost(), 3u);
 }
 
+TEST(TraceRing, AnObserverThatGoesAwayLeavesALaterOneInstalled) {
+    TraceRing first(4), second(4);
+    InstallTraceSink(&first);
+    InstallTraceSink(&second);  // a second window replaced the first
+    RemoveTraceSink(&first);    // the first closes afterwards
+    Trace(TraceKind::NoReply, 0x7F, 1);
+    EXPECT_EQ(first.Size(), 0u);
+    EXPECT_EQ(second.Size(), 1u);
+    RemoveTraceSink(&second);
+    Trace(TraceKind::NoReply, 0x7F, 2);
+    EXPECT_EQ(second.Size(), 1u);
+}
+
 struct Step {
     TraceKind kind;
     Bytes bytes;

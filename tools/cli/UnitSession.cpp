@@ -38,7 +38,7 @@ UnitSession::UnitSession(std::string device, TraceSink* trace) : device_(std::mo
 
 UnitSession::~UnitSession() {
     port_.ClosePort();
-    InstallTraceSink(nullptr);
+    RemoveTraceSink(this);
 }
 
 void UnitSession::Post(unsigned message, WParam, LParam lParam) {

@@ -39,6 +39,8 @@ int Ports(const CliOptions& o) {
 
 int UnitCommand(const CliOptions& o) {
     if (o.ports.empty() && !o.allPorts) FailUsage(o.command + " needs --port DEVICE (or --all-ports)");
+    if (o.json || o.block >= 0)
+        FailUsage(std::string(o.json ? "--json" : "--block") + " does not go with " + o.command);
     const UnitRequest request = PrepareUnitRequest(o);
     std::vector<std::string> ports = o.ports;
     if (o.allPorts)
