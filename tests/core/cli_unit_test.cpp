@@ -1,6 +1,7 @@
 // pavo-cli against virtual units on pseudo-terminals, run as a script runs it: what it prints, what
 // the units receive, the files it writes, and its exit codes.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 
 #include <filesystem>
 #include <fstream>
@@ -132,6 +133,21 @@ TEST(CliUnit, SilentUnitFailsWithExitOneAfterTheRetries) {
               "pavo-cli: no answer from a unit on " + u->DevicePath() + " (device lookup tried 3 times)");
     EXPECT_EQ(Commands(*u), (std::vector<uint8_t>{0x7F, 0x7F, 0x7F}));
     EXPECT_EQ(run.out, "");
+}
+
+TEST(CliUnit, APortHeldByAnotherProgramIsNamedAsSuch) {
+    auto u = Unit();
+    // As the program holds the port it is connected on.
+    const int held = ::open(u->DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    ScratchDir dir;
+    const CliRun run = RunCli({"info", "--port", u->DevicePath()}, dir.path());
+    ::close(held);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.ErrLines(),
+              std::vector<std::string>{"pavo-cli: " + u->DevicePath() + " is in use by another program"});
+    EXPECT_EQ(u->ReceivedCount(), 0u);
 }
 
 TEST(CliUnit, RestoreRefusesWrongFilesAndUnitsWithoutStoreAuthorityWritingNothing) {

@@ -94,8 +94,11 @@ void UnitSession::OnTrace(const TraceEvent& e) {
 void UnitSession::Connect() {
     ResetParameters(false);
     AcceptProgram(true);  // nothing to send: the unit's records replace these
-    if (port_.OpenPort(this, device_, 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) != 1)
-        FailUnit("cannot open " + device_ + ": " + std::strerror(errno));
+    if (port_.OpenPort(this, device_, 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) != 1) {
+        const int err = errno;
+        if (err == EBUSY || err == EWOULDBLOCK) FailUnit(device_ + " is in use by another program");
+        FailUnit("cannot open " + device_ + ": " + std::strerror(err));
+    }
     {
         SendLockGuard lock(SendLock());
         QueueCommand(CmdLookup, 0);
@@ -111,7 +114,7 @@ bool UnitSession::StoreAuthority() const {
 void UnitSession::LinkFailed(const char* what) {
     if (lookupFailed_) FailUnit("no answer from a unit on " + device_ + " (device lookup tried 3 times)");
     FailUnit("the link to the unit on " + device_ + " failed during " + what +
-             " (no valid reply after 3 attempts)");
+             " (no valid reply after 3 attempts, or the port went away)");
 }
 
 void UnitSession::WaitUntil(const std::function<bool()>& done, const char* what,
