@@ -14,11 +14,13 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "app/Connection.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
 #include "app/Show_Dlg.h"
+#include "app/TrafficLog.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/Edit_Static.h"
@@ -117,6 +119,12 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     setWindowIcon(AppIcon());
     Flags().uiLanguage = SystemLocaleId() == kLocaleChinesePrc ? LanguageChinese : LanguageEnglish;
 
+    trafficLog_ = std::make_unique<TrafficLog>();
+    if (!options_.traceFile.empty()) {
+        std::string error;
+        if (!trafficLog_->WriteTraceTo(options_.traceFile, &error))
+            std::fprintf(stderr, "pavo: %s\n", error.c_str());
+    }
     connection_ = std::make_unique<Connection>(*this);
     presets_ = std::make_unique<PresetCommands>(*this);
     if (!options_.firstPort.empty()) {
@@ -442,6 +450,7 @@ void PavoDlg::ApplyLanguage() {
     for (int slot : kPageOrder)
         if (pages_[slot]) pages_[slot]->ApplyLanguage();
     progress_->ApplyLanguage();
+    trafficLog_->ApplyLanguage();
     update();
 }
 
@@ -508,6 +517,7 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
     if (about.isEmpty()) return;
     QMenu menu(this);
     menu.addAction(about, this, [this] { ShowAbout(); });
+    menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
     menu.exec(e->globalPos());
 }
 

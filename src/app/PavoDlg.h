@@ -22,13 +22,15 @@ class FontStatic;
 class PageDlg;
 class PresetCommands;
 class Show_Dlg;
+class TrafficLog;
 
 // Start-up choices beyond what the unit needs: a device to try first, or the virtual unit alone.
 struct StartOptions {
     std::string firstPort;       // tried before the enumerated ports
     bool onlyFirstPort = false;  // try no other port (the virtual unit)
     bool connectAtStart = true;
-    QString titleSuffix;  // shown after the title, e.g. " - virtual unit"
+    QString titleSuffix;    // shown after the title, e.g. " - virtual unit"
+    std::string traceFile;  // --trace FILE: the traffic log's lines also go there
 };
 
 class PavoDlg : public QWidget, public MessageTarget, public PageHost {
@@ -76,6 +78,7 @@ public:
     Connection& connection() { return *connection_; }
     PresetCommands& presets() { return *presets_; }
     Show_Dlg& progress() { return *progress_; }
+    TrafficLog& trafficLog() { return *trafficLog_; }
     MessageSink& sink() { return *sink_; }
     PageDlg* Page(int pageIndex) const;
     PageDlg* SystemPage() const { return pages_[PageSystem]; }
@@ -132,6 +135,7 @@ private:
     std::array<PageDlg*, 7> pages_{};  // by page index; 3 and 4 share the output page; 6 the effect page
     Show_Dlg* progress_ = nullptr;
     std::unique_ptr<MessageSink> sink_;
+    std::unique_ptr<TrafficLog> trafficLog_;  // before the connection: it sees the first frame
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PresetCommands> presets_;
 };
