@@ -81,12 +81,14 @@ std::vector<Caption> MakeCaptions() {
 
 }  // namespace
 
-DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {
+DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
+
+void DEQ_Dlg::BuildControls() {
     CreateFromTemplate(this, Template(),
                        [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
+    items_.Build(this);
     SetUpControls();
     RegisterHandlers();
-    ApplyLanguage();
 }
 
 QWidget* DEQ_Dlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
@@ -101,24 +103,24 @@ void DEQ_Dlg::SetUpControls() {
     graph_->ShowBandSet(BlockMusicLeftDyn);
 
     for (int i = 0; i < kBands; ++i) {
-        auto* type = DialogItemAs<BitComboBox>(this, IDC_TYPE + i);
+        auto* type = Item<BitComboBox>(IDC_TYPE + i);
         for (const char* item : BandTypeLabels) type->addItem(QString::fromLatin1(item));
         SkinCombo(type);
 
-        auto* frequency = DialogItemAs<NumEdit>(this, IDC_FREQUENCY + i);
+        auto* frequency = Item<NumEdit>(IDC_FREQUENCY + i);
         frequency->SetRange(0, kFrequencyCodeMax);
         frequency->SetKind(NumEdit::Frequency);
-        auto* q = DialogItemAs<NumEdit>(this, IDC_Q + i);
+        auto* q = Item<NumEdit>(IDC_Q + i);
         q->SetRange(0, kQCodeMax);
         q->SetKind(NumEdit::Q);
 
-        auto* slider = DialogItemAs<BitmapSlider>(this, IDC_GAIN_SLIDER + i);
+        auto* slider = Item<BitmapSlider>(IDC_GAIN_SLIDER + i);
         slider->LoadChannelBitmaps(138, 138, false);
         slider->LoadThumbBitmaps(137, 137, true, kKeyFromPixel, 0, 0);
         slider->SetVertical(true);
         slider->SetRange(kGainMin, kGainMax);
         slider->SetMargins(12, 1, 0, 35);
-        auto* gain = DialogItemAs<NumEdit>(this, IDC_GAIN_EDIT + i);
+        auto* gain = Item<NumEdit>(IDC_GAIN_EDIT + i);
         gain->SetRange(kGainMin, kGainMax);
         gain->SetScale(0.2);
         gain->SetOffset(24);
@@ -130,14 +132,13 @@ void DEQ_Dlg::SetUpControls() {
         }
 
         for (const CompressorRow& r : kCompressorRows) {
-            SkinPageSlider(DialogItemAs<BitmapSlider>(this, r.slider + i), 0, r.max);
-            auto* label = DialogItemAs<Edit_Static>(this, r.slider + i - kLabelOffset);
+            SkinPageSlider(Item<BitmapSlider>(r.slider + i), 0, r.max);
+            auto* label = Item<Edit_Static>(r.slider + i - kLabelOffset);
             StyleValueLabel(label, 0, r.max, r.style);
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         }
     }
-    for (int id = IDC_SYNC; id <= IDC_EQ_RESET; ++id)
-        SkinButton(DialogItemAs<BitButton>(this, id), 152, 153, true);
+    for (int id = IDC_SYNC; id <= IDC_EQ_RESET; ++id) SkinButton(Item<BitButton>(id), 152, 153, true);
 }
 
 void DEQ_Dlg::RegisterHandlers() {
@@ -177,16 +178,17 @@ void DEQ_Dlg::SetChannelButtons(bool linked, int side) {
     const int buttons[] = {IDC_MUSIC_LEFT, IDC_MUSIC_RIGHT};
     const int blocks[] = {BlockMusicLeftDyn, BlockMusicRightDyn};
     for (int k = 0; k < 2; ++k) {
-        auto* b = DialogItemAs<BitButton>(this, buttons[k]);
+        auto* b = Item<BitButton>(buttons[k]);
         b->SetLatched(!linked && side == blocks[k]);
         b->setEnabled(!linked);
     }
-    DialogItemAs<BitButton>(this, IDC_SYNC)->SetLatched(linked);
+    Item<BitButton>(IDC_SYNC)->SetLatched(linked);
 }
 
 // ---- Language ----
 
 void DEQ_Dlg::ApplyLanguage() {
+    if (!Built()) return;
     static const std::vector<Caption> captions = MakeCaptions();
     ApplyCaptions(this, captions);
 }
@@ -194,6 +196,7 @@ void DEQ_Dlg::ApplyLanguage() {
 // ---- Refresh ----
 
 void DEQ_Dlg::RefreshFromModel() {
+    Build();
     int& side = TheModel().pages.DynEqSide;
     const bool linked = EditModel([] { return TheModel().current.MusicLink != 0; });
     // Linked, the right channel follows the left: the page shows and edits the left one, graph
@@ -215,8 +218,8 @@ void DEQ_Dlg::RefreshFromModel() {
         ShowBandEq(i);
         for (const CompressorRow& r : kCompressorRows) {
             const int value = b.band[i].*r.field;
-            DialogItemAs<BitmapSlider>(this, r.slider + i)->SetPos(value);
-            DialogItemAs<Edit_Static>(this, r.slider + i - kLabelOffset)->SetValue(value);
+            Item<BitmapSlider>(r.slider + i)->SetPos(value);
+            Item<Edit_Static>(r.slider + i - kLabelOffset)->SetValue(value);
         }
     }
 }
@@ -226,19 +229,19 @@ void DEQ_Dlg::ShowBandEq(int band) {
     CFilter* f = Set() ? Set()->GetAt(band) : nullptr;
     if (!f || !f->Band()) return;
     const EqBand b = EditModel([f] { return *f->Band(); });
-    auto* type = DialogItemAs<BitComboBox>(this, IDC_TYPE + band);
+    auto* type = Item<BitComboBox>(IDC_TYPE + band);
     type->setCurrentIndex(b.BandType < type->count() ? b.BandType : -1);
-    DialogItemAs<NumEdit>(this, IDC_FREQUENCY + band)->SetValue(b.FrequencyCode);
+    Item<NumEdit>(IDC_FREQUENCY + band)->SetValue(b.FrequencyCode);
     ShowGain(band, b.GainCode);
-    DialogItemAs<NumEdit>(this, IDC_Q + band)->SetValue(b.QCode);
+    Item<NumEdit>(IDC_Q + band)->SetValue(b.QCode);
 }
 
 // A gain outside the page's range (from the unit or a file) is shown at the nearer end rather than
 // leaving the edit on its previous value; the record keeps it until the user changes it.
 void DEQ_Dlg::ShowGain(int band, int code) {
     const int shown = std::clamp(code, kGainMin, kGainMax);
-    DialogItemAs<NumEdit>(this, IDC_GAIN_EDIT + band)->SetValue(shown);
-    DialogItemAs<BitmapSlider>(this, IDC_GAIN_SLIDER + band)->SetInvertedPos(shown);
+    Item<NumEdit>(IDC_GAIN_EDIT + band)->SetValue(shown);
+    Item<BitmapSlider>(IDC_GAIN_SLIDER + band)->SetInvertedPos(shown);
 }
 
 void DEQ_Dlg::BandEdited(int band) {
@@ -248,6 +251,7 @@ void DEQ_Dlg::BandEdited(int band) {
 // ---- Channel choice and SYNC ----
 
 void DEQ_Dlg::SelectDynEqChannel(int side) {
+    Build();
     int& current = TheModel().pages.DynEqSide;
     if (side == BlockMusicLeftDyn || side == BlockMusicRightDyn) {
         if (side == current) return;
@@ -289,7 +293,7 @@ void DEQ_Dlg::OnEqReset() {
 
 void DEQ_Dlg::OnType(int band) {
     CFilter* f = Set() ? Set()->GetAt(band) : nullptr;
-    const int type = DialogItemAs<BitComboBox>(this, IDC_TYPE + band)->currentIndex();
+    const int type = Item<BitComboBox>(IDC_TYPE + band)->currentIndex();
     if (!f || type < 0) return;
     f->SetType(static_cast<FilterType>(type));
     BandEdited(band);
@@ -300,13 +304,13 @@ void DEQ_Dlg::OnEdit(int id) {
     CFilter* f = nullptr;
     auto filterOf = [&](int b) { return Set() ? Set()->GetAt(b) : nullptr; };
     if ((band = BandOf(id, IDC_FREQUENCY)) >= 0 && (f = filterOf(band))) {
-        f->SetFrequencyCode(DialogItemAs<NumEdit>(this, id)->GetValue());
+        f->SetFrequencyCode(Item<NumEdit>(id)->GetValue());
     } else if ((band = BandOf(id, IDC_GAIN_EDIT)) >= 0 && (f = filterOf(band))) {
-        const int code = DialogItemAs<NumEdit>(this, id)->GetValue();
+        const int code = Item<NumEdit>(id)->GetValue();
         f->SetGainCode(code);
-        DialogItemAs<BitmapSlider>(this, IDC_GAIN_SLIDER + band)->SetInvertedPos(code);
+        Item<BitmapSlider>(IDC_GAIN_SLIDER + band)->SetInvertedPos(code);
     } else if ((band = BandOf(id, IDC_Q)) >= 0 && (f = filterOf(band))) {
-        f->SetQCode(DialogItemAs<NumEdit>(this, id)->GetValue());
+        f->SetQCode(Item<NumEdit>(id)->GetValue());
     } else {
         return;
     }
@@ -318,9 +322,9 @@ void DEQ_Dlg::OnSlider(int id) {
     if (band >= 0) {
         CFilter* f = Set() ? Set()->GetAt(band) : nullptr;
         if (!f) return;
-        const int code = DialogItemAs<BitmapSlider>(this, id)->GetInvertedPos();
+        const int code = Item<BitmapSlider>(id)->GetInvertedPos();
         f->SetGainCode(code);
-        DialogItemAs<NumEdit>(this, IDC_GAIN_EDIT + band)->SetValue(code);
+        Item<NumEdit>(IDC_GAIN_EDIT + band)->SetValue(code);
         BandEdited(band);
         return;
     }
@@ -328,8 +332,8 @@ void DEQ_Dlg::OnSlider(int id) {
     // only the EQ part and stays as it is.
     const CompressorRow* row = CompressorRowOf(id, &band);
     if (!row) return;
-    const int p = DialogItemAs<BitmapSlider>(this, id)->GetPos();
-    DialogItemAs<Edit_Static>(this, id - kLabelOffset)->SetValue(p);
+    const int p = Item<BitmapSlider>(id)->GetPos();
+    Item<Edit_Static>(id - kLabelOffset)->SetValue(p);
     EditModel([&] { CurrentBlock().DynEq[band].*row->field = static_cast<uint8_t>(p); });
 }
 

@@ -3,7 +3,8 @@
 // (type, frequency, gain within +-12 dB, Q; also dragged on the graph) and a compressor (threshold,
 // attack, release, ratio). SYNC ties the right music channel to the left; EQ Reset makes the three
 // bands flat.
-#include "pages/PageDlg.h"
+#include "pages/ControlIndex.h"
+#include "pages/LazyPageDlg.h"
 #include "pages/PageHost.h"
 #include "platform/DialogTemplate.h"
 
@@ -13,7 +14,7 @@ class CFStatic;
 class CKTVEQ;
 struct MusicBlock;
 
-class DEQ_Dlg : public PageDlg {
+class DEQ_Dlg : public LazyPageDlg {
     Q_OBJECT
 public:
     enum {
@@ -53,6 +54,9 @@ public:
     // The band set the EQ controls edit (16 or 17).
     int CurrentSet() const { return currentSet_; }
 
+protected:
+    void BuildControls() override;
+
 private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
     void SetUpControls();
@@ -75,6 +79,12 @@ private:
     PageHost& host_;
     CFStatic* graph_ = nullptr;
     int currentSet_ = 16;
+
+    template <class T = QWidget>
+    T* Item(int id) const {
+        return items_.As<T>(id);
+    }
+    ControlIndex items_;
 };
 
 }  // namespace pavo

@@ -27,6 +27,7 @@ EffectPage::EffectPage(const EffectLayout& layout, const DialogTemplate& tpl, CF
                        QWidget* parent)
     : PageDlg(parent), layout_(layout), graph_(graph) {
     CreateFromTemplate(this, tpl, [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
+    items_.Build(this);
     strips_.Create(this, graph_, block, kStrips, kStripOrigin, kStripPitch);
     SetUpControls();
     RegisterHandlers();
@@ -55,15 +56,14 @@ QWidget* EffectPage::MakeControl(const ControlTemplate& c, QWidget* parent) {
 
 void EffectPage::SetUpControls() {
     auto row = [this](const EffectValueRow& r) {
-        SkinPageSlider(DialogItemAs<BitmapSlider>(this, r.slider), 0, r.max);
-        StyleValueLabel(DialogItemAs<Edit_Static>(this, r.label), 0, r.max, r.style);
+        SkinPageSlider(Item<BitmapSlider>(r.slider), 0, r.max);
+        StyleValueLabel(Item<Edit_Static>(r.label), 0, r.max, r.style);
     };
     row(layout_.wet);
     row(layout_.dry);
     for (const EffectValueRow& r : layout_.times) row(r);
-    for (int id : {layout_.wetSwitch, layout_.drySwitch})
-        SkinButton(DialogItemAs<BitButton>(this, id), 161, 160);
-    for (int id : {layout_.eqReset, layout_.eqPass}) SkinButton(DialogItemAs<BitButton>(this, id), 152, 153);
+    for (int id : {layout_.wetSwitch, layout_.drySwitch}) SkinButton(Item<BitButton>(id), 161, 160);
+    for (int id : {layout_.eqReset, layout_.eqPass}) SkinButton(Item<BitButton>(id), 152, 153);
 
     const EffectFilterIds& hp = layout_.highPass;
     const EffectFilterIds& lp = layout_.lowPass;
@@ -119,14 +119,14 @@ void EffectPage::RefreshFromModel() {
     lowPass_->Bind(set, graph_);
 
     const bool bypassed = EditModel([this] { return BlockBytes()[offsetof(EchoBlock, EqBypass)] != 0; });
-    DialogItemAs<BitButton>(this, layout_.eqPass)->SetLatched(bypassed);
+    Item<BitButton>(layout_.eqPass)->SetLatched(bypassed);
     highPass_->Refresh();
     lowPass_->Refresh();
 
     auto show = [this](const EffectValueRow& r) {
         const int pos = EditModel([&] { return ReadField(BlockBytes(), r.field); }) / r.factor;
-        DialogItemAs<BitmapSlider>(this, r.slider)->SetPos(pos);
-        DialogItemAs<Edit_Static>(this, r.label)->SetValue(pos);
+        Item<BitmapSlider>(r.slider)->SetPos(pos);
+        Item<Edit_Static>(r.label)->SetValue(pos);
     };
     show(layout_.wet);
     show(layout_.dry);
@@ -134,7 +134,7 @@ void EffectPage::RefreshFromModel() {
     for (auto [button, field] : {std::pair{layout_.wetSwitch, layout_.wetSwitchField},
                                  std::pair{layout_.drySwitch, layout_.drySwitchField}}) {
         const bool on = EditModel([&] { return ReadField(BlockBytes(), field) != 0; });
-        DialogItemAs<BitButton>(this, button)->SetLatched(on);
+        Item<BitButton>(button)->SetLatched(on);
     }
 }
 
@@ -153,8 +153,8 @@ void EffectPage::OnSlider(int id) {
     if (highPass_->OnSlider(id) || lowPass_->OnSlider(id)) return;
     const EffectValueRow* r = RowOfSlider(id);
     if (!r) return;
-    const int pos = DialogItemAs<BitmapSlider>(this, id)->GetPos();
-    DialogItemAs<Edit_Static>(this, r->label)->SetValue(pos);
+    const int pos = Item<BitmapSlider>(id)->GetPos();
+    Item<Edit_Static>(r->label)->SetValue(pos);
     EditModel([&] { WriteField(BlockBytes(), r->field, pos * r->factor); });
 }
 
@@ -164,7 +164,7 @@ void EffectPage::OnSwitch(int button, RecordField field) {
         WriteField(BlockBytes(), field, value);
         return value != 0;
     });
-    DialogItemAs<BitButton>(this, button)->SetLatched(on);
+    Item<BitButton>(button)->SetLatched(on);
 }
 
 void EffectPage::OnEqPass() {
@@ -174,7 +174,7 @@ void EffectPage::OnEqPass() {
         return bypass != 0;
     });
     graph_->SelectBand(-1, false);  // shows or removes the bypass overlay
-    DialogItemAs<BitButton>(this, layout_.eqPass)->SetLatched(bypassed);
+    Item<BitButton>(layout_.eqPass)->SetLatched(bypassed);
 }
 
 void EffectPage::OnEqReset() {

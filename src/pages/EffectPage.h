@@ -7,6 +7,7 @@
 #include <span>
 
 #include "pages/Captions.h"
+#include "pages/ControlIndex.h"
 #include "pages/PageControls.h"
 #include "pages/PageDlg.h"
 #include "pages/RecordField.h"
@@ -91,6 +92,12 @@ private:
     const EffectLayout& layout_;
     CFStatic* graph_;
     std::unique_ptr<FilterControls> highPass_, lowPass_;
+
+    template <class T = QWidget>
+    T* Item(int id) const {
+        return items_.As<T>(id);
+    }
+    ControlIndex items_;
 };
 
 }  // namespace pavo

@@ -40,11 +40,14 @@ const DialogTemplate& Effect_Dlg::Template() {
     return t;
 }
 
-Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {
+Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
+
+void Effect_Dlg::BuildControls() {
     CreateFromTemplate(this, Template(), [this](const ControlTemplate& c, QWidget* p) -> QWidget* {
         if (c.id == IDC_GRAPH) return graph_ = new CFStatic(p);
         return MakePageControl(c, p, false);
     });
+    items_.Build(this);
     graph_->InitLayout();
     graph_->SetNotifyWindow(this);
     graph_->SetPlotRects(kGraphPageIndex);
@@ -56,7 +59,7 @@ Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_
         child->move(kChildOrigin);
         child->hide();
     }
-    for (int id = IDC_ECHO_A; id <= IDC_REVERB; ++id) SkinButton(DialogItemAs<BitButton>(this, id), 158, 157);
+    for (int id = IDC_ECHO_A; id <= IDC_REVERB; ++id) SkinButton(Item<BitButton>(id), 158, 157);
 
     OnCommand(IDC_ECHO_A, BN_CLICKED, [this] { SelectEffect(BlockEchoA); });
     OnCommand(IDC_ECHO_B, BN_CLICKED, [this] { SelectEffect(BlockEchoB); });
@@ -68,16 +71,17 @@ Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_
             reverb_->ShowBand(static_cast<int>(index));
         return LResult{0};
     });
-    ApplyLanguage();
 }
 
 void Effect_Dlg::ApplyLanguage() {
+    if (!Built()) return;
     ApplyCaptions(this, kCaptions);
     echo_->ApplyLanguage();
     reverb_->ApplyLanguage();
 }
 
 void Effect_Dlg::RefreshFromModel() {
+    Build();
     const int side = TheModel().pages.EffectSide;
     const bool reverb = side == BlockReverb;
     if (graph_->GraphId() != side) graph_->ShowBandSet(side);
@@ -90,9 +94,9 @@ void Effect_Dlg::RefreshFromModel() {
         echo_->show();
         echo_->RefreshFromModel();
     }
-    DialogItemAs<BitButton>(this, IDC_ECHO_A)->SetLatched(side == BlockEchoA);
-    DialogItemAs<BitButton>(this, IDC_ECHO_B)->SetLatched(side == BlockEchoB);
-    DialogItemAs<BitButton>(this, IDC_REVERB)->SetLatched(reverb);
+    Item<BitButton>(IDC_ECHO_A)->SetLatched(side == BlockEchoA);
+    Item<BitButton>(IDC_ECHO_B)->SetLatched(side == BlockEchoB);
+    Item<BitButton>(IDC_REVERB)->SetLatched(reverb);
     graph_->SelectBand(-1, false);
 }
 

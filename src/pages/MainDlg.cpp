@@ -108,15 +108,17 @@ bool IsValueLabel(int id) {
 
 }  // namespace
 
-MainDlg::MainDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {
-    CreateFromTemplate(this, Template(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    SetUpControls();
-    RegisterHandlers();
-    ApplyLanguage();
-}
+MainDlg::MainDlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
 
 MainDlg::~MainDlg() = default;
+
+void MainDlg::BuildControls() {
+    CreateFromTemplate(this, Template(),
+                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
+    items_.Build(this);
+    SetUpControls();
+    RegisterHandlers();
+}
 
 QWidget* MainDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
     if (c.id == IDC_GRAPH) return graph_ = new CFStatic(parent);
@@ -131,20 +133,19 @@ void MainDlg::SetUpControls() {
     strips_.Create(this, graph_, BlockOutputFirst, kStrips, kStripOrigin, kStripPitch);
 
     for (int id = IDC_SYNC; id < IDC_SCENE_FIRST + kScenes; ++id)
-        SkinButton(DialogItemAs<BitButton>(this, id), 152, 153, true);
-    for (int s = 0; s < kSources; ++s)
-        SkinButton(DialogItemAs<BitButton>(this, IDC_SOURCE_SWITCH + s), 161, 160, true);
+        SkinButton(Item<BitButton>(id), 152, 153, true);
+    for (int s = 0; s < kSources; ++s) SkinButton(Item<BitButton>(IDC_SOURCE_SWITCH + s), 161, 160, true);
 
     auto slider = [this](int id, int max, const LabelStyle& style) {
-        SkinPageSlider(DialogItemAs<BitmapSlider>(this, id), 0, max);
-        StyleValueLabel(DialogItemAs<Edit_Static>(this, LabelOfSlider(id)), 0, max, style);
+        SkinPageSlider(Item<BitmapSlider>(id), 0, max);
+        StyleValueLabel(Item<Edit_Static>(LabelOfSlider(id)), 0, max, style);
     };
     for (int s = 0; s < kSources; ++s) slider(IDC_SOURCE_SLIDER + s, kLevelMax, kLevelStyle);
     for (int i = 0; i < 4; ++i) slider(IDC_LIMITER_SLIDER + i, kLimiterRows[i].max, kLimiterRows[i].style);
     slider(IDC_FIRST_DELAY, kDelayMax, kDelayStyle);
     slider(IDC_SECOND_DELAY, kDelayMax, kDelayStyle);
     for (int id : {IDC_FIRST_DISTANCE, IDC_SECOND_DISTANCE})
-        StyleValueLabel(DialogItemAs<Edit_Static>(this, id), 0, kDelayMax, kDistanceStyle);
+        StyleValueLabel(Item<Edit_Static>(id), 0, kDelayMax, kDistanceStyle);
 
     highPass_ = std::make_unique<FilterControls>(
         this, FilterControls::HighPass, FilterControls::Ids{IDC_HPF_COMBO, IDC_HPF_EDIT, IDC_HPF_SLIDER});
@@ -231,6 +232,7 @@ void MainDlg::BindFilters() {
 // ---- Language ----
 
 void MainDlg::ApplyLanguage() {
+    if (!Built()) return;
     ApplyCaptions(this, kCaptions);
     ShowPageIndexCaptions();
 }
@@ -245,19 +247,20 @@ void MainDlg::ShowPageIndexCaptions() {
 // ---- Refresh ----
 
 void MainDlg::Selected(int pageIndex) {
+    Build();
     if (pageIndex == 3 || pageIndex == 4) outputIndex_ = pageIndex;
     for (int id : {IDC_SYNC, IDC_FIRST_CHANNEL, IDC_SECOND_CHANNEL, IDC_SECOND_MUTE, IDC_SECOND_DELAY_CAPTION,
                    IDC_SECOND_DELAY_LABEL, IDC_SECOND_DISTANCE, IDC_SECOND_DELAY})
-        DialogItem(this, id)->show();
-    graph_->ShowBandSet(SideBlock());
-    strips_.BindBandSet(SideBlock(), true);
+        Item(id)->show();
+    // The graph and the strips take the pair's selected channel in the refresh that follows every
+    // selection (it binds them to the channel and the edited scene).
 }
 
 void MainDlg::EnableAll(bool enable) {
     strips_.SetEnabled(enable);
-    for (int id = IDC_SYNC; id <= IDC_SECOND_MUTE; ++id) EnableControl(DialogItem(this, id), enable);
-    for (int s = 0; s < kSources; ++s) EnableControl(DialogItem(this, IDC_SOURCE_SWITCH + s), enable);
-    for (int id = IDC_SOURCE_SLIDER; id <= IDC_LPF_SLIDER; ++id) EnableControl(DialogItem(this, id), enable);
+    for (int id = IDC_SYNC; id <= IDC_SECOND_MUTE; ++id) EnableControl(Item(id), enable);
+    for (int s = 0; s < kSources; ++s) EnableControl(Item(IDC_SOURCE_SWITCH + s), enable);
+    for (int id = IDC_SOURCE_SLIDER; id <= IDC_LPF_SLIDER; ++id) EnableControl(Item(id), enable);
     highPass_->SetEnabled(enable);
     lowPass_->SetEnabled(enable);
 }
@@ -265,22 +268,22 @@ void MainDlg::EnableAll(bool enable) {
 // SYNC latched while linked; the selected channel's button latched while not. The channel buttons
 // take no input while linked, nor in the automatic scene (which disables the whole page).
 void MainDlg::ShowChannelButtons(bool linked, bool editable) {
-    DialogItemAs<BitButton>(this, IDC_SYNC)->SetLatched(linked);
+    Item<BitButton>(IDC_SYNC)->SetLatched(linked);
     for (int id : {IDC_FIRST_CHANNEL, IDC_SECOND_CHANNEL}) {
         const int block = id == IDC_FIRST_CHANNEL ? FirstBlock() : SecondBlock();
-        auto* button = DialogItemAs<BitButton>(this, id);
+        auto* button = Item<BitButton>(id);
         button->SetLatched(!linked && SideBlock() == block);
         EnableControl(button, editable && !linked);
     }
 }
 
 void MainDlg::RefreshFromModel() {
+    Build();
     strips_.WhitenHighlighted();
 
     const int activeScene = EditModel([] { return int(TheModel().current.ActiveScene); });
     EnableAll(activeScene != 0);
-    for (int k = 0; k < kScenes; ++k)
-        DialogItemAs<BitButton>(this, IDC_SCENE_FIRST + k)->SetLatched(activeScene == k);
+    for (int k = 0; k < kScenes; ++k) Item<BitButton>(IDC_SCENE_FIRST + k)->SetLatched(activeScene == k);
 
     // While linked the unit runs the second channel on the first one's settings: the page edits the
     // first, the channel that unlinking copies over the second.
@@ -299,27 +302,26 @@ void MainDlg::RefreshFromModel() {
     const Channels c = EditModel([this] {
         return Channels{Channel(SideBlock()), Channel(FirstBlock()), Channel(SecondBlock())};
     });
-    DialogItemAs<BitButton>(this, IDC_EQ_PASS)->SetLatched(c.selected.EqBypass != 0);
+    Item<BitButton>(IDC_EQ_PASS)->SetLatched(c.selected.EqBypass != 0);
     highPass_->Refresh();
     lowPass_->Refresh();
 
     auto show = [this](int sliderId, int value) {
-        DialogItemAs<BitmapSlider>(this, sliderId)->SetPos(value);
-        DialogItemAs<Edit_Static>(this, LabelOfSlider(sliderId))->SetValue(value);
+        Item<BitmapSlider>(sliderId)->SetPos(value);
+        Item<Edit_Static>(LabelOfSlider(sliderId))->SetValue(value);
     };
     for (int s = 0; s < kSources; ++s) {
         show(IDC_SOURCE_SLIDER + s, c.selected.*kSourceFields[s].level);
-        DialogItemAs<BitButton>(this, IDC_SOURCE_SWITCH + s)
-            ->SetLatched(c.selected.*kSourceFields[s].onOff != 0);
+        Item<BitButton>(IDC_SOURCE_SWITCH + s)->SetLatched(c.selected.*kSourceFields[s].onOff != 0);
     }
     for (int i = 0; i < 4; ++i) show(IDC_LIMITER_SLIDER + i, c.first.Limiter.*kLimiterRows[i].field);
 
-    DialogItemAs<BitButton>(this, IDC_FIRST_MUTE)->SetLatched(c.first.Mute != 0);
-    DialogItemAs<BitButton>(this, IDC_SECOND_MUTE)->SetLatched(c.second.Mute != 0);
+    Item<BitButton>(IDC_FIRST_MUTE)->SetLatched(c.first.Mute != 0);
+    Item<BitButton>(IDC_SECOND_MUTE)->SetLatched(c.second.Mute != 0);
     show(IDC_FIRST_DELAY, c.first.Delay);
-    DialogItemAs<Edit_Static>(this, IDC_FIRST_DISTANCE)->SetValue(c.first.Delay);
+    Item<Edit_Static>(IDC_FIRST_DISTANCE)->SetValue(c.first.Delay);
     show(IDC_SECOND_DELAY, c.second.Delay);
-    DialogItemAs<Edit_Static>(this, IDC_SECOND_DISTANCE)->SetValue(c.second.Delay);
+    Item<Edit_Static>(IDC_SECOND_DISTANCE)->SetValue(c.second.Delay);
 
     ShowPageIndexCaptions();
 }
@@ -330,8 +332,8 @@ void MainDlg::OnSlider(int id) {
     if (highPass_->OnSlider(id) || lowPass_->OnSlider(id)) return;
     const int label = LabelOfSlider(id);
     if (!label) return;
-    const int p = DialogItemAs<BitmapSlider>(this, id)->GetPos();
-    DialogItemAs<Edit_Static>(this, label)->SetValue(p);
+    const int p = Item<BitmapSlider>(id)->GetPos();
+    Item<Edit_Static>(label)->SetValue(p);
     const auto value = static_cast<uint8_t>(p);
     if (id >= IDC_SOURCE_SLIDER && id < IDC_SOURCE_SLIDER + kSources) {
         EditModel([&] { Channel(SideBlock()).*kSourceFields[id - IDC_SOURCE_SLIDER].level = value; });
@@ -340,7 +342,7 @@ void MainDlg::OnSlider(int id) {
             [&] { Channel(FirstBlock()).Limiter.*kLimiterRows[id - IDC_LIMITER_SLIDER].field = value; });
     } else {
         const bool first = id == IDC_FIRST_DELAY;
-        DialogItemAs<Edit_Static>(this, first ? IDC_FIRST_DISTANCE : IDC_SECOND_DISTANCE)->SetValue(p);
+        Item<Edit_Static>(first ? IDC_FIRST_DISTANCE : IDC_SECOND_DISTANCE)->SetValue(p);
         EditModel([&] { Channel(first ? FirstBlock() : SecondBlock()).Delay = static_cast<uint16_t>(p); });
     }
 }
@@ -351,7 +353,7 @@ void MainDlg::OnSourceSwitch(int source) {
         onOff = onOff ? 0 : 1;
         return onOff != 0;
     });
-    DialogItemAs<BitButton>(this, IDC_SOURCE_SWITCH + source)->SetLatched(on);
+    Item<BitButton>(IDC_SOURCE_SWITCH + source)->SetLatched(on);
 }
 
 void MainDlg::OnMute(bool first) {
@@ -360,7 +362,7 @@ void MainDlg::OnMute(bool first) {
         mute = mute ? 0 : 1;
         return mute != 0;
     });
-    DialogItemAs<BitButton>(this, first ? IDC_FIRST_MUTE : IDC_SECOND_MUTE)->SetLatched(muted);
+    Item<BitButton>(first ? IDC_FIRST_MUTE : IDC_SECOND_MUTE)->SetLatched(muted);
 }
 
 void MainDlg::SelectChannel(int block) {
@@ -404,7 +406,7 @@ void MainDlg::OnEqPass() {
         return bypass != 0;
     });
     graph_->SelectBand(-1, false);
-    DialogItemAs<BitButton>(this, IDC_EQ_PASS)->SetLatched(bypassed);
+    Item<BitButton>(IDC_EQ_PASS)->SetLatched(bypassed);
 }
 
 // The graph reports the band under the mouse: a band strip follows it, a filter its controls.

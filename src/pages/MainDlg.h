@@ -7,7 +7,8 @@
 // automatic scene (ActiveScene 0) the page shows Scene1 and takes no input.
 #include <memory>
 
-#include "pages/PageDlg.h"
+#include "pages/ControlIndex.h"
+#include "pages/LazyPageDlg.h"
 #include "pages/PageHost.h"
 #include "pages/StripRow.h"
 #include "platform/DialogTemplate.h"
@@ -18,7 +19,7 @@ class CFStatic;
 class FilterControls;
 struct OutputChannel;
 
-class MainDlg : public PageDlg {
+class MainDlg : public LazyPageDlg {
     Q_OBJECT
 public:
     enum {
@@ -61,7 +62,7 @@ public:
 
     void ApplyLanguage() override;
     void RefreshFromModel() override;
-    // The output set-up for page index 3 or 4.
+    // The output set-up for page index 3 or 4; the main window refreshes the page next.
     void Selected(int pageIndex) override;
 
     static const DialogTemplate& Template();
@@ -78,6 +79,9 @@ public:
     const StripRow& Strips() const { return strips_; }
     FilterControls& HighPass() const { return *highPass_; }
     FilterControls& LowPass() const { return *lowPass_; }
+
+protected:
+    void BuildControls() override;
 
 private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
@@ -108,6 +112,12 @@ private:
     CFStatic* graph_ = nullptr;
     StripRow strips_;
     std::unique_ptr<FilterControls> highPass_, lowPass_;
+
+    template <class T = QWidget>
+    T* Item(int id) const {
+        return items_.As<T>(id);
+    }
+    ControlIndex items_;
 };
 
 }  // namespace pavo
