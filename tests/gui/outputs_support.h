@@ -17,6 +17,7 @@
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/NumEdit.h"
+#include "page_host_fake.h"
 #include "platform/ControlId.h"
 #include "virtual_unit/UnitLine.h"
 
@@ -66,6 +67,37 @@ struct Window {
     }
 };
 
+// One page on its own, shown and active, with a recording page host; the model freshly reset.
+template <class Page>
+struct LonePage {
+    AppState state;  // first: the model is reset before the page reads it
+    FakePageHost host;
+    std::unique_ptr<Page> page;
+
+    LonePage() {
+        page = std::make_unique<Page>(host);
+        page->resize(1256, 604);
+        page->show();  // builds the controls
+        page->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    }
+    Page* operator->() const { return page.get(); }
+};
+
+// Output channel c (storage order) of scene 1..3 in the current image.
+inline OutputChannel& Out(int scene, int channel) {
+    return TheModel().current.Scenes[scene - 1].Channel[channel];
+}
+
+// The byte offsets where two records differ.
+template <class T>
+std::vector<size_t> DifferingBytes(const T& a, const T& b) {
+    std::vector<size_t> at;
+    for (size_t i = 0; i < sizeof(T); ++i)
+        if (BytesOf(a)[i] != BytesOf(b)[i]) at.push_back(i);
+    return at;
+}
+
 template <class T = QWidget>
 T* Item(const QWidget* page, int id) {
     return DialogItemAs<T>(page, id);
@@ -90,11 +122,13 @@ inline void MoveGainSlider(QWidget* page, int id, int value) {
 }
 
 // Text typed into a numeric edit and committed by leaving it.
-inline void TypeInto(const QWidget* page, int id, const QString& text) {
-    auto* edit = Item<NumEdit>(page, id);
+inline void TypeInto(NumEdit* edit, const QString& text) {
     edit->setFocus(Qt::TabFocusReason);  // selects the text, so typing replaces it
     QTest::keyClicks(edit, text);
     edit->clearFocus();
+}
+inline void TypeInto(const QWidget* page, int id, const QString& text) {
+    TypeInto(Item<NumEdit>(page, id), text);
 }
 
 // A combo entry chosen as the user does (the list reports the activation).
