@@ -123,12 +123,6 @@ double SectionQ(FilterFamily family, int order, int section) {
     return SectionQTable[family][o][section];
 }
 
-const std::array<const char*, kSlopeCodes> SlopeLabels = {
-    "ByPass",      "6dB/ct",           "12dB Bessel",   "12dB Butuerworth", "12dBLink-Riley",
-    "18dB Bessel", "18dB Butuerworth", "24dB Bessel",   "24dB Butuerworth", "24dBLink-Riley",
-    "36dB Bessel", "36dB Butuerworth", "36dBLink-Riley"};
-const std::array<const char*, 4> BandTypeLabels = {"BY", "P", "LS", "HS"};
-
 double GridOmega(int k) {
     const int n = static_cast<int>(10 * ResponseGrid()[k]);
     return n * kPi / 960000;

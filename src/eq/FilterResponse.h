@@ -6,6 +6,7 @@
 #include <complex>
 
 #include "model/CodeTables.h"
+#include "model/DataConver.h"
 
 namespace pavo {
 
@@ -29,14 +30,11 @@ struct SlopeInfo {
     FilterFamily family = FamilyButterworth;
     int order = 0;  // 0: flat ("ByPass"), also for codes outside 0..12
 };
-constexpr int kSlopeCodes = 13;
+constexpr int kSlopeCodes = kSlopeLabelCount;
 SlopeInfo SlopeOf(int slopeCode);
 // The Q of biquad section s (0 .. order / 2 - 1) of a cascade of the given family and order.
 double SectionQ(FilterFamily family, int order, int section);
-// Combo items of the slope selectors, spelled as the unit's software always has, and of the band
-// type selectors.
-extern const std::array<const char*, kSlopeCodes> SlopeLabels;
-extern const std::array<const char*, 4> BandTypeLabels;
+// The slope and band-type combo items, SlopeLabels and BandTypeLabels, are in model/DataConver.h.
 
 // cos and sin of w and 2w at each grid point, w = 2 pi f / SAMPLE_RATE with f cut to tenths of Hz.
 struct GridPhaseTable {

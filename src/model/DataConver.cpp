@@ -78,6 +78,12 @@ const std::array<const char*, kAttackLabelCount> AttackLabels = {
 const std::array<const char*, kReleaseLabelCount> ReleaseLabels = {
     "Atk X2", "Atk X4", "Atk X6", "Atk X8", "Atk X12", "Atk X16", "Atk X24", "Atk X32"};
 
+const std::array<const char*, kSlopeLabelCount> SlopeLabels = {
+    "ByPass",      "6dB/ct",           "12dB Bessel",   "12dB Butuerworth", "12dBLink-Riley",
+    "18dB Bessel", "18dB Butuerworth", "24dB Bessel",   "24dB Butuerworth", "24dBLink-Riley",
+    "36dB Bessel", "36dB Butuerworth", "36dBLink-Riley"};
+const std::array<const char*, kBandTypeLabelCount> BandTypeLabels = {"BY", "P", "LS", "HS"};
+
 const std::array<const char*, kTabLabelCount> TabLabelsChinese = {
     "音乐", "动态均衡", "话筒", "输出1&2", "输出3&4", "系统", "效果", "中置", "超低音", "环绕"};
 const std::array<const char*, kTabLabelCount> TabLabelsEnglish = {

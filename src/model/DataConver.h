@@ -36,6 +36,13 @@ extern const std::array<const char*, kRatioLabelCount> RatioLabels;
 extern const std::array<const char*, kAttackLabelCount> AttackLabels;
 extern const std::array<const char*, kReleaseLabelCount> ReleaseLabels;
 
+// Combo items of the filter slope selectors, spelled as the unit's software always has, and of the
+// EQ band type selectors; the item index is the stored code.
+constexpr int kSlopeLabelCount = 13;
+constexpr int kBandTypeLabelCount = 4;
+extern const std::array<const char*, kSlopeLabelCount> SlopeLabels;
+extern const std::array<const char*, kBandTypeLabelCount> BandTypeLabels;
+
 // Page names: entries 0..5 are the main window's tabs, 6..9 name pages without a tab.
 constexpr int kTabLabelCount = 10;
 extern const std::array<const char*, kTabLabelCount> TabLabelsChinese;

@@ -1,0 +1,201 @@
+// The field catalog: every byte of both records named once, ranges that every program-made record
+// passes, and values read and typed in engineering units.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "model/DataConver.h"
+#include "model/FieldCatalog.h"
+#include "model/Model.h"
+
+namespace pavo {
+namespace {
+
+uint8_t* Bytes(FieldRecord r) {
+    Model& m = TheModel();
+    return r == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
+}
+
+TEST(FieldCatalog, EveryByteOfBothRecordsHasExactlyOneOwner) {
+    for (auto [record, size] : {std::pair{FieldRecord::Program, sizeof(ProgramImage)},
+                                std::pair{FieldRecord::System, sizeof(SystemRecord)}}) {
+        std::vector<unsigned> bits(size, 0);
+        int lastOffset = -1;
+        for (const FieldInfo& f : FieldsOf(record)) {
+            ASSERT_EQ(f.record, record) << f.path;
+            EXPECT_GE(f.offset, lastOffset) << f.path << " out of byte order";
+            lastOffset = f.offset;
+            ASSERT_LE(f.offset + f.width, size) << f.path;
+            for (int b = 0; b < f.width; ++b) {
+                EXPECT_EQ(bits[f.offset + b] & f.mask, 0u) << f.path << " shares bits at " << f.offset + b;
+                bits[f.offset + b] |= f.mask;
+            }
+        }
+        for (size_t b = 0; b < size; ++b) EXPECT_EQ(bits[b], 0xFFu) << "byte " << b << " has no field";
+    }
+    std::set<std::string> paths;
+    for (const FieldInfo& f : Fields()) EXPECT_TRUE(paths.insert(f.path).second) << f.path << " twice";
+}
+
+TEST(FieldCatalog, PathsNameTheBytesTheModelUses) {
+    const Model& m = TheModel();
+    const auto at = [](const void* field, const void* record) {
+        return static_cast<int>(static_cast<const uint8_t*>(field) - static_cast<const uint8_t*>(record));
+    };
+    const ProgramImage& p = m.current;
+    const std::map<std::string, int> program = {
+        {"ProgramName", 0},
+        {"EchoB.Eq[1].FrequencyCode", at(&p.EchoB.Eq[0].FrequencyCode, &p)},
+        {"Reverb.ReverbTime", at(&p.Reverb.ReverbTime, &p)},
+        {"Mic34.Gate.Release", at(&p.Mic34.Gate.Release, &p)},
+        {"MusicLeft.Eq[3].GainCode", at(&p.MusicLeft.Eq[2].GainCode, &p)},
+        {"MusicRight.DynEq[3].Ratio", at(&p.MusicRight.DynEq[2].Ratio, &p)},
+        {"MusicLeft.MainHighPass.SlopeCode", at(&p.MusicLeft.MainHighPass.SlopeCode, &p)},
+        {"Scene1.Out4.Mute", at(&p.Scenes[0].Channel[OutOut4].Mute, &p)},
+        {"Scene2.Out1.ReverbSwitch", at(&p.Scenes[1].Channel[OutOut1].ReverbSwitch, &p)},
+        {"Scene3.SurroundR.Delay", at(&p.Scenes[2].Channel[OutSurroundR].Delay, &p)},
+        {"Out12Link", 2709},
+        {"CheckByte", 2711},
+    };
+    for (const auto& [path, offset] : program) {
+        const FieldInfo* f = FindField(path);
+        ASSERT_NE(f, nullptr) << path;
+        EXPECT_EQ(f->offset, offset) << path;
+        EXPECT_EQ(FieldAt(FieldRecord::Program, offset), f) << path;
+    }
+    EXPECT_EQ(FindField("musicleft.eq[3].gaincode"), FindField("MusicLeft.Eq[3].GainCode"));
+    EXPECT_EQ(FindField("MusicLeft.Eq[16].GainCode"), nullptr);  // the music EQ has 15 bands
+    EXPECT_EQ(FieldAt(FieldRecord::Program, 2712), nullptr);
+    EXPECT_EQ(FieldAt(FieldRecord::System, 9)->path, "System.AnalogSensitivity");
+    EXPECT_EQ(FieldAt(FieldRecord::System, 30)->path, "System.Reserved");
+}
+
+TEST(FieldCatalog, ResetAndExtremeRecordsPassAndTheFirstBadFieldIsNamed) {
+    ResetParameters();
+    for (FieldRecord r : {FieldRecord::Program, FieldRecord::System}) {
+        EXPECT_EQ(FirstFieldOutOfRange(r, Bytes(r)), nullptr);
+        for (bool top : {false, true}) {
+            for (const FieldInfo& f : FieldsOf(r))
+                if (f.HasCode()) WriteCode(f, Bytes(r), top ? f.max : f.min);
+            const FieldInfo* bad = FirstFieldOutOfRange(r, Bytes(r));
+            EXPECT_EQ(bad, nullptr) << (bad ? bad->path : "");
+        }
+    }
+    ResetParameters();
+    TheModel().current.Mic12.Gate.Threshold = 61;
+    TheModel().current.Scenes[1].Channel[OutOut2].Limiter.Ratio = 41;
+    ASSERT_NE(FirstFieldOutOfRange(FieldRecord::Program, Bytes(FieldRecord::Program)), nullptr);
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(FieldRecord::Program))->path,
+              "Mic12.Gate.Threshold");
+    TheModel().current.Mic12.Gate.Threshold = 60;
+    TheModel().current.MusicLeft.HighPass.Kind = FilterKindLowPass;  // a high-pass record says low-pass
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(FieldRecord::Program))->path,
+              "MusicLeft.HighPass.Kind");
+    TheModel().system.SensitivityKeyShift = 0xF1;  // key 15
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::System, Bytes(FieldRecord::System))->path, "System.KeyShift");
+    ResetParameters();
+}
+
+TEST(FieldCatalog, BitFieldsKeepTheirNeighbours) {
+    ResetParameters();
+    SystemRecord& s = TheModel().system;
+    s.MicMaster = 60;
+    s.SensitivityKeyShift = 0x71;
+    uint8_t* bytes = BytesOf(s);
+    WriteCode(*FindField("System.MicMaster.Mute"), bytes, 1);
+    EXPECT_EQ(s.MicMaster, 0x80 | 60);
+    EXPECT_EQ(ReadCode(*FindField("System.MicMaster.Level"), bytes), 60u);
+    WriteCode(*FindField("System.KeyShift"), bytes, 10);
+    EXPECT_EQ(s.SensitivityKeyShift, 0xA1);
+    EXPECT_EQ(FormatField(*FindField("System.KeyShift"), bytes), "3");
+    EXPECT_EQ(FormatField(*FindField("System.AnalogSensitivity"), bytes), "H");
+    ResetParameters();
+}
+
+TEST(FieldCatalog, ValuesReadAndTypedInEngineeringUnits) {
+    struct Case {
+        const char* path;
+        uint32_t code;
+        const char* shown;
+        std::vector<const char*> typed;  // each gives `code`
+    } cases[] = {
+        {"MusicLeft.Eq[3].GainCode", 105, "-3.0 dB", {"105", "-3dB", "-3.0 dB", "-3.05"}},
+        {"MusicLeft.Eq[3].FrequencyCode", 204, "1000 Hz", {"204", "1k", "1000Hz", "1 kHz", "999.9Hz"}},
+        {"Mic12.Eq[1].FrequencyCode", 2, "20.5 Hz", {"20.5", "20.5Hz"}},
+        {"Mic12.HighPass.SlopeCode", 8, "24dB Butuerworth", {"8", "24db butuerworth"}},
+        {"Mic12.Eq[1].QCode", 10, "0.71", {"10", "0.71", "0.7"}},
+        {"Mic12.Eq[1].BandType", 1, "P", {"1", "p"}},
+        {"MusicLeft.Gate.Threshold", 0, "OFF", {"0", "off"}},
+        {"MusicLeft.Gate.Threshold", 1, "-77 dBV", {"1", "-77dBV", "-77"}},
+        {"Mic34.Compressor.Threshold", 0, "-22 dBV", {"0", "-22 dBV"}},
+        {"Scene1.Out2.Limiter.Threshold", 34, "12 dB", {"34", "12dB"}},
+        {"Mic34.Compressor.Attack", 10, "16 ms", {"10", "16 ms", "16ms"}},
+        {"Mic34.Compressor.Release", 1, "Atk X4", {"1", "atk x4"}},
+        {"Mic34.Compressor.Ratio", 5, "2.0:1", {"5", "2.0:1", "2.0"}},
+        {"Mic12.MicLevel", 20, "0.0 dB", {"20", "0dB", "0.2"}},
+        {"Mic12.FeedbackSuppress", 2, "FB.EX2", {"2", "fb.ex2"}},
+        {"MusicRight.DynEq[2].Threshold", 60, "12 dBV", {"60", "12dBV"}},
+        {"Scene1.Out1.Delay", 1500, "150.0 ms", {"1500", "150ms", "150.0 ms"}},
+        {"EchoA.Delay", 5000, "500.0 ms", {"5000", "500 ms"}},
+        {"EchoA.RightDelay", 0, "-50 %", {"0", "-50%"}},
+        {"Reverb.ReverbTime", 50000, "5000.0 ms", {"50000", "5000ms", "5k ms"}},
+        {"Scene3.Center.MusicLevel", 200, "200 %", {"200", "200%"}},
+        {"ActiveScene", 2, "Disco", {"2", "disco"}},
+        {"System.VodInputGain", 0, "-10.0 dB", {"0", "-10dB"}},
+        {"System.MicMaster.Mute", 1, "ON", {"1", "on"}},
+        {"System.InputSelect", 1, "AUDIO", {"1", "audio"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const FieldInfo* f = FindField(c.path);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(FormatCode(*f, c.code), c.shown);
+        for (const char* t : c.typed) {
+            std::string error;
+            EXPECT_EQ(ParseCode(*f, t, &error), c.code) << t << ": " << error;
+        }
+        EXPECT_EQ(ParseCode(*f, c.shown), c.code) << "what is shown reads back";
+    }
+}
+
+TEST(FieldCatalog, TypedValuesOutsideTheFieldOrInTheWrongUnitAreRefusedWithAReason) {
+    struct Case {
+        const char* path;
+        const char* typed;
+        const char* reason;  // part of the message
+    } cases[] = {
+        {"MusicLeft.Eq[3].GainCode", "241", "outside"},
+        {"MusicLeft.Eq[3].GainCode", "25dB", "outside"},
+        {"MusicLeft.Eq[3].GainCode", "-30dB", "below"},
+        {"MusicLeft.Eq[3].GainCode", "3kHz", "not its unit"},
+        {"MusicLeft.Eq[3].FrequencyCode", "30k", "outside"},
+        {"MusicLeft.Eq[3].FrequencyCode", "5Hz", "outside"},
+        {"Mic12.FeedbackSuppress", "FB.EX9", "neither"},
+        {"Mic12.Eq[1].BandType", "0.5", "not a value in units"},
+        {"Scene1.Out1.Delay", "151ms", "outside"},
+        {"ProgramName", "abc", "characters"},
+        {"System.MicMax", "99999999999", "outside"},
+        {"System.KeyShift", "", "neither"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " " + c.typed);
+        std::string error;
+        EXPECT_EQ(ParseCode(*FindField(c.path), c.typed, &error), std::nullopt);
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(error.rfind(c.path, 0), 0u) << "the message starts with the field: " << error;
+    }
+}
+
+TEST(FieldCatalog, TextAndOpaqueFieldsShowTheirBytes) {
+    ResetParameters();
+    BytesFromText(TheModel().current.ProgramName, kProgramNameLength, "Hall B");
+    EXPECT_EQ(FormatField(*FindField("ProgramName"), BytesOf(TheModel().current)), "Hall B");
+    TheModel().current.MusicLeft.Spare[1] = 0xAB;
+    EXPECT_EQ(FormatField(*FindField("MusicLeft.Spare"), BytesOf(TheModel().current)), "00 AB 00 00 00");
+    EXPECT_EQ(FormatCode(*FindField("Mic12.Eq[1].GainCode"), 250), "250 (outside 0..240)");
+    ResetParameters();
+}
+
+}  // namespace
+}  // namespace pavo
