@@ -62,7 +62,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), PageBackground());
-        p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, devicePixelRatioF()));
+        p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, PaintPixelRatio(p)));
     }
 
 private:
@@ -298,6 +298,7 @@ void PavoDlg::RegisterHandlers() {
         RebindBandSets(Rebind::Everything, 0);
         RefreshCurrentPage();
         UpdateStatus(true);
+        connection_->OnProgramReceived();
         return LResult{0};
     });
     OnMessage(WM_ALL_PROGRAMS_RECEIVED, [this](WParam, LParam) {
@@ -451,7 +452,7 @@ void PavoDlg::UpdateStatus(bool withName) {
     if (!withName) connect_->SetLatched(connected);
     connect_->setText(connected ? Bilingual("断开", "Disconnect") : Bilingual("联机", "Connect"));
     if (!connected) {
-        programLabel_->SetText(Bilingual("脱机", "Off Line"));
+        programLabel_->SetText(connection_->OffLineText());  // says why, after a failure
     } else if (withName) {
         const Model& m = TheModel();
         programLabel_->SetText(
