@@ -147,6 +147,14 @@ TEST(DynEqPage, ALinkFromTheUnitWhileRightIsShownSelectsTheLeft) {
     EXPECT_EQ(p->CurrentSet(), BlockMusicLeftDyn);
     EXPECT_EQ(p->Graph()->GraphId(), BlockMusicLeftDyn);
     EXPECT_EQ(test::Item<NumEdit>(p.page.get(), D::IDC_GAIN_EDIT + 1)->GetValue(), 150);
+
+    // A gain beyond the page's range shows at the nearer end, not as the value shown before; the
+    // record keeps it.
+    EditModel([&] { p.Left().DynEq[1].Band.GainCode = 30; });
+    p->RefreshFromModel();
+    EXPECT_EQ(test::Item<NumEdit>(p.page.get(), D::IDC_GAIN_EDIT + 1)->text(), "-12.0");
+    EXPECT_EQ(test::Item<BitmapSlider>(p.page.get(), D::IDC_GAIN_SLIDER + 1)->GetInvertedPos(), 60);
+    EXPECT_EQ(p.Left().DynEq[1].Band.GainCode, 30);
 }
 
 TEST(DynEqPage, BandEditsGoThroughTheBandSetAndSelectTheBand) {
