@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -84,9 +85,16 @@ constexpr GroupIds kGroups[3] = {
 };
 
 // Pages are created and relabelled in this order; slot 6 is the effect page, which no tab shows.
-constexpr int kEffectSlot = 6;
+constexpr int kEffectSlot = PavoDlg::PageEffect;
+constexpr int kSpecifiedTabs = 6;
 constexpr int kPageOrder[] = {PavoDlg::PageMusic, PavoDlg::PageDynEq, PavoDlg::PageMic,
                               kEffectSlot,        PavoDlg::PageOut12, PavoDlg::PageSystem};
+
+// The user's choice of the effects tab, kept between runs; off unless chosen.
+QSettings UserSettings() {
+    return QSettings(QStringLiteral("pavo"), QStringLiteral("pavo"));
+}
+constexpr char kEffectsTabKey[] = "window/effectsTab";
 
 uint8_t& SystemByte(int offset) {
     return BytesOf(TheModel().system)[offset];
@@ -139,6 +147,7 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     CreateControls();
     CreatePages();
     RegisterHandlers();
+    if (UserSettings().value(kEffectsTabKey, false).toBool()) ShowEffectsTab(true);
     SelectPage(PageSystem);
     tab_->SetCurSel(PageSystem);
 
@@ -257,7 +266,7 @@ void PavoDlg::SetPage(int slot, PageDlg* page) {
     page->setGeometry(client.adjusted(1, 21, -1, -1));
     page->hide();
     delete old;
-    if (TheModel().pages.CurrentPage >= 0 && TheModel().pages.CurrentPage < 6 &&
+    if (TheModel().pages.CurrentPage >= 0 && TheModel().pages.CurrentPage <= kEffectSlot &&
         Page(TheModel().pages.CurrentPage) == page) {
         page->show();
         page->RefreshFromModel();
@@ -440,7 +449,7 @@ void PavoDlg::ClampEffectLevel() {
 
 void PavoDlg::ApplyLanguage() {
     const auto& tabs = UiIsChinese() ? TabLabelsChinese : TabLabelsEnglish;
-    for (int i = 0; i < 6; ++i) tab_->SetItemText(i, QString::fromUtf8(tabs[i]));
+    for (int i = 0; i < tab_->GetItemCount(); ++i) tab_->SetItemText(i, QString::fromUtf8(tabs[i]));
     groups_[0].caption->SetText(Bilingual("音乐音量", "Music Vol"));
     groups_[1].caption->SetText(Bilingual("话筒音量", "Mic Vol"));
     groups_[2].caption->SetText(Bilingual("效果音量", "Effect Vol"));
@@ -518,7 +527,35 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     menu.addAction(about, this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
+    QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
+    effects->setCheckable(true);
+    effects->setChecked(EffectsTabShown());
+    connect(effects, &QAction::toggled, this, [this](bool on) {
+        ShowEffectsTab(on);
+        UserSettings().setValue(kEffectsTabKey, on);
+    });
     menu.exec(e->globalPos());
+}
+
+bool PavoDlg::EffectsTabShown() const {
+    return tab_->GetItemCount() > kSpecifiedTabs;
+}
+
+// The seventh tab selects the effect page (page index 6). Taking it away while it is shown goes back
+// to the System page.
+void PavoDlg::ShowEffectsTab(bool show) {
+    if (show == EffectsTabShown()) return;
+    if (show) {
+        const auto& tabs = UiIsChinese() ? TabLabelsChinese : TabLabelsEnglish;
+        tab_->InsertItem(kEffectSlot, QString::fromUtf8(tabs[kEffectSlot]));
+        return;
+    }
+    const bool shown = TheModel().pages.CurrentPage == kEffectSlot;
+    tab_->DeleteItem(kEffectSlot);
+    if (shown) {
+        tab_->SetCurSel(PageSystem);
+        SelectPage(PageSystem);
+    }
 }
 
 void PavoDlg::ShowAbout() {

@@ -50,7 +50,8 @@ public:
         PageMic = 2,
         PageOut12 = 3,
         PageOut34 = 4,
-        PageSystem = 5
+        PageSystem = 5,
+        PageEffect = 6,  // shown by a seventh tab only when the user asks for it
     };
 
     explicit PavoDlg(const StartOptions& options = {}, QWidget* parent = nullptr);
@@ -71,6 +72,10 @@ public:
     void ClampMicLevel() override;
     void ClampEffectLevel() override;
     bool Connected() const override;
+
+    // The effect page as a seventh tab (context menu "Effects"); the choice is kept between runs.
+    void ShowEffectsTab(bool show);
+    bool EffectsTabShown() const;
 
     // Fits the window to a screen smaller than 1366 x 768 (scroll bars), as at start.
     void AdaptToScreen(const QSize& screen);
