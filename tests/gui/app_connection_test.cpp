@@ -124,7 +124,7 @@ TEST(Connection, ImportWhileOnLineSendsTheImageAndWaitsForTheAcknowledgement) {
     auto w = MainWindowOn({u->DevicePath()});
     ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w); }));
 
-    ProgramImage img = test::WithinRanges(TheModel().current);
+    ProgramImage img = TheModel().current;
     BytesFromText(img.ProgramName, kProgramNameLength, "Imported");
     img.Mic12.Eq[5].GainCode = 190;
     const fs::path file = fs::temp_directory_path() / ("pavo-import-" + std::to_string(::getpid()) + ".dia");
@@ -156,10 +156,10 @@ TEST(Connection, BankImportWithoutAValidProgramNumberKeepsTheUnitsProgram) {
     ASSERT_EQ(u->Unit().System().ProgramNumber, before);
 
     auto bank = std::make_unique<ProgramBank>();
-    CopyRecord(bank->System, test::WithinRanges(TheModel().system));
+    CopyRecord(bank->System, TheModel().system);
     bank->System.ProgramNumber = 0;  // no program (numbers above 21 are refused with the file)
     bank->System.MusicMax = 61;
-    for (ProgramImage& p : bank->Programs) CopyRecord(p, test::WithinRanges(TheModel().current));
+    for (ProgramImage& p : bank->Programs) CopyRecord(p, TheModel().current);
     bank->Valid = 1;
     const fs::path file = fs::temp_directory_path() / ("pavo-import-" + std::to_string(::getpid()) + ".dat");
     ASSERT_TRUE(WriteDat(file.string(), *bank));

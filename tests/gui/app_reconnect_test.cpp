@@ -120,7 +120,9 @@ TEST(Reconnect, TheOffLineStatusSaysWhy) {
         auto u = StartUnit(c.options);
         node.PointTo(u->DevicePath());
         SerialLine other;
-        if (c.holdPort) ASSERT_TRUE(other.Open(node.Path()));
+        if (c.holdPort) {
+            ASSERT_TRUE(other.Open(node.Path()));
+        }
         auto w = MainWindowOn(node.Path());
         if (c.unplugOnLine || c.disconnect) {
             ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }));
@@ -128,8 +130,9 @@ TEST(Reconnect, TheOffLineStatusSaysWhy) {
             if (c.disconnect)
                 QTest::mouseClick(DialogItemAs<QWidget>(&w->canvas(), PavoDlg::IDC_CONNECT), Qt::LeftButton);
         }
-        if (!c.disconnect)
+        if (!c.disconnect) {
             ASSERT_TRUE(WaitUntil([&] { return !Flags().connected.load() && !state.boxes.isEmpty(); }));
+        }
         EXPECT_EQ(w->programLabelText(), c.english);
         EXPECT_EQ(w->connectButtonText(), "Connect");
         EXPECT_EQ(state.boxes, c.disconnect ? QStringList{} : QStringList{kUnableToOpen});
@@ -141,7 +144,9 @@ TEST(Reconnect, TheOffLineStatusSaysWhy) {
 
 TEST(Reconnect, ConnectAfterAFailureTriesTheUnitsPortFirst) {
     test::AppState state;
-    auto other = StartUnit(unit::UnitOptions{.silent = true});
+    unit::UnitOptions silent;
+    silent.silent = true;
+    auto other = StartUnit(silent);
     auto u = StartUnit();
     // The machine lists a silent port before the unit's.
     auto w = std::make_unique<PavoDlg>(StartOptions{});
@@ -216,7 +221,9 @@ TEST(Reconnect, UnplugAndReturnOffersReconnectAndTheOffLineEditsAreKeptOrSent) {
         EXPECT_TRUE(IsReconnectOffer(state.boxes[1]));
         EXPECT_TRUE(state.boxes[1].contains(QString::fromStdString(node.Path())));
         EXPECT_EQ(state.boxes.size(), c.edit ? 3 : 2);
-        if (c.edit) EXPECT_TRUE(IsEditsQuestion(state.boxes[2]));
+        if (c.edit) {
+            EXPECT_TRUE(IsEditsQuestion(state.boxes[2]));
+        }
 
         if (c.sendEdits) {
             // The edited image went out whole; the edited setting through the change scan.
@@ -291,7 +298,9 @@ TEST(Reconnect, AReadThatBreaksOffLeavesTheUsersRecords) {
     const ProgramImage image = TheModel().current;
     const SystemRecord system = TheModel().system;
     // The lookup, 22 names and the system record are answered; the program request pulls the cable.
-    auto u = StartUnit(unit::UnitOptions{.unplugAfter = 25});
+    unit::UnitOptions unplugging;
+    unplugging.unplugAfter = 25;
+    auto u = StartUnit(unplugging);
     auto w = MainWindowOn(u->DevicePath());
     ASSERT_TRUE(WaitUntil([&] { return Flags().connected.load() == 0 && !state.boxes.isEmpty(); }));
     ASSERT_FALSE(SameRecord(u->Unit().System(), system));

@@ -67,19 +67,6 @@ private:
     FileDialogPresenter oldFile_;
 };
 
-// The record with every code outside its documented range moved to the nearer end: what a file from
-// this program's own edits holds. The virtual unit's made-up records hold some codes no page can set
-// (right-channel delays above their range, a sensitivity of 2), which a preset import refuses.
-template <class Record>
-Record WithinRanges(Record r) {
-    constexpr FieldRecord kind =
-        std::is_same_v<Record, SystemRecord> ? FieldRecord::System : FieldRecord::Program;
-    for (const FieldInfo& f : FieldsOf(kind))
-        if (f.HasCode() && !InRange(f, ReadCode(f, BytesOf(r))))
-            WriteCode(f, BytesOf(r), ReadCode(f, BytesOf(r)) < f.min ? f.min : f.max);
-    return r;
-}
-
 // A virtual unit answering on a fresh pseudo-terminal.
 inline std::unique_ptr<unit::UnitLine> StartUnit(unit::UnitOptions options = {}) {
     auto u = std::make_unique<unit::UnitLine>(options);

@@ -142,9 +142,15 @@ TEST(FontStatic, AlignsFillsAndColoursItsText) {
         const auto [first, last] = ColumnsOf(shot, qRgb(255, 0, 0));
         ASSERT_GE(first, 0);
         const int middle = (first + last) / 2;
-        if (c.left) EXPECT_LT(first, 15);
-        if (c.right) EXPECT_GT(last, 185);
-        if (!c.left && !c.right) EXPECT_NEAR(middle, 100, 6);
+        if (c.left) {
+            EXPECT_LT(first, 15);
+        }
+        if (c.right) {
+            EXPECT_GT(last, 185);
+        }
+        if (!c.left && !c.right) {
+            EXPECT_NEAR(middle, 100, 6);
+        }
     }
 }
 

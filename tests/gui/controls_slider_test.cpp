@@ -93,7 +93,9 @@ TEST(BitmapSlider, GeometryMapsPositionsToThumbCentresAndBack) {
         SCOPED_TRACE(testing::Message() << c.vertical << " " << c.min << ".." << c.max << " @" << c.pos);
         SliderFixture f(c.vertical, c.min, c.max);
         EXPECT_EQ(f.slider->CentreOfPos(c.pos), c.centre);
-        if (c.pos == c.min || c.pos == c.max) EXPECT_EQ(f.slider->PosOfCentre(c.centre), c.pos);
+        if (c.pos == c.min || c.pos == c.max) {
+            EXPECT_EQ(f.slider->PosOfCentre(c.centre), c.pos);
+        }
     }
 }
 

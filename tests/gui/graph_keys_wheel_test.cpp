@@ -210,7 +210,9 @@ TEST_F(GraphInput, KeyStepsStopWhereADragStops) {
         g.page.Take();
         QTest::keyClick(g.graph, c.key, c.mods);
         EXPECT_EQ(m.GetFrequencyCode(), c.expectedFrequency);
-        if (c.member >= 0) EXPECT_EQ(m.GetGainCode(), c.expectedGain);
+        if (c.member >= 0) {
+            EXPECT_EQ(m.GetGainCode(), c.expectedGain);
+        }
         const bool changed =
             c.expectedFrequency != c.frequency || (c.member >= 0 && c.expectedGain != c.gain);
         EXPECT_EQ(g.page.Take().size(), changed ? 1u : 0u);

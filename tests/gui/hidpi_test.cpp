@@ -24,7 +24,9 @@ constexpr qreal kRatio = 2.0;
 
 bool AtRatioTwo() {
     const bool two = qApp->devicePixelRatio() == kRatio;
-    if (qEnvironmentVariable("QT_SCALE_FACTOR") == "2") EXPECT_TRUE(two);
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") == "2") {
+        EXPECT_TRUE(two);
+    }
     return two;
 }
 

@@ -82,7 +82,7 @@ TEST(OutputPage, ChannelButtonsEditTheirOwnBlocks) {
         EXPECT_EQ(test::Item<BitButton>(p.page.get(), c.button)->text(), c.caption);
         Click(p.page.get(), c.button);
         EXPECT_TRUE(Latched(p.page.get(), c.button));
-        EXPECT_EQ(p->SideBlock(), BlockOutputFirst + c.channel);
+        EXPECT_EQ(p->SideBlock(), int{BlockOutputFirst} + c.channel);
 
         MoveSlider(p.page.get(), M::IDC_SOURCE_SLIDER, 150);
         Click(p.page.get(), M::IDC_SOURCE_SWITCH + 1);
@@ -103,7 +103,7 @@ TEST(OutputPage, LimiterIsThePairsAndLivesInTheFirstChannel) {
     OutputPage p;
     EditModel([] { Out(1, OutOut2).Limiter = {10, 7, 2, 27}; });
     p->RefreshFromModel();
-    ASSERT_EQ(p->SideBlock(), BlockOutputFirst + OutOut1);  // the second channel is selected
+    ASSERT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut1);  // the second channel is selected
     EXPECT_EQ(LabelText(p.page.get(), 1269), "-12dB");
     EXPECT_EQ(LabelText(p.page.get(), 1272), "5.7ms");
     EXPECT_EQ(LabelText(p.page.get(), 1275), "Atk X6");
@@ -151,13 +151,13 @@ TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
     OutputPage p;
     DistinctOut12Channels();
     p->RefreshFromModel();
-    ASSERT_EQ(p->SideBlock(), BlockOutputFirst + OutOut1);
+    ASSERT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut1);
 
     // SYNC on: the unit runs Out 1 on Out 2's settings, so the page shows and edits Out 2.
     Click(p.page.get(), M::IDC_SYNC);
     EXPECT_EQ(TheModel().current.Out12Link, 1);
     EXPECT_TRUE(Latched(p.page.get(), M::IDC_SYNC));
-    EXPECT_EQ(p->SideBlock(), BlockOutputFirst + OutOut2);
+    EXPECT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut2);
     for (int id : {M::IDC_FIRST_CHANNEL, M::IDC_SECOND_CHANNEL}) {
         EXPECT_FALSE(p.item(id)->isEnabled()) << id;
         EXPECT_FALSE(Latched(p.page.get(), id)) << id;
@@ -186,8 +186,8 @@ TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
     // A received program links the pair while Out 1 is selected: the page moves to Out 2 as well.
     EditModel([] { TheModel().current.Out12Link = 1; });
     p->RefreshFromModel();
-    EXPECT_EQ(p->SideBlock(), BlockOutputFirst + OutOut2);
-    EXPECT_EQ(p->Graph()->GraphId(), BlockOutputFirst + OutOut2);
+    EXPECT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut2);
+    EXPECT_EQ(p->Graph()->GraphId(), int{BlockOutputFirst} + OutOut2);
 }
 
 TEST(OutputPage, AutomaticSceneTakesNoInputAndShowsSceneOne) {
@@ -207,7 +207,9 @@ TEST(OutputPage, AutomaticSceneTakesNoInputAndShowsSceneOne) {
         if (!input) continue;
         ++controls;
         EXPECT_FALSE(w->isEnabled()) << ControlId(w) << " " << w->metaObject()->className();
-        if (auto* s = qobject_cast<BitmapSlider*>(w)) EXPECT_FALSE(s->IsSliderEnabled());
+        if (auto* s = qobject_cast<BitmapSlider*>(w)) {
+            EXPECT_FALSE(s->IsSliderEnabled());
+        }
     }
     // Ten strips of five, seven buttons, two switches, ten sliders, two combos and two edits.
     EXPECT_EQ(controls, 73);
@@ -281,12 +283,12 @@ TEST(OutputPage, FiltersEditTheSelectedChannelAndFollowTheGraph) {
 
     // A drag on the graph moved the high-pass: its edit and slider follow the report.
     p->HighPass().Filter()->SetFilterFrequencyCode(120);
-    SendMessage(p.page.get(), WM_EQCURVE_CHANGED, BlockOutputFirst + OutOut1, 10);
+    SendMessage(p.page.get(), WM_EQCURVE_CHANGED, int{BlockOutputFirst} + OutOut1, 10);
     EXPECT_EQ(test::Item<NumEdit>(p.page.get(), M::IDC_HPF_EDIT)->GetValue(), 120);
     EXPECT_EQ(test::Item<BitmapSlider>(p.page.get(), M::IDC_HPF_SLIDER)->GetPos(), 120);
     // A band: its strip shows it and is highlighted.
     p->Strips().Strip(6)->Band()->SetGainCode(100);
-    SendMessage(p.page.get(), WM_EQCURVE_CHANGED, BlockOutputFirst + OutOut1, 6);
+    SendMessage(p.page.get(), WM_EQCURVE_CHANGED, int{BlockOutputFirst} + OutOut1, 6);
     EXPECT_EQ(p->Strips().Strip(6)->GainEdit()->GetValue(), 100);
     EXPECT_EQ(p->Strips().Highlighted(), 6);
 }

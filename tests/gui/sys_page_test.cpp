@@ -362,8 +362,9 @@ TEST(SysPage, ControlsKeepClearOfEachOtherAndOfTheMeterPanel) {
         const bool meter = id >= 3900 && id <= 3911;
         EXPECT_EQ(panel.intersects(w->geometry()), meter) << id;
         for (QWidget* other : shown)
-            if (other != w)
+            if (other != w) {
                 EXPECT_FALSE(w->geometry().intersects(other->geometry())) << id << " " << ControlId(other);
+            }
     }
 }
 
