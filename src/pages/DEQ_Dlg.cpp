@@ -81,12 +81,10 @@ std::vector<Caption> MakeCaptions() {
 
 }  // namespace
 
-DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
+DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
 
-void DEQ_Dlg::BuildControls() {
-    CreateFromTemplate(this, Template(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    items_.Build(this);
+void DEQ_Dlg::CreateContents() {
+    CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
     SetUpControls();
     RegisterHandlers();
 }
@@ -142,12 +140,7 @@ void DEQ_Dlg::SetUpControls() {
 }
 
 void DEQ_Dlg::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{1};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [this](WParam, LParam id) {
         OnEdit(static_cast<int>(id));
         return LResult{0};
@@ -188,7 +181,7 @@ void DEQ_Dlg::SetChannelButtons(bool linked, int side) {
 // ---- Language ----
 
 void DEQ_Dlg::ApplyLanguage() {
-    if (!Built()) return;
+    if (!IsCreated()) return;
     static const std::vector<Caption> captions = MakeCaptions();
     ApplyCaptions(this, captions);
 }
@@ -196,7 +189,7 @@ void DEQ_Dlg::ApplyLanguage() {
 // ---- Refresh ----
 
 void DEQ_Dlg::RefreshFromModel() {
-    Build();
+    EnsureCreated();
     int& side = TheModel().pages.DynEqSide;
     const bool linked = EditModel([] { return TheModel().current.MusicLink != 0; });
     // Linked, the right channel follows the left: the page shows and edits the left one, graph
@@ -251,7 +244,7 @@ void DEQ_Dlg::BandEdited(int band) {
 // ---- Channel choice and SYNC ----
 
 void DEQ_Dlg::SelectDynEqChannel(int side) {
-    Build();
+    EnsureCreated();
     int& current = TheModel().pages.DynEqSide;
     if (side == BlockMusicLeftDyn || side == BlockMusicRightDyn) {
         if (side == current) return;

@@ -7,7 +7,6 @@
 #include <span>
 
 #include "pages/PageCaptions.h"
-#include "pages/ControlIndex.h"
 #include "pages/PageControls.h"
 #include "pages/PageDlg.h"
 #include "pages/RecordField.h"
@@ -73,6 +72,8 @@ protected:
                QWidget* parent);
     ~EffectPage() override;
 
+    void CreateContents() override;
+
     StripRow strips_;
 
 private:
@@ -90,14 +91,10 @@ private:
     void OnEqReset();
 
     const EffectLayout& layout_;
+    const DialogTemplate& template_;
     CFStatic* graph_;
+    int firstBlock_;
     std::unique_ptr<FilterControls> highPass_, lowPass_;
-
-    template <class T = QWidget>
-    T* Item(int id) const {
-        return items_.As<T>(id);
-    }
-    ControlIndex items_;
 };
 
 }  // namespace pavo

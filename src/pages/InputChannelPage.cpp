@@ -58,12 +58,6 @@ InputChannelPage::InputChannelPage(PageHost&, const InputChannelDef& def, QWidge
 
 InputChannelPage::~InputChannelPage() = default;
 
-template <class T>
-T* InputChannelPage::Item(int id) const {
-    const auto it = items_.find(id);
-    return it == items_.end() ? nullptr : qobject_cast<T*>(it->second);
-}
-
 CFStatic* InputChannelPage::Graph() {
     EnsureCreated();
     return graph_;
@@ -102,10 +96,8 @@ QWidget* InputChannelPage::MakeControl(const ControlTemplate& c, QWidget* parent
 }
 
 void InputChannelPage::CreateContents() {
-    CreateFromTemplate(this, def_.dialogTemplate(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    // Refreshing touches every control: find them by id once.
-    for (const ControlTemplate& c : def_.dialogTemplate().controls) items_[c.id] = DialogItem(this, c.id);
+    CreateControls(def_.dialogTemplate(),
+                   [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
 
     graph_->SetNotifyWindow(this);
     graph_->InitLayout();
@@ -120,7 +112,6 @@ void InputChannelPage::CreateContents() {
     // Enter and Escape typed in a control are seen first here (the strips see their own).
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->installEventFilter(this);
     setFocusPolicy(Qt::ClickFocus);
-    ShowCaptions();
 }
 
 void InputChannelPage::SetUpControls() {
@@ -159,12 +150,7 @@ void InputChannelPage::SetUpControls() {
 }
 
 void InputChannelPage::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{0};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [this](WParam, LParam id) {
         OnEdit(static_cast<int>(id));
         return LResult{0};
@@ -191,10 +177,7 @@ void InputChannelPage::RegisterHandlers() {
 }
 
 void InputChannelPage::ApplyLanguage() {
-    if (IsCreated()) ShowCaptions();  // a page not built yet gets them when it is
-}
-
-void InputChannelPage::ShowCaptions() {
+    if (!IsCreated()) return;  // a page not built yet gets its captions when it is built
     ApplyCaptions(this, def_.captions);
     Item<BitButton>(IDC_EQ_BYPASS)->setText(QStringLiteral("EQ Bypass"));  // the same in both languages
 }

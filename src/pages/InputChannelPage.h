@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <unordered_map>
 
 #include "model/Model.h"
 #include "pages/PageCaptions.h"
@@ -140,7 +139,6 @@ private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
     void SetUpControls();
     void RegisterHandlers();
-    void ShowCaptions();
 
     void OnSlider(int id);
     void OnEdit(int id);
@@ -162,14 +160,10 @@ private:
     CFilter* FilterOf(Via via) const;
     int GraphIndexOf(Via via) const;
 
-    template <class T>
-    T* Item(int id) const;
-
     const InputChannelDef& def_;
     CFStatic* graph_ = nullptr;
     Trackbar* trackbar_ = nullptr;
     std::unique_ptr<BandStripRow> strips_;
-    std::unordered_map<int, QWidget*> items_;  // the template's controls by id
     int currentBlock_;
     CFilter* highPass_ = nullptr;
     CFilter* lowPass_ = nullptr;

@@ -8,9 +8,9 @@
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "model/Model.h"
-#include "pages/PageCaptions.h"
 #include "pages/EQDlg.h"
 #include "pages/FilterControls.h"
+#include "pages/PageCaptions.h"
 #include "pages/PageControls.h"
 #include "platform/ControlId.h"
 #include "protocol/SendLock.h"
@@ -108,14 +108,12 @@ bool IsValueLabel(int id) {
 
 }  // namespace
 
-MainDlg::MainDlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
+MainDlg::MainDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
 
 MainDlg::~MainDlg() = default;
 
-void MainDlg::BuildControls() {
-    CreateFromTemplate(this, Template(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    items_.Build(this);
+void MainDlg::CreateContents() {
+    CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
     SetUpControls();
     RegisterHandlers();
 }
@@ -155,12 +153,7 @@ void MainDlg::SetUpControls() {
 }
 
 void MainDlg::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{1};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [this](WParam, LParam id) {
         if (!highPass_->OnEdit(static_cast<int>(id))) lowPass_->OnEdit(static_cast<int>(id));
         return LResult{0};
@@ -232,7 +225,7 @@ void MainDlg::BindFilters() {
 // ---- Language ----
 
 void MainDlg::ApplyLanguage() {
-    if (!Built()) return;
+    if (!IsCreated()) return;
     ApplyCaptions(this, kCaptions);
     ShowPageIndexCaptions();
 }
@@ -247,7 +240,7 @@ void MainDlg::ShowPageIndexCaptions() {
 // ---- Refresh ----
 
 void MainDlg::Selected(int pageIndex) {
-    Build();
+    EnsureCreated();
     if (pageIndex == 3 || pageIndex == 4) outputIndex_ = pageIndex;
     for (int id : {IDC_SYNC, IDC_FIRST_CHANNEL, IDC_SECOND_CHANNEL, IDC_SECOND_MUTE, IDC_SECOND_DELAY_CAPTION,
                    IDC_SECOND_DELAY_LABEL, IDC_SECOND_DISTANCE, IDC_SECOND_DELAY})
@@ -278,7 +271,7 @@ void MainDlg::ShowChannelButtons(bool linked, bool editable) {
 }
 
 void MainDlg::RefreshFromModel() {
-    Build();
+    EnsureCreated();
     strips_.WhitenHighlighted();
 
     const int activeScene = EditModel([] { return int(TheModel().current.ActiveScene); });

@@ -7,8 +7,7 @@
 // automatic scene (ActiveScene 0) the page shows Scene1 and takes no input.
 #include <memory>
 
-#include "pages/ControlIndex.h"
-#include "pages/LazyPageDlg.h"
+#include "pages/PageDlg.h"
 #include "pages/PageHost.h"
 #include "pages/StripRow.h"
 #include "platform/DialogTemplate.h"
@@ -19,7 +18,7 @@ class CFStatic;
 class FilterControls;
 struct OutputChannel;
 
-class MainDlg : public LazyPageDlg {
+class MainDlg : public PageDlg {
     Q_OBJECT
 public:
     enum {
@@ -81,7 +80,7 @@ public:
     FilterControls& LowPass() const { return *lowPass_; }
 
 protected:
-    void BuildControls() override;
+    void CreateContents() override;
 
 private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
@@ -112,12 +111,6 @@ private:
     CFStatic* graph_ = nullptr;
     StripRow strips_;
     std::unique_ptr<FilterControls> highPass_, lowPass_;
-
-    template <class T = QWidget>
-    T* Item(int id) const {
-        return items_.As<T>(id);
-    }
-    ControlIndex items_;
 };
 
 }  // namespace pavo

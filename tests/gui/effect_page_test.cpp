@@ -278,7 +278,7 @@ TEST(EffectsTab, OffByDefaultChosenFromTheContextMenuAndRemembered) {
         EXPECT_FALSE(effect->isVisible());
         Flags().uiLanguage = LanguageChinese;
         w.window->ApplyLanguage();
-        static_cast<Effect_Dlg*>(effect)->Build();
+        static_cast<Effect_Dlg*>(effect)->EnsureCreated();
         EXPECT_EQ(test::Item<BitButton>(effect, Effect_Dlg::IDC_REVERB)->text(), "混响");
 
         ChooseEffectsFromContextMenu(*w.window);
