@@ -13,8 +13,6 @@
 namespace pavo {
 
 namespace {
-constexpr QPoint kStripOrigin{60, 5};
-constexpr int kStripPitch = 58;
 // Echo and reverb blocks keep the bypass, the levels and their switches at the same offsets.
 static_assert(offsetof(EchoBlock, EqBypass) == offsetof(ReverbBlock, EqBypass) &&
               offsetof(EchoBlock, EffectLevel) == offsetof(ReverbBlock, EffectLevel) &&
@@ -31,7 +29,7 @@ EffectPage::EffectPage(const EffectLayout& layout, const DialogTemplate& tpl, CF
 
 void EffectPage::CreateContents() {
     CreateControls(template_, [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    strips_.Create(this, graph_, firstBlock_, kStrips, kStripOrigin, kStripPitch);
+    strips_.Create(this, graph_, firstBlock_, kStrips);
     SetUpControls();
     RegisterHandlers();
 }

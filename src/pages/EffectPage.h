@@ -6,11 +6,11 @@
 #include <memory>
 #include <span>
 
+#include "pages/BandStripRow.h"
 #include "pages/PageCaptions.h"
 #include "pages/PageControls.h"
 #include "pages/PageDlg.h"
 #include "pages/RecordField.h"
-#include "pages/StripRow.h"
 #include "platform/DialogTemplate.h"
 
 namespace pavo {
@@ -59,7 +59,7 @@ public:
     // The block edited now (4, 5 or 6).
     virtual int Block() const = 0;
 
-    const StripRow& Strips() const { return strips_; }
+    const BandStripRow& Strips() const { return strips_; }
     FilterControls& HighPass() const { return *highPass_; }
     FilterControls& LowPass() const { return *lowPass_; }
     const EffectLayout& Layout() const { return layout_; }
@@ -74,7 +74,7 @@ protected:
 
     void CreateContents() override;
 
-    StripRow strips_;
+    BandStripRow strips_;
 
 private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);

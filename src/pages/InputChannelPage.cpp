@@ -15,7 +15,6 @@
 #include "eq/CFStatic.h"
 #include "eq/Filter.h"
 #include "model/CodeTables.h"
-#include "pages/BandStripRow.h"
 #include "pages/EQDlg.h"
 #include "pages/PageSkins.h"
 #include "platform/ControlId.h"
@@ -64,7 +63,7 @@ CFStatic* InputChannelPage::Graph() {
 }
 BandStripRow& InputChannelPage::Strips() {
     EnsureCreated();
-    return *strips_;
+    return strips_;
 }
 Trackbar* InputChannelPage::ScrollBar() {
     EnsureCreated();
@@ -103,7 +102,7 @@ void InputChannelPage::CreateContents() {
     graph_->InitLayout();
     graph_->SetPlotRects(def_.pageIndex);
     graph_->ShowBandSet(def_.firstBlock);
-    strips_ = std::make_unique<BandStripRow>(this, graph_, def_.firstBlock, kStripCount);
+    strips_.Create(this, graph_, def_.firstBlock, kStripCount);
     trackbar_->SetRange(0, BandCount() - kStripCount);
     trackbar_->SetPos(0);
     SetUpControls();
@@ -253,15 +252,15 @@ void InputChannelPage::RefreshFromModel() {
     // A whole image that arrives linked while the second channel is selected: the page edits the first
     // channel then, so strips, graph and controls all show it.
     if (linked && side == def_.secondBlock) side = def_.firstBlock;
-    if (strips_->Block() != side) strips_->Bind(side);
+    if (strips_.Block() != side) strips_.Bind(side);
     // The scroll position is the program's; it went back to the start if the model was reset.
     const int first = std::clamp(int{TheModel().pages.*def_.eqFirst}, 0, BandCount() - kStripCount);
-    if (trackbar_->GetPos() != first || strips_->First() != first) {
+    if (trackbar_->GetPos() != first || strips_.First() != first) {
         trackbar_->SetPos(first);
-        strips_->ShowFrom(first);
+        strips_.ShowFrom(first);
     }
 
-    strips_->RefreshFromBand();
+    strips_.RefreshFromBand();
     currentBlock_ = linked ? def_.firstBlock : side;
     const CKTVEQ* set = BandSetOf(currentBlock_);
     highPass_ = set ? set->GetHighPass() : nullptr;
@@ -372,7 +371,7 @@ void InputChannelPage::SelectChannel(int block) {
         if (LinkByte() == 1) {
             if (side == def_.secondBlock) {
                 side = def_.firstBlock;
-                strips_->Bind(side);
+                strips_.Bind(side);
                 RefreshFromModel();
             }
             currentBlock_ = def_.firstBlock;
@@ -386,7 +385,7 @@ void InputChannelPage::SelectChannel(int block) {
     }
     if (block == side) return;
     side = block;
-    strips_->Bind(block);
+    strips_.Bind(block);
     RefreshFromModel();
 }
 
@@ -412,7 +411,7 @@ void InputChannelPage::OnScroll(int id) {
     if (id != def_.trackbarId) return;
     const int position = trackbar_->GetPos();
     PageSelection& pages = TheModel().pages;
-    if (position == pages.*def_.eqFirst && position == strips_->First()) return;
+    if (position == pages.*def_.eqFirst && position == strips_.First()) return;
     pages.*def_.eqFirst = position;
     pages.*def_.eqLast = position + kStripCount - 1;
     RefreshStrips();
@@ -420,7 +419,7 @@ void InputChannelPage::OnScroll(int id) {
 
 void InputChannelPage::RefreshStrips() {
     EnsureCreated();
-    strips_->ShowFrom(TheModel().pages.*def_.eqFirst);
+    strips_.ShowFrom(TheModel().pages.*def_.eqFirst);
     update();
 }
 
@@ -452,13 +451,13 @@ void InputChannelPage::ShowBand(int index) {
         }
     }
     const int strip = index - trackbar_->GetPos();
-    if (strip >= 0 && strip < kStripCount) strips_->Strip(strip)->RefreshAndFocus();
+    if (strip >= 0 && strip < kStripCount) strips_.Strip(strip)->RefreshAndFocus();
     HighlightStrip(index);
 }
 
 void InputChannelPage::HighlightStrip(int band) {
     EnsureCreated();
-    strips_->Highlight(band - trackbar_->GetPos());
+    strips_.HighlightAgain(band - trackbar_->GetPos());
 }
 
 }  // namespace pavo

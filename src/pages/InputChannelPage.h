@@ -11,10 +11,10 @@
 // lock, so the scanner never sees half of it.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
 
 #include "model/Model.h"
+#include "pages/BandStripRow.h"
 #include "pages/PageCaptions.h"
 #include "pages/PageDlg.h"
 #include "pages/PageHost.h"
@@ -22,7 +22,6 @@
 
 namespace pavo {
 
-class BandStripRow;
 class BitmapSlider;
 class CFilter;
 class CFStatic;
@@ -163,7 +162,7 @@ private:
     const InputChannelDef& def_;
     CFStatic* graph_ = nullptr;
     Trackbar* trackbar_ = nullptr;
-    std::unique_ptr<BandStripRow> strips_;
+    BandStripRow strips_;
     int currentBlock_;
     CFilter* highPass_ = nullptr;
     CFilter* lowPass_ = nullptr;

@@ -19,7 +19,6 @@ namespace pavo {
 
 namespace {
 
-constexpr QPoint kStripOrigin{60, 5};
 constexpr int kStripPitch = 53;
 constexpr int kGraphPageIndex = 4;  // lays out the sets of every output channel
 constexpr int kLevelMax = 200;
@@ -128,7 +127,7 @@ void MainDlg::SetUpControls() {
     graph_->SetNotifyWindow(this);
     graph_->SetPlotRects(kGraphPageIndex);
     graph_->ShowBandSet(BlockOutputFirst);
-    strips_.Create(this, graph_, BlockOutputFirst, kStrips, kStripOrigin, kStripPitch);
+    strips_.Create(this, graph_, BlockOutputFirst, kStrips, kStripPitch);
 
     for (int id = IDC_SYNC; id < IDC_SCENE_FIRST + kScenes; ++id)
         SkinButton(Item<BitButton>(id), 152, 153, true);
@@ -386,8 +385,7 @@ void MainDlg::OnSync() {
 
 void MainDlg::OnEqReset() {
     ResetEqBands(SideBlock());
-    strips_.WhitenHighlighted();
-    strips_.ResetBandIndexes();
+    strips_.ShowFrom(0);
     graph_->ShowBandSet(SideBlock());
     graph_->SelectBand(-1, false);
 }

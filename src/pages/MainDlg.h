@@ -7,9 +7,9 @@
 // automatic scene (ActiveScene 0) the page shows Scene1 and takes no input.
 #include <memory>
 
+#include "pages/BandStripRow.h"
 #include "pages/PageDlg.h"
 #include "pages/PageHost.h"
-#include "pages/StripRow.h"
 #include "platform/DialogTemplate.h"
 
 namespace pavo {
@@ -75,7 +75,7 @@ public:
     int SideBlock() const;
 
     CFStatic* Graph() const { return graph_; }
-    const StripRow& Strips() const { return strips_; }
+    const BandStripRow& Strips() const { return strips_; }
     FilterControls& HighPass() const { return *highPass_; }
     FilterControls& LowPass() const { return *lowPass_; }
 
@@ -109,7 +109,7 @@ private:
     PageHost& host_;
     int outputIndex_ = 3;
     CFStatic* graph_ = nullptr;
-    StripRow strips_;
+    BandStripRow strips_;
     std::unique_ptr<FilterControls> highPass_, lowPass_;
 };
 
