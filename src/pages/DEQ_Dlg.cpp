@@ -34,9 +34,9 @@ struct CompressorRow {
 };
 const CompressorRow kCompressorRows[] = {
     {DEQ_Dlg::IDC_THRESHOLD, &DynEqBand::Threshold, 60, {Edit_Static::Integer, 1, 48, "dBV"}},  // -48 .. 12
-    {DEQ_Dlg::IDC_ATTACK, &DynEqBand::Attack, 19, {Edit_Static::Attack, 1, 0, "ms"}},
-    {DEQ_Dlg::IDC_RELEASE, &DynEqBand::Release, 7, {Edit_Static::Release}},
-    {DEQ_Dlg::IDC_RATIO, &DynEqBand::Ratio, 40, {Edit_Static::Ratio}},
+    {DEQ_Dlg::IDC_ATTACK, &DynEqBand::Attack, 19, kAttackLabel},
+    {DEQ_Dlg::IDC_RELEASE, &DynEqBand::Release, 7, kReleaseLabel},
+    {DEQ_Dlg::IDC_RATIO, &DynEqBand::Ratio, 40, kRatioLabel},
 };
 constexpr int kLabelOffset = 10;  // value label id = slider id - 10
 
@@ -95,10 +95,7 @@ QWidget* DEQ_Dlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
 }
 
 void DEQ_Dlg::SetUpControls() {
-    graph_->InitLayout();
-    graph_->SetNotifyWindow(this);
-    graph_->SetPlotRects(kGraphPageIndex);
-    graph_->ShowBandSet(BlockMusicLeftDyn);
+    SetUpPageGraph(graph_, this, kGraphPageIndex, BlockMusicLeftDyn);
 
     for (int i = 0; i < kBands; ++i) {
         auto* type = Item<BitComboBox>(IDC_TYPE + i);

@@ -47,10 +47,7 @@ void Effect_Dlg::CreateContents() {
         if (c.id == IDC_GRAPH) return graph_ = new CFStatic(p);
         return MakePageControl(c, p, false);
     });
-    graph_->InitLayout();
-    graph_->SetNotifyWindow(this);
-    graph_->SetPlotRects(kGraphPageIndex);
-    graph_->ShowBandSet(BlockEchoA);
+    SetUpPageGraph(graph_, this, kGraphPageIndex, BlockEchoA);
 
     echo_ = new Echo_Dlg(graph_, this);
     reverb_ = new Rev_Dlg(graph_, this);

@@ -6,6 +6,7 @@
 #include "eq/CFStatic.h"
 #include "model/Model.h"
 #include "pages/EQDlg.h"
+#include "pages/PageControls.h"
 
 namespace pavo {
 
@@ -33,10 +34,7 @@ EqHarnessPage::EqHarnessPage(int blockNumber, int stripCount, QWidget* parent)
 
     graph_ = new CFStatic(this);
     graph_->setGeometry(10, graphTop, width - 20, kGraphHeight);
-    graph_->SetNotifyWindow(this);
-    graph_->InitLayout();
-    graph_->SetPlotRects(PageIndexOfBlock(blockNumber));
-    graph_->ShowBandSet(blockNumber);
+    SetUpPageGraph(graph_, this, PageIndexOfBlock(blockNumber), blockNumber);
 
     strips_.Create(this, graph_, blockNumber, strips);
 

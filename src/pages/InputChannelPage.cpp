@@ -1,6 +1,5 @@
 #include "pages/InputChannelPage.h"
 
-#include <QKeyEvent>
 #include <algorithm>
 
 #include "controls/BitButton.h"
@@ -10,13 +9,11 @@
 #include "controls/Edit_Static.h"
 #include "controls/NumEdit.h"
 #include "controls/Trackbar.h"
-#include "controls/TransparentStatic.h"
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "eq/Filter.h"
 #include "model/CodeTables.h"
 #include "pages/EQDlg.h"
-#include "pages/PageSkins.h"
 #include "platform/ControlId.h"
 #include "protocol/SendLock.h"
 
@@ -73,35 +70,16 @@ Trackbar* InputChannelPage::ScrollBar() {
 // ---- Building ----
 
 QWidget* InputChannelPage::MakeControl(const ControlTemplate& c, QWidget* parent) {
-    switch (c.kind) {
-        case ControlKind::Static:
-            if (Find(def_.valueSliders, c.id, &ValueSliderDef::label)) return new Edit_Static(parent);
-            return new CTransparentStatic(parent);
-        case ControlKind::BitmapStatic:
-            return new BitmapSlider(parent);
-        case ControlKind::Button:
-            return new BitButton(parent);
-        case ControlKind::Edit:
-            return new NumEdit(parent);
-        case ControlKind::ComboBox:
-            return new BitComboBox(parent);
-        case ControlKind::Custom:
-            if (c.id == def_.graphId) return graph_ = new CFStatic(parent);
-            if (c.id == def_.trackbarId) return trackbar_ = new Trackbar(parent);
-            return nullptr;
-        default:
-            return nullptr;
-    }
+    if (c.id == def_.graphId) return graph_ = new CFStatic(parent);
+    if (c.id == def_.trackbarId) return trackbar_ = new Trackbar(parent);
+    return MakePageControl(c, parent, Find(def_.valueSliders, c.id, &ValueSliderDef::label) != nullptr);
 }
 
 void InputChannelPage::CreateContents() {
     CreateControls(def_.dialogTemplate(),
                    [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
 
-    graph_->SetNotifyWindow(this);
-    graph_->InitLayout();
-    graph_->SetPlotRects(def_.pageIndex);
-    graph_->ShowBandSet(def_.firstBlock);
+    SetUpPageGraph(graph_, this, def_.pageIndex, def_.firstBlock);
     strips_.Create(this, graph_, def_.firstBlock, kStripCount);
     trackbar_->SetRange(0, BandCount() - kStripCount);
     trackbar_->SetPos(0);
@@ -115,23 +93,13 @@ void InputChannelPage::CreateContents() {
 
 void InputChannelPage::SetUpControls() {
     for (const ValueSliderDef& d : def_.valueSliders) {
-        auto* slider = Item<BitmapSlider>(d.slider);
-        SkinPageSlider(slider);
-        slider->SetRange(0, d.max);
+        SkinPageSlider(Item<BitmapSlider>(d.slider), 0, d.max);
         auto* label = Item<Edit_Static>(d.label);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->SetRange(0, d.max);
-        label->SetDisplayKind(d.kind);
-        const QString unit = QString::fromUtf8(d.unit);
-        if (d.kind == Edit_Static::Real)
-            label->SetRealScale(d.scale, d.offset, unit);
-        else
-            label->SetIntScale(static_cast<int>(d.scale), static_cast<int>(d.offset), unit);
+        StyleValueLabel(label, 0, d.max, d.style);
     }
     for (const FrequencyRowDef& d : def_.frequencyRows) {
-        auto* slider = Item<BitmapSlider>(d.slider);
-        SkinPageSlider(slider);
-        slider->SetRange(0, kFrequencyCodes - 1);
+        SkinPageSlider(Item<BitmapSlider>(d.slider), 0, kFrequencyCodes - 1);
         auto* edit = Item<NumEdit>(d.edit);
         edit->SetRange(0, kFrequencyCodes - 1);
         edit->SetKind(NumEdit::Frequency, QStringLiteral("Hz"));
@@ -142,10 +110,10 @@ void InputChannelPage::SetUpControls() {
         auto* combo = Item<BitComboBox>(d.combo);
         for (const char* item : d.items) combo->addItem(QString::fromLatin1(item));
         combo->setMaxVisibleItems(static_cast<int>(d.items.size()));
-        SkinPageCombo(combo);
+        SkinCombo(combo);
     }
     for (int id : kButtons)
-        SkinLatchButton(Item<BitButton>(id), id == IDC_FIRST_CHANNEL || id == IDC_SECOND_CHANNEL);
+        SkinButton(Item<BitButton>(id), 152, 153, id == IDC_FIRST_CHANNEL || id == IDC_SECOND_CHANNEL);
 }
 
 void InputChannelPage::RegisterHandlers() {
@@ -184,11 +152,7 @@ void InputChannelPage::ApplyLanguage() {
 // Enter or Escape: the page takes the focus, so an edit being typed in commits its value; the key
 // then goes on as typed, and nothing of the page's own handles it.
 bool InputChannelPage::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-            setFocus(Qt::OtherFocusReason);
-    }
+    if (IsEnterOrEscape(event)) setFocus(Qt::OtherFocusReason);
     return PageDlg::eventFilter(watched, event);
 }
 
@@ -231,6 +195,13 @@ void InputChannelPage::Store(const ChannelField& f, int value) {
         p[0] = static_cast<uint8_t>(value & 0xFF);
         if (f.width == 2) p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
     });
+}
+
+template <class Code>
+int InputChannelPage::LoadVia(Via via, const ChannelField& field, Code FilterSetting::*code) const {
+    if (via == Via::Field) return Load(field);
+    const CFilter* f = FilterOf(via);
+    return f ? EditModel([&] { return int{f->Setting()->*code}; }) : 0;
 }
 
 CFilter* InputChannelPage::FilterOf(Via via) const {
@@ -287,22 +258,12 @@ void InputChannelPage::ShowValues() {
         Item<Edit_Static>(d.label)->SetValue(value);
     }
     for (const FrequencyRowDef& d : def_.frequencyRows) {
-        int code = 0;
-        if (d.via == Via::Field) {
-            code = Load(d.field);
-        } else if (const CFilter* f = FilterOf(d.via)) {
-            code = EditModel([f] { return int{f->Setting()->FrequencyCode}; });
-        }
+        const int code = LoadVia(d.via, d.field, &FilterSetting::FrequencyCode);
         Item<BitmapSlider>(d.slider)->SetPos(code);
         Item<NumEdit>(d.edit)->SetValue(code);
     }
     for (const ComboDef& d : def_.combos) {
-        int code = 0;
-        if (d.via == Via::Field) {
-            code = Load(d.field);
-        } else if (const CFilter* f = FilterOf(d.via)) {
-            code = EditModel([f] { return int{f->Setting()->SlopeCode}; });
-        }
+        const int code = LoadVia(d.via, d.field, &FilterSetting::SlopeCode);
         auto* combo = Item<BitComboBox>(d.combo);
         combo->setCurrentIndex(code < combo->count() ? code : -1);
     }

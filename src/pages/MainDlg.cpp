@@ -36,7 +36,6 @@ constexpr SourceFields kSourceFields[MainDlg::kSources] = {
     {&OutputChannel::EchoBLevel, &OutputChannel::EchoBSwitch},
     {&OutputChannel::ReverbLevel, &OutputChannel::ReverbSwitch},
 };
-const LabelStyle kLevelStyle{Edit_Static::Integer, 1, 0, "%"};
 
 // Limiter level, attack, release and ratio.
 struct LimiterRow {
@@ -46,9 +45,9 @@ struct LimiterRow {
 };
 const LimiterRow kLimiterRows[4] = {
     {&CompressorSetting::Threshold, 34, {Edit_Static::Integer, 1, 22, "dB"}},  // -22 .. +12 dB
-    {&CompressorSetting::Attack, 19, {Edit_Static::Attack, 1, 0, "ms"}},
-    {&CompressorSetting::Release, 7, {Edit_Static::Release}},
-    {&CompressorSetting::Ratio, 40, {Edit_Static::Ratio}},
+    {&CompressorSetting::Attack, 19, kAttackLabel},
+    {&CompressorSetting::Release, 7, kReleaseLabel},
+    {&CompressorSetting::Ratio, 40, kRatioLabel},
 };
 
 const LabelStyle kDelayStyle{Edit_Static::Real, 1, 0, "ms", 0.1, 0.0};  // 0.0 .. 150.0 ms
@@ -123,10 +122,7 @@ QWidget* MainDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
 }
 
 void MainDlg::SetUpControls() {
-    graph_->InitLayout();
-    graph_->SetNotifyWindow(this);
-    graph_->SetPlotRects(kGraphPageIndex);
-    graph_->ShowBandSet(BlockOutputFirst);
+    SetUpPageGraph(graph_, this, kGraphPageIndex, BlockOutputFirst);
     strips_.Create(this, graph_, BlockOutputFirst, kStrips, kStripPitch);
 
     for (int id = IDC_SYNC; id < IDC_SCENE_FIRST + kScenes; ++id)
@@ -137,7 +133,7 @@ void MainDlg::SetUpControls() {
         SkinPageSlider(Item<BitmapSlider>(id), 0, max);
         StyleValueLabel(Item<Edit_Static>(LabelOfSlider(id)), 0, max, style);
     };
-    for (int s = 0; s < kSources; ++s) slider(IDC_SOURCE_SLIDER + s, kLevelMax, kLevelStyle);
+    for (int s = 0; s < kSources; ++s) slider(IDC_SOURCE_SLIDER + s, kLevelMax, kPercentLabel);
     for (int i = 0; i < 4; ++i) slider(IDC_LIMITER_SLIDER + i, kLimiterRows[i].max, kLimiterRows[i].style);
     slider(IDC_FIRST_DELAY, kDelayMax, kDelayStyle);
     slider(IDC_SECOND_DELAY, kDelayMax, kDelayStyle);

@@ -10,15 +10,14 @@
 #include "controls/EnglishEdit.h"
 #include "controls/SLamp.h"
 #include "controls/SxGroupBox.h"
-#include "controls/TransparentStatic.h"
 #include "model/DataConver.h"
 #include "model/Model.h"
 #include "pages/PageCaptions.h"
+#include "pages/PageControls.h"
 #include "platform/ControlId.h"
 #include "platform/Language.h"
 #include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
-#include "platform/Skin.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
 #include "protocol/StatusState.h"
@@ -46,19 +45,21 @@ struct SliderDef {
     int id;
     uint8_t SystemRecord::*field;  // null for the key shift, which is a nibble
     int max;
-    bool gain;  // shown -10.0..+10.0 in half steps
+    LabelStyle label;
 };
+const LabelStyle kLevel{Edit_Static::Integer};
+const LabelStyle kGain{Edit_Static::Real, 1, 0, "", 0.5, 10.0};  // -10.0..+10.0 in half steps
+const LabelStyle kKeyShift{Edit_Static::Integer, 1, 7};          // -7..+7
 const SliderDef kSliders[] = {
-    {SysDlg::IDC_EFFECT_MAX, &SystemRecord::EffectMax, 70, false},
-    {SysDlg::IDC_MIC_MAX, &SystemRecord::MicMax, 84, false},
-    {SysDlg::IDC_MUSIC_MAX, &SystemRecord::MusicMax, 84, false},
-    {SysDlg::IDC_VOD_GAIN, &SystemRecord::VodInputGain, 40, true},
-    {SysDlg::IDC_BGM_GAIN, &SystemRecord::BgmInputGain, 40, true},
-    {SysDlg::IDC_COAX_GAIN, &SystemRecord::CoaxInputGain, 40, true},
-    {SysDlg::IDC_OPTI_GAIN, &SystemRecord::OptiInputGain, 40, true},
-    {SysDlg::IDC_KEY_SHIFT, nullptr, 14, false},
+    {SysDlg::IDC_EFFECT_MAX, &SystemRecord::EffectMax, 70, kLevel},
+    {SysDlg::IDC_MIC_MAX, &SystemRecord::MicMax, 84, kLevel},
+    {SysDlg::IDC_MUSIC_MAX, &SystemRecord::MusicMax, 84, kLevel},
+    {SysDlg::IDC_VOD_GAIN, &SystemRecord::VodInputGain, 40, kGain},
+    {SysDlg::IDC_BGM_GAIN, &SystemRecord::BgmInputGain, 40, kGain},
+    {SysDlg::IDC_COAX_GAIN, &SystemRecord::CoaxInputGain, 40, kGain},
+    {SysDlg::IDC_OPTI_GAIN, &SystemRecord::OptiInputGain, 40, kGain},
+    {SysDlg::IDC_KEY_SHIFT, nullptr, 14, kKeyShift},
 };
-constexpr int kKeyShiftOffset = 7;  // shown -7..+7
 
 struct ComboDef {
     int id;
@@ -162,52 +163,27 @@ QWidget* SysDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
     switch (c.kind) {
         case ControlKind::GroupBox:
             return new SxGroupBox(QString(), parent);
-        case ControlKind::Static:
-            if (IsValueLabel(c.id)) return new Edit_Static(parent);
-            return new CTransparentStatic(parent);
-        case ControlKind::BitmapStatic:
-            return new BitmapSlider(parent);
-        case ControlKind::Button:
-            return new BitButton(parent);
         case ControlKind::Edit:
             return new EnglishEdit(parent);
-        case ControlKind::ComboBox:
-            return new BitComboBox(parent);
         case ControlKind::Custom:
             return new SLamp(parent);
         default:
-            return nullptr;
+            return MakePageControl(c, parent, IsValueLabel(c.id));
     }
 }
 
 void SysDlg::SetUpControls() {
     for (const SliderDef& s : kSliders) {
-        auto* slider = Item<BitmapSlider>(s.id);
-        slider->LoadChannelBitmaps(142, 155);
-        slider->LoadThumbBitmaps(141, 141);
-        slider->SetMargins(0, 0, 0, 0);
-        slider->SetRange(0, s.max);
+        SkinPageSlider(Item<BitmapSlider>(s.id), 0, s.max);
         auto* label = Item<Edit_Static>(s.id - IDC_LABEL_OFFSET);
         label->setAlignment(Qt::AlignCenter);
-        label->SetRange(0, s.max);
-        if (s.gain) {
-            label->SetDisplayKind(Edit_Static::Real);
-            label->SetRealScale(0.5, 10.0);
-        } else {
-            label->SetDisplayKind(Edit_Static::Integer);
-            label->SetIntScale(1, s.field ? 0 : kKeyShiftOffset);
-        }
+        StyleValueLabel(label, 0, s.max, s.label);
     }
 
     for (const ComboDef& c : kCombos)
         for (const char* item : c.items) Item<BitComboBox>(c.id)->addItem(QString::fromLatin1(item));
-    for (int id : {IDC_INPUT_SELECT, IDC_SENSITIVITY, IDC_PHANTOM, IDC_IR_REMOTE, IDC_PROGRAM_LIST}) {
-        auto* combo = Item<BitComboBox>(id);
-        combo->SetBoxBitmaps(201, 202, 200);
-        combo->SetListEdgeBitmaps(205, 206, 203, 204);
-        combo->SetFocusItemColours(kControlBackground, kWhite);
-        combo->SetItemColours(kControlBackground, kWhite);
-    }
+    for (int id : {IDC_INPUT_SELECT, IDC_SENSITIVITY, IDC_PHANTOM, IDC_IR_REMOTE, IDC_PROGRAM_LIST})
+        SkinCombo(Item<BitComboBox>(id));
     Item<BitComboBox>(IDC_PROGRAM_LIST)->setMaxVisibleItems(kProgramCount);
 
     Item<EnglishEdit>(IDC_PROGRAM_NAME)->setMaxLength(kNameEditLength);
@@ -216,16 +192,10 @@ void SysDlg::SetUpControls() {
     for (int id : {IDC_PANEL_OLD, IDC_PANEL_NEW, IDC_PANEL_CONFIRM})
         Item<EnglishEdit>(id)->setMaxLength(kPanelPasswordEditLength);
 
-    for (int id : {IDC_RECALL, IDC_STORE, IDC_EXPORT, IDC_IMPORT, IDC_EXPORT_ALL, IDC_IMPORT_ALL}) {
-        Item<BitButton>(id)->SetFaceBitmaps(175, 175, 175, 176, 176, 176);
-        Item<BitButton>(id)->SetDisabledBitmaps(175, 176);
-    }
-    for (int id : {IDC_MODIFY, IDC_PANEL_MODIFY}) {
-        Item<BitButton>(id)->SetFaceBitmaps(152, 152, 152, 153, 153, 153);
-        Item<BitButton>(id)->SetDisabledBitmaps(152, 153);
-    }
-    Item<BitButton>(IDC_VERIFY_OK)->SetFaceBitmaps(178, 178, 178, 177, 177, 177);
-    Item<BitButton>(IDC_VERIFY_OK)->SetDisabledBitmaps(178, 177);
+    for (int id : {IDC_RECALL, IDC_STORE, IDC_EXPORT, IDC_IMPORT, IDC_EXPORT_ALL, IDC_IMPORT_ALL})
+        SkinButton(Item<BitButton>(id), 175, 176, true);
+    for (int id : {IDC_MODIFY, IDC_PANEL_MODIFY}) SkinButton(Item<BitButton>(id), 152, 153, true);
+    SkinButton(Item<BitButton>(IDC_VERIFY_OK), 178, 177, true);
 
     for (int i = 0; i < kMeterCount; ++i) {
         meters_[i] = Item<SLamp>(IDC_METER_FIRST + i);
