@@ -1,7 +1,8 @@
 #pragma once
 // The skinned controls a page is built from, and the skins every page gives them: the controls a
 // dialog template entry becomes, the horizontal page slider, the combo box, the two-state buttons,
-// value labels and the slope lists of the high-pass and low-pass selectors.
+// value labels and the styles they share, the slope lists of the high-pass and low-pass selectors,
+// the set-up of a page's response graph and the keys that commit an edit.
 #include <QString>
 
 #include "controls/Edit_Static.h"
