@@ -1,16 +1,18 @@
 #include "pages/BandStripRow.h"
 
+#include "controls/BitmapSlider.h"
 #include "controls/FontStatic.h"
 #include "pages/EQDlg.h"
 #include "platform/Skin.h"
 
 namespace pavo {
 
-BandStripRow::BandStripRow(QWidget* page, CFStatic* graph, int block, int count) : block_(block) {
+void BandStripRow::Create(QWidget* page, CFStatic* graph, int block, int count, int pitch) {
+    block_ = block;
     for (int i = 0; i < count; ++i) {
         auto* strip = new EQDlg(page);
         strip->SetGraph(graph);
-        strip->move(kLeft + kPitch * i, kTop);
+        strip->move(kOrigin.x() + pitch * i, kOrigin.y());
         strip->show();
         strip->BindBandSet(block, false);
         strip->SetBandIndex(i);
@@ -18,15 +20,14 @@ BandStripRow::BandStripRow(QWidget* page, CFStatic* graph, int block, int count)
     }
 }
 
-int BandStripRow::StripOfBand(int band) const {
-    const int i = band - first_;
-    return i >= 0 && i < Count() ? i : -1;
+void BandStripRow::BindBandSet(int block, bool rebind) {
+    block_ = block;
+    for (EQDlg* s : strips_) s->BindBandSet(block, rebind);
 }
 
 void BandStripRow::Bind(int block) {
     ForgetHighlight();
     block_ = block;
-    // Binding and re-linking each band to its strip's gain slider, so graph drags move the slider.
     for (int i = 0; i < Count(); ++i) {
         strips_[i]->BindBandSet(block, false);
         strips_[i]->SetBandIndex(first_ + i);
@@ -35,23 +36,43 @@ void BandStripRow::Bind(int block) {
 
 void BandStripRow::ShowFrom(int first) {
     first_ = first;
-    if (highlighted_ >= 0) strips_[highlighted_]->Caption()->SetTextColour(kWhite);
-    for (int i = 0; i < Count(); ++i) strips_[i]->SetBandIndex(first_ + i);
+    WhitenHighlighted();
+    for (int i = 0; i < Count(); ++i) strips_[i]->SetBandIndex(first_ + i);  // shows the band too
 }
 
 void BandStripRow::RefreshFromBand() {
-    for (EQDlg* strip : strips_) strip->RefreshFromBand();
+    for (EQDlg* s : strips_) s->RefreshFromBand();
+}
+
+void BandStripRow::SetEnabled(bool enable) {
+    for (EQDlg* s : strips_) {
+        s->GainSlider()->EnableSlider(enable);
+        s->setEnabled(enable);
+    }
+}
+
+void BandStripRow::SetCaptionColour(int strip, bool red) {
+    if (strip >= 0 && strip < Count()) strips_[strip]->Caption()->SetTextColour(red ? kRed : kWhite);
 }
 
 void BandStripRow::Highlight(int strip) {
+    if (strip == highlighted_) return;
+    HighlightAgain(strip);
+}
+
+void BandStripRow::HighlightAgain(int strip) {
     if (strip < 0 || strip >= Count()) return;
-    if (highlighted_ >= 0 && highlighted_ != strip) strips_[highlighted_]->Caption()->SetTextColour(kWhite);
+    SetCaptionColour(highlighted_, false);
     highlighted_ = strip;
-    strips_[strip]->Caption()->SetTextColour(kRed);
+    SetCaptionColour(highlighted_, true);
+}
+
+void BandStripRow::WhitenHighlighted() {
+    SetCaptionColour(highlighted_, false);
 }
 
 void BandStripRow::ForgetHighlight() {
-    if (highlighted_ >= 0) strips_[highlighted_]->Caption()->SetTextColour(kWhite);
+    SetCaptionColour(highlighted_, false);
     highlighted_ = -1;
 }
 

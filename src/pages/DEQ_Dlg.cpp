@@ -34,9 +34,9 @@ struct CompressorRow {
 };
 const CompressorRow kCompressorRows[] = {
     {DEQ_Dlg::IDC_THRESHOLD, &DynEqBand::Threshold, 60, {Edit_Static::Integer, 1, 48, "dBV"}},  // -48 .. 12
-    {DEQ_Dlg::IDC_ATTACK, &DynEqBand::Attack, 19, {Edit_Static::Attack, 1, 0, "ms"}},
-    {DEQ_Dlg::IDC_RELEASE, &DynEqBand::Release, 7, {Edit_Static::Release}},
-    {DEQ_Dlg::IDC_RATIO, &DynEqBand::Ratio, 40, {Edit_Static::Ratio}},
+    {DEQ_Dlg::IDC_ATTACK, &DynEqBand::Attack, 19, kAttackLabel},
+    {DEQ_Dlg::IDC_RELEASE, &DynEqBand::Release, 7, kReleaseLabel},
+    {DEQ_Dlg::IDC_RATIO, &DynEqBand::Ratio, 40, kRatioLabel},
 };
 constexpr int kLabelOffset = 10;  // value label id = slider id - 10
 
@@ -81,12 +81,10 @@ std::vector<Caption> MakeCaptions() {
 
 }  // namespace
 
-DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
+DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
 
-void DEQ_Dlg::BuildControls() {
-    CreateFromTemplate(this, Template(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    items_.Build(this);
+void DEQ_Dlg::CreateContents() {
+    CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
     SetUpControls();
     RegisterHandlers();
 }
@@ -97,10 +95,7 @@ QWidget* DEQ_Dlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
 }
 
 void DEQ_Dlg::SetUpControls() {
-    graph_->InitLayout();
-    graph_->SetNotifyWindow(this);
-    graph_->SetPlotRects(kGraphPageIndex);
-    graph_->ShowBandSet(BlockMusicLeftDyn);
+    SetUpPageGraph(graph_, this, kGraphPageIndex, BlockMusicLeftDyn);
 
     for (int i = 0; i < kBands; ++i) {
         auto* type = Item<BitComboBox>(IDC_TYPE + i);
@@ -142,12 +137,7 @@ void DEQ_Dlg::SetUpControls() {
 }
 
 void DEQ_Dlg::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{1};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [this](WParam, LParam id) {
         OnEdit(static_cast<int>(id));
         return LResult{0};
@@ -188,7 +178,7 @@ void DEQ_Dlg::SetChannelButtons(bool linked, int side) {
 // ---- Language ----
 
 void DEQ_Dlg::ApplyLanguage() {
-    if (!Built()) return;
+    if (!IsCreated()) return;
     static const std::vector<Caption> captions = MakeCaptions();
     ApplyCaptions(this, captions);
 }
@@ -196,7 +186,7 @@ void DEQ_Dlg::ApplyLanguage() {
 // ---- Refresh ----
 
 void DEQ_Dlg::RefreshFromModel() {
-    Build();
+    EnsureCreated();
     int& side = TheModel().pages.DynEqSide;
     const bool linked = EditModel([] { return TheModel().current.MusicLink != 0; });
     // Linked, the right channel follows the left: the page shows and edits the left one, graph
@@ -251,7 +241,7 @@ void DEQ_Dlg::BandEdited(int band) {
 // ---- Channel choice and SYNC ----
 
 void DEQ_Dlg::SelectDynEqChannel(int side) {
-    Build();
+    EnsureCreated();
     int& current = TheModel().pages.DynEqSide;
     if (side == BlockMusicLeftDyn || side == BlockMusicRightDyn) {
         if (side == current) return;

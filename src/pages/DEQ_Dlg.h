@@ -3,8 +3,7 @@
 // (type, frequency, gain within +-12 dB, Q; also dragged on the graph) and a compressor (threshold,
 // attack, release, ratio). SYNC ties the right music channel to the left; EQ Reset makes the three
 // bands flat.
-#include "pages/ControlIndex.h"
-#include "pages/LazyPageDlg.h"
+#include "pages/PageDlg.h"
 #include "pages/PageHost.h"
 #include "platform/DialogTemplate.h"
 
@@ -14,7 +13,7 @@ class CFStatic;
 class CKTVEQ;
 struct MusicBlock;
 
-class DEQ_Dlg : public LazyPageDlg {
+class DEQ_Dlg : public PageDlg {
     Q_OBJECT
 public:
     enum {
@@ -55,7 +54,7 @@ public:
     int CurrentSet() const { return currentSet_; }
 
 protected:
-    void BuildControls() override;
+    void CreateContents() override;
 
 private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
@@ -79,12 +78,6 @@ private:
     PageHost& host_;
     CFStatic* graph_ = nullptr;
     int currentSet_ = 16;
-
-    template <class T = QWidget>
-    T* Item(int id) const {
-        return items_.As<T>(id);
-    }
-    ControlIndex items_;
 };
 
 }  // namespace pavo

@@ -20,6 +20,7 @@
 #include "eq/Filter.h"
 #include "eq/FilterResponse.h"
 #include "model/ModelLock.h"
+#include "pages/PageControls.h"
 #include "platform/ControlId.h"
 #include "platform/KeyedBitmap.h"
 #include "platform/Resources.h"
@@ -146,18 +147,13 @@ void EQDlg::paintEvent(QPaintEvent*) {
 // Enter or Escape: the strip takes the focus, so an edit being typed in commits its value; the key
 // then goes on to the control as typed and never closes anything.
 bool EQDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-            setFocus(Qt::OtherFocusReason);
-    }
+    if (IsEnterOrEscape(event)) setFocus(Qt::OtherFocusReason);
     return QWidget::eventFilter(watched, event);
 }
 
 // Enter and Escape end here: a dialog further up must not take them as OK or Cancel.
 void EQDlg::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+    if (IsEnterOrEscape(event)) {
         event->accept();
         return;
     }

@@ -29,14 +29,8 @@ const EffectValueRow kTimes[] = {
      20,
      250,
      {Edit_Static::Integer, 2, 0, "ms"}},
-    {3519, 3520, E::IDC_REPEAT, Field(offsetof(EchoBlock, Repeat)), 1, 90, {Edit_Static::Integer, 1, 0, "%"}},
-    {3516,
-     3517,
-     E::IDC_RIGHT_PRE_DELAY,
-     Field(offsetof(EchoBlock, RightPreDelay), 2),
-     1,
-     50,
-     {Edit_Static::Integer, 1, 0, "%"}},
+    {3519, 3520, E::IDC_REPEAT, Field(offsetof(EchoBlock, Repeat)), 1, 90, kPercentLabel},
+    {3516, 3517, E::IDC_RIGHT_PRE_DELAY, Field(offsetof(EchoBlock, RightPreDelay), 2), 1, 50, kPercentLabel},
     {3525,
      3526,
      E::IDC_RIGHT_DELAY,
@@ -63,12 +57,10 @@ const Caption kCaptions[] = {
     {E::IDC_EQ_RESET, "EQ重置", "EQ Reset"},
 };
 
-const LabelStyle kPercent{Edit_Static::Integer, 1, 0, "%"};
-
 const EffectLayout kLayout{
     E::IDD,
-    {3500, 3501, E::IDC_WET_SLIDER, Field(offsetof(EchoBlock, EffectLevel)), 1, 100, kPercent},
-    {3503, 3504, E::IDC_DRY_SLIDER, Field(offsetof(EchoBlock, DirectLevel)), 1, 100, kPercent},
+    {3500, 3501, E::IDC_WET_SLIDER, Field(offsetof(EchoBlock, EffectLevel)), 1, 100, kPercentLabel},
+    {3503, 3504, E::IDC_DRY_SLIDER, Field(offsetof(EchoBlock, DirectLevel)), 1, 100, kPercentLabel},
     E::IDC_WET_SWITCH,
     E::IDC_DRY_SWITCH,
     Field(offsetof(EchoBlock, EffectSwitch)),

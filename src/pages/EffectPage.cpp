@@ -13,8 +13,6 @@
 namespace pavo {
 
 namespace {
-constexpr QPoint kStripOrigin{60, 5};
-constexpr int kStripPitch = 58;
 // Echo and reverb blocks keep the bypass, the levels and their switches at the same offsets.
 static_assert(offsetof(EchoBlock, EqBypass) == offsetof(ReverbBlock, EqBypass) &&
               offsetof(EchoBlock, EffectLevel) == offsetof(ReverbBlock, EffectLevel) &&
@@ -25,10 +23,13 @@ static_assert(offsetof(EchoBlock, EqBypass) == offsetof(ReverbBlock, EqBypass) &
 
 EffectPage::EffectPage(const EffectLayout& layout, const DialogTemplate& tpl, CFStatic* graph, int block,
                        QWidget* parent)
-    : PageDlg(parent), layout_(layout), graph_(graph) {
-    CreateFromTemplate(this, tpl, [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    items_.Build(this);
-    strips_.Create(this, graph_, block, kStrips, kStripOrigin, kStripPitch);
+    : PageDlg(parent), layout_(layout), template_(tpl), graph_(graph), firstBlock_(block) {
+    EnsureCreated();  // with the effect page, which holds the graph and relabels and refreshes this one
+}
+
+void EffectPage::CreateContents() {
+    CreateControls(template_, [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
+    strips_.Create(this, graph_, firstBlock_, kStrips);
     SetUpControls();
     RegisterHandlers();
 }
@@ -74,12 +75,7 @@ void EffectPage::SetUpControls() {
 }
 
 void EffectPage::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{1};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [this](WParam, LParam id) {
         if (!highPass_->OnEdit(static_cast<int>(id))) lowPass_->OnEdit(static_cast<int>(id));
         return LResult{0};

@@ -6,12 +6,11 @@
 #include <memory>
 #include <span>
 
+#include "pages/BandStripRow.h"
 #include "pages/PageCaptions.h"
-#include "pages/ControlIndex.h"
 #include "pages/PageControls.h"
 #include "pages/PageDlg.h"
 #include "pages/RecordField.h"
-#include "pages/StripRow.h"
 #include "platform/DialogTemplate.h"
 
 namespace pavo {
@@ -60,7 +59,7 @@ public:
     // The block edited now (4, 5 or 6).
     virtual int Block() const = 0;
 
-    const StripRow& Strips() const { return strips_; }
+    const BandStripRow& Strips() const { return strips_; }
     FilterControls& HighPass() const { return *highPass_; }
     FilterControls& LowPass() const { return *lowPass_; }
     const EffectLayout& Layout() const { return layout_; }
@@ -73,7 +72,9 @@ protected:
                QWidget* parent);
     ~EffectPage() override;
 
-    StripRow strips_;
+    void CreateContents() override;
+
+    BandStripRow strips_;
 
 private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
@@ -90,14 +91,10 @@ private:
     void OnEqReset();
 
     const EffectLayout& layout_;
+    const DialogTemplate& template_;
     CFStatic* graph_;
+    int firstBlock_;
     std::unique_ptr<FilterControls> highPass_, lowPass_;
-
-    template <class T = QWidget>
-    T* Item(int id) const {
-        return items_.As<T>(id);
-    }
-    ControlIndex items_;
 };
 
 }  // namespace pavo

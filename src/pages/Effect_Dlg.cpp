@@ -3,8 +3,8 @@
 #include "controls/BitButton.h"
 #include "eq/CFStatic.h"
 #include "model/Model.h"
-#include "pages/PageCaptions.h"
 #include "pages/Echo_Dlg.h"
+#include "pages/PageCaptions.h"
 #include "pages/PageControls.h"
 #include "pages/Rev_Dlg.h"
 #include "platform/ControlId.h"
@@ -40,18 +40,14 @@ const DialogTemplate& Effect_Dlg::Template() {
     return t;
 }
 
-Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
+Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
 
-void Effect_Dlg::BuildControls() {
-    CreateFromTemplate(this, Template(), [this](const ControlTemplate& c, QWidget* p) -> QWidget* {
+void Effect_Dlg::CreateContents() {
+    CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) -> QWidget* {
         if (c.id == IDC_GRAPH) return graph_ = new CFStatic(p);
         return MakePageControl(c, p, false);
     });
-    items_.Build(this);
-    graph_->InitLayout();
-    graph_->SetNotifyWindow(this);
-    graph_->SetPlotRects(kGraphPageIndex);
-    graph_->ShowBandSet(BlockEchoA);
+    SetUpPageGraph(graph_, this, kGraphPageIndex, BlockEchoA);
 
     echo_ = new Echo_Dlg(graph_, this);
     reverb_ = new Rev_Dlg(graph_, this);
@@ -74,14 +70,14 @@ void Effect_Dlg::BuildControls() {
 }
 
 void Effect_Dlg::ApplyLanguage() {
-    if (!Built()) return;
+    if (!IsCreated()) return;
     ApplyCaptions(this, kCaptions);
     echo_->ApplyLanguage();
     reverb_->ApplyLanguage();
 }
 
 void Effect_Dlg::RefreshFromModel() {
-    Build();
+    EnsureCreated();
     const int side = TheModel().pages.EffectSide;
     const bool reverb = side == BlockReverb;
     if (graph_->GraphId() != side) graph_->ShowBandSet(side);

@@ -2,8 +2,7 @@
 // The effect page: the editors of the two echo engines and the reverb. It holds the response graph
 // and the three selector buttons (EchoA, EchoB, Reverb); the echo page (both echoes) and the reverb
 // page sit inside it beside the buttons, one of them visible, as EffectSide says.
-#include "pages/ControlIndex.h"
-#include "pages/LazyPageDlg.h"
+#include "pages/PageDlg.h"
 #include "pages/PageHost.h"
 #include "platform/DialogTemplate.h"
 
@@ -13,7 +12,7 @@ class CFStatic;
 class Echo_Dlg;
 class Rev_Dlg;
 
-class Effect_Dlg : public LazyPageDlg {
+class Effect_Dlg : public PageDlg {
     Q_OBJECT
 public:
     enum {
@@ -36,7 +35,7 @@ public:
     Rev_Dlg* ReverbPage() const { return reverb_; }
 
 protected:
-    void BuildControls() override;
+    void CreateContents() override;
 
 private:
     void SelectEffect(int side);
@@ -45,12 +44,6 @@ private:
     CFStatic* graph_ = nullptr;
     Echo_Dlg* echo_ = nullptr;
     Rev_Dlg* reverb_ = nullptr;
-
-    template <class T = QWidget>
-    T* Item(int id) const {
-        return items_.As<T>(id);
-    }
-    ControlIndex items_;
 };
 
 }  // namespace pavo

@@ -2,19 +2,15 @@
 
 #include <algorithm>
 
-#include "controls/FontStatic.h"
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "model/Model.h"
 #include "pages/EQDlg.h"
-#include "platform/Skin.h"
+#include "pages/PageControls.h"
 
 namespace pavo {
 
 namespace {
-constexpr int kStripLeft = 60;
-constexpr int kStripPitch = 58;
-constexpr int kStripTop = 5;
 constexpr int kGraphHeight = 280;
 }  // namespace
 
@@ -32,35 +28,25 @@ EqHarnessPage::EqHarnessPage(int blockNumber, int stripCount, QWidget* parent)
     const CKTVEQ* set = BandSetOf(blockNumber);
     const int strips = std::min(stripCount, set ? set->BandCount() : 0);
     const QSize stripSize = DialogUnits().ToPixels(EQDlg::Template().size);
-    const int width = std::max(kStripLeft + kStripPitch * strips + 10, 720);
-    const int graphTop = kStripTop + stripSize.height() + 10;
+    const int width = std::max(BandStripRow::kOrigin.x() + BandStripRow::kPitch * strips + 10, 720);
+    const int graphTop = BandStripRow::kOrigin.y() + stripSize.height() + 10;
     resize(width, graphTop + kGraphHeight + 10);
 
     graph_ = new CFStatic(this);
     graph_->setGeometry(10, graphTop, width - 20, kGraphHeight);
-    graph_->SetNotifyWindow(this);
-    graph_->InitLayout();
-    graph_->SetPlotRects(PageIndexOfBlock(blockNumber));
-    graph_->ShowBandSet(blockNumber);
+    SetUpPageGraph(graph_, this, PageIndexOfBlock(blockNumber), blockNumber);
 
-    for (int i = 0; i < strips; ++i) {
-        auto* strip = new EQDlg(this);
-        strip->SetGraph(graph_);
-        strip->move(kStripLeft + kStripPitch * i, kStripTop);
-        strip->BindBandSet(blockNumber, false);
-        strip->SetBandIndex(i);
-        strips_.push_back(strip);
-    }
+    strips_.Create(this, graph_, blockNumber, strips);
 
     OnMessage(WM_EQCURVE_CHANGED, [this](WParam, LParam index) {
         if (index >= 0 && index < StripCount()) {
-            strips_[index]->RefreshAndFocus();
-            HighlightStrip(static_cast<int>(index));
+            strips_.Strip(static_cast<int>(index))->RefreshAndFocus();
+            strips_.HighlightAgain(static_cast<int>(index));
         }
         return LResult{0};
     });
     OnMessage(WM_EQSTRIP_CHANGED, [this](WParam, LParam index) {
-        HighlightStrip(static_cast<int>(index));
+        strips_.HighlightAgain(static_cast<int>(index));
         return LResult{0};
     });
 }
@@ -69,19 +55,13 @@ void EqHarnessPage::ShowBlock(int blockNumber) {
     block_ = blockNumber;
     graph_->ShowBandSet(blockNumber);
     graph_->SelectBand(-1, false);
-    for (EQDlg* strip : strips_) strip->BindBandSet(blockNumber, true);
-    HighlightStrip(-1);
+    strips_.BindBandSet(blockNumber, true);
+    strips_.ForgetHighlight();
 }
 
 void EqHarnessPage::RefreshFromModel() {
-    for (EQDlg* strip : strips_) strip->RefreshFromBand();
+    strips_.RefreshFromBand();
     graph_->SelectBand(graph_->SelectedIndex(), false);
-}
-
-// The strip whose band was edited last shows its caption in red.
-void EqHarnessPage::HighlightStrip(int index) {
-    highlighted_ = index;
-    for (int i = 0; i < StripCount(); ++i) strips_[i]->Caption()->SetTextColour(i == index ? kRed : kWhite);
 }
 
 }  // namespace pavo

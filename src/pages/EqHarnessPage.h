@@ -2,14 +2,12 @@
 // A small page with one response graph over a row of EQ band strips on one band set: the graph and
 // the strips working together as a real EQ page uses them, before those pages exist. Used by the
 // tests and the gallery.
-#include <vector>
-
+#include "pages/BandStripRow.h"
 #include "pages/PageDlg.h"
 
 namespace pavo {
 
 class CFStatic;
-class EQDlg;
 
 class EqHarnessPage : public PageDlg {
     Q_OBJECT
@@ -22,21 +20,18 @@ public:
     void RefreshFromModel() override;
 
     CFStatic* Graph() const { return graph_; }
-    EQDlg* Strip(int i) const { return strips_[i]; }
-    int StripCount() const { return static_cast<int>(strips_.size()); }
-    int HighlightedStrip() const { return highlighted_; }
+    EQDlg* Strip(int i) const { return strips_.Strip(i); }
+    int StripCount() const { return strips_.Count(); }
+    int HighlightedStrip() const { return strips_.Highlighted(); }
     int BlockNumber() const { return block_; }
 
     // The page index whose band sets a graph of this block lays out.
     static int PageIndexOfBlock(int blockNumber);
 
 private:
-    void HighlightStrip(int index);
-
     CFStatic* graph_ = nullptr;
-    std::vector<EQDlg*> strips_;
+    BandStripRow strips_;
     int block_ = 0;
-    int highlighted_ = -1;
 };
 
 }  // namespace pavo

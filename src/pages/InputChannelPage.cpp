@@ -1,6 +1,5 @@
 #include "pages/InputChannelPage.h"
 
-#include <QKeyEvent>
 #include <algorithm>
 
 #include "controls/BitButton.h"
@@ -10,14 +9,11 @@
 #include "controls/Edit_Static.h"
 #include "controls/NumEdit.h"
 #include "controls/Trackbar.h"
-#include "controls/TransparentStatic.h"
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "eq/Filter.h"
 #include "model/CodeTables.h"
-#include "pages/BandStripRow.h"
 #include "pages/EQDlg.h"
-#include "pages/PageSkins.h"
 #include "platform/ControlId.h"
 #include "protocol/SendLock.h"
 
@@ -58,19 +54,13 @@ InputChannelPage::InputChannelPage(PageHost&, const InputChannelDef& def, QWidge
 
 InputChannelPage::~InputChannelPage() = default;
 
-template <class T>
-T* InputChannelPage::Item(int id) const {
-    const auto it = items_.find(id);
-    return it == items_.end() ? nullptr : qobject_cast<T*>(it->second);
-}
-
 CFStatic* InputChannelPage::Graph() {
     EnsureCreated();
     return graph_;
 }
 BandStripRow& InputChannelPage::Strips() {
     EnsureCreated();
-    return *strips_;
+    return strips_;
 }
 Trackbar* InputChannelPage::ScrollBar() {
     EnsureCreated();
@@ -80,38 +70,17 @@ Trackbar* InputChannelPage::ScrollBar() {
 // ---- Building ----
 
 QWidget* InputChannelPage::MakeControl(const ControlTemplate& c, QWidget* parent) {
-    switch (c.kind) {
-        case ControlKind::Static:
-            if (Find(def_.valueSliders, c.id, &ValueSliderDef::label)) return new Edit_Static(parent);
-            return new CTransparentStatic(parent);
-        case ControlKind::BitmapStatic:
-            return new BitmapSlider(parent);
-        case ControlKind::Button:
-            return new BitButton(parent);
-        case ControlKind::Edit:
-            return new NumEdit(parent);
-        case ControlKind::ComboBox:
-            return new BitComboBox(parent);
-        case ControlKind::Custom:
-            if (c.id == def_.graphId) return graph_ = new CFStatic(parent);
-            if (c.id == def_.trackbarId) return trackbar_ = new Trackbar(parent);
-            return nullptr;
-        default:
-            return nullptr;
-    }
+    if (c.id == def_.graphId) return graph_ = new CFStatic(parent);
+    if (c.id == def_.trackbarId) return trackbar_ = new Trackbar(parent);
+    return MakePageControl(c, parent, Find(def_.valueSliders, c.id, &ValueSliderDef::label) != nullptr);
 }
 
 void InputChannelPage::CreateContents() {
-    CreateFromTemplate(this, def_.dialogTemplate(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    // Refreshing touches every control: find them by id once.
-    for (const ControlTemplate& c : def_.dialogTemplate().controls) items_[c.id] = DialogItem(this, c.id);
+    CreateControls(def_.dialogTemplate(),
+                   [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
 
-    graph_->SetNotifyWindow(this);
-    graph_->InitLayout();
-    graph_->SetPlotRects(def_.pageIndex);
-    graph_->ShowBandSet(def_.firstBlock);
-    strips_ = std::make_unique<BandStripRow>(this, graph_, def_.firstBlock, kStripCount);
+    SetUpPageGraph(graph_, this, def_.pageIndex, def_.firstBlock);
+    strips_.Create(this, graph_, def_.firstBlock, kStripCount);
     trackbar_->SetRange(0, BandCount() - kStripCount);
     trackbar_->SetPos(0);
     SetUpControls();
@@ -120,28 +89,17 @@ void InputChannelPage::CreateContents() {
     // Enter and Escape typed in a control are seen first here (the strips see their own).
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->installEventFilter(this);
     setFocusPolicy(Qt::ClickFocus);
-    ShowCaptions();
 }
 
 void InputChannelPage::SetUpControls() {
     for (const ValueSliderDef& d : def_.valueSliders) {
-        auto* slider = Item<BitmapSlider>(d.slider);
-        SkinPageSlider(slider);
-        slider->SetRange(0, d.max);
+        SkinPageSlider(Item<BitmapSlider>(d.slider), 0, d.max);
         auto* label = Item<Edit_Static>(d.label);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->SetRange(0, d.max);
-        label->SetDisplayKind(d.kind);
-        const QString unit = QString::fromUtf8(d.unit);
-        if (d.kind == Edit_Static::Real)
-            label->SetRealScale(d.scale, d.offset, unit);
-        else
-            label->SetIntScale(static_cast<int>(d.scale), static_cast<int>(d.offset), unit);
+        StyleValueLabel(label, 0, d.max, d.style);
     }
     for (const FrequencyRowDef& d : def_.frequencyRows) {
-        auto* slider = Item<BitmapSlider>(d.slider);
-        SkinPageSlider(slider);
-        slider->SetRange(0, kFrequencyCodes - 1);
+        SkinPageSlider(Item<BitmapSlider>(d.slider), 0, kFrequencyCodes - 1);
         auto* edit = Item<NumEdit>(d.edit);
         edit->SetRange(0, kFrequencyCodes - 1);
         edit->SetKind(NumEdit::Frequency, QStringLiteral("Hz"));
@@ -152,19 +110,14 @@ void InputChannelPage::SetUpControls() {
         auto* combo = Item<BitComboBox>(d.combo);
         for (const char* item : d.items) combo->addItem(QString::fromLatin1(item));
         combo->setMaxVisibleItems(static_cast<int>(d.items.size()));
-        SkinPageCombo(combo);
+        SkinCombo(combo);
     }
     for (int id : kButtons)
-        SkinLatchButton(Item<BitButton>(id), id == IDC_FIRST_CHANNEL || id == IDC_SECOND_CHANNEL);
+        SkinButton(Item<BitButton>(id), 152, 153, id == IDC_FIRST_CHANNEL || id == IDC_SECOND_CHANNEL);
 }
 
 void InputChannelPage::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{0};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [this](WParam, LParam id) {
         OnEdit(static_cast<int>(id));
         return LResult{0};
@@ -191,10 +144,7 @@ void InputChannelPage::RegisterHandlers() {
 }
 
 void InputChannelPage::ApplyLanguage() {
-    if (IsCreated()) ShowCaptions();  // a page not built yet gets them when it is
-}
-
-void InputChannelPage::ShowCaptions() {
+    if (!IsCreated()) return;  // a page not built yet gets its captions when it is built
     ApplyCaptions(this, def_.captions);
     Item<BitButton>(IDC_EQ_BYPASS)->setText(QStringLiteral("EQ Bypass"));  // the same in both languages
 }
@@ -202,11 +152,7 @@ void InputChannelPage::ShowCaptions() {
 // Enter or Escape: the page takes the focus, so an edit being typed in commits its value; the key
 // then goes on as typed, and nothing of the page's own handles it.
 bool InputChannelPage::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-            setFocus(Qt::OtherFocusReason);
-    }
+    if (IsEnterOrEscape(event)) setFocus(Qt::OtherFocusReason);
     return PageDlg::eventFilter(watched, event);
 }
 
@@ -251,6 +197,13 @@ void InputChannelPage::Store(const ChannelField& f, int value) {
     });
 }
 
+template <class Code>
+int InputChannelPage::LoadVia(Via via, const ChannelField& field, Code FilterSetting::*code) const {
+    if (via == Via::Field) return Load(field);
+    const CFilter* f = FilterOf(via);
+    return f ? EditModel([&] { return int{f->Setting()->*code}; }) : 0;
+}
+
 CFilter* InputChannelPage::FilterOf(Via via) const {
     return via == Via::HighPass ? highPass_ : via == Via::LowPass ? lowPass_ : nullptr;
 }
@@ -270,15 +223,15 @@ void InputChannelPage::RefreshFromModel() {
     // A whole image that arrives linked while the second channel is selected: the page edits the first
     // channel then, so strips, graph and controls all show it.
     if (linked && side == def_.secondBlock) side = def_.firstBlock;
-    if (strips_->Block() != side) strips_->Bind(side);
+    if (strips_.Block() != side) strips_.Bind(side);
     // The scroll position is the program's; it went back to the start if the model was reset.
     const int first = std::clamp(int{TheModel().pages.*def_.eqFirst}, 0, BandCount() - kStripCount);
-    if (trackbar_->GetPos() != first || strips_->First() != first) {
+    if (trackbar_->GetPos() != first || strips_.First() != first) {
         trackbar_->SetPos(first);
-        strips_->ShowFrom(first);
+        strips_.ShowFrom(first);
     }
 
-    strips_->RefreshFromBand();
+    strips_.RefreshFromBand();
     currentBlock_ = linked ? def_.firstBlock : side;
     const CKTVEQ* set = BandSetOf(currentBlock_);
     highPass_ = set ? set->GetHighPass() : nullptr;
@@ -305,22 +258,12 @@ void InputChannelPage::ShowValues() {
         Item<Edit_Static>(d.label)->SetValue(value);
     }
     for (const FrequencyRowDef& d : def_.frequencyRows) {
-        int code = 0;
-        if (d.via == Via::Field) {
-            code = Load(d.field);
-        } else if (const CFilter* f = FilterOf(d.via)) {
-            code = EditModel([f] { return int{f->Setting()->FrequencyCode}; });
-        }
+        const int code = LoadVia(d.via, d.field, &FilterSetting::FrequencyCode);
         Item<BitmapSlider>(d.slider)->SetPos(code);
         Item<NumEdit>(d.edit)->SetValue(code);
     }
     for (const ComboDef& d : def_.combos) {
-        int code = 0;
-        if (d.via == Via::Field) {
-            code = Load(d.field);
-        } else if (const CFilter* f = FilterOf(d.via)) {
-            code = EditModel([f] { return int{f->Setting()->SlopeCode}; });
-        }
+        const int code = LoadVia(d.via, d.field, &FilterSetting::SlopeCode);
         auto* combo = Item<BitComboBox>(d.combo);
         combo->setCurrentIndex(code < combo->count() ? code : -1);
     }
@@ -389,7 +332,7 @@ void InputChannelPage::SelectChannel(int block) {
         if (LinkByte() == 1) {
             if (side == def_.secondBlock) {
                 side = def_.firstBlock;
-                strips_->Bind(side);
+                strips_.Bind(side);
                 RefreshFromModel();
             }
             currentBlock_ = def_.firstBlock;
@@ -403,7 +346,7 @@ void InputChannelPage::SelectChannel(int block) {
     }
     if (block == side) return;
     side = block;
-    strips_->Bind(block);
+    strips_.Bind(block);
     RefreshFromModel();
 }
 
@@ -429,7 +372,7 @@ void InputChannelPage::OnScroll(int id) {
     if (id != def_.trackbarId) return;
     const int position = trackbar_->GetPos();
     PageSelection& pages = TheModel().pages;
-    if (position == pages.*def_.eqFirst && position == strips_->First()) return;
+    if (position == pages.*def_.eqFirst && position == strips_.First()) return;
     pages.*def_.eqFirst = position;
     pages.*def_.eqLast = position + kStripCount - 1;
     RefreshStrips();
@@ -437,7 +380,7 @@ void InputChannelPage::OnScroll(int id) {
 
 void InputChannelPage::RefreshStrips() {
     EnsureCreated();
-    strips_->ShowFrom(TheModel().pages.*def_.eqFirst);
+    strips_.ShowFrom(TheModel().pages.*def_.eqFirst);
     update();
 }
 
@@ -469,13 +412,13 @@ void InputChannelPage::ShowBand(int index) {
         }
     }
     const int strip = index - trackbar_->GetPos();
-    if (strip >= 0 && strip < kStripCount) strips_->Strip(strip)->RefreshAndFocus();
+    if (strip >= 0 && strip < kStripCount) strips_.Strip(strip)->RefreshAndFocus();
     HighlightStrip(index);
 }
 
 void InputChannelPage::HighlightStrip(int band) {
     EnsureCreated();
-    strips_->Highlight(band - trackbar_->GetPos());
+    strips_.HighlightAgain(band - trackbar_->GetPos());
 }
 
 }  // namespace pavo

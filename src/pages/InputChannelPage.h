@@ -11,19 +11,18 @@
 // lock, so the scanner never sees half of it.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
-#include <unordered_map>
 
 #include "model/Model.h"
+#include "pages/BandStripRow.h"
 #include "pages/PageCaptions.h"
+#include "pages/PageControls.h"
 #include "pages/PageDlg.h"
 #include "pages/PageHost.h"
 #include "platform/DialogTemplate.h"
 
 namespace pavo {
 
-class BandStripRow;
 class BitmapSlider;
 class CFilter;
 class CFStatic;
@@ -41,16 +40,17 @@ struct ChannelField {
     int width = 1;      // bytes, little-endian
 };
 
+// The gate's and the limiter's thresholds, the same on both pages.
+inline constexpr LabelStyle kGateThresholdLabel{Edit_Static::OffOrInteger, 1, 78, "dBV"};
+inline constexpr LabelStyle kLimitThresholdLabel{Edit_Static::Integer, 1, 22, "dBV"};
+
 // A bitmap slider with the value label that shows its code.
 struct ValueSliderDef {
     int slider;
     int label;
     ChannelField field;
     int max;
-    int kind;  // the label's display kind
-    double scale = 1;
-    double offset = 0;
-    const char* unit = "";
+    LabelStyle style;
 };
 
 // What a frequency row or a slope combo edits: a field, or the channel's high-pass or low-pass filter
@@ -140,7 +140,6 @@ private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
     void SetUpControls();
     void RegisterHandlers();
-    void ShowCaptions();
 
     void OnSlider(int id);
     void OnEdit(int id);
@@ -159,17 +158,16 @@ private:
     uint8_t* FieldBytes(const ChannelField& f) const;  // call under the model lock
     int Load(const ChannelField& f) const;
     void Store(const ChannelField& f, int value);
+    // A row's code: its field, or that member of the channel's filter record.
+    template <class Code>
+    int LoadVia(Via via, const ChannelField& field, Code FilterSetting::*code) const;
     CFilter* FilterOf(Via via) const;
     int GraphIndexOf(Via via) const;
-
-    template <class T>
-    T* Item(int id) const;
 
     const InputChannelDef& def_;
     CFStatic* graph_ = nullptr;
     Trackbar* trackbar_ = nullptr;
-    std::unique_ptr<BandStripRow> strips_;
-    std::unordered_map<int, QWidget*> items_;  // the template's controls by id
+    BandStripRow strips_;
     int currentBlock_;
     CFilter* highPass_ = nullptr;
     CFilter* lowPass_ = nullptr;

@@ -8,9 +8,9 @@
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "model/Model.h"
-#include "pages/PageCaptions.h"
 #include "pages/EQDlg.h"
 #include "pages/FilterControls.h"
+#include "pages/PageCaptions.h"
 #include "pages/PageControls.h"
 #include "platform/ControlId.h"
 #include "protocol/SendLock.h"
@@ -19,7 +19,6 @@ namespace pavo {
 
 namespace {
 
-constexpr QPoint kStripOrigin{60, 5};
 constexpr int kStripPitch = 53;
 constexpr int kGraphPageIndex = 4;  // lays out the sets of every output channel
 constexpr int kLevelMax = 200;
@@ -37,7 +36,6 @@ constexpr SourceFields kSourceFields[MainDlg::kSources] = {
     {&OutputChannel::EchoBLevel, &OutputChannel::EchoBSwitch},
     {&OutputChannel::ReverbLevel, &OutputChannel::ReverbSwitch},
 };
-const LabelStyle kLevelStyle{Edit_Static::Integer, 1, 0, "%"};
 
 // Limiter level, attack, release and ratio.
 struct LimiterRow {
@@ -47,9 +45,9 @@ struct LimiterRow {
 };
 const LimiterRow kLimiterRows[4] = {
     {&CompressorSetting::Threshold, 34, {Edit_Static::Integer, 1, 22, "dB"}},  // -22 .. +12 dB
-    {&CompressorSetting::Attack, 19, {Edit_Static::Attack, 1, 0, "ms"}},
-    {&CompressorSetting::Release, 7, {Edit_Static::Release}},
-    {&CompressorSetting::Ratio, 40, {Edit_Static::Ratio}},
+    {&CompressorSetting::Attack, 19, kAttackLabel},
+    {&CompressorSetting::Release, 7, kReleaseLabel},
+    {&CompressorSetting::Ratio, 40, kRatioLabel},
 };
 
 const LabelStyle kDelayStyle{Edit_Static::Real, 1, 0, "ms", 0.1, 0.0};  // 0.0 .. 150.0 ms
@@ -108,14 +106,12 @@ bool IsValueLabel(int id) {
 
 }  // namespace
 
-MainDlg::MainDlg(PageHost& host, QWidget* parent) : LazyPageDlg(parent), host_(host) {}
+MainDlg::MainDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
 
 MainDlg::~MainDlg() = default;
 
-void MainDlg::BuildControls() {
-    CreateFromTemplate(this, Template(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
-    items_.Build(this);
+void MainDlg::CreateContents() {
+    CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
     SetUpControls();
     RegisterHandlers();
 }
@@ -126,11 +122,8 @@ QWidget* MainDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
 }
 
 void MainDlg::SetUpControls() {
-    graph_->InitLayout();
-    graph_->SetNotifyWindow(this);
-    graph_->SetPlotRects(kGraphPageIndex);
-    graph_->ShowBandSet(BlockOutputFirst);
-    strips_.Create(this, graph_, BlockOutputFirst, kStrips, kStripOrigin, kStripPitch);
+    SetUpPageGraph(graph_, this, kGraphPageIndex, BlockOutputFirst);
+    strips_.Create(this, graph_, BlockOutputFirst, kStrips, kStripPitch);
 
     for (int id = IDC_SYNC; id < IDC_SCENE_FIRST + kScenes; ++id)
         SkinButton(Item<BitButton>(id), 152, 153, true);
@@ -140,7 +133,7 @@ void MainDlg::SetUpControls() {
         SkinPageSlider(Item<BitmapSlider>(id), 0, max);
         StyleValueLabel(Item<Edit_Static>(LabelOfSlider(id)), 0, max, style);
     };
-    for (int s = 0; s < kSources; ++s) slider(IDC_SOURCE_SLIDER + s, kLevelMax, kLevelStyle);
+    for (int s = 0; s < kSources; ++s) slider(IDC_SOURCE_SLIDER + s, kLevelMax, kPercentLabel);
     for (int i = 0; i < 4; ++i) slider(IDC_LIMITER_SLIDER + i, kLimiterRows[i].max, kLimiterRows[i].style);
     slider(IDC_FIRST_DELAY, kDelayMax, kDelayStyle);
     slider(IDC_SECOND_DELAY, kDelayMax, kDelayStyle);
@@ -155,12 +148,7 @@ void MainDlg::SetUpControls() {
 }
 
 void MainDlg::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{1};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [this](WParam, LParam id) {
         if (!highPass_->OnEdit(static_cast<int>(id))) lowPass_->OnEdit(static_cast<int>(id));
         return LResult{0};
@@ -232,7 +220,7 @@ void MainDlg::BindFilters() {
 // ---- Language ----
 
 void MainDlg::ApplyLanguage() {
-    if (!Built()) return;
+    if (!IsCreated()) return;
     ApplyCaptions(this, kCaptions);
     ShowPageIndexCaptions();
 }
@@ -247,7 +235,7 @@ void MainDlg::ShowPageIndexCaptions() {
 // ---- Refresh ----
 
 void MainDlg::Selected(int pageIndex) {
-    Build();
+    EnsureCreated();
     if (pageIndex == 3 || pageIndex == 4) outputIndex_ = pageIndex;
     for (int id : {IDC_SYNC, IDC_FIRST_CHANNEL, IDC_SECOND_CHANNEL, IDC_SECOND_MUTE, IDC_SECOND_DELAY_CAPTION,
                    IDC_SECOND_DELAY_LABEL, IDC_SECOND_DISTANCE, IDC_SECOND_DELAY})
@@ -278,7 +266,7 @@ void MainDlg::ShowChannelButtons(bool linked, bool editable) {
 }
 
 void MainDlg::RefreshFromModel() {
-    Build();
+    EnsureCreated();
     strips_.WhitenHighlighted();
 
     const int activeScene = EditModel([] { return int(TheModel().current.ActiveScene); });
@@ -393,8 +381,7 @@ void MainDlg::OnSync() {
 
 void MainDlg::OnEqReset() {
     ResetEqBands(SideBlock());
-    strips_.WhitenHighlighted();
-    strips_.ResetBandIndexes();
+    strips_.ShowFrom(0);
     graph_->ShowBandSet(SideBlock());
     graph_->SelectBand(-1, false);
 }

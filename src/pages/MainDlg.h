@@ -7,10 +7,9 @@
 // automatic scene (ActiveScene 0) the page shows Scene1 and takes no input.
 #include <memory>
 
-#include "pages/ControlIndex.h"
-#include "pages/LazyPageDlg.h"
+#include "pages/BandStripRow.h"
+#include "pages/PageDlg.h"
 #include "pages/PageHost.h"
-#include "pages/StripRow.h"
 #include "platform/DialogTemplate.h"
 
 namespace pavo {
@@ -19,7 +18,7 @@ class CFStatic;
 class FilterControls;
 struct OutputChannel;
 
-class MainDlg : public LazyPageDlg {
+class MainDlg : public PageDlg {
     Q_OBJECT
 public:
     enum {
@@ -76,12 +75,12 @@ public:
     int SideBlock() const;
 
     CFStatic* Graph() const { return graph_; }
-    const StripRow& Strips() const { return strips_; }
+    const BandStripRow& Strips() const { return strips_; }
     FilterControls& HighPass() const { return *highPass_; }
     FilterControls& LowPass() const { return *lowPass_; }
 
 protected:
-    void BuildControls() override;
+    void CreateContents() override;
 
 private:
     QWidget* MakeControl(const ControlTemplate& c, QWidget* parent);
@@ -110,14 +109,8 @@ private:
     PageHost& host_;
     int outputIndex_ = 3;
     CFStatic* graph_ = nullptr;
-    StripRow strips_;
+    BandStripRow strips_;
     std::unique_ptr<FilterControls> highPass_, lowPass_;
-
-    template <class T = QWidget>
-    T* Item(int id) const {
-        return items_.As<T>(id);
-    }
-    ControlIndex items_;
 };
 
 }  // namespace pavo

@@ -17,22 +17,25 @@ constexpr size_t kGate = offsetof(MicBlock, Gate);
 constexpr size_t kLimiter = offsetof(MicBlock, Compressor);
 
 const ValueSliderDef kValueSliders[] = {
-    {Mic_Dlg::IDC_MIC_LEVEL, Mic_Dlg::IDC_MIC_LEVEL_LABEL, Own(offsetof(MicBlock, MicLevel)), 40,
-     Edit_Static::Real, 0.5, 10, "dB"},
+    {Mic_Dlg::IDC_MIC_LEVEL,
+     Mic_Dlg::IDC_MIC_LEVEL_LABEL,
+     Own(offsetof(MicBlock, MicLevel)),
+     40,
+     {Edit_Static::Real, 1, 0, "dB", 0.5, 10}},
     {Mic_Dlg::IDC_GATE_THRESHOLD, Mic_Dlg::IDC_GATE_THRESHOLD_LABEL,
-     Own(kGate + offsetof(GateSetting, Threshold)), 60, Edit_Static::OffOrInteger, 1, 78, "dBV"},
+     Own(kGate + offsetof(GateSetting, Threshold)), 60, kGateThresholdLabel},
     {Mic_Dlg::IDC_GATE_ATTACK, Mic_Dlg::IDC_GATE_ATTACK_LABEL, Own(kGate + offsetof(GateSetting, Attack)), 19,
-     Edit_Static::Attack, 1, 0, "ms"},
+     kAttackLabel},
     {Mic_Dlg::IDC_GATE_RELEASE, Mic_Dlg::IDC_GATE_RELEASE_LABEL, Own(kGate + offsetof(GateSetting, Release)),
-     7, Edit_Static::Release},
+     7, kReleaseLabel},
     {Mic_Dlg::IDC_LIMIT_THRESHOLD, Mic_Dlg::IDC_LIMIT_THRESHOLD_LABEL,
-     Own(kLimiter + offsetof(CompressorSetting, Threshold)), 34, Edit_Static::Integer, 1, 22, "dBV"},
+     Own(kLimiter + offsetof(CompressorSetting, Threshold)), 34, kLimitThresholdLabel},
     {Mic_Dlg::IDC_LIMIT_ATTACK, Mic_Dlg::IDC_LIMIT_ATTACK_LABEL,
-     Own(kLimiter + offsetof(CompressorSetting, Attack)), 19, Edit_Static::Attack, 1, 0, "ms"},
+     Own(kLimiter + offsetof(CompressorSetting, Attack)), 19, kAttackLabel},
     {Mic_Dlg::IDC_LIMIT_RELEASE, Mic_Dlg::IDC_LIMIT_RELEASE_LABEL,
-     Own(kLimiter + offsetof(CompressorSetting, Release)), 7, Edit_Static::Release},
+     Own(kLimiter + offsetof(CompressorSetting, Release)), 7, kReleaseLabel},
     {Mic_Dlg::IDC_LIMIT_RATIO, Mic_Dlg::IDC_LIMIT_RATIO_LABEL,
-     Own(kLimiter + offsetof(CompressorSetting, Ratio)), 40, Edit_Static::Ratio},
+     Own(kLimiter + offsetof(CompressorSetting, Ratio)), 40, kRatioLabel},
 };
 
 constexpr size_t kFrequency = offsetof(ExciterSetting, FrequencyCode);

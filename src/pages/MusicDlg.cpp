@@ -20,21 +20,21 @@ constexpr size_t kGate = offsetof(MusicBlock, Gate);
 constexpr size_t kLimiter = offsetof(MusicBlock, Compressor);
 
 const ValueSliderDef kValueSliders[] = {
-    {MusicDlg::IDC_KEY, MusicDlg::IDC_KEY_LABEL, {F::KeyShift}, 14, Edit_Static::Integer, 1, 7},
+    {MusicDlg::IDC_KEY, MusicDlg::IDC_KEY_LABEL, {F::KeyShift}, 14, {Edit_Static::Integer, 1, 7}},
     {MusicDlg::IDC_GATE_THRESHOLD, MusicDlg::IDC_GATE_THRESHOLD_LABEL,
-     Shared(kGate + offsetof(GateSetting, Threshold)), 60, Edit_Static::OffOrInteger, 1, 78, "dBV"},
+     Shared(kGate + offsetof(GateSetting, Threshold)), 60, kGateThresholdLabel},
     {MusicDlg::IDC_GATE_ATTACK, MusicDlg::IDC_GATE_ATTACK_LABEL,
-     Shared(kGate + offsetof(GateSetting, Attack)), 19, Edit_Static::Attack, 1, 0, "ms"},
+     Shared(kGate + offsetof(GateSetting, Attack)), 19, kAttackLabel},
     {MusicDlg::IDC_GATE_RELEASE, MusicDlg::IDC_GATE_RELEASE_LABEL,
-     Shared(kGate + offsetof(GateSetting, Release)), 7, Edit_Static::Release},
+     Shared(kGate + offsetof(GateSetting, Release)), 7, kReleaseLabel},
     {MusicDlg::IDC_LIMIT_THRESHOLD, MusicDlg::IDC_LIMIT_THRESHOLD_LABEL,
-     Shared(kLimiter + offsetof(CompressorSetting, Threshold)), 34, Edit_Static::Integer, 1, 22, "dBV"},
+     Shared(kLimiter + offsetof(CompressorSetting, Threshold)), 34, kLimitThresholdLabel},
     {MusicDlg::IDC_LIMIT_ATTACK, MusicDlg::IDC_LIMIT_ATTACK_LABEL,
-     Shared(kLimiter + offsetof(CompressorSetting, Attack)), 19, Edit_Static::Attack, 1, 0, "ms"},
+     Shared(kLimiter + offsetof(CompressorSetting, Attack)), 19, kAttackLabel},
     {MusicDlg::IDC_LIMIT_RELEASE, MusicDlg::IDC_LIMIT_RELEASE_LABEL,
-     Shared(kLimiter + offsetof(CompressorSetting, Release)), 7, Edit_Static::Release},
+     Shared(kLimiter + offsetof(CompressorSetting, Release)), 7, kReleaseLabel},
     {MusicDlg::IDC_LIMIT_RATIO, MusicDlg::IDC_LIMIT_RATIO_LABEL,
-     Shared(kLimiter + offsetof(CompressorSetting, Ratio)), 40, Edit_Static::Ratio},
+     Shared(kLimiter + offsetof(CompressorSetting, Ratio)), 40, kRatioLabel},
 };
 
 constexpr size_t kFrequency = offsetof(ExciterSetting, FrequencyCode);

@@ -1,5 +1,7 @@
 #include "pages/PageControls.h"
 
+#include <QKeyEvent>
+
 #include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitListBox.h"  // the combo header needs the list complete
@@ -7,6 +9,7 @@
 #include "controls/Edit_Static.h"
 #include "controls/NumEdit.h"
 #include "controls/TransparentStatic.h"
+#include "eq/CFStatic.h"
 #include "eq/FilterResponse.h"
 #include "platform/Skin.h"
 
@@ -69,6 +72,19 @@ void EnableControl(QWidget* control, bool enable) {
     if (!control) return;
     if (auto* slider = qobject_cast<BitmapSlider*>(control)) slider->EnableSlider(enable);
     control->setEnabled(enable);
+}
+
+void SetUpPageGraph(CFStatic* graph, QWidget* page, int pageIndex, int block) {
+    graph->InitLayout();
+    graph->SetNotifyWindow(page);
+    graph->SetPlotRects(pageIndex);
+    graph->ShowBandSet(block);
+}
+
+bool IsEnterOrEscape(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
 }
 
 }  // namespace pavo

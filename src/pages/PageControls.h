@@ -1,9 +1,11 @@
 #pragma once
 // The skinned controls a page is built from, and the skins every page gives them: the controls a
 // dialog template entry becomes, the horizontal page slider, the combo box, the two-state buttons,
-// value labels and the slope lists of the high-pass and low-pass selectors.
+// value labels and the styles they share, the slope lists of the high-pass and low-pass selectors,
+// the set-up of a page's response graph and the keys that commit an edit.
 #include <QString>
 
+#include "controls/Edit_Static.h"
 #include "platform/DialogTemplate.h"
 
 namespace pavo {
@@ -11,7 +13,7 @@ namespace pavo {
 class BitButton;
 class BitComboBox;
 class BitmapSlider;
-class Edit_Static;
+class CFStatic;
 
 // The control of a template entry: statics become captions (CTransparentStatic) or, with
 // `valueLabel`, value labels (Edit_Static); bitmap statics sliders; buttons skinned buttons; edits
@@ -39,7 +41,21 @@ struct LabelStyle {
 };
 void StyleValueLabel(Edit_Static* label, int min, int max, const LabelStyle& style);
 
+// The styles several pages give their labels: compressor times and ratio, levels in per cent.
+inline constexpr LabelStyle kAttackLabel{Edit_Static::Attack, 1, 0, "ms"};
+inline constexpr LabelStyle kReleaseLabel{Edit_Static::Release};
+inline constexpr LabelStyle kRatioLabel{Edit_Static::Ratio};
+inline constexpr LabelStyle kPercentLabel{Edit_Static::Integer, 1, 0, "%"};
+
 // Enables or disables a page control; a bitmap slider also drops its thumb and any drag.
 void EnableControl(QWidget* control, bool enable);
+
+// A page's response graph: laid out for the band sets of a page index, reporting to the page and
+// showing the band set of `block`.
+void SetUpPageGraph(CFStatic* graph, QWidget* page, int pageIndex, int block);
+
+// A key press of Enter, Return or Escape: pages and strips take the focus on it, so an edit being typed
+// in commits its value, and never let it close anything.
+bool IsEnterOrEscape(const QEvent* event);
 
 }  // namespace pavo

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 
-#include "platform/DialogTemplate.h"
 #include "platform/Skin.h"
 
 namespace pavo {
@@ -23,6 +22,21 @@ void PageDlg::EnsureCreated() {
     if (placed) setGeometry(place);
     creating_ = false;
     created_ = true;
+    ApplyLanguage();
+}
+
+void PageDlg::CreateControls(const DialogTemplate& tpl, const ControlFactory& factory) {
+    CreateFromTemplate(this, tpl, factory);
+    items_.Build(this);
+}
+
+void PageDlg::OnSliders(std::function<void(int)> handler) {
+    auto slider = [handler = std::move(handler)](WParam id, LParam) {
+        handler(static_cast<int>(id));
+        return LResult{0};
+    };
+    OnMessage(WM_SLIDER_TRACKING, slider);
+    OnMessage(WM_SLIDER_CHANGED, slider);
 }
 
 void PageDlg::showEvent(QShowEvent* e) {

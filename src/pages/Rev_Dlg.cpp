@@ -46,12 +46,10 @@ const Caption kCaptions[] = {
     {R::IDC_EQ_RESET, "EQ重置", "EQ Reset"},
 };
 
-const LabelStyle kPercent{Edit_Static::Integer, 1, 0, "%"};
-
 const EffectLayout kLayout{
     R::IDD,
-    {3528, 3529, R::IDC_WET_SLIDER, Field(offsetof(ReverbBlock, EffectLevel)), 1, 100, kPercent},
-    {1232, 3533, R::IDC_DRY_SLIDER, Field(offsetof(ReverbBlock, DirectLevel)), 1, 100, kPercent},
+    {3528, 3529, R::IDC_WET_SLIDER, Field(offsetof(ReverbBlock, EffectLevel)), 1, 100, kPercentLabel},
+    {1232, 3533, R::IDC_DRY_SLIDER, Field(offsetof(ReverbBlock, DirectLevel)), 1, 100, kPercentLabel},
     R::IDC_WET_SWITCH,
     R::IDC_DRY_SWITCH,
     Field(offsetof(ReverbBlock, EffectSwitch)),

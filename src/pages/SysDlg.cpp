@@ -10,14 +10,14 @@
 #include "controls/EnglishEdit.h"
 #include "controls/SLamp.h"
 #include "controls/SxGroupBox.h"
-#include "controls/TransparentStatic.h"
 #include "model/DataConver.h"
 #include "model/Model.h"
+#include "pages/PageCaptions.h"
+#include "pages/PageControls.h"
 #include "platform/ControlId.h"
 #include "platform/Language.h"
 #include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
-#include "platform/Skin.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
 #include "protocol/StatusState.h"
@@ -45,19 +45,21 @@ struct SliderDef {
     int id;
     uint8_t SystemRecord::*field;  // null for the key shift, which is a nibble
     int max;
-    bool gain;  // shown -10.0..+10.0 in half steps
+    LabelStyle label;
 };
+const LabelStyle kLevel{Edit_Static::Integer};
+const LabelStyle kGain{Edit_Static::Real, 1, 0, "", 0.5, 10.0};  // -10.0..+10.0 in half steps
+const LabelStyle kKeyShift{Edit_Static::Integer, 1, 7};          // -7..+7
 const SliderDef kSliders[] = {
-    {SysDlg::IDC_EFFECT_MAX, &SystemRecord::EffectMax, 70, false},
-    {SysDlg::IDC_MIC_MAX, &SystemRecord::MicMax, 84, false},
-    {SysDlg::IDC_MUSIC_MAX, &SystemRecord::MusicMax, 84, false},
-    {SysDlg::IDC_VOD_GAIN, &SystemRecord::VodInputGain, 40, true},
-    {SysDlg::IDC_BGM_GAIN, &SystemRecord::BgmInputGain, 40, true},
-    {SysDlg::IDC_COAX_GAIN, &SystemRecord::CoaxInputGain, 40, true},
-    {SysDlg::IDC_OPTI_GAIN, &SystemRecord::OptiInputGain, 40, true},
-    {SysDlg::IDC_KEY_SHIFT, nullptr, 14, false},
+    {SysDlg::IDC_EFFECT_MAX, &SystemRecord::EffectMax, 70, kLevel},
+    {SysDlg::IDC_MIC_MAX, &SystemRecord::MicMax, 84, kLevel},
+    {SysDlg::IDC_MUSIC_MAX, &SystemRecord::MusicMax, 84, kLevel},
+    {SysDlg::IDC_VOD_GAIN, &SystemRecord::VodInputGain, 40, kGain},
+    {SysDlg::IDC_BGM_GAIN, &SystemRecord::BgmInputGain, 40, kGain},
+    {SysDlg::IDC_COAX_GAIN, &SystemRecord::CoaxInputGain, 40, kGain},
+    {SysDlg::IDC_OPTI_GAIN, &SystemRecord::OptiInputGain, 40, kGain},
+    {SysDlg::IDC_KEY_SHIFT, nullptr, 14, kKeyShift},
 };
-constexpr int kKeyShiftOffset = 7;  // shown -7..+7
 
 struct ComboDef {
     int id;
@@ -70,12 +72,7 @@ const ComboDef kCombos[] = {
     {SysDlg::IDC_IR_REMOTE, {"Disable", "Enable"}},
 };
 
-struct Caption {
-    int id;
-    const char* chinese;
-    const char* english;
-};
-// "&&" is the static controls' escaped ampersand; Caption() shows it as one "&".
+// "&&" is the static controls' escaped ampersand, shown as one "&".
 const Caption kCaptions[] = {
     {1366, "系统密码验证", "System password verification"},
     {1362, "确定", "OK"},
@@ -116,12 +113,6 @@ const Caption kGroupTitles[] = {
     {SysDlg::IDC_GROUP_SETTING, "设置", "Setting"},
 };
 
-QString StaticCaption(const Caption& c) {
-    QString text = Bilingual(c.chinese, c.english);
-    text.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    return text;
-}
-
 bool IsValueLabel(int id) {
     return id >= SysDlg::IDC_EFFECT_MAX - SysDlg::IDC_LABEL_OFFSET &&
            id <= SysDlg::IDC_KEY_SHIFT - SysDlg::IDC_LABEL_OFFSET;
@@ -160,69 +151,39 @@ QString BankName(int number) {
 
 }  // namespace
 
-SysDlg::SysDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {
-    CreateFromTemplate(this, Template(),
-                       [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
+SysDlg::SysDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
+
+void SysDlg::CreateContents() {
+    CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
     SetUpControls();
     RegisterHandlers();
-    ApplyLanguage();
-}
-
-template <class T>
-T* SysDlg::Item(int id) const {
-    return DialogItemAs<T>(this, id);
 }
 
 QWidget* SysDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
     switch (c.kind) {
         case ControlKind::GroupBox:
             return new SxGroupBox(QString(), parent);
-        case ControlKind::Static:
-            if (IsValueLabel(c.id)) return new Edit_Static(parent);
-            return new CTransparentStatic(parent);
-        case ControlKind::BitmapStatic:
-            return new BitmapSlider(parent);
-        case ControlKind::Button:
-            return new BitButton(parent);
         case ControlKind::Edit:
             return new EnglishEdit(parent);
-        case ControlKind::ComboBox:
-            return new BitComboBox(parent);
         case ControlKind::Custom:
             return new SLamp(parent);
         default:
-            return nullptr;
+            return MakePageControl(c, parent, IsValueLabel(c.id));
     }
 }
 
 void SysDlg::SetUpControls() {
     for (const SliderDef& s : kSliders) {
-        auto* slider = Item<BitmapSlider>(s.id);
-        slider->LoadChannelBitmaps(142, 155);
-        slider->LoadThumbBitmaps(141, 141);
-        slider->SetMargins(0, 0, 0, 0);
-        slider->SetRange(0, s.max);
+        SkinPageSlider(Item<BitmapSlider>(s.id), 0, s.max);
         auto* label = Item<Edit_Static>(s.id - IDC_LABEL_OFFSET);
         label->setAlignment(Qt::AlignCenter);
-        label->SetRange(0, s.max);
-        if (s.gain) {
-            label->SetDisplayKind(Edit_Static::Real);
-            label->SetRealScale(0.5, 10.0);
-        } else {
-            label->SetDisplayKind(Edit_Static::Integer);
-            label->SetIntScale(1, s.field ? 0 : kKeyShiftOffset);
-        }
+        StyleValueLabel(label, 0, s.max, s.label);
     }
 
     for (const ComboDef& c : kCombos)
         for (const char* item : c.items) Item<BitComboBox>(c.id)->addItem(QString::fromLatin1(item));
-    for (int id : {IDC_INPUT_SELECT, IDC_SENSITIVITY, IDC_PHANTOM, IDC_IR_REMOTE, IDC_PROGRAM_LIST}) {
-        auto* combo = Item<BitComboBox>(id);
-        combo->SetBoxBitmaps(201, 202, 200);
-        combo->SetListEdgeBitmaps(205, 206, 203, 204);
-        combo->SetFocusItemColours(kControlBackground, kWhite);
-        combo->SetItemColours(kControlBackground, kWhite);
-    }
+    for (int id : {IDC_INPUT_SELECT, IDC_SENSITIVITY, IDC_PHANTOM, IDC_IR_REMOTE, IDC_PROGRAM_LIST})
+        SkinCombo(Item<BitComboBox>(id));
     Item<BitComboBox>(IDC_PROGRAM_LIST)->setMaxVisibleItems(kProgramCount);
 
     Item<EnglishEdit>(IDC_PROGRAM_NAME)->setMaxLength(kNameEditLength);
@@ -231,16 +192,10 @@ void SysDlg::SetUpControls() {
     for (int id : {IDC_PANEL_OLD, IDC_PANEL_NEW, IDC_PANEL_CONFIRM})
         Item<EnglishEdit>(id)->setMaxLength(kPanelPasswordEditLength);
 
-    for (int id : {IDC_RECALL, IDC_STORE, IDC_EXPORT, IDC_IMPORT, IDC_EXPORT_ALL, IDC_IMPORT_ALL}) {
-        Item<BitButton>(id)->SetFaceBitmaps(175, 175, 175, 176, 176, 176);
-        Item<BitButton>(id)->SetDisabledBitmaps(175, 176);
-    }
-    for (int id : {IDC_MODIFY, IDC_PANEL_MODIFY}) {
-        Item<BitButton>(id)->SetFaceBitmaps(152, 152, 152, 153, 153, 153);
-        Item<BitButton>(id)->SetDisabledBitmaps(152, 153);
-    }
-    Item<BitButton>(IDC_VERIFY_OK)->SetFaceBitmaps(178, 178, 178, 177, 177, 177);
-    Item<BitButton>(IDC_VERIFY_OK)->SetDisabledBitmaps(178, 177);
+    for (int id : {IDC_RECALL, IDC_STORE, IDC_EXPORT, IDC_IMPORT, IDC_EXPORT_ALL, IDC_IMPORT_ALL})
+        SkinButton(Item<BitButton>(id), 175, 176, true);
+    for (int id : {IDC_MODIFY, IDC_PANEL_MODIFY}) SkinButton(Item<BitButton>(id), 152, 153, true);
+    SkinButton(Item<BitButton>(IDC_VERIFY_OK), 178, 177, true);
 
     for (int i = 0; i < kMeterCount; ++i) {
         meters_[i] = Item<SLamp>(IDC_METER_FIRST + i);
@@ -250,12 +205,7 @@ void SysDlg::SetUpControls() {
 }
 
 void SysDlg::RegisterHandlers() {
-    auto slider = [this](WParam id, LParam) {
-        OnSlider(static_cast<int>(id));
-        return LResult{1};
-    };
-    OnMessage(WM_SLIDER_TRACKING, slider);
-    OnMessage(WM_SLIDER_CHANGED, slider);
+    OnSliders([this](int id) { OnSlider(id); });
     OnMessage(WM_NUMEDIT_CHANGED, [](WParam, LParam) { return LResult{0}; });
     for (const ComboDef& c : kCombos) OnCommand(c.id, CBN_SELCHANGE, [this, id = c.id] { OnCombo(id); });
     OnCommand(IDC_PROGRAM_LIST, CBN_SELCHANGE, [this] { OnProgramSelected(); });
@@ -300,15 +250,9 @@ void SysDlg::SendSystemPassword(const std::string& password) {
 // ---- Language ----
 
 void SysDlg::ApplyLanguage() {
-    for (const Caption& c : kGroupTitles)
-        Item<SxGroupBox>(c.id)->SetTitle(Bilingual(c.chinese, c.english), false);
-    for (const Caption& c : kCaptions) {
-        QWidget* w = DialogItem(this, c.id);
-        if (auto* button = qobject_cast<QAbstractButton*>(w))
-            button->setText(StaticCaption(c));
-        else if (auto* label = qobject_cast<QLabel*>(w))
-            label->setText(StaticCaption(c));
-    }
+    if (!IsCreated()) return;  // a page not built yet gets its captions when it is built
+    for (const Caption& c : kGroupTitles) Item<SxGroupBox>(c.id)->SetTitle(CaptionText(c), false);
+    ApplyCaptions(this, kCaptions);
     Item<QLabel>(IDC_AUTHORITY_TEXT)
         ->setText(Connected() && HasStoreAuthority() ? Bilingual("有保存权限", "Store Allow")
                                                      : Bilingual("无保存权限", "No Store Allow"));
@@ -325,13 +269,14 @@ QString SysDlg::ProgramEntry(int number, const QString& name) {
 void SysDlg::RefreshProgramGroup() {
     for (int id : {IDC_PROGRAM_LIST, IDC_PROGRAM_NAME, IDC_RECALL, IDC_STORE, IDC_IMPORT, IDC_EXPORT_ALL,
                    IDC_IMPORT_ALL})
-        DialogItem(this, id)->setEnabled(true);
+        Item(id)->setEnabled(true);
     FillProgramList();
     ShowSelection();
     ApplyProgramEnabling();
 }
 
 void SysDlg::RefreshFromModel() {
+    EnsureCreated();
     RefreshProgramGroup();
     ShowAuthority();
     ShowValues();
@@ -372,20 +317,19 @@ void SysDlg::ApplyProgramEnabling() {
     const bool userProgram = m.system.ProgramNumber <= kUserPrograms;
     if (Connected()) {
         const bool authority = HasStoreAuthority();
-        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) DialogItem(this, id)->setEnabled(authority);
-        for (int id : {IDC_PROGRAM_NAME, IDC_STORE})
-            DialogItem(this, id)->setEnabled(authority && userProgram);
+        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) Item(id)->setEnabled(authority);
+        for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) Item(id)->setEnabled(authority && userProgram);
     } else {
-        for (int id : {IDC_EXPORT_ALL, IDC_RECALL}) DialogItem(this, id)->setEnabled(m.bank.Valid != 0);
-        for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) DialogItem(this, id)->setEnabled(false);
-        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) DialogItem(this, id)->setEnabled(true);
+        for (int id : {IDC_EXPORT_ALL, IDC_RECALL}) Item(id)->setEnabled(m.bank.Valid != 0);
+        for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) Item(id)->setEnabled(false);
+        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) Item(id)->setEnabled(true);
     }
 }
 
 void SysDlg::ShowAuthority() {
     auto* text = Item<QLabel>(IDC_AUTHORITY_TEXT);
-    auto* edit = DialogItem(this, IDC_VERIFY_EDIT);
-    auto* ok = DialogItem(this, IDC_VERIFY_OK);
+    auto* edit = Item(IDC_VERIFY_EDIT);
+    auto* ok = Item(IDC_VERIFY_OK);
     if (!Connected()) {
         text->setText(Bilingual("无保存权限", "No Store Allow"));
         edit->setEnabled(false);
@@ -393,14 +337,14 @@ void SysDlg::ShowAuthority() {
     } else if (HasStoreAuthority()) {
         text->setText(Bilingual("有保存权限", "Store Allow"));
         const bool userProgram = TheModel().system.ProgramNumber <= kUserPrograms;
-        for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) DialogItem(this, id)->setEnabled(userProgram);
-        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) DialogItem(this, id)->setEnabled(true);
+        for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) Item(id)->setEnabled(userProgram);
+        for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) Item(id)->setEnabled(true);
         edit->setEnabled(false);
         ok->setEnabled(false);
     } else {
         text->setText(Bilingual("无保存权限", "No Store Allow"));
         for (int id : {IDC_VERIFY_OK, IDC_PROGRAM_NAME, IDC_STORE, IDC_IMPORT, IDC_IMPORT_ALL})
-            DialogItem(this, id)->setEnabled(false);
+            Item(id)->setEnabled(false);
         edit->setEnabled(true);
     }
 }
@@ -429,8 +373,8 @@ void SysDlg::ResetPasswordGroup() {
                   {IDC_PANEL_OLD, IDC_PANEL_NEW, IDC_PANEL_CONFIRM, IDC_PANEL_MODIFY}};
     for (const auto& g : groups) {
         for (int id : {g.old, g.fresh, g.confirm}) Item<EnglishEdit>(id)->clear();
-        DialogItem(this, g.old)->setEnabled(Connected());
-        for (int id : {g.fresh, g.confirm, g.modify}) DialogItem(this, id)->setEnabled(false);
+        Item(g.old)->setEnabled(Connected());
+        for (int id : {g.fresh, g.confirm, g.modify}) Item(id)->setEnabled(false);
     }
 }
 
@@ -494,7 +438,7 @@ void SysDlg::OnCombo(int id) {
 void SysDlg::OnProgramSelected() {
     selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
     const bool storable = selected_ >= 1 && selected_ <= kUserPrograms && Connected() && HasStoreAuthority();
-    for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) DialogItem(this, id)->setEnabled(storable);
+    for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) Item(id)->setEnabled(storable);
     Item<EnglishEdit>(IDC_PROGRAM_NAME)->setText(BankName(selected_));
 }
 
@@ -533,15 +477,14 @@ void SysDlg::OnStore() {
 
 void SysDlg::OnVerifyTyped() {
     const QString typed = Item<EnglishEdit>(IDC_VERIFY_EDIT)->text();
-    DialogItem(this, IDC_VERIFY_OK)
-        ->setEnabled(IsSingleByte(typed) && Ascii(typed) == CurrentSystemPassword());
+    Item(IDC_VERIFY_OK)->setEnabled(IsSingleByte(typed) && Ascii(typed) == CurrentSystemPassword());
 }
 
 void SysDlg::OnVerifyOk() {
     const QString typed = Item<EnglishEdit>(IDC_VERIFY_EDIT)->text();
     // Only the right password may go out: this frame would otherwise change the password to the text.
     if (!IsSingleByte(typed) || Ascii(typed) != CurrentSystemPassword()) {
-        DialogItem(this, IDC_VERIFY_OK)->setEnabled(false);
+        Item(IDC_VERIFY_OK)->setEnabled(false);
         return;
     }
     SendSystemPassword(Ascii(typed));
@@ -557,28 +500,28 @@ void SysDlg::UpdatePasswordChain() {
     const QString old = Item<EnglishEdit>(IDC_OLD_PASSWORD)->text();
     const QString fresh = Item<EnglishEdit>(IDC_NEW_PASSWORD)->text();
     const QString confirm = Item<EnglishEdit>(IDC_CONFIRM_PASSWORD)->text();
-    const bool oldRight = DialogItem(this, IDC_OLD_PASSWORD)->isEnabled() && IsSingleByte(old) &&
-                          Ascii(old) == CurrentSystemPassword();
+    const bool oldRight =
+        Item(IDC_OLD_PASSWORD)->isEnabled() && IsSingleByte(old) && Ascii(old) == CurrentSystemPassword();
     const bool newComplete = oldRight && IsSingleByte(fresh) && fresh.size() == kPasswordEditLength;
     const bool confirmed = newComplete && confirm == fresh;
-    DialogItem(this, IDC_NEW_PASSWORD)->setEnabled(oldRight);
-    DialogItem(this, IDC_CONFIRM_PASSWORD)->setEnabled(newComplete);
-    DialogItem(this, IDC_MODIFY)->setEnabled(confirmed);
+    Item(IDC_NEW_PASSWORD)->setEnabled(oldRight);
+    Item(IDC_CONFIRM_PASSWORD)->setEnabled(newComplete);
+    Item(IDC_MODIFY)->setEnabled(confirmed);
 }
 
 void SysDlg::OnModify() {
     UpdatePasswordChain();
-    if (!DialogItem(this, IDC_MODIFY)->isEnabled()) return;
+    if (!Item(IDC_MODIFY)->isEnabled()) return;
     SendSystemPassword(Ascii(Item<EnglishEdit>(IDC_NEW_PASSWORD)->text()));
     for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD}) Item<EnglishEdit>(id)->clear();
-    DialogItem(this, IDC_OLD_PASSWORD)->setEnabled(Connected());
-    for (int id : {IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD, IDC_MODIFY})
-        DialogItem(this, id)->setEnabled(false);
+    Item(IDC_OLD_PASSWORD)->setEnabled(Connected());
+    for (int id : {IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD, IDC_MODIFY}) Item(id)->setEnabled(false);
 }
 
 // ---- Meters ----
 
 void SysDlg::StatusReceived(int kind) {
+    if (!IsCreated()) return;  // no meters yet; they start dark when built
     if (!Connected()) {
         for (SLamp* m : meters_) m->AllOff();
         return;

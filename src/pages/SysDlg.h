@@ -81,10 +81,14 @@ public:
     // The program list entry of program n (1..21): "n-" or "Fk-", then the name when one is known.
     static QString ProgramEntry(int number, const QString& name);
 
-    SLamp& meter(int i) const { return *meters_[i]; }
+    SLamp& meter(int i) {
+        EnsureCreated();
+        return *meters_[i];
+    }
     int selectedProgram() const { return selected_; }
 
 protected:
+    void CreateContents() override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
@@ -115,9 +119,6 @@ private:
     std::string CurrentSystemPassword() const;
     // Puts six password characters into the entry buffer and queues the password frame.
     void SendSystemPassword(const std::string& password);
-
-    template <class T>
-    T* Item(int id) const;
 
     PageHost& host_;
     int selected_ = 0;  // the program chosen in the list, 1..21; 0 for none

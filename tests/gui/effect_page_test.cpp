@@ -165,7 +165,7 @@ TEST(EffectPage, EchoAndReverbDifferInHighlightingTheSameStripAgain) {
         Effects p;
         if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
         EffectPage* child = c.reverb ? static_cast<EffectPage*>(p.reverb()) : p.echo();
-        const StripRow& strips = child->Strips();
+        const BandStripRow& strips = child->Strips();
         SendMessage(child, WM_EQSTRIP_CHANGED, 0, 1);
         SendMessage(child, WM_EQSTRIP_CHANGED, 0, 3);
         EXPECT_EQ(strips.Strip(1)->Caption()->TextColour(), kWhite);
@@ -278,7 +278,7 @@ TEST(EffectsTab, OffByDefaultChosenFromTheContextMenuAndRemembered) {
         EXPECT_FALSE(effect->isVisible());
         Flags().uiLanguage = LanguageChinese;
         w.window->ApplyLanguage();
-        static_cast<Effect_Dlg*>(effect)->Build();
+        static_cast<Effect_Dlg*>(effect)->EnsureCreated();
         EXPECT_EQ(test::Item<BitButton>(effect, Effect_Dlg::IDC_REVERB)->text(), "混响");
 
         ChooseEffectsFromContextMenu(*w.window);
