@@ -17,6 +17,7 @@
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
 #include "app/Show_Dlg.h"
+#include "app/UndoGestures.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/Edit_Static.h"
@@ -39,6 +40,7 @@
 #include "platform/Notify.h"
 #include "platform/Resources.h"
 #include "platform/Skin.h"
+#include "protocol/CommandCodes.h"
 #include "protocol/StatusState.h"
 
 namespace pavo {
@@ -134,9 +136,31 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     resize(canvas_->size());
     setFixedSize(canvas_->size());
     qApp->installEventFilter(this);
+    CreateUndo();
+}
+
+void PavoDlg::CreateUndo() {
+    UndoGestures::Hooks hooks;
+    hooks.busy = [this] {
+        return Flags().transferPending.load() != 0 || progress_->mode() != Show_Dlg::Mode::Hidden;
+    };
+    // An import or a recall brought a whole program: taking it back (or again) sends the whole program,
+    // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
+    // spare reverb, the spare bytes).
+    hooks.applied = [this](const UndoStep& step) {
+        if (step.tag.kind == StepKind::Edit || !Connected()) return;
+        AcceptProgram(false);
+        connection_->SendDeviceCommand(CmdSendPrograms, 0);
+    };
+    hooks.restored = [this] {
+        RefreshCurrentPage();
+        UpdateStatus(true);
+    };
+    undo_ = std::make_unique<UndoGestures>(*this, std::move(hooks));
 }
 
 PavoDlg::~PavoDlg() {
+    undo_.reset();
     qApp->removeEventFilter(this);
     // The engine posts to this window: stop it before the window goes.
     connection_.reset();
@@ -274,6 +298,7 @@ void PavoDlg::RegisterHandlers() {
     });
     OnMessage(WM_LINK_FAILED, [this](WParam, LParam l) {
         connection_->OnLinkFailed(l);
+        undo_->LinkLost();
         return LResult{0};
     });
     OnMessage(WM_CONNECT_REQUEST, [this](WParam, LParam) {
@@ -282,13 +307,15 @@ void PavoDlg::RegisterHandlers() {
     });
     OnMessage(WM_SYSTEM_RECEIVED, [this](WParam, LParam) {
         if (TheModel().pages.CurrentPage == PageSystem) SystemPage()->RefreshFromModel();
+        undo_->SystemReceived();
         return LResult{0};
     });
-    OnMessage(WM_PROGRAM_RECEIVED, [this](WParam, LParam) {
+    OnMessage(WM_PROGRAM_RECEIVED, [this](WParam from, LParam) {
         // The receive path stored the image; its band sets belong to this thread.
         RebindBandSets(Rebind::Everything, 0);
         RefreshCurrentPage();
         UpdateStatus(true);
+        undo_->ProgramReceived(from == CmdRecall);
         return LResult{0};
     });
     OnMessage(WM_ALL_PROGRAMS_RECEIVED, [this](WParam, LParam) {
@@ -300,6 +327,7 @@ void PavoDlg::RegisterHandlers() {
         return LResult{0};
     });
     OnMessage(WM_DEVICE_FOUND, [this](WParam, LParam) {
+        undo_->DeviceFound();
         connection_->OnDeviceFound();
         return LResult{0};
     });
@@ -394,6 +422,7 @@ void PavoDlg::ClampLevel(int g) {
 }
 
 void PavoDlg::SendDeviceCommand(unsigned command, unsigned argument) {
+    undo_->BeforeDeviceCommand(command, argument, Connected());
     connection_->SendDeviceCommand(command, argument);
 }
 void PavoDlg::ExportDia() {
@@ -401,12 +430,14 @@ void PavoDlg::ExportDia() {
 }
 void PavoDlg::ImportDia() {
     presets_->ImportDia();
+    undo_->AfterImport(StepKind::ImportDia);
 }
 void PavoDlg::ExportBank() {
     presets_->ExportBank();
 }
 void PavoDlg::ImportBank() {
     presets_->ImportBank();
+    undo_->AfterImport(StepKind::ImportBank);
 }
 bool PavoDlg::Connected() const {
     return Flags().connected.load() != 0;
@@ -486,10 +517,12 @@ bool PavoDlg::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
-    const QString about = LoadString(101);
-    if (about.isEmpty()) return;
     QMenu menu(this);
-    menu.addAction(about, this, [this] { ShowAbout(); });
+    undo_->AddMenuEntries(menu);
+    if (const QString about = LoadString(101); !about.isEmpty()) {
+        menu.addSeparator();
+        menu.addAction(about, this, [this] { ShowAbout(); });
+    }
     menu.exec(e->globalPos());
 }
 

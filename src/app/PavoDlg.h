@@ -22,6 +22,7 @@ class FontStatic;
 class PageDlg;
 class PresetCommands;
 class Show_Dlg;
+class UndoGestures;
 
 // Start-up choices beyond what the unit needs: a device to try first, or the virtual unit alone.
 struct StartOptions {
@@ -77,6 +78,7 @@ public:
     PresetCommands& presets() { return *presets_; }
     Show_Dlg& progress() { return *progress_; }
     MessageSink& sink() { return *sink_; }
+    UndoGestures& undo() { return *undo_; }
     PageDlg* Page(int pageIndex) const;
     PageDlg* SystemPage() const { return pages_[PageSystem]; }
     // Replaces a page (the pages of later editors plug in here); index as in Page(), 6 = the effect page.
@@ -109,6 +111,7 @@ private:
 
     void CreateControls();
     void CreatePages();
+    void CreateUndo();
     PageDlg* CreatePage(int slot);
     void RegisterHandlers();
     void OnMasterSlider(int sliderId);
@@ -133,6 +136,7 @@ private:
     std::unique_ptr<MessageSink> sink_;
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PresetCommands> presets_;
+    std::unique_ptr<UndoGestures> undo_;
 };
 
 }  // namespace pavo

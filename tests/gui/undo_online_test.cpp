@@ -1,0 +1,163 @@
+// Undo and redo against the virtual unit: what an undo restores reaches the unit, so that the unit's
+// program equals the program's afterwards; a full read starts a fresh history; a recall with the
+// program it brings back is one step.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <algorithm>
+
+#include "app/Connection.h"
+#include "controls/EnglishEdit.h"
+#include "model/DataConver.h"
+#include "protocol/CommandCodes.h"
+#include "protocol/SendLock.h"
+#include "undo_support.h"
+#include "virtual_unit/UnitLine.h"
+
+namespace pavo {
+namespace {
+
+using test::UndoWindow;
+using unit::UnitLine;
+
+bool Connect(UndoWindow& u, UnitLine& unit) {
+    u.w->connection().SetPortLister([path = unit.DevicePath()] { return std::vector<std::string>{path}; });
+    PostMessage(u.w.get(), WM_CONNECT_REQUEST);
+    return test::WaitUntil([&] { return test::OnLineAndIdle(*u.w) && Flags().transferPending.load() == 0; });
+}
+
+ProgramImage Current() {
+    return EditModel([] { return TheModel().current; });
+}
+
+// The scanner has sent everything: the unit holds the program's image.
+bool UnitHoldsTheProgram(UnitLine& unit) {
+    return test::WaitUntil([&] { return SameRecord(unit.Unit().CurrentImage(), Current()); });
+}
+
+// The frames the unit received from index `from` on, with this command.
+std::vector<unit::Frame> FramesSince(UnitLine& unit, size_t from, uint8_t cmd) {
+    std::vector<unit::Frame> out;
+    const auto all = unit.Received();
+    for (size_t i = from; i < all.size(); ++i)
+        if (all[i].frame.cmd == cmd) out.push_back(all[i].frame);
+    return out;
+}
+
+TEST(UndoOnLine, UndoOfAGraphDragSendsTheBandBackAndTheUnitFollows) {
+    UndoWindow u;
+    auto unit = test::StartUnit();
+    // An edit made off line is forgotten once the unit's program has been read.
+    u.DragSlider(&u.w->masterSlider(0), 20);
+    ASSERT_TRUE(u.history().CanUndo());
+    ASSERT_TRUE(Connect(u, *unit));
+    EXPECT_FALSE(u.history().CanUndo()) << "the full read starts a fresh history";
+    u.ShowPage(PavoDlg::PageMusic);
+    EXPECT_FALSE(u.history().CanUndo()) << "the program read from the unit is no step";
+
+    const EqBand before = Current().MusicLeft.Eq[2];
+    u.DragBand(u.eq->Graph(), *u.eq->Strip(2)->Band(), -50);
+    ASSERT_EQ(u.history().UndoDepth(), 1u);
+    const EqBand dragged = Current().MusicLeft.Eq[2];
+    ASSERT_NE(dragged.GainCode, before.GainCode);
+    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+
+    const size_t sent = unit->ReceivedCount();
+    u.Undo();
+    EXPECT_TRUE(SameRecord(Current().MusicLeft.Eq[2], before));
+    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+    const auto bands = FramesSince(*unit, sent, CmdEqBand);
+    ASSERT_FALSE(bands.empty());
+    const auto& last = bands.back().payload;
+    EXPECT_EQ(last[0], 2);  // MusicLeft band 3
+    EXPECT_EQ(last[3], before.GainCode);
+    EXPECT_EQ(u.eq->Strip(2)->GainEdit()->GetValue(), before.GainCode);
+
+    u.Redo();
+    EXPECT_TRUE(SameRecord(Current().MusicLeft.Eq[2], dragged));
+    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+}
+
+// The link copy of SYNC off goes into both images without a frame; its undo sends the right channel
+// as it was and the link, its redo the copy: either way the unit ends where the program is.
+TEST(UndoOnLine, UndoOfSyncOffRestoresTheRightChannelOnBothSides) {
+    UndoWindow u;
+    auto unit = test::StartUnit();
+    ASSERT_TRUE(Connect(u, *unit));
+    ASSERT_EQ(Current().MusicLink, 1);  // the unit's program 1 has the music channels linked
+    // A page's SYNC button, as the music page has it.
+    auto* sync = new QPushButton(&u.w->canvas());
+    sync->setGeometry(0, 0, 10, 10);
+    sync->show();
+    QObject::connect(sync, &QPushButton::clicked, [] {
+        WithSendLock([] {
+            const uint8_t link = EditModel([] { return uint8_t(TheModel().current.MusicLink ^= 1); });
+            if (link == 0) LinkMusic(true);
+        });
+    });
+    // Linked, the left channel is edited; the right one keeps its old band.
+    u.ShowPage(PavoDlg::PageMusic);
+    u.DragBand(u.eq->Graph(), *u.eq->Strip(5)->Band(), 40);
+    const MusicBlock right = Current().MusicRight;
+    ASSERT_FALSE(SameRecord(Current().MusicLeft.Eq[5], right.Eq[5]));
+    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+
+    u.Click(sync);  // SYNC off: the right channel becomes the left one
+    ASSERT_EQ(Current().MusicLink, 0);
+    ASSERT_TRUE(SameRecord(Current().MusicRight.Eq[5], Current().MusicLeft.Eq[5]));
+    ASSERT_EQ(u.undo().UndoText(), "Undo: Music SYNC");
+    ASSERT_TRUE(test::WaitUntil([&] { return unit->Unit().CurrentImage().MusicLink == 0; }));
+
+    const size_t sent = unit->ReceivedCount();
+    u.Undo();
+    EXPECT_EQ(Current().MusicLink, 1);
+    EXPECT_TRUE(SameRecord(Current().MusicRight, right));
+    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+    const auto links = FramesSince(*unit, sent, CmdLink);
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].payload, (std::vector<uint8_t>{1, 1}));
+
+    u.Redo();
+    EXPECT_EQ(Current().MusicLink, 0);
+    EXPECT_TRUE(SameRecord(Current().MusicRight.Eq[5], Current().MusicLeft.Eq[5]));
+    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+}
+
+// A recall is answered with the program; both make one step. Undo and redo send the whole program, so
+// the unit gets the name and the fields the change scan never sends.
+TEST(UndoOnLine, ARecallAndTheProgramItBringsAreOneStepAndUndoSendsTheWholeProgram) {
+    using S = SysDlg;
+    UndoWindow u;
+    auto unit = test::StartUnit();
+    ASSERT_TRUE(Connect(u, *unit));
+    const ProgramImage first = Current();
+    const QString firstLabel = u.w->programLabelText();
+
+    auto* list = u.SysItem<BitComboBox>(S::IDC_PROGRAM_LIST);
+    list->setCurrentIndex(4);
+    emit list->activated(4);
+    u.Click(u.SysItem(S::IDC_RECALL));
+    ASSERT_TRUE(test::WaitUntil([&] { return u.w->progress().mode() == Show_Dlg::Mode::Hidden; }));
+    u.Settle();
+    const ProgramImage fifth = unit->Unit().StoredProgram(5);
+    ASSERT_TRUE(SameRecord(Current(), fifth));
+    EXPECT_EQ(u.history().UndoDepth(), 1u);
+    EXPECT_EQ(u.undo().UndoText(), "Undo: Recall Mode 5");
+    EXPECT_EQ(u.w->programLabelText(), "5:Jazz");
+
+    u.Undo();
+    EXPECT_TRUE(SameRecord(Current(), first));
+    EXPECT_EQ(u.w->programLabelText(), firstLabel);
+    EXPECT_EQ(u.SysItem<BitComboBox>(S::IDC_PROGRAM_LIST)->currentIndex(), 0);
+    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+    EXPECT_EQ(unit->Unit().CurrentImage().ReverbSpare.ReverbTime.get(), first.ReverbSpare.ReverbTime.get());
+
+    ASSERT_TRUE(test::WaitUntil([&] { return u.w->progress().mode() == Show_Dlg::Mode::Hidden; }));
+    u.Redo();
+    EXPECT_TRUE(SameRecord(Current(), fifth));
+    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+    EXPECT_EQ(u.w->programLabelText(), "5:Jazz");
+}
+
+}  // namespace
+}  // namespace pavo
