@@ -214,6 +214,43 @@ TEST(UndoGestures, AnEditBeingTypedIntoKeepsItsOwnUndo) {
     EXPECT_EQ(gain->text(), shown);
 }
 
+// Storing a program and the password commands work on the unit: no step, and an undo cannot take
+// back the name or number they set. While the unit's acknowledgement is awaited nothing is undone.
+TEST(UndoGestures, StoringIsNoStepAndNothingIsUndoneWhileATransferHoldsTheWindow) {
+    UndoWindow u;
+    Flags().connected = 1;  // on line as far as the page can tell; the frames stay queued
+    Flags().storeAuthority = 1;
+    u.ShowPage(PavoDlg::PageSystem);
+    u.DragSlider(&u.w->masterSlider(0), 30);
+    ASSERT_EQ(u.history().UndoDepth(), 1u);
+
+    auto* list = u.SysItem<BitComboBox>(S::IDC_PROGRAM_LIST);
+    list->setCurrentIndex(2);
+    emit list->activated(2);
+    auto* name = u.SysItem<EnglishEdit>(S::IDC_PROGRAM_NAME);
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, "Stage");
+    u.Click(u.SysItem(S::IDC_STORE));
+    EXPECT_EQ(TheModel().system.ProgramNumber, 3);
+    EXPECT_EQ(TextFromBytes(TheModel().current.ProgramName, kProgramNameLength), "Stage");
+    EXPECT_EQ(u.history().UndoDepth(), 1u);
+    EXPECT_EQ(u.undo().UndoText(), "Undo: Music Vol");
+
+    ASSERT_EQ(u.w->progress().mode(), Show_Dlg::Mode::Wait);
+    const uint8_t level = TheModel().system.MusicMaster;
+    u.Undo();
+    EXPECT_EQ(TheModel().system.MusicMaster, level);
+
+    Flags().transferPending = 0;
+    ASSERT_TRUE(test::WaitUntil([&] { return u.w->progress().mode() == Show_Dlg::Mode::Hidden; }));
+    u.Undo();
+    EXPECT_EQ(TheModel().system.MusicMaster, 0);
+    EXPECT_EQ(TheModel().system.ProgramNumber, 3);
+    EXPECT_EQ(TextFromBytes(TheModel().current.ProgramName, kProgramNameLength), "Stage");
+    Flags().connected = 0;
+}
+
 // The context menu's entries name the step, follow the language and are enabled only when usable.
 TEST(UndoGestures, ContextMenuNamesWhatItWouldUndoAndRedo) {
     UndoWindow u;
