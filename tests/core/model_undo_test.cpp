@@ -2,7 +2,9 @@
 // the clearing rules, merged steps and the records that are never recorded.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "model/UndoHistory.h"
 #include "protocol/CommandCodes.h"
@@ -248,6 +250,29 @@ TEST_F(UndoTest, MergedChangesUndoAsOneStep) {
     EXPECT_EQ(history.UndoDepth(), 1u);
     history.Undo();
     EXPECT_EQ(m.current.Mic34.MicLevel, 0);
+}
+
+// The scanner runs on the engine's thread while the UI thread commits, undoes and redoes: every
+// access is under the model lock, and once the scanner has caught up the unit was told everything.
+TEST_F(UndoTest, ScansBesideUndoAndRedoSeeWholeRecords) {
+    UndoHistory history;
+    std::atomic<bool> stop{false};
+    std::thread engine([&] {
+        while (!stop) ScanForChange();
+    });
+    for (int i = 0; i < 200; ++i) {
+        EditModel([&] {
+            m.current.MusicLeft.Eq[i % 15].GainCode = static_cast<uint8_t>(100 + i % 40);
+            m.current.Scenes[0].Channel[i % 8].Delay = static_cast<uint16_t>(i * 7);
+        });
+        history.Commit();
+        if (i % 3 == 0) WithSendLock([&] { history.Undo(); });
+        if (i % 6 == 0) WithSendLock([&] { history.Redo(); });
+    }
+    stop = true;
+    engine.join();
+    Drain();
+    EXPECT_TRUE(EditModel([&] { return SameRecord(m.current, m.lastSent); }));
 }
 
 }  // namespace
