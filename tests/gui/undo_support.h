@@ -102,13 +102,17 @@ struct UndoWindow {
         Settle();
     }
 
-    // Drags a band's handle in the graph by `dy` pixels, in steps.
+    // Hovers over a band's handle in the graph, then drags it by `dy` pixels, in steps.
     void DragBand(CFStatic* graph, CFilter& band, int dy) {
         const PlotPoint c = band.HandleRect().Centre();
         const QPoint start(c.x, c.y);
-        QTest::mouseMove(graph, start);
+        auto move = [graph](QPoint at, Qt::MouseButtons held) {
+            QMouseEvent e(QEvent::MouseMove, at, graph->mapToGlobal(at), Qt::NoButton, held, Qt::NoModifier);
+            QApplication::sendEvent(graph, &e);
+        };
+        move(start, Qt::NoButton);
         QTest::mousePress(graph, Qt::LeftButton, {}, start);
-        for (int i = 1; i <= 4; ++i) QTest::mouseMove(graph, start + QPoint(0, dy * i / 4));
+        for (int i = 1; i <= 4; ++i) move(start + QPoint(0, dy * i / 4), Qt::LeftButton);
         QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(0, dy));
         Settle();
     }
