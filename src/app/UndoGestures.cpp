@@ -23,8 +23,6 @@ namespace {
 // they handle the event (a slider's last position) is in the model first.
 constexpr unsigned WM_COMMIT_GESTURE = 0x8101;
 constexpr int kCommitHops = 3;
-// Key repeats and wheel notches on one control closer than this join one step.
-constexpr qint64 kJoinMs = 1000;
 
 enum class ShortcutKind { None, Undo, Redo };
 
@@ -141,7 +139,7 @@ void UndoGestures::CommitGesture() {
         history_.Rebase();
         return;
     }
-    const bool join = repeat_.control && repeat_ == lastRepeat_ && sinceLastStep_.elapsed() < kJoinMs;
+    const bool join = repeat_.control && repeat_ == lastRepeat_ && sinceLastStep_.elapsed() < joinMs_;
     if (history_.Commit(tag_, join)) {
         lastRepeat_ = repeat_;
         sinceLastStep_.restart();

@@ -40,6 +40,8 @@ public:
     ~UndoGestures() override;
 
     UndoHistory& history() { return history_; }
+    // Repeats on one control closer than this join one step (one second; tests choose their own).
+    void SetJoinWindow(int ms) { joinMs_ = ms; }
 
     // Each commits what is still open first; false when there was nothing to do or now is no time.
     bool Undo();
@@ -90,6 +92,7 @@ private:
     Repeat repeat_;        // of the open gesture
     Repeat lastRepeat_;    // of the newest step
     QElapsedTimer sinceLastStep_;
+    int joinMs_ = 1000;
     int hopsLeft_ = 0;
     bool commitPosted_ = false;
 };

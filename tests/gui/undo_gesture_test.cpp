@@ -153,7 +153,9 @@ TEST(UndoGestures, StepsSplitAtGesturesJoinForRepeatsAndANewEditClearsRedo) {
     const int second = sys.BgmInputGain;
     EXPECT_EQ(u.history().UndoDepth(), 2u);
 
-    // Wheel notches and repeated keys on one control join; another control starts a new step.
+    // Wheel notches and repeated keys on one control join; another control starts a new step. (The
+    // join window is a minute here, so that a slow machine still joins.)
+    u.undo().SetJoinWindow(60000);
     for (int i = 0; i < 3; ++i) {
         test::Wheel(aux, 120);
         u.Settle();
@@ -179,6 +181,15 @@ TEST(UndoGestures, StepsSplitAtGesturesJoinForRepeatsAndANewEditClearsRedo) {
     u.Redo();
     EXPECT_EQ(sys.BgmInputGain, first);
     EXPECT_EQ(sys.VodInputGain, dragged);
+
+    // Repeats further apart than the join window are steps of their own.
+    u.undo().SetJoinWindow(0);
+    const size_t depth = u.history().UndoDepth();
+    u.Key(Qt::Key_Up, Qt::NoModifier, audio);
+    u.Key(Qt::Key_Up, Qt::NoModifier, audio);
+    EXPECT_EQ(u.history().UndoDepth(), depth + 2);
+    u.Undo();
+    u.Undo();
 
     // Clicks that change nothing are no steps.
     u.ShowPage(PavoDlg::PageMusic);
