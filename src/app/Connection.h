@@ -2,6 +2,12 @@
 // Bringing the program on line: the candidate ports, opening one, the device lookup and its retry on
 // the next candidate, the full read, link failures, the device-command wrapper and bank completion.
 // Runs on the UI thread; the serial engine reports back through the main window's messages.
+//
+// In the field: the off-line status says why the link ended (unplugged, no answer, port busy, no
+// access); Connect tries the port that was last on line first; after an unplug the port is watched
+// and, when it is back, the user is offered to reconnect. Edits made while off line survive the full
+// read: if the unit's records differ from them, the user keeps the unit's or sends the edited ones.
+#include <QString>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -9,12 +15,14 @@
 #include <vector>
 
 #include "platform/WinMessage.h"
+#include "serial/SerialPort.h"
 
 namespace pavo {
 
+class OfflineEdits;
 class PavoDlg;
+class PortWatch;
 class ProtocolHandler;
-class SerialPort;
 
 class Connection {
 public:
@@ -30,6 +38,7 @@ public:
     void Disconnect();
     void OnLinkFailed(LParam lookupFrame);
     void OnDeviceFound();          // the full read
+    void OnProgramReceived();      // after the main window has shown a received current program
     void OnAllProgramsReceived();  // bank completion
     void SendDeviceCommand(unsigned command, unsigned argument);
     void NumberQueueAndStartProgress();
@@ -39,6 +48,11 @@ public:
     const std::string& currentPort() const { return currentPort_; }
     size_t candidatesLeft() const { return candidates_.size(); }
     bool linkUp() const { return linkUp_; }
+    // Why the program is off line (None after a Disconnect, or before any attempt), and the
+    // program label's text for it.
+    LinkFault offLineReason() const { return offLineReason_; }
+    QString OffLineText() const;
+    PortWatch& portWatch() { return *watch_; }
 
 private:
     int OpenCurrentPort();
@@ -46,6 +60,9 @@ private:
     void StartLookupOnOpenPort();
     void GoOffLine();
     void ShowUnableToOpen();
+    void NoteFault(LinkFault fault);
+    void OnPortBack();
+    void OfferOffLineEdits();
 
     PavoDlg& main_;
     std::unique_ptr<ProtocolHandler> handler_;
@@ -53,7 +70,14 @@ private:
     PortLister lister_;
     std::deque<std::string> candidates_;
     std::string currentPort_;
+    std::string lastPort_;  // where the unit answered last
     bool linkUp_ = false;
+    LinkFault offLineReason_ = LinkFault::None;
+    bool readingUnit_ = false;  // the full read runs; its current program has not arrived yet
+    bool inSync_ = false;       // the full read completed on this connection
+    bool asking_ = false;       // the off-line edits question is open
+    std::unique_ptr<PortWatch> watch_;
+    std::unique_ptr<OfflineEdits> edits_;
 };
 
 // The machine's serial ports as Connect tries them.

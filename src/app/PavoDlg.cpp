@@ -63,7 +63,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), PageBackground());
-        p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, devicePixelRatioF()));
+        p.drawPixmap(0, 0, LoadBitmap(kBackgroundBitmap, PaintPixelRatio(p)));
     }
 
 private:
@@ -315,6 +315,8 @@ void PavoDlg::RegisterHandlers() {
         RebindBandSets(Rebind::Everything, 0);
         RefreshCurrentPage();
         UpdateStatus(true);
+        connection_->OnProgramReceived();
+        // After the offer of off-line edits: what the full read ends with starts the history.
         undo_->ProgramReceived(from == CmdRecall);
         return LResult{0};
     });
@@ -473,7 +475,7 @@ void PavoDlg::UpdateStatus(bool withName) {
     if (!withName) connect_->SetLatched(connected);
     connect_->setText(connected ? Bilingual("断开", "Disconnect") : Bilingual("联机", "Connect"));
     if (!connected) {
-        programLabel_->SetText(Bilingual("脱机", "Off Line"));
+        programLabel_->SetText(connection_->OffLineText());  // says why, after a failure
     } else if (withName) {
         const Model& m = TheModel();
         programLabel_->SetText(

@@ -67,6 +67,8 @@ void Show_Dlg::StartLookup() {
 }
 
 void Show_Dlg::StartProgress(int n) {
+    // The lookup is over (the unit answered): its 10 ms poll would only cost time from now on.
+    KillTimer(this, TimerLookup);
     mode_ = Mode::Progress;
     end_ = n;
     text_->hide();
@@ -109,6 +111,7 @@ void Show_Dlg::EndLookup() {
 }
 
 void Show_Dlg::Finish() {
+    KillTimer(this, TimerLookup);  // whichever mode ends, no lookup is left to watch
     SetMainEnabled(true);
     mode_ = Mode::Hidden;
     hide();

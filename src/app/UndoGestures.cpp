@@ -147,11 +147,12 @@ void UndoGestures::CommitGesture() {
 }
 
 // A hold that outlived its cause: the read or the recall ended without the program (the unit
-// answered otherwise, or the link went away).
+// answered otherwise, or the link went away). A read that ended early keeps the history when the
+// records are back as they were before it.
 void UndoGestures::EndHold() {
     const Hold was = hold_;
     hold_ = Hold::None;
-    if (was == Hold::Reading) history_.Clear();
+    if (was == Hold::Reading && history_.HasChanges()) history_.Clear();
     if (was == Hold::Recall) CommitGesture();
 }
 
@@ -199,13 +200,14 @@ void UndoGestures::AddMenuEntries(QMenu& menu) {
     redo->setEnabled(history_.CanRedo());
 }
 
+// The full read: nothing is recorded until the unit's program is in; then the history starts afresh.
 void UndoGestures::DeviceFound() {
+    CommitGesture();
     hold_ = Hold::Reading;
-    history_.Clear();
 }
 
 void UndoGestures::SystemReceived() {
-    history_.Rebase();
+    if (hold_ == Hold::None) history_.Rebase();  // never a step, whenever it comes
 }
 
 void UndoGestures::ProgramReceived(bool answersRecall) {

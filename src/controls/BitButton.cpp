@@ -93,8 +93,7 @@ void BitButton::paintEvent(QPaintEvent*) {
     FitToFace();
     QPainter p(this);
     const int face = CurrentFace();
-    const QPixmap bitmap =
-        face ? LoadBitmap(face, p.paintEngine()->paintDevice()->devicePixelRatioF()) : QPixmap();
+    const QPixmap bitmap = face ? LoadBitmap(face, PaintPixelRatio(p)) : QPixmap();
     if (!bitmap.isNull())
         p.drawPixmap(QRect(QPoint(0, 0), bitmap.deviceIndependentSize().toSize()), bitmap);
     else

@@ -107,7 +107,7 @@ void BitComboBox::NotifySelectionChange() {
 
 void BitComboBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = PaintPixelRatio(p);
     const int w = width(), h = height();
 
     int capRight = 0, arrowLeft = w;

@@ -36,7 +36,7 @@ void BitListBox::DrawText(QPainter& p, const QRect& item, int left, const QStrin
 // indent every closed box uses.
 void BitListBox::PaintPlain(QPainter& p) {
     const BitComboBox::Bitmaps& ids = owner_->BitmapIds();
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = PaintPixelRatio(p);
     const QRect client = viewport()->rect();
     const int w = client.width(), h = client.height();
     p.fillRect(client, ColorRef(owner_->ItemBackground()));
@@ -79,7 +79,7 @@ void BitListBox::PaintPlain(QPainter& p) {
 // side edges on every item, the top edge on the first and the bottom edge on the last.
 void BitListBox::PaintOwnerDrawn(QPainter& p) {
     const BitComboBox::Bitmaps& ids = owner_->BitmapIds();
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = PaintPixelRatio(p);
     const QRect client = viewport()->rect();
     p.fillRect(client, ColorRef(owner_->ItemBackground()));
     if (!model()) return;

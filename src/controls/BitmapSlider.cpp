@@ -307,7 +307,7 @@ QSize BitmapSlider::sizeHint() const {
 void BitmapSlider::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // Render for the device actually painted on: the screen, or an image of another pixel ratio.
-    Render(p.paintEngine()->paintDevice()->devicePixelRatioF());
+    Render(PaintPixelRatio(p));
     if (channelLoaded_) {
         const QImage& channel = rendered_.channel;
         const QImage& active = rendered_.activeChannel;

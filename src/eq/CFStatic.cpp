@@ -1,16 +1,20 @@
 #include "eq/CFStatic.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <mutex>
 
 #include "eq/BandSets.h"
+#include "model/CodeTables.h"
 #include "model/Messages.h"
 #include "model/Model.h"
+#include "platform/Resources.h"
 #include "platform/WinMessage.h"
 
 namespace pavo {
@@ -41,6 +45,15 @@ const QColor kCurveColour(255, 49, 68);
 const QColor kOverlayEdge(94, 104, 116, 32);
 const QColor kOverlayFill(155, 155, 155);
 const QColor kHandleFrame(255, 0, 0);
+
+// Posted by the graph to itself behind its own notification: the page's answer moves the focus to a
+// strip, and a graph the user works on takes it back.
+constexpr unsigned kKeepFocus = 0x8010;
+constexpr int kWheelNotch = 120;  // angle delta of one wheel notch
+// The gain codes at the graph's top (+12 dB) and at its floor for dynamic-EQ bands (-12 dB), as
+// for a drag.
+constexpr int kGainCodeTop = 180;
+constexpr int kGainCodeNarrowFloor = 60;
 
 constexpr std::array<double, CFStatic::kGridLines> kGridFrequencies = {
     10,  20,  30,  40,   50,   60,   70,   80,   90,   100,  200,  300,  400,   500,   600,
@@ -110,6 +123,10 @@ CFStatic::CFStatic(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    OnMessage(kKeepFocus, [this](WParam, LParam) {
+        if (isVisible() && isEnabled()) setFocus(Qt::OtherFocusReason);
+        return LResult{0};
+    });
 }
 
 void CFStatic::InitLayout() {
@@ -391,7 +408,7 @@ void CFStatic::paintEvent(QPaintEvent*) {
         return;
     }
     // The device may be a grab at another pixel ratio than the screen's.
-    const qreal dpr = p.device()->devicePixelRatioF();
+    const qreal dpr = PaintPixelRatio(p);
     if (axesImage_.isNull() || axesImage_.devicePixelRatio() != dpr) RenderAxes(dpr);
     if (!plotFresh_ || plotImage_.devicePixelRatio() != dpr) RenderPlot(dpr);
     plotFresh_ = false;
@@ -416,7 +433,33 @@ bool CFStatic::MouseLocked() const {
 }
 
 void CFStatic::PostChanged() {
-    PostMessage(notify_, WM_EQCURVE_CHANGED, static_cast<WParam>(graphId_), indexUnderMouse_);
+    PostChanged(indexUnderMouse_);
+}
+
+void CFStatic::PostChanged(int index) {
+    PostMessage(notify_, WM_EQCURVE_CHANGED, static_cast<WParam>(graphId_), index);
+    if (hasFocus()) PostMessage(this, kKeepFocus);
+}
+
+int CFStatic::MemberAt(PlotPoint pt) const {
+    if (!bandSet_) return -1;
+    for (int i = 0; i < bandSet_->GetSize(); ++i)
+        if ((*bandSet_)[i].HandleRect().Contains(pt)) return i;
+    return -1;
+}
+
+CFilter* CFStatic::EqBandAt(int index) const {
+    if (!bandSet_ || index < 0 || index >= bandSet_->GetSize()) return nullptr;
+    CFilter& m = (*bandSet_)[index];
+    return !IsFilter(m) && m.Band() ? &m : nullptr;
+}
+
+// The member under the mouse becomes the active, highlighted band, as when the mouse finds it.
+void CFStatic::MakeActive(int index) {
+    active_ = &(*bandSet_)[index];
+    active_->SetHit(true);
+    indexUnderMouse_ = index;
+    hovering_ = true;
 }
 
 void CFStatic::mousePressEvent(QMouseEvent* e) {
@@ -499,18 +542,12 @@ void CFStatic::mouseMoveEvent(QMouseEvent* e) {
             hovering_ = true;
         } else {
             // Hit testing in index order: the lowest index wins where handles overlap.
-            bool found = false;
-            for (int i = 0; i < bandSet_->GetSize(); ++i) {
-                CFilter& m = (*bandSet_)[i];
-                if (!m.HandleRect().Contains(pt)) continue;
-                active_ = &m;
-                m.SetHit(true);
-                indexUnderMouse_ = i;
+            const int i = MemberAt(pt);
+            if (i >= 0) {
+                MakeActive(i);
                 Redraw();
-                found = true;
-                break;
             }
-            hovering_ = found;
+            hovering_ = i >= 0;
         }
     }
     if (notify_ && changed_) {
@@ -519,6 +556,116 @@ void CFStatic::mouseMoveEvent(QMouseEvent* e) {
     }
     UpdateCursor();
     e->accept();
+}
+
+// A double-click on a band's handle switches the band off (bypass) and on again (its type before).
+// Anywhere else it is a press like any other.
+void CFStatic::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) {
+        mousePressEvent(e);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const int index = MouseLocked() ? -1 : MemberAt(PointOf(e));
+    if (CFilter* band = EqBandAt(index)) {
+        ToggleBypass(*band);
+        MakeActive(index);
+        Redraw();
+    }
+    changed_ = false;
+    PostChanged();
+    UpdateCursor();
+    e->accept();
+}
+
+void CFStatic::ToggleBypass(CFilter& band) {
+    if (band.GetType() != FilterType::Bypass) {
+        typeBeforeBypass_[&band] = band.GetType();
+        band.SetType(FilterType::Bypass);
+        return;
+    }
+    // A band bypassed some other way (a strip, a loaded program) comes back as a peak.
+    FilterType before = FilterType::Peak;
+    if (auto it = typeBeforeBypass_.find(&band); it != typeBeforeBypass_.end()) {
+        before = it->second;
+        typeBeforeBypass_.erase(it);
+    }
+    band.SetType(before);
+}
+
+// The wheel over a band's handle changes its Q, one code per notch; elsewhere it is not the graph's.
+void CFStatic::wheelEvent(QWheelEvent* e) {
+    const QPoint p = e->position().toPoint();
+    const int index = MouseLocked() ? -1 : MemberAt({p.x(), p.y()});
+    CFilter* band = EqBandAt(index);
+    if (!band) {
+        wheelRest_ = 0;
+        e->ignore();
+        return;
+    }
+    e->accept();
+    if (active_ && (active_->LeftDrag() || active_->RightDrag())) return;  // the drag has the band
+    if (band != wheelBand_) {
+        wheelBand_ = band;
+        wheelRest_ = 0;
+    }
+    wheelRest_ += e->angleDelta().y();
+    const int notches = wheelRest_ / kWheelNotch;
+    wheelRest_ -= notches * kWheelNotch;
+    if (notches == 0) return;
+    auto qCode = [band] {
+        std::lock_guard<std::mutex> guard(ModelLock());
+        return int{band->Band()->QCode};
+    };
+    const int before = qCode();
+    band->SetQCode(std::clamp(before + notches, 0, kQCodeMax));
+    MakeActive(index);
+    Redraw();
+    if (qCode() != before) PostChanged();
+    UpdateCursor();
+}
+
+// Arrow keys move the highlighted band: left and right by one frequency code, up and down by one
+// gain code; with Shift by ten.
+void CFStatic::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    const bool arrow =
+        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    CFilter* member = arrow && bandSet_ && !MouseLocked() ? Highlighted() : nullptr;
+    if (!member) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    if (member->LeftDrag() || member->RightDrag()) return;  // the mouse has it
+    const int step = e->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    if (!StepBand(*member, key, step)) return;
+    int index = 0;
+    while (index < bandSet_->GetSize() && &(*bandSet_)[index] != member) ++index;
+    SelectBand(index, false);
+    PostChanged(index);
+}
+
+bool CFStatic::StepBand(CFilter& m, int key, int step) {
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+        const int before = m.GetFrequencyCode();
+        const int code = std::clamp(before + (key == Qt::Key_Right ? step : -step), 0, kFrequencyCodes - 1);
+        if (code == before) return false;
+        if (IsFilter(m))
+            m.SetFilterFrequencyCode(code);
+        else
+            m.SetFrequencyCode(code);
+        return true;
+    }
+    if (IsFilter(m) || !m.Band()) return false;  // a filter has no gain of its own
+    const int before = m.GetGainCode();
+    const int floor = m.NarrowGainRange() ? kGainCodeNarrowFloor : 0;
+    // Within the graph's range, as a drag; a gain beyond it (from a file) stays until moved inward.
+    const int code = key == Qt::Key_Up ? std::max(before, std::min(before + step, kGainCodeTop))
+                                       : std::min(before, std::max(before - step, floor));
+    if (code == before) return false;
+    m.SetGainCode(code);
+    return true;
 }
 
 void CFStatic::UpdateCursor() {

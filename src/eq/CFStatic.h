@@ -6,6 +6,13 @@
 // each edit writes the band's record through its CFilter and is reported to the page with a posted
 // WM_EQCURVE_CHANGED (wParam graph id, lParam index under the mouse).
 //
+// Besides the drags: the wheel over a band's handle changes its Q (one code per notch), a
+// double-click on it toggles the band between its type and bypass, and the arrow keys move the
+// highlighted band by one frequency code (left, right) or one gain code (up, down), ten with Shift.
+// These go through the same setters and the same notification as a drag. A graph that has the
+// keyboard focus keeps it through its own notifications, so the arrow keys go on working after the
+// page has refreshed its strip.
+//
 // Drawing: the axes and the plot are each rendered into an off-screen image at the widget's device
 // pixel ratio and shown in one copy, so a redraw during a drag never flickers. SelectBand renders the
 // plot at once; the paint that follows only copies it.
@@ -17,10 +24,11 @@
 #include <map>
 
 #include "eq/KTVEQ.h"
+#include "platform/WinMessage.h"
 
 namespace pavo {
 
-class CFStatic : public QWidget {
+class CFStatic : public QWidget, public MessageTarget {
     Q_OBJECT
 public:
     static constexpr int kGridLines = 30;
@@ -59,6 +67,9 @@ protected:
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
 
 private:
     qreal TargetDpr() const;
@@ -71,7 +82,15 @@ private:
     void Redraw() { SelectBand(-1, false); }
     bool MouseLocked() const;
     void PostChanged();
+    void PostChanged(int index);
     void UpdateCursor();
+    // The first member (in index order) whose handle holds the point, or -1.
+    int MemberAt(PlotPoint pt) const;
+    // An EQ band (not a filter) of the set at that index, or null.
+    CFilter* EqBandAt(int index) const;
+    void MakeActive(int index);
+    void ToggleBypass(CFilter& band);
+    bool StepBand(CFilter& member, int key, int step);
 
     QPointer<QObject> notify_;
     CKTVEQ* bandSet_ = nullptr;
@@ -85,6 +104,11 @@ private:
     int selected_ = -1;
     int graphId_ = 0;
     bool laidOut_ = false;
+    // Wheel movement short of a whole notch (high-resolution wheels, touchpads), for one band.
+    int wheelRest_ = 0;
+    const CFilter* wheelBand_ = nullptr;
+    // The type a band had before a double-click bypassed it, for the double-click that restores it.
+    std::map<const CFilter*, FilterType> typeBeforeBypass_;
 
     // Off-screen passes. The plot image is fresh when SelectBand drew it after the last paint.
     QImage axesImage_;

@@ -98,6 +98,10 @@ bool UndoHistory::Commit(StepTag tag, bool mergeWithLast) {
     return true;
 }
 
+bool UndoHistory::HasChanges() const {
+    return !DiffRecords(baseline_, CopyEditedRecords()).runs.empty();
+}
+
 void UndoHistory::Rebase() {
     baseline_ = CopyEditedRecords();
     lastIsNewest_ = false;

@@ -81,6 +81,9 @@ public:
     bool Undo();
     bool Redo();
 
+    // The records differ from the baseline (in bytes a step would record).
+    bool HasChanges() const;
+
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
     const UndoStep* NextUndo() const { return undo_.empty() ? nullptr : &undo_.back(); }

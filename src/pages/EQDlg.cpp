@@ -208,6 +208,8 @@ void EQDlg::RefreshFromBand() {
 void EQDlg::RefreshAndFocus() {
     if (!band_ || !band_->Band()) return;
     const EqBand b = SnapshotOf(band_);
+    // The type too: a double-click on the graph switches a band to bypass and back.
+    typeCombo_->setCurrentIndex(b.BandType < typeCombo_->count() ? b.BandType : -1);
     gainSlider_->SetInvertedPos(b.GainCode);
     gainEdit_->SetValue(b.GainCode);
     gainEdit_->setFocus(Qt::OtherFocusReason);

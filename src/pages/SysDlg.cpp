@@ -591,7 +591,7 @@ void SysDlg::paintEvent(QPaintEvent* e) {
     PageDlg::paintEvent(e);
     QPainter p(this);
     const QPixmap panel =
-        LoadBitmap(UiIsChinese() ? kMeterPanelBitmapChinese : kMeterPanelBitmapEnglish, devicePixelRatioF());
+        LoadBitmap(UiIsChinese() ? kMeterPanelBitmapChinese : kMeterPanelBitmapEnglish, PaintPixelRatio(p));
     p.drawPixmap(QRect(kMeterPanelOrigin, BitmapSize(kMeterPanelBitmapChinese)), panel);
 }
 

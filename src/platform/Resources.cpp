@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -65,6 +66,14 @@ QImage LoadBitmapImage(int id, qreal dpr) {
     }
     img.setDevicePixelRatio(dpr);
     return img;
+}
+
+qreal PaintPixelRatio(const QPainter& p) {
+    // While a widget is rendered into an image, the painter's device is the widget; the engine's is
+    // the image.
+    if (const QPaintEngine* engine = p.paintEngine(); engine && engine->paintDevice())
+        return engine->paintDevice()->devicePixelRatioF();
+    return p.device() ? p.device()->devicePixelRatioF() : 1.0;
 }
 
 QPixmap LoadBitmap(int id, qreal dpr) {

@@ -31,6 +31,24 @@ int WaitTimeFor(const FrameRecord& out) {
     return out[outgoing::kBulk] == 1 ? 2000 : 500;
 }
 
+LinkFault FaultOfOpenError(int err) {
+    switch (err) {
+        case ENOENT:
+        case EIO:  // a pseudo-terminal whose other side has closed
+        case ENODEV:
+        case ENXIO:
+            return LinkFault::Unplugged;
+        case EBUSY:
+        case EWOULDBLOCK:
+            return LinkFault::PortBusy;
+        case EACCES:
+        case EPERM:
+            return LinkFault::NoAccess;
+        default:
+            return LinkFault::None;
+    }
+}
+
 }  // namespace
 
 SerialPort::~SerialPort() {
@@ -54,7 +72,11 @@ int SerialPort::OpenPort(MessageSink* owner, const std::string& device, unsigned
     std::lock_guard<std::mutex> port(portLock_);
     const LineSettings settings{baud, ParityFromLetter(parity), dataBits, StopBitsFromCode(stopBits)};
     portNumber_ = PortNumberOf(device);
-    if (!line_.Open(DevicePathFor(device))) return 0;
+    if (!line_.Open(DevicePathFor(device))) {
+        fault_ = FaultOfOpenError(errno);
+        return 0;
+    }
+    fault_ = LinkFault::None;
     // A setting the port refuses is reported, and the port stays open, as the connection code expects.
     LineError error;
     if (!line_.Configure(settings, error)) ReportError(error.operation.c_str(), error.code);
@@ -249,7 +271,7 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
             // An empty poll is 100 ms without a byte; a reply that trickles in does not use them up.
             if (!bytesArrived && ++in[incoming::kEmptyPolls] > kMaxEmptyPolls) {
                 if (++in[incoming::kRetryCounter] > kMaxRetries) {
-                    LinkFailure();
+                    LinkFailure(LinkFault::NoAnswer);
                     if (handler) handler->ClearFrames(kLink, true);
                     return;
                 }
@@ -281,8 +303,9 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
     }
 }
 
-void SerialPort::LinkFailure() {
+void SerialPort::LinkFailure(LinkFault why) {
     if (stop_.exchange(true)) return;  // reported once per run
+    fault_ = why;
     const uint8_t lookup = OutgoingFrame()[outgoing::kLookup];
     if (MessageSink* sink = owner_) sink->Post(WM_LINK_FAILED, 1, lookup);
 }

@@ -35,6 +35,15 @@ class ProtocolHandler;
 constexpr unsigned kEventRxChar = 0x0001;
 constexpr unsigned kEventCts = 0x0008;
 
+// Why the link ended, or why the port would not open: what the off-line status tells the user.
+enum class LinkFault {
+    None,
+    Unplugged,  // the device went away (adapter pulled), or its node is not there
+    NoAnswer,   // the unit stayed silent through every repeat
+    PortBusy,   // another program holds the port
+    NoAccess,   // the user may not open the port (not in the dialout group)
+};
+
 class SerialPort {
 public:
     SerialPort() = default;
@@ -56,13 +65,16 @@ public:
 
     bool IsOpen() const;
     bool IsAlive() const { return alive_.load(); }
+    // Why the last OpenPort failed or the last run reported WM_LINK_FAILED; None after a good open.
+    // Set before the message is posted, so its handler reads the right one.
+    LinkFault Fault() const { return fault_.load(); }
 
 private:
     void Run();
     void HandleAddData(ProtocolHandler* handler);
     void WritePath(std::unique_lock<std::recursive_mutex>& sendLock);
     void ReadPath(ProtocolHandler* handler, std::unique_lock<std::recursive_mutex>& sendLock);
-    void LinkFailure();
+    void LinkFailure(LinkFault why = LinkFault::Unplugged);
     void ReportError(const char* operation, int err);
     bool WriteFrame(const uint8_t* bytes, size_t n, int& err);
     // Lets go of the send lock for a pause or a wait; false if shutdown ended it.
@@ -75,6 +87,7 @@ private:
     std::thread thread_;
     std::atomic<bool> alive_{false};
     std::atomic<bool> stop_{false};
+    std::atomic<LinkFault> fault_{LinkFault::None};
     int portNumber_ = 0;
     std::vector<uint8_t> writeBuffer_, readBuffer_;
 };

@@ -113,7 +113,7 @@ TEST(Connection, AnUnplugShowsTheMessageOnceAndGoesOffLine) {
     ASSERT_TRUE(test::WaitUntil([&] { return Flags().connected.load() == 0; }));
     test::WaitUntil([] { return false; }, 300);  // nothing more may arrive
     EXPECT_EQ(state.boxes, QStringList{"Unable to Open Device!"});
-    EXPECT_EQ(w->programLabelText(), "Off Line");
+    EXPECT_EQ(w->programLabelText(), "Off Line: unplugged");
     EXPECT_EQ(w->connectButtonText(), "Connect");
 }
 

@@ -76,7 +76,7 @@ inline std::unique_ptr<unit::UnitLine> StartUnit(unit::UnitOptions options = {})
 // On line, the full read written and its last reply (the current program) handled.
 inline bool OnLineAndIdle(PavoDlg& w) {
     return Flags().connected.load() && w.progress().mode() == Show_Dlg::Mode::Hidden &&
-           w.progress().endValue() == 24 && w.programLabelText() != "Off Line";
+           w.progress().endValue() == 24 && !w.programLabelText().startsWith("Off Line");
 }
 
 }  // namespace pavo::test

@@ -5,6 +5,7 @@
 
 #include "app/PavoDlg.h"
 #include "app_support.h"
+#include "controls_support.h"
 
 namespace pavo {
 namespace {
@@ -23,8 +24,9 @@ TEST(Gallery, MainWindow) {
         w.RefreshCurrentPage();
         w.show();
         test::WaitUntil([] { return false; }, 100);
-        const QString name = locale == kLocaleChinesePrc ? "main_window_zh.png" : "main_window_en.png";
-        EXPECT_TRUE(w.grab().save(dir + "/" + name));
+        const QString name = locale == kLocaleChinesePrc ? "main_window_zh" : "main_window_en";
+        EXPECT_TRUE(w.grab().save(dir + "/" + name + ".png"));
+        EXPECT_TRUE(test::Grab(&w, 2.0).save(dir + "/" + name + "@2x.png"));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "app/PavoDlg.h"
 #include "app_support.h"
 #include "controls/SLamp.h"
+#include "controls_support.h"
 #include "model/DataConver.h"
 #include "pages/SysDlg.h"
 #include "protocol/StatusState.h"
@@ -60,6 +61,8 @@ TEST(Gallery, SystemPage) {
         }
         test::WaitUntil([] { return false; }, 100);
         EXPECT_TRUE(w.grab().save(dir + "/" + s.file));
+        QString twoX = QString::fromLatin1(s.file);
+        EXPECT_TRUE(test::Grab(&w, 2.0).save(dir + "/" + twoX.replace(".png", "@2x.png")));
         Flags().connected = 0;
     }
 }

@@ -78,6 +78,44 @@ TEST(UndoOnLine, UndoOfAGraphDragSendsTheBandBackAndTheUnitFollows) {
     EXPECT_TRUE(UnitHoldsTheProgram(*unit));
 }
 
+// A read that ends early gives the records back as they were, and the history stays; a read that
+// completes starts a fresh one, also when it ends by sending the edits made off line.
+TEST(UndoOnLine, OnlyACompletedFullReadStartsAFreshHistory) {
+    UndoWindow u;
+    u.DragSlider(&u.w->masterSlider(0), 20);
+    const uint8_t level = TheModel().system.MusicMaster;
+    ASSERT_NE(level, 0);
+    {
+        unit::UnitOptions o;
+        o.silentAfter = 24;  // the lookup, the names and the system record; never the program
+        auto failing = test::StartUnit(o);
+        u.w->connection().SetPortLister(
+            [path = failing->DevicePath()] { return std::vector<std::string>{path}; });
+        PostMessage(u.w.get(), WM_CONNECT_REQUEST);
+        ASSERT_TRUE(test::WaitUntil([&] { return failing->ReceivedCount() >= 24; }));
+        ASSERT_TRUE(test::WaitUntil([&] { return Flags().connected.load() == 0; }, 60000));
+    }
+    u.Settle();
+    EXPECT_EQ(TheModel().system.MusicMaster, level);
+    ASSERT_TRUE(u.history().CanUndo());
+    u.Undo();
+    EXPECT_EQ(TheModel().system.MusicMaster, 0);
+
+    // Off line a band is dragged; the unit's program differs, and the edits are sent.
+    u.ShowPage(PavoDlg::PageMusic);
+    u.DragBand(u.eq->Graph(), *u.eq->Strip(6)->Band(), -40);
+    const EqBand edited = Current().MusicLeft.Eq[6];
+    SetMessageBoxPresenter(
+        [](const MessageBoxRequest& r) { return r.buttons == BoxYesNo ? ResultYes : ResultOk; });
+    auto unit = test::StartUnit();
+    ASSERT_TRUE(Connect(u, *unit));
+    ASSERT_TRUE(test::WaitUntil([&] { return Flags().transferPending.load() == 0; }));
+    EXPECT_TRUE(SameRecord(Current().MusicLeft.Eq[6], edited));
+    u.Click(&u.w->canvas(), QPoint(3, 3));  // a gesture would commit anything left over
+    EXPECT_FALSE(u.history().CanUndo()) << "the read and the edits it sent are no step";
+    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+}
+
 // The link copy of SYNC off goes into both images without a frame; its undo sends the right channel
 // as it was and the link, its redo the copy: either way the unit ends where the program is.
 TEST(UndoOnLine, UndoOfSyncOffRestoresTheRightChannelOnBothSides) {

@@ -1,0 +1,97 @@
+#include "app/OfflineEdits.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <mutex>
+
+#include "model/Model.h"
+
+namespace pavo {
+
+namespace {
+
+// The system settings a user edits: bytes 1..14, from the effect master to the remote switch.
+constexpr size_t kSettingsFirst = offsetof(SystemRecord, EffectMaster);
+constexpr size_t kSettingsEnd = offsetof(SystemRecord, PanelPassword);
+static_assert(kSettingsFirst == 1 && kSettingsEnd == 15);
+
+}  // namespace
+
+OfflineEdits::OfflineEdits() : baseline_(std::make_unique<Records>()) {
+    std::lock_guard<std::mutex> guard(ModelLock());
+    CopyRecord(baseline_->image, TheModel().current);
+    CopyRecord(baseline_->system, TheModel().system);
+}
+
+OfflineEdits::~OfflineEdits() = default;
+
+void OfflineEdits::TakeBaselineFromSent() {
+    const Model& m = TheModel();
+    std::lock_guard<std::mutex> guard(ModelLock());
+    CopyRecord(baseline_->image, m.lastSent);
+    CopyRecord(baseline_->system, m.lastSentSystem);
+    // The name and the check byte travel only with whole images, never with the change scan: what
+    // the model holds of them is what the unit holds.
+    std::copy(std::begin(m.current.ProgramName), std::end(m.current.ProgramName),
+              baseline_->image.ProgramName);
+    baseline_->image.CheckByte = m.current.CheckByte;
+}
+
+void OfflineEdits::TakeSnapshot() {
+    snapshot_ = std::make_unique<Records>();
+    std::lock_guard<std::mutex> guard(ModelLock());
+    CopyRecord(snapshot_->image, TheModel().current);
+    CopyRecord(snapshot_->system, TheModel().system);
+}
+
+bool OfflineEdits::ImageEdited() const {
+    return snapshot_ && !SameRecord(snapshot_->image, baseline_->image);
+}
+
+bool OfflineEdits::UnitDiffers() const {
+    if (!snapshot_) return false;
+    const Model& m = TheModel();
+    std::lock_guard<std::mutex> guard(ModelLock());
+    if (ImageEdited() && !SameRecord(m.current, snapshot_->image)) return true;
+    const uint8_t* snap = BytesOf(snapshot_->system);
+    const uint8_t* base = BytesOf(baseline_->system);
+    const uint8_t* unit = BytesOf(m.system);
+    for (size_t i = kSettingsFirst; i < kSettingsEnd; ++i) {
+        const uint8_t edited = snap[i] ^ base[i];
+        if ((unit[i] & edited) != (snap[i] & edited)) return true;
+    }
+    return false;
+}
+
+bool OfflineEdits::RestoreEdits() {
+    if (!snapshot_) return false;
+    Model& m = TheModel();
+    bool sendImage = false;
+    {
+        std::lock_guard<std::mutex> guard(ModelLock());
+        sendImage = ImageEdited() && !SameRecord(m.current, snapshot_->image);
+        if (sendImage) CopyRecord(m.current, snapshot_->image);
+        const uint8_t* snap = BytesOf(snapshot_->system);
+        const uint8_t* base = BytesOf(baseline_->system);
+        uint8_t* sys = BytesOf(m.system);
+        for (size_t i = kSettingsFirst; i < kSettingsEnd; ++i) {
+            const uint8_t edited = snap[i] ^ base[i];
+            sys[i] = static_cast<uint8_t>((sys[i] & ~edited) | (snap[i] & edited));
+        }
+    }
+    if (sendImage) AcceptProgram(false);  // declared sent and the band sets re-bound
+    return sendImage;
+}
+
+void OfflineEdits::RestoreSnapshot() {
+    if (!snapshot_) return;
+    {
+        std::lock_guard<std::mutex> guard(ModelLock());
+        CopyRecord(TheModel().current, snapshot_->image);
+        CopyRecord(TheModel().system, snapshot_->system);
+    }
+    AcceptProgram(false);
+}
+
+}  // namespace pavo
