@@ -60,6 +60,27 @@ const GestureCase kGestures[] = {
     {"graph drag", PavoDlg::PageMusic, nullptr,
      [](UndoWindow& u) { u.DragBand(u.eq->Graph(), *u.eq->Strip(2)->Band(), -60); },
      [](UndoWindow& u) { return EditText(u.eq->Strip(2)->GainEdit()); }, "Undo: Music Left EQ band 3"},
+    {"graph double-click", PavoDlg::PageMusic, nullptr,
+     [](UndoWindow& u) {
+         const PlotPoint c = u.eq->Strip(6)->Band()->HandleRect().Centre();
+         // Press, release, the double-click press and its release.
+         QTest::mouseDClick(u.eq->Graph(), Qt::LeftButton, {}, QPoint(c.x, c.y));
+         QTest::mouseRelease(u.eq->Graph(), Qt::LeftButton, {}, QPoint(c.x, c.y));
+         u.Settle();
+     },
+     [](UndoWindow& u) { return u.eq->Strip(6)->TypeCombo()->currentText(); }, "Undo: Music Left EQ band 7"},
+    {"graph wheel over a handle", PavoDlg::PageMusic, nullptr,
+     [](UndoWindow& u) {
+         const PlotPoint c = u.eq->Strip(8)->Band()->HandleRect().Centre();
+         const QPointF at(c.x, c.y);
+         for (int i = 0; i < 3; ++i) {
+             QWheelEvent e(at, u.eq->Graph()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                           Qt::NoModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(u.eq->Graph(), &e);
+             u.Settle();
+         }
+     },
+     [](UndoWindow& u) { return EditText(u.eq->Strip(8)->QEdit()); }, "Undo: Music Left EQ band 9"},
     {"strip value typed", PavoDlg::PageMusic, nullptr,
      [](UndoWindow& u) { u.TypeAndEnter(u.eq->Strip(4)->GainEdit(), "-6"); },
      [](UndoWindow& u) { return EditText(u.eq->Strip(4)->GainEdit()); }, "Undo: Music Left EQ band 5"},
@@ -108,6 +129,7 @@ TEST(UndoGestures, EachGestureIsOneStepThatUndoAndRedoApplyAndThePageShows) {
     for (const GestureCase& c : kGestures) {
         SCOPED_TRACE(c.name);
         UndoWindow u;
+        u.undo().SetJoinWindow(60000);  // wheel notches join however slow the machine is
         if (c.prepare) c.prepare(TheModel());
         u.ShowPage(c.page);
         u.w->RefreshCurrentPage();
