@@ -1,6 +1,9 @@
 // The serial engine against the virtual unit on a pseudo-terminal: exchange rate against the design
-// limit, the worker's CPU use while idle-polling, and how long a silent unit takes to be given up.
+// limit, the worker's CPU use while idle-polling, how long a silent unit and a port full of another
+// device's chatter take to be given up, and the CPU use of pavo-unit itself while nobody talks to it.
 #include <dirent.h>
+#include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,12 +14,15 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "model/Model.h"
 #include "protocol/Command.h"
 #include "protocol/ProtocolHandler.h"
 #include "serial/SerialPort.h"
+#include "virtual_unit/UnitFrames.h"
 #include "virtual_unit/UnitLine.h"
+#include "virtual_unit/UnitProcess.h"
 
 namespace {
 
@@ -64,6 +70,31 @@ double ThreadCpuSeconds(int tid) {
     return -1;
 }
 
+// pavo-unit's CPU use, in % of one core, over `seconds` without a client, or after one exchange with a
+// client that then stays quiet.
+double UnitProcessIdleCpu(bool afterOneExchange, int seconds) {
+    unit::UnitProcess unit(PAVO_UNIT_BINARY, {});
+    if (!unit.Started()) return -1;
+    int client = -1;
+    if (afterOneExchange) {
+        client = ::open(unit.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios tio{};
+        ::tcgetattr(client, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(client, TCSANOW, &tio);
+        const std::vector<uint8_t> poll = unit::EncodeFrame(0x0C, {1});
+        if (::write(client, poll.data(), poll.size()) != static_cast<ssize_t>(poll.size())) return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double cpu0 = unit.CpuSeconds();
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const double cpu1 = unit.CpuSeconds();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    if (client >= 0) ::close(client);
+    return cpu0 >= 0 ? 100.0 * (cpu1 - cpu0) / elapsed : -1;
+}
+
 bool Open(SerialPort& port, MessageSink& sink, const unit::UnitLine& line) {
     return port.OpenPort(&sink, line.DevicePath(), 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) == 1;
 }
@@ -88,6 +119,26 @@ double CyclesPerSecond(unsigned wireBaud, double seconds) {
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     port.ClosePort();
     return (last - first) / elapsed;
+}
+
+// Seconds from the first write of the lookup to WM_LINK_FAILED, against a unit that never answers.
+double SecondsToLinkFailure(const unit::UnitOptions& options) {
+    ResetParameters();
+    AcceptProgram(true);
+    TimingSink sink;
+    ProtocolHandler handler(&sink);
+    unit::UnitLine line(options);
+    SerialPort port;
+    line.Start();
+    QueueCommand(0x7F, 0);
+    Open(port, sink, line);
+    port.StartEngine();
+    line.WaitForFrames(1, 5000);
+    const auto firstWrite = Clock::now();
+    Clock::time_point failed;
+    const bool ok = sink.WaitFailed(20, failed);
+    port.ClosePort();
+    return ok ? std::chrono::duration<double>(failed - firstWrite).count() : -1.0;
 }
 
 }  // namespace
@@ -134,25 +185,21 @@ int main() {
     }
 
     {
-        ResetParameters();
-        AcceptProgram(true);
-        TimingSink sink;
-        ProtocolHandler handler(&sink);
-        unit::UnitOptions options;
-        options.silent = true;
-        unit::UnitLine line(options);
-        SerialPort port;
-        line.Start();
-        QueueCommand(0x7F, 0);
-        Open(port, sink, line);
-        port.StartEngine();
-        line.WaitForFrames(1, 5000);
-        const auto firstWrite = Clock::now();
-        Clock::time_point failed;
-        const bool ok = sink.WaitFailed(20, failed);
-        port.ClosePort();
+        unit::UnitOptions silent;
+        silent.silent = true;
         std::printf("silent unit, lookup write to WM_LINK_FAILED: %.2f s (about three seconds)\n",
-                    ok ? std::chrono::duration<double>(failed - firstWrite).count() : -1.0);
+                    SecondsToLinkFailure(silent));
+        // Another device talking on the port: 64 bytes every 5 ms, none of them a reply.
+        unit::UnitOptions chatter = silent;
+        for (int i = 0; i < 64; ++i) chatter.chatter.push_back(static_cast<uint8_t>(i * 37 + 11));
+        chatter.chatterEveryMs = 5;
+        std::printf("chattering port, lookup write to WM_LINK_FAILED: %.2f s (about three seconds)\n",
+                    SecondsToLinkFailure(chatter));
     }
+
+    std::printf("pavo-unit CPU, no client 10 s:          %6.2f %% of one core (goal <= 2 %%)\n",
+                UnitProcessIdleCpu(false, 10));
+    std::printf("pavo-unit CPU, quiet client 5 s:        %6.2f %% of one core (goal <= 2 %%)\n",
+                UnitProcessIdleCpu(true, 5));
     return 0;
 }

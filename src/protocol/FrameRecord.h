@@ -39,7 +39,7 @@ constexpr size_t kRetryCounter = 4220;   // the serial engine's
 constexpr size_t kWritePosition = 4224;  // 16 bit
 constexpr size_t kLenLowCopy = 4226;
 constexpr size_t kLenHighCopy = 4227;
-constexpr size_t kEmptyPolls = 4229;  // the serial engine's
+constexpr size_t kEmptyPolls = 4229;  // the serial engine's; unused: its reply window is a deadline
 }  // namespace incoming
 
 struct FrameRecord {

@@ -74,18 +74,17 @@ void ProtocolHandler::ClearFrames(int /*link*/, bool includingOutgoing) {
     if (includingOutgoing) OutgoingFrame().ClearFrom(kFrameHeaderSize);
 }
 
-int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
-    SendLockGuard guard(SendLock());
-    FrameRecord& in = IncomingFrame();
-    // A rejected frame stays in the record until the engine clears it; nothing more is taken till then.
-    if (!bytes || in[incoming::kRejected]) return 0;
-
+// Collects bytes into the incoming record from its write position on. Sets `used` to the bytes taken
+// (up to and including the SUM of a completed frame).
+ProtocolHandler::Assembly ProtocolHandler::Assemble(FrameRecord& in, const uint8_t* bytes, size_t count,
+                                                    size_t& used) {
     size_t pos = WritePosition(in);
-    bool complete = false, invalid = false;
-    for (size_t i = 0; i < count; ++i) {
+    Assembly result = Assembly::Incomplete;
+    size_t i = 0;
+    for (; i < count; ++i) {
         const uint8_t b = bytes[i];
         if (pos >= kFrameAreaSize) {  // a run of start bytes filled the frame area
-            invalid = true;
+            result = Assembly::Invalid;
             break;
         }
         if (!in[incoming::kInFrame]) {
@@ -103,32 +102,50 @@ int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
         const size_t end = len + kFrameHeaderSize;
         // A LEN below 2 has no room for CMD and SUM: not a frame.
         if (len < kMinimumLen) {
-            invalid = true;
+            result = Assembly::Invalid;
             break;
         }
         if (pos == end) {
             in[incoming::kReceivedSum] = b;
-            complete = true;
-            break;  // the rest of the bytes handed in are dropped
+            result = Assembly::Complete;
+            ++i;
+            break;
         }
         // A LEN beyond the frame area, or a frame shifted by stray start bytes past its own end, can
         // never complete inside the record.
         if (end > kFrameAreaSize || pos > end) {
-            invalid = true;
+            result = Assembly::Invalid;
             break;
         }
     }
     SetWritePosition(in, pos);
+    used = i;
+    if (result != Assembly::Incomplete) in[incoming::kInFrame] = 0;
+    return result;
+}
 
-    if (invalid) {
-        in[incoming::kInFrame] = 0;
-        in[incoming::kRejected] = 1;
-        return 0;
-    }
-    if (!complete) return 0;
-    in[incoming::kInFrame] = 0;
-
+int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
+    SendLockGuard guard(SendLock());
+    FrameRecord& in = IncomingFrame();
+    // A rejected frame stays in the record until the engine clears it; nothing more is taken till then.
+    if (!bytes || in[incoming::kRejected]) return 0;
     FrameRecord& out = OutgoingFrame();
+
+    for (;;) {
+        size_t used = 0;
+        const Assembly assembly = Assemble(in, bytes, count, used);
+        bytes += used;
+        count -= used;
+        if (assembly == Assembly::Incomplete) return 0;
+        if (assembly == Assembly::Invalid || !SumMatches(in)) {
+            in[incoming::kRejected] = 1;
+            return 0;
+        }
+        if (!DropIfLate(in, out)) break;
+        // The reply to the frame in flight may follow in the same bytes.
+        RestartAssembly(in);
+    }
+    // Bytes after the accepted frame are dropped: the engine purges them from the port too.
     if (!Accept(in, out)) {
         in[incoming::kRejected] = 1;
         return 0;
@@ -138,9 +155,42 @@ int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
     return 1;
 }
 
+bool ProtocolHandler::SumMatches(const FrameRecord& in) {
+    const uint16_t len = in.Len();
+    return FrameSum(in, len + 1u) == in[len + 3u];
+}
+
+// A reply with data of its own (the lookup's, a name, the system record, a program image) answers
+// only the command of the same code. Arriving while another command is in flight, it is the late
+// answer to a frame that was given up or repeated; taken as the reply it would put old data over the
+// model (undoing edits already sent) and leave every later exchange one reply behind. It is neither
+// applied nor accepted. Acknowledgements, status replies and codes without data stay accepted
+// whatever is in flight.
+bool ProtocolHandler::DropIfLate(const FrameRecord& in, const FrameRecord& out) {
+    switch (in.Cmd()) {
+        case CmdLookup:
+        case CmdReadNames:
+        case CmdReadSystem:
+        case CmdReadPrograms:
+        case CmdRecall:
+            break;
+        default:
+            return false;
+    }
+    if (in.Cmd() == out.Cmd()) return false;
+    lateReplies_.fetch_add(1, std::memory_order_relaxed);
+    return true;
+}
+
+// Back to waiting for a frame start; the engine's retry count in the record is its own and stays.
+void ProtocolHandler::RestartAssembly(FrameRecord& in) {
+    const uint8_t retries = in[incoming::kRetryCounter];
+    in.bytes.fill(0);
+    in[incoming::kRetryCounter] = retries;
+}
+
 bool ProtocolHandler::Accept(const FrameRecord& in, const FrameRecord& out) {
     const uint16_t len = in.Len();
-    if (FrameSum(in, len + 1u) != in[len + 3u]) return false;
     if (len == 3 && in.Cmd() == out.Cmd()) {
         const uint8_t status = in[5];
         return !(status >= 1 && status <= 3);  // 1..3: negative acknowledgement

@@ -10,7 +10,8 @@
 //               kSequence) came with the popped item and are cleared once its reply is accepted;
 //   - read:     h.FeedBytes(1, bytes, n) == 1 means a reply was accepted: the incoming record and the
 //               outgoing record from byte 4 on are clear, go on with add-data. 0 means wait for more
-//               bytes (or count empty polls in incoming::kEmptyPolls / kRetryCounter and repeat);
+//               bytes (or, once the reply window has passed, count incoming::kRetryCounter and repeat).
+//               A late data reply to an earlier command is dropped on the way (LateReplyCount);
 //   - repeat or link failure: h.ClearFrames(1, false) or h.ClearFrames(1, true).
 // Replies that carry data are stored in the model (under the model lock) and reported to the main
 // window through the MessageSink.
@@ -50,8 +51,15 @@ public:
     int FeedBytes(int link, const uint8_t* bytes, size_t count);
     // Clear the incoming record and, with `includingOutgoing`, the outgoing record from byte 4 on.
     void ClearFrames(int link, bool includingOutgoing);
+    // Data replies dropped because they answered an earlier command than the one in flight.
+    uint64_t LateReplyCount() const { return lateReplies_.load(std::memory_order_relaxed); }
 
 private:
+    enum class Assembly { Incomplete, Complete, Invalid };
+    static Assembly Assemble(FrameRecord& in, const uint8_t* bytes, size_t count, size_t& used);
+    static bool SumMatches(const FrameRecord& in);
+    bool DropIfLate(const FrameRecord& in, const FrameRecord& out);
+    static void RestartAssembly(FrameRecord& in);
     bool Accept(const FrameRecord& in, const FrameRecord& out);
     void Dispatch(const FrameRecord& in, const FrameRecord& out);
     void StatusReply(const FrameRecord& in, bool areaA);
@@ -60,6 +68,7 @@ private:
 
     SendDataQueue queue_;
     std::atomic<MessageSink*> sink_;
+    std::atomic<uint64_t> lateReplies_{0};
 };
 
 }  // namespace pavo

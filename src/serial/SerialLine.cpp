@@ -9,6 +9,8 @@
 #include <cctype>
 #include <cerrno>
 
+#include "serial/LowLatency.h"
+
 namespace pavo {
 
 namespace {
@@ -73,9 +75,16 @@ bool SerialLine::Open(const std::string& path) {
     Close();
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
+    // Only a terminal device is a port: the lookup frame must never land in a file, and a device such
+    // as /dev/null, always readable and never answering, is no unit either.
+    if (!::isatty(fd)) {
+        ::close(fd);
+        errno = ENOTTY;
+        return false;
+    }
     // TIOCEXCL refuses further opens of the device (except by root); the lock also keeps out a
     // second copy of this program when it runs as root.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || (::isatty(fd) && ::ioctl(fd, TIOCEXCL) != 0)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
         const int err = errno;
         ::close(fd);
         errno = err;
@@ -147,6 +156,7 @@ bool SerialLine::Configure(const LineSettings& s, LineError& error) {
     }
     int rts = TIOCM_RTS;
     (void)::ioctl(fd_, TIOCMBIS, &rts);  // fails on a pseudo-terminal: no modem lines there
+    RequestLowLatency(fd_);
     return true;
 }
 

@@ -46,10 +46,12 @@ public:
     ~SerialLine() { Close(); }
 
     // Opens read/write, no controlling terminal, non-blocking, and claims the port for this program
-    // alone. False (errno kept) if the device cannot be opened or another program holds it.
+    // alone. False (errno kept) if the device cannot be opened, is not a terminal (ENOTTY) or another
+    // program holds it.
     bool Open(const std::string& path);
-    // Raw 8-bit line with the given settings and RTS raised. A failed modem-control call is not an
-    // error (pseudo-terminals have no modem lines). False with `error` filled on the first failure.
+    // Raw 8-bit line with the given settings and RTS raised, and low latency asked of a USB-serial
+    // adapter (LowLatency.h). A failed modem-control or latency request is not an error
+    // (pseudo-terminals have neither). False with `error` filled on the first failure.
     bool Configure(const LineSettings& settings, LineError& error);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }

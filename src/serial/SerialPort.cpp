@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -14,14 +15,17 @@ namespace pavo {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kLink = 1;               // the program's one serial link
 constexpr int kCyclePauseMs = 20;      // ends every exchange cycle
 constexpr int kBulkPauseMs = 1000;     // after writing a bulk frame
 constexpr int kLongPauseMs = 3000;     // after writing a long-pause frame
 constexpr int kWriteTimeoutMs = 1000;  // for one frame to leave
 constexpr int kEmptyPollMs = 100;
-constexpr int kMaxEmptyPolls = 5;  // then the frame is repeated...
-constexpr int kMaxRetries = 2;     // ...twice at most; a third silence is a link failure
+constexpr int kMaxEmptyPolls = 5;   // after the wait, five polls for the rest of the reply
+constexpr int kMaxRetries = 2;      // an unanswered frame is repeated twice; a third is a link failure
+constexpr int kMaxReadRetries = 1;  // a failed read is repeated once; a second is a link failure
 constexpr size_t kMinBufferSize = kFrameRecordSize;
 
 // How long to wait for the next event: 1000 ms while no reply is awaited, 2000 ms for the reply to a
@@ -47,6 +51,13 @@ LinkFault FaultOfOpenError(int err) {
         default:
             return LinkFault::None;
     }
+}
+
+// The reply window of a frame just written: the wait plus the empty polls, about a second for an
+// ordinary frame. It is a deadline: bytes that keep coming without forming a reply (another device
+// talking on the line) do not stretch it, or such a port would never be given up.
+std::chrono::milliseconds ReplyWindowFor(const FrameRecord& out) {
+    return std::chrono::milliseconds(WaitTimeFor(out) + kMaxEmptyPolls * kEmptyPollMs);
 }
 
 }  // namespace
@@ -232,7 +243,9 @@ void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
     const bool longPause = out[outgoing::kLongPause] == 1;
     port.unlock();
     if (bulk && !PauseUnlocked(sendLock, kBulkPauseMs)) return;
-    if (longPause) PauseUnlocked(sendLock, kLongPauseMs);
+    if (longPause && !PauseUnlocked(sendLock, kLongPauseMs)) return;
+    // The window opens when the pauses are over: a reply that came during them is read at once.
+    replyDeadline_ = Clock::now() + ReplyWindowFor(out);
 }
 
 bool SerialPort::PauseUnlocked(std::unique_lock<std::recursive_mutex>& sendLock, int ms) {
@@ -243,9 +256,8 @@ bool SerialPort::PauseUnlocked(std::unique_lock<std::recursive_mutex>& sendLock,
 }
 
 void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recursive_mutex>& sendLock) {
-    FrameRecord& in = IncomingFrame();
     const int fd = line_.Fd();
-    bool bytesArrived = false;  // bytes came in since the last empty poll
+    bool saidReadable = false;  // the last wait ended because the port reported bytes
     for (;;) {
         if (events_.IsSet(EngineEvent::Shutdown)) return;
         std::unique_lock<std::mutex> port(portLock_);
@@ -260,47 +272,68 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
         long got = 0;
         if (q > 0) {
             got = line_.ReadSome(readBuffer_.data(), std::min(static_cast<size_t>(q), readBuffer_.size()));
-            if (got == 0 || (got < 0 && IsDeviceGoneError(errno))) {
+            if (got == 0) {
                 LinkFailure();  // the port said it had bytes, then had none: the device went away
+                return;
+            }
+            if (got < 0 && IsDeviceGoneError(errno)) {
+                port.unlock();
+                RepeatOrFail(handler, kMaxReadRetries, LinkFault::Unplugged);
                 return;
             }
             if (got < 0) got = 0;
         }
-        if (got == 0) {
-            port.unlock();
-            // An empty poll is 100 ms without a byte; a reply that trickles in does not use them up.
-            if (!bytesArrived && ++in[incoming::kEmptyPolls] > kMaxEmptyPolls) {
-                if (++in[incoming::kRetryCounter] > kMaxRetries) {
-                    LinkFailure(LinkFault::NoAnswer);
-                    if (handler) handler->ClearFrames(kLink, true);
-                    return;
-                }
-                // Write the same frame again, from a clean incoming record.
-                const uint8_t retries = in[incoming::kRetryCounter];
-                if (handler) handler->ClearFrames(kLink, false);
-                in[incoming::kRetryCounter] = retries;
-                events_.Signal(EngineEvent::Write);
-                return;
-            }
-            sendLock.unlock();
-            const EngineEvent e = events_.WaitForData(fd, kEmptyPollMs);
-            sendLock.lock();
-            if (e == EngineEvent::Shutdown) return;
-            if (e == EngineEvent::DeviceGone) {
-                LinkFailure();
-                return;
-            }
-            bytesArrived = e == EngineEvent::Io;
-            continue;
+        if (got > 0 && handler &&
+            handler->FeedBytes(kLink, readBuffer_.data(), static_cast<size_t>(got)) == 1) {
+            // Accepted: bytes that came after the reply are not part of any exchange.
+            line_.PurgeBoth();
+            events_.Signal(EngineEvent::AddData);
+            return;
         }
-        bytesArrived = true;
-        if (!handler || handler->FeedBytes(kLink, readBuffer_.data(), static_cast<size_t>(got)) != 1)
-            continue;
-        // Accepted: bytes that came after the reply are not part of any exchange.
-        line_.PurgeBoth();
-        events_.Signal(EngineEvent::AddData);
+        port.unlock();
+
+        if (OutgoingFrame()[outgoing::kReplyAwaited] == 0) return;  // nothing in flight to repeat
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(replyDeadline_ - Clock::now());
+        if (left.count() <= 0) {
+            // No reply within the window, whatever bytes came: as for a silent unit.
+            RepeatOrFail(handler, kMaxRetries, LinkFault::NoAnswer);
+            return;
+        }
+        if (got > 0) {
+            saidReadable = false;
+            continue;  // more of the reply may be waiting already
+        }
+        // Nothing to read. A port that reports bytes it then does not have would turn the wait into
+        // a spin: after such a report, sleep out the poll instead.
+        const int pollMs = static_cast<int>(std::min<long long>(left.count(), kEmptyPollMs));
+        sendLock.unlock();
+        EngineEvent e;
+        if (saidReadable)
+            e = events_.Pause(pollMs) ? EngineEvent::Timeout : EngineEvent::Shutdown;
+        else
+            e = events_.WaitForData(fd, pollMs);
+        sendLock.lock();
+        if (e == EngineEvent::Shutdown) return;
+        if (e == EngineEvent::DeviceGone) {
+            LinkFailure();
+            return;
+        }
+        saidReadable = e == EngineEvent::Io;
+    }
+}
+
+void SerialPort::RepeatOrFail(ProtocolHandler* handler, int maxRetries, LinkFault why) {
+    FrameRecord& in = IncomingFrame();
+    if (++in[incoming::kRetryCounter] > maxRetries) {
+        LinkFailure(why);
+        if (handler) handler->ClearFrames(kLink, true);
         return;
     }
+    // Write the same frame again, from a clean incoming record.
+    const uint8_t retries = in[incoming::kRetryCounter];
+    if (handler) handler->ClearFrames(kLink, false);
+    in[incoming::kRetryCounter] = retries;
+    events_.Signal(EngineEvent::Write);
 }
 
 void SerialPort::LinkFailure(LinkFault why) {

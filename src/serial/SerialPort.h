@@ -1,9 +1,10 @@
 #pragma once
 // The serial engine: owns the line to the unit and runs the exchange on one worker thread. Each cycle
 // takes the next queued frame (or asks the change scanner for one), writes it, waits for the reply and
-// hands the received bytes to the protocol handler; only an accepted reply starts the next cycle. A
-// unit that stays silent gets the same frame three times, then the engine reports WM_LINK_FAILED once
-// and its thread ends.
+// hands the received bytes to the protocol handler; only an accepted reply starts the next cycle. The
+// reply has a fixed window from the end of the write (about 1 s; 2.5 s for a bulk frame), whatever
+// else arrives meanwhile. A frame that gets no reply in it is written again, twice at most (a failed
+// read: once); then the engine reports WM_LINK_FAILED once and its thread ends.
 //
 // What it tells the UI goes through the owner's MessageSink: WM_LINK_FAILED (wParam 1, lParam 1 when
 // the unanswered frame was the device lookup, else 0), WM_PROGRESS_POSITION (wParam the sequence
@@ -16,6 +17,7 @@
 // safe because the queue is only read again at the next add-data step, after the reply. The port
 // lock guards the descriptor; whoever holds both took the send lock first.
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -74,6 +76,9 @@ private:
     void HandleAddData(ProtocolHandler* handler);
     void WritePath(std::unique_lock<std::recursive_mutex>& sendLock);
     void ReadPath(ProtocolHandler* handler, std::unique_lock<std::recursive_mutex>& sendLock);
+    // The frame in flight got no usable reply: write it again, or, after `maxRetries` repeats, report
+    // the link failure for the reason given.
+    void RepeatOrFail(ProtocolHandler* handler, int maxRetries, LinkFault why);
     void LinkFailure(LinkFault why = LinkFault::Unplugged);
     void ReportError(const char* operation, int err);
     bool WriteFrame(const uint8_t* bytes, size_t n, int& err);
@@ -90,6 +95,8 @@ private:
     std::atomic<LinkFault> fault_{LinkFault::None};
     int portNumber_ = 0;
     std::vector<uint8_t> writeBuffer_, readBuffer_;
+    // When the reply to the frame in flight is given up (worker thread only).
+    std::chrono::steady_clock::time_point replyDeadline_;
 };
 
 }  // namespace pavo

@@ -120,6 +120,47 @@ TEST(LinkExchange, LookupAndFullReadStoreTheUnitsDataInTheModel) {
     }
 }
 
+// The unit answers the program-image request later than the reply window: the engine repeats it, takes
+// the first answer as the reply to the repeat and goes on with the user's edit. The second answer then
+// arrives while the edit is in flight; it must neither undo the edit nor stand in for its reply.
+TEST(LinkExchange, ALateProgramImageNeitherUndoesAnEditNorStandsInForItsReply) {
+    unit::UnitOptions options;
+    options.slowCommand = 0x82;
+    options.slowCommandMs = 1300;
+    LinkHarness h(options);
+    QueueCommand(0x82, 0);
+    ASSERT_TRUE(h.OpenAndStart());
+    ASSERT_TRUE(h.sink.WaitFor(WM_PROGRAM_RECEIVED, 1, 5000));
+    const uint8_t edited = static_cast<uint8_t>(h.line.Unit().CurrentImage().Mic12.Eq[3].GainCode + 17);
+    EditModel([&] {
+        TheModel().current.Mic12.Eq[3].GainCode = edited;
+        TheModel().system.MicMaster = 33;
+    });
+    ASSERT_TRUE(Eventually([&] { return h.handler.LateReplyCount() == 1; }, 5000));
+    ASSERT_TRUE(Eventually(
+        [&] {
+            return h.line.Unit().CurrentImage().Mic12.Eq[3].GainCode == edited &&
+                   h.line.Unit().System().MicMaster == 33 && EditModel([] {
+                       const Model& m = TheModel();
+                       return SameRecord(m.current, m.lastSent) && SameRecord(m.system, m.lastSentSystem);
+                   });
+        },
+        5000));
+    h.port.ClosePort();
+
+    EXPECT_EQ(h.sink.Of(WM_PROGRAM_RECEIVED).size(), 1u);
+    EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+    const ProgramImage unitImage = h.line.Unit().CurrentImage();
+    EditModel([&] {
+        EXPECT_EQ(TheModel().current.Mic12.Eq[3].GainCode, edited);
+        EXPECT_TRUE(SameRecord(TheModel().current, unitImage));
+    });
+    const auto frames = h.line.Received();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[0].frame.cmd, 0x82);
+    EXPECT_EQ(frames[1].frame.cmd, 0x82);  // repeated once the window had passed
+}
+
 // A random edit of one field the change scanner sends, in the edited scene.
 using Edit = std::function<void(Model&, std::mt19937&)>;
 

@@ -2,10 +2,16 @@
 // the middle of a pause, and ports that cannot be opened or configured.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 
 #include "link_harness.h"
 #include "model/ModelLock.h"
+#include "read_faults.h"
 
 namespace pavo::linktest {
 namespace {
@@ -49,8 +55,8 @@ TEST(LinkFaults, SilentUnitGetsTheSameFrameThreeTimesThenOneLinkFailure) {
         // Each attempt waits half a second and then polls five times for 100 ms.
         for (int i = 1; i < 3; ++i) {
             const double gap = frames[c.answered + i].atMs - frames[c.answered + i - 1].atMs;
-            EXPECT_GT(gap, 900.0);
-            EXPECT_LT(gap, 3000.0);
+            EXPECT_GT(gap, 950.0);
+            EXPECT_LT(gap, 1800.0);
         }
         const auto failures = h.sink.Of(WM_LINK_FAILED);
         ASSERT_EQ(failures.size(), 1u);
@@ -70,6 +76,48 @@ TEST(LinkFaults, SilentUnitGetsTheSameFrameThreeTimesThenOneLinkFailure) {
             EXPECT_EQ(next.Received().front().frame.cmd, 0x7F);
             EXPECT_EQ(h.sink.Of(WM_LINK_FAILED).size(), 1u);
         }
+    }
+}
+
+// Another device talking on the line (a modem, a GPS, a console) while nothing answers the lookup:
+// bytes keep coming, but none of them is a reply, so the port is given up as if it were silent.
+TEST(LinkFaults, ChatterThatNeverFormsAReplyIsGivenUpLikeSilence) {
+    std::vector<uint8_t> plain, opensFrames;
+    for (int i = 0; i < 64; ++i) {
+        uint8_t b = static_cast<uint8_t>(i * 37 + 11);
+        if (b == 0xFF || b == 0x55 || b == 0x03 || b == 0xCC) b = 0x20;
+        plain.push_back(b);
+    }
+    opensFrames = plain;
+    // A frame start with a length that the rest of the chatter fills up, then fails its sum.
+    const uint8_t start[] = {0xFF, 0x55, 0x30, 0x00, 0x82};
+    std::copy(std::begin(start), std::end(start), opensFrames.begin() + 10);
+    const struct {
+        const char* name;
+        std::vector<uint8_t> chatter;
+    } cases[] = {{"plain bytes", plain}, {"bytes that open frames", opensFrames}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        unit::UnitOptions options;
+        options.silent = true;
+        options.chatter = c.chatter;
+        options.chatterEveryMs = 5;
+        LinkHarness h(options);
+        QueueCommand(0x7F, 0);
+        ASSERT_TRUE(h.OpenAndStart());
+        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+        EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
+        const auto frames = h.line.Received();
+        ASSERT_EQ(frames.size(), 3u);
+        for (const auto& f : frames) EXPECT_EQ(f.frame.cmd, 0x7F);
+        for (int i = 1; i < 3; ++i) {
+            const double gap = frames[i].atMs - frames[i - 1].atMs;
+            EXPECT_GT(gap, 950.0);
+            EXPECT_LT(gap, 1800.0);
+        }
+        const auto failures = h.sink.Of(WM_LINK_FAILED);
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0].lParam, 1);
     }
 }
 
@@ -121,6 +169,65 @@ TEST(LinkFaults, WrongSumOrRefusalMakesTheEngineWriteTheFrameAgain) {
         EXPECT_EQ(h.line.Unit().System().Phantom, 1);
         EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
     }
+}
+
+// A read that fails is not the end of the link at once: the frame in flight is written again, and
+// only a second failure is a link failure.
+TEST(LinkFaults, AFailedReadRepeatsTheFrameOnceASecondIsALinkFailure) {
+    const struct {
+        const char* name;
+        int failures;
+        bool linkFails;
+    } cases[] = {{"one failed read", 1, false}, {"two failed reads", 2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkHarness h;
+        ASSERT_TRUE(h.OpenAndStart());
+        ASSERT_TRUE(h.line.WaitForFrames(4, 5000));
+        const size_t before = h.line.ReceivedCount();
+        FailReadsOf(h.line.DevicePath(), c.failures, EIO);
+        if (c.linkFails) {
+            ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 5000));
+            EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
+        } else {
+            ASSERT_TRUE(h.line.WaitForFrames(before + 6, 5000));
+        }
+        h.port.ClosePort();
+        FailReadsOf("", 0, 0);
+
+        // Polls alternate; the frame whose read failed is the one written twice in a row.
+        const auto frames = h.line.Received();
+        int repeats = 0;
+        for (size_t i = before; i < frames.size(); ++i) repeats += SameFrame(frames[i], frames[i - 1]);
+        EXPECT_EQ(repeats, 1);
+        if (c.linkFails) {
+            EXPECT_TRUE(SameFrame(frames.back(), frames[frames.size() - 2]));
+        }
+        const auto failures = h.sink.Of(WM_LINK_FAILED);
+        ASSERT_EQ(failures.size(), c.linkFails ? 1u : 0u);
+        if (c.linkFails) {
+            EXPECT_EQ(failures[0].lParam, 0);
+        }
+    }
+}
+
+// A port that reports bytes it then cannot hand over (as a file does at its end) is a silent port:
+// the engine sleeps out its polls instead of spinning on the report, and gives the frame up in time.
+TEST(LinkFaults, BytesThatCannotBeReadCountAsSilence) {
+    LinkHarness h;
+    QueueCommand(0x7F, 0);
+    FailReadsOf(h.line.DevicePath(), 1 << 30, EAGAIN);
+    ASSERT_TRUE(h.OpenAndStart());
+    ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+    EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
+    const int reads = FailedReads();
+    FailReadsOf("", 0, 0);
+    const auto frames = h.line.Received();
+    ASSERT_EQ(frames.size(), 3u);  // the lookup, written three times
+    EXPECT_EQ(h.sink.Of(WM_LINK_FAILED)[0].lParam, 1);
+    // About one read per 100 ms poll over three seconds; a spin makes it thousands.
+    EXPECT_GT(reads, 3);
+    EXPECT_LT(reads, 200);
 }
 
 TEST(LinkFaults, PulledCableGivesOneLinkFailureAndEndsTheThread) {
@@ -194,6 +301,32 @@ TEST(LinkFaults, ClosePortEndsTheWorkerPromptlyWhateverItWaitsFor) {
         EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
         Flags().transferPending = 0;
     }
+}
+
+// `--port` may name anything; only a terminal device is a port. A file must not be written over, and
+// /dev/null or a pipe, always readable and never answering, must not hold the lookup up.
+TEST(LinkFaults, AnythingButATerminalIsRefusedBeforeAByteIsWritten) {
+    const std::string dir = ::testing::TempDir() + "pavo-not-a-port-" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    const std::string file = dir + "/preset.dia", fifo = dir + "/fifo";
+    const std::string content = "not a serial port, keep me";
+    std::ofstream(file, std::ios::binary) << content;
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RecordingSink sink;
+    ProtocolHandler handler(&sink);
+    for (const std::string& path : {file, std::string("/dev/null"), fifo, dir}) {
+        SCOPED_TRACE(path);
+        SerialPort port;
+        QueueCommand(0x7F, 0);
+        EXPECT_EQ(port.OpenPort(&sink, path, 115200, 'N', 8, 0, 9, 115200), 0);
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_EQ(port.StartEngine(), 0);
+        handler.Clear();
+    }
+    EXPECT_TRUE(sink.Texts().empty());
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(LinkFaults, PortsThatCannotBeOpenedOrConfigured) {

@@ -3,6 +3,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "model/DataConver.h"
 #include "model/Model.h"
@@ -60,6 +63,98 @@ TEST_F(ModelOps, ResetGivesFlatBypassedBandsAndEqualScenes) {
     EXPECT_TRUE(SameRecord(m.current.Reverb, m.current.ReverbSpare));
     EXPECT_EQ(m.current.ActiveScene, 1);
     EXPECT_EQ(m.scene.EditedScene(), 1);
+}
+
+// The factory frequencies of every band of every block, after the reset and after an EQ reset, from
+// lists written out here rather than taken from the model's own tables.
+constexpr double kMusicHz[] = {20.5, 31.9, 50.6, 80.3, 125,  198,  315,  490,
+                               721,  1240, 1920, 3050, 4940, 7550, 12000};
+constexpr double kMicHz[] = {20.5, 31.9, 50.6, 80.3, 125,  198,  315,   490,   721,   1240,
+                             1920, 3050, 4940, 6230, 8160, 9890, 12000, 14500, 17600, 20200};
+constexpr double kEffectHz[] = {20.5, 51.6, 135, 354, 926, 2420, 6350};
+constexpr double kOutputHz[] = {20.5, 36.5, 65, 116, 206, 367, 655, 1170, 2080, 3700};
+constexpr double kDynEqHz[] = {28.9, 236, 4230};
+constexpr double kAuxHz[] = {1000, 1000, 1000, 1000, 1000};
+
+std::vector<uint16_t> Codes(std::span<const double> hz) {
+    std::vector<uint16_t> codes;
+    for (double f : hz) codes.push_back(static_cast<uint16_t>(NearestFrequencyCode(f)));
+    return codes;
+}
+std::vector<uint16_t> CodesOf(std::span<const EqBand> bands) {
+    std::vector<uint16_t> codes;
+    for (const EqBand& b : bands) codes.push_back(b.FrequencyCode.get());
+    return codes;
+}
+std::vector<uint16_t> CodesOf(std::span<const DynEqBand> bands) {
+    std::vector<uint16_t> codes;
+    for (const DynEqBand& b : bands) codes.push_back(b.Band.FrequencyCode.get());
+    return codes;
+}
+
+TEST_F(ModelOps, EveryBandOfEveryBlockStartsOnItsListedFrequency) {
+    ProgramImage& c = m.current;
+    const struct {
+        std::string name;
+        std::vector<uint16_t> codes;
+        std::span<const double> hz;
+    } kReset[] = {
+        {"MusicLeft", CodesOf(c.MusicLeft.Eq), kMusicHz},
+        {"MusicRight", CodesOf(c.MusicRight.Eq), kMusicHz},
+        {"MusicLeft aux", CodesOf(c.MusicLeft.AuxBands), kAuxHz},
+        {"MusicRight aux", CodesOf(c.MusicRight.AuxBands), kAuxHz},
+        {"Mic12", CodesOf(c.Mic12.Eq), kMicHz},
+        {"Mic34", CodesOf(c.Mic34.Eq), kMicHz},
+        {"Mic12 aux", CodesOf(c.Mic12.AuxBands), kAuxHz},
+        {"Mic34 aux", CodesOf(c.Mic34.AuxBands), kAuxHz},
+        {"EchoA", CodesOf(c.EchoA.Eq), kEffectHz},
+        {"EchoB", CodesOf(c.EchoB.Eq), kEffectHz},
+        {"Reverb", CodesOf(c.Reverb.Eq), kEffectHz},
+        {"ReverbSpare", CodesOf(c.ReverbSpare.Eq), kEffectHz},
+        {"MusicLeft dynamic EQ", CodesOf(c.MusicLeft.DynEq), kDynEqHz},
+        {"MusicRight dynamic EQ", CodesOf(c.MusicRight.DynEq), kDynEqHz},
+    };
+    for (const auto& r : kReset) EXPECT_EQ(r.codes, Codes(r.hz)) << r.name;
+    for (int scene = 0; scene < 3; ++scene)
+        for (int ch = 0; ch < 8; ++ch)
+            EXPECT_EQ(CodesOf(c.Scenes[scene].Channel[ch].Eq), Codes(kOutputHz))
+                << "scene " << scene + 1 << " channel " << ch;
+
+    // The EQ reset of each block puts its bands back on the same frequencies.
+    const struct {
+        int block;
+        std::span<const double> hz;
+    } kEqReset[] = {
+        {BlockMusicLeft, kMusicHz},
+        {BlockMusicRight, kMusicHz},
+        {BlockMic12, kMicHz},
+        {BlockMic34, kMicHz},
+        {BlockEchoA, kEffectHz},
+        {BlockEchoB, kEffectHz},
+        {BlockReverb, kEffectHz},
+        {8, kOutputHz},
+        {9, kOutputHz},
+        {10, kOutputHz},
+        {11, kOutputHz},
+        {12, kOutputHz},
+        {13, kOutputHz},
+        {14, kOutputHz},
+        {15, kOutputHz},
+        {BlockMusicLeftDyn, kDynEqHz},
+        {BlockMusicRightDyn, kDynEqHz},
+    };
+    for (const auto& r : kEqReset) {
+        SCOPED_TRACE(r.block);
+        const bool dyn = r.block >= BlockMusicLeftDyn;
+        if (dyn)
+            for (DynEqBand& b : DynEqBandsOf(c, r.block)) b.Band.FrequencyCode = 5;
+        else
+            for (EqBand& b : EqBandsOf(c, r.block, m.scene.EditedScene())) b.FrequencyCode = 5;
+        ResetEqBands(r.block);
+        const auto codes =
+            dyn ? CodesOf(DynEqBandsOf(c, r.block)) : CodesOf(EqBandsOf(c, r.block, m.scene.EditedScene()));
+        EXPECT_EQ(codes, Codes(r.hz));
+    }
 }
 
 TEST_F(ModelOps, ResetOfTheSystemRecordKeepsTheSensitivityNibble) {

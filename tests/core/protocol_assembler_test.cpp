@@ -281,6 +281,80 @@ TEST_F(Assembler, EveryDispatchRow) {
     }
 }
 
+// A data reply to an earlier command (a late answer to a frame that was repeated or given up) must
+// not land in the model, nor count as the reply to the frame in flight: here the edit of an EQ band is
+// in flight, and its acknowledgement follows the late reply, in the same read or the next.
+TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
+    const struct {
+        const char* name;
+        Bytes late;
+    } kLate[] = {
+        {"current program image", MakeFrame(0x82, Payload(0, 2712, 0x07))},
+        {"stored program image", MakeFrame(0x82, Payload(5, 2712, 0x07))},
+        {"recalled program image", MakeFrame(0x85, Payload(5, 2712, 0x07))},
+        {"system record", MakeFrame(0x81, Payload(9, 65, 0x31))},
+        {"program name", MakeFrame(0x80, Payload(0, 20, 'Z'))},
+        {"stored program name", MakeFrame(0x80, Payload(3, 20, 'Z'))},
+        {"lookup", MakeFrame(0x7F, {0, 1})},
+    };
+    const Bytes ack = MakeFrame(0x03, {0});
+    for (bool sameRead : {true, false}) {
+        for (const auto& c : kLate) {
+            SCOPED_TRACE(std::string(c.name) + (sameRead ? ", reply in the same read" : ", reply later"));
+            SetUp();
+            sink.clear();
+            m.current.Mic12.Eq[3].GainCode = 200;  // the user's edit...
+            ScanForChange();                       // ...goes out
+            ASSERT_EQ(OutgoingFrame().Cmd(), 0x03);
+            OutgoingFrame()[outgoing::kReplyAwaited] = 1;
+            IncomingFrame()[incoming::kRetryCounter] = 1;  // the engine's own count survives the drop
+            const ProgramImage current = m.current, lastSent = m.lastSent;
+            const SystemRecord system = m.system;
+            const ProgramBank bank = m.bank;
+            const uint64_t dropped = handler.LateReplyCount();
+
+            if (sameRead) {
+                Bytes both = c.late;
+                both.insert(both.end(), ack.begin(), ack.end());
+                EXPECT_EQ(Feed(both), 1);
+            } else {
+                EXPECT_EQ(Feed(c.late), 0);
+                EXPECT_EQ(IncomingFrame()[incoming::kRejected], 0);
+                EXPECT_EQ(IncomingFrame()[incoming::kRetryCounter], 1);
+                EXPECT_EQ(Feed(ack), 1);
+            }
+            EXPECT_EQ(handler.LateReplyCount(), dropped + 1);
+            EXPECT_TRUE(SameRecord(m.current, current));
+            EXPECT_TRUE(SameRecord(m.lastSent, lastSent));
+            EXPECT_TRUE(SameRecord(m.system, system));
+            EXPECT_TRUE(SameRecord(m.bank, bank));
+            EXPECT_EQ(m.current.Mic12.Eq[3].GainCode, 200);
+            EXPECT_EQ(Flags().storeAuthority, 0);
+            EXPECT_TRUE(sink.posted().empty());
+            EXPECT_TRUE(sink.texts().empty());
+        }
+    }
+    // Replies that are not data of another command stay the reply to whatever is in flight.
+    const struct {
+        const char* name;
+        unsigned sent;
+        Bytes reply;
+    } kTaken[] = {
+        {"status reply to the other poll", 0x0C, MakeFrame(0x18, Bytes(12, 50))},
+        {"acknowledgement of another command", 0x81, MakeFrame(0x0D, {0})},
+        {"code without data of its own", 0x81, MakeFrame(0x42, Payload(1, 30, 0x55))},
+        {"stored program for another number", 0x82, MakeFrame(0x82, Payload(2, 2712, 0x07))},
+    };
+    for (const auto& c : kTaken) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        const uint64_t dropped = handler.LateReplyCount();
+        Sent(c.sent, c.sent == 0x82 ? 1 : 0);
+        EXPECT_EQ(Feed(c.reply), 1);
+        EXPECT_EQ(handler.LateReplyCount(), dropped);
+    }
+}
+
 TEST_F(Assembler, LastStoredProgramEndsTheFullRead) {
     QueueCommand(0x82, 1);
     for (int n = 1; n <= 21; ++n) {

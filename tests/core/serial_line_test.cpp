@@ -4,7 +4,10 @@
 #include <termios.h>
 #include <unistd.h>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
+#include "serial/LowLatency.h"
 #include "serial/SerialLine.h"
 
 namespace pavo {
@@ -133,6 +136,38 @@ TEST_F(PtyLine, MovesBytesBothWaysAndPurgesInput) {
     for (int i = 0; i < 100 && line.BytesWaiting() < 1; ++i) ::usleep(1000);
     EXPECT_EQ(line.ReadSome(got, sizeof got), 1);
     EXPECT_EQ(got[0], 0x44);
+}
+
+// Low latency is asked of an adapter's latency timer where there is one, and nowhere else. A fake
+// sysfs tree stands in for the adapter: the pseudo-terminal's device numbers lead to its timer file.
+TEST_F(PtyLine, LowLatencySetsAnAdaptersTimerAndLeavesOtherPortsAlone) {
+    const std::filesystem::path root =
+        std::filesystem::path(::testing::TempDir()) / ("pavo-sysfs-" + std::to_string(::getpid()));
+    const std::string timer = LatencyTimerPath(slave_, root.string());
+    ASSERT_FALSE(timer.empty());
+    ASSERT_EQ(timer.rfind(root.string() + "/dev/char/", 0), 0u);
+    std::filesystem::create_directories(std::filesystem::path(timer).parent_path());
+
+    // A pseudo-terminal has neither the driver flag nor a timer: nothing set, nothing created.
+    LowLatencyResult none = RequestLowLatency(slave_, root.string());
+    EXPECT_FALSE(none.driverFlag);
+    EXPECT_FALSE(none.latencyTimer);
+    EXPECT_FALSE(std::filesystem::exists(timer));
+    EXPECT_FALSE(RequestLowLatency(slave_).latencyTimer);  // the real /sys: no timer for a pty
+
+    std::ofstream(timer) << "16\n";
+    EXPECT_TRUE(RequestLowLatency(slave_, root.string()).latencyTimer);
+    std::ifstream in(timer);
+    int ms = 0;
+    in >> ms;
+    EXPECT_EQ(ms, 1);
+
+    // Opening and configuring a port without either works as before.
+    SerialLine line;
+    ASSERT_TRUE(line.Open(path_));
+    LineError error;
+    EXPECT_TRUE(line.Configure({}, error));
+    std::filesystem::remove_all(root);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 
+#include "model/FieldCatalog.h"
 #include "virtual_unit/UnitFrames.h"
 #include "virtual_unit/VirtualUnit.h"
 
@@ -42,6 +43,19 @@ TEST(UnitFrames, EncodesAndDecodesThroughNoiseSplitsAndBadFrames) {
     EXPECT_EQ(frames[1].cmd, 0x82);
     EXPECT_EQ(frames[1].payload.size(), 2713u);
     EXPECT_EQ(decoder.BadFrames(), 2);
+}
+
+// What the unit reads back to the program on every session: each field within its documented range,
+// so every page shows it (a sensitivity outside "L" / "H" leaves the System page's list blank).
+TEST(VirtualUnit, FactoryContentLiesInEveryFieldsRange) {
+    const SystemRecord system = FactorySystem();
+    const FieldInfo* bad = FirstFieldOutOfRange(FieldRecord::System, BytesOf(system));
+    EXPECT_EQ(bad, nullptr) << bad->path;
+    for (int n = 1; n <= 21; ++n) {
+        const ProgramImage program = FactoryProgram(n);
+        bad = FirstFieldOutOfRange(FieldRecord::Program, BytesOf(program));
+        EXPECT_EQ(bad, nullptr) << "program " << n << ": " << bad->path;
+    }
 }
 
 // One parameter command and where it must land in the unit's records.
@@ -135,7 +149,7 @@ TEST(VirtualUnit, AppliesEachParameterCommandToTheRightField) {
          0x09,
          {0xB, 0, 0},
          [](auto&, auto& s) { return Raw(s.SensitivityKeyShift); },
-         {0xB2}},
+         {0xB1}},
         {"sensitivity keeps the key nibble",
          0x13,
          {0, 5},

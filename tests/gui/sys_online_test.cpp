@@ -111,6 +111,18 @@ TEST(SysOnLine, PasswordGrantsStoringAndStoreAndPasswordChangeReachTheUnit) {
         [&] { return TextFromBytes(u->Unit().System().SystemPassword, kSystemPasswordLength) == "A1b2C3"; }));
 }
 
+TEST(SysOnLine, AfterTheFullReadEveryListShowsTheUnitsSetting) {
+    using S = SysDlg;
+    SysPage s;
+    auto u = StartUnit();
+    ASSERT_TRUE(ConnectTo(s, *u));
+    for (int id : {S::IDC_INPUT_SELECT, S::IDC_SENSITIVITY, S::IDC_PHANTOM, S::IDC_IR_REMOTE}) {
+        const auto* combo = s.Item<BitComboBox>(id);
+        EXPECT_GE(combo->currentIndex(), 0) << id;
+        EXPECT_FALSE(combo->currentText().isEmpty()) << id;
+    }
+}
+
 TEST(SysOnLine, RecallBringsTheUnitsProgramAndMetersFollowTheLink) {
     using S = SysDlg;
     SysPage s;

@@ -76,6 +76,13 @@ std::vector<ReceivedFrame> UnitLine::Received() const {
     return received_;
 }
 
+std::vector<ReceivedFrame> UnitLine::ReceivedFrom(size_t first) const {
+    std::lock_guard<std::mutex> g(mutex_);
+    if (first >= received_.size()) return {};
+    return std::vector<ReceivedFrame>(received_.begin() + static_cast<std::ptrdiff_t>(first),
+                                      received_.end());
+}
+
 size_t UnitLine::ReceivedCount() const {
     std::lock_guard<std::mutex> g(mutex_);
     return received_.size();
@@ -153,6 +160,7 @@ void UnitLine::Respond(const Frame& frame, size_t number) {
         reply.back() = static_cast<uint8_t>(reply.back() ^ 0x5A);
     if (!options_.noise.empty()) reply.insert(reply.begin(), options_.noise.begin(), options_.noise.end());
     if (!PauseMs(options_.replyDelayMs)) return;
+    if (frame.cmd == options_.slowCommand && !PauseMs(options_.slowCommandMs)) return;
     if (options_.wireBaud > 0) {
         // Request and reply take 10 bits a byte on a real line; on the pseudo-terminal they take
         // nothing, so the unit waits that long before it answers.
@@ -166,18 +174,37 @@ void UnitLine::Respond(const Frame& frame, size_t number) {
     }
 }
 
+// Best effort, like a talker that does not care whether anyone listens: what does not fit is lost.
+void UnitLine::Chatter() {
+    (void)!::write(master_, options_.chatter.data(), options_.chatter.size());
+}
+
 void UnitLine::Run() {
+    using Clock = std::chrono::steady_clock;
     FrameDecoder decoder;
     size_t count = 0;
     uint8_t buffer[4096];
+    const bool chatters = !options_.chatter.empty() && options_.chatterEveryMs > 0;
+    const auto chatterEvery = std::chrono::milliseconds(options_.chatterEveryMs);
+    auto nextChatter = Clock::now() + chatterEvery;
     for (;;) {
         {
             std::lock_guard<std::mutex> g(mutex_);
             if (stopping_) return;
             if (unplugRequested_) break;
         }
+        int timeoutMs = -1;  // nothing to do until the program writes or Stop() rings
+        if (chatters) {
+            if (Clock::now() >= nextChatter) {
+                Chatter();
+                nextChatter = std::max(nextChatter + chatterEvery, Clock::now());
+            }
+            timeoutMs = static_cast<int>(std::max<long long>(
+                0, std::chrono::ceil<std::chrono::milliseconds>(nextChatter - Clock::now()).count()));
+        }
         pollfd fds[2] = {{master_, POLLIN, 0}, {wake_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) continue;
+        const int ready = ::poll(fds, 2, timeoutMs);
+        if (ready <= 0) continue;
         if (fds[1].revents & POLLIN) {
             uint64_t v;
             (void)!::read(wake_, &v, sizeof v);

@@ -25,6 +25,12 @@ struct UnitOptions {
     int replyDelayMs = 0;        // pause before answering
     int unplugAfter = 0;         // closes its side after receiving N frames (0: never)
     unsigned wireBaud = 0;       // answers as late as a real line at this rate would (0: at once)
+    int slowCommand = -1;        // replies to frames with this CMD wait slowCommandMs (-1: none)
+    int slowCommandMs = 0;
+    // Another device talking on the same line: these bytes every chatterEveryMs, whatever the
+    // program sends (empty or 0: never).
+    std::vector<uint8_t> chatter;
+    int chatterEveryMs = 0;
 };
 
 // One frame as the unit received it, with the time it arrived.
@@ -49,6 +55,8 @@ public:
     VirtualUnit& Unit() { return unit_; }
 
     std::vector<ReceivedFrame> Received() const;
+    // The frames from number `first` (0-based) on.
+    std::vector<ReceivedFrame> ReceivedFrom(size_t first) const;
     size_t ReceivedCount() const;
     // Waits until at least n frames have arrived; false on time-out.
     bool WaitForFrames(size_t n, int timeoutMs) const;
@@ -62,6 +70,7 @@ private:
     bool PauseUs(long us);  // false if stopping
     bool WriteAll(const uint8_t* bytes, size_t n);
     bool PauseMs(int ms);  // false if stopping
+    void Chatter();
     void CloseSides();
 
     UnitOptions options_;

@@ -56,9 +56,9 @@ void FillEcho(EchoBlock& e, int program, int side) {
     e.DirectSwitch = 1;
     FillFilters(e.HighPass, e.LowPass, 120, 6000, 4);
     e.PreDelay = static_cast<uint16_t>(20 + program * 3);
-    e.RightPreDelay = static_cast<uint16_t>(25 + program * 3);
+    e.RightPreDelay = static_cast<uint16_t>(10 + (program * 3 + side * 5) % 30);  // 0..50
     e.Delay = static_cast<uint16_t>(180 + program * 11 + side * 40);
-    e.RightDelay = static_cast<uint16_t>(200 + program * 11 + side * 40);
+    e.RightDelay = static_cast<uint16_t>(40 + (program * 3 + side * 7) % 40);  // 0..100
     e.Repeat = static_cast<uint8_t>(30 + program % 40);
 }
 
@@ -75,9 +75,9 @@ void FillReverb(ReverbBlock& r, int program) {
 }
 
 void FillMic(MicBlock& m, int program) {
-    m.MicLevel = static_cast<uint8_t>(70 + program % 10);
+    m.MicLevel = static_cast<uint8_t>(16 + program % 10);  // 0..40
     m.FeedbackSuppress = static_cast<uint8_t>(program % 3);
-    m.Compressor = {static_cast<uint8_t>(60 + program), 5, 3, 8};
+    m.Compressor = {static_cast<uint8_t>(20 + program % 12), 5, 3, 8};  // threshold 0..34
     m.Gate = {static_cast<uint8_t>(10 + program % 5), 2, 3};
     FillFilters(m.HighPass, m.LowPass, 80, 16000, 6);
     FillBands(m.Eq, 20, 20, 20000, program + 5);
@@ -90,7 +90,7 @@ void FillMic(MicBlock& m, int program) {
 }
 
 void FillMusic(MusicBlock& m, int program) {
-    m.Compressor = {static_cast<uint8_t>(70 + program), 4, 2, 6};
+    m.Compressor = {static_cast<uint8_t>(22 + program % 10), 4, 2, 6};
     m.Gate = {5, 1, 2};
     FillFilters(m.HighPass, m.LowPass, 25, 20000, 2);
     FillBands(m.Eq, 15, 20, 12000, program);
@@ -128,7 +128,7 @@ void FillOutput(OutputChannel& c, int program, int channel, int scene) {
     c.ReverbSwitch = sub ? 0 : 1;
     FillBands(c.Eq, 10, 20, 3700, program + channel);
     c.EqBypass = 0;
-    c.Limiter = {static_cast<uint8_t>(90 - channel), 3, 3, 10};
+    c.Limiter = {static_cast<uint8_t>(32 - channel), 3, 3, 10};  // threshold 0..34
     if (sub)
         FillFilters(c.HighPass, c.LowPass, 25, 120, 8);
     else
@@ -174,7 +174,7 @@ SystemRecord FactorySystem() {
     s.MusicMax = 84;
     s.Phantom = 1;
     s.InputSelect = 0;
-    s.SensitivityKeyShift = static_cast<uint8_t>((7 << 4) | 2);
+    s.SensitivityKeyShift = static_cast<uint8_t>((7 << 4) | 1);  // key code 7 (no shift), sensitivity H
     s.VodInputGain = 20;
     s.BgmInputGain = 18;
     s.CoaxInputGain = 16;

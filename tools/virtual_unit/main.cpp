@@ -34,6 +34,9 @@ void Usage(FILE* out) {
                  "  --reply-delay MS     pause before every reply\n"
                  "  --unplug-after N     close the line after N frames\n"
                  "  --wire-baud N        answer as late as a real line at N baud would\n"
+                 "  --slow-command CC:MS replies to command CC (hex) wait MS more, e.g. 82:1300\n"
+                 "  --chatter HEX        bytes another device sends on the line, e.g. 00A7FF\n"
+                 "  --chatter-every MS   how often it sends them (default 5)\n"
                  "  --verbose            print every frame received\n"
                  "  --help\n");
 }
@@ -48,6 +51,19 @@ bool ParseHex(const char* text, std::vector<uint8_t>& out) {
         if (*end) return false;
         out.push_back(static_cast<uint8_t>(v));
     }
+    return true;
+}
+
+// "82:1300": replies to CMD 0x82 wait 1300 ms.
+bool ParseSlowCommand(const char* text, pavo::unit::UnitOptions& options) {
+    char* end = nullptr;
+    const long cmd = std::strtol(text, &end, 16);
+    if (end == text || *end != ':' || cmd < 0 || cmd > 0xFF) return false;
+    const char* ms = end + 1;
+    const long delay = std::strtol(ms, &end, 10);
+    if (end == ms || *end || delay < 0) return false;
+    options.slowCommand = static_cast<int>(cmd);
+    options.slowCommandMs = static_cast<int>(delay);
     return true;
 }
 
@@ -99,6 +115,13 @@ int main(int argc, char** argv) {
             int baud = 0;
             ok = number(baud);
             options.wireBaud = static_cast<unsigned>(baud);
+        } else if (a == "--slow-command" && i + 1 < argc) {
+            ok = ParseSlowCommand(argv[++i], options);
+        } else if (a == "--chatter" && i + 1 < argc) {
+            ok = ParseHex(argv[++i], options.chatter) && !options.chatter.empty();
+            if (options.chatterEveryMs == 0) options.chatterEveryMs = 5;
+        } else if (a == "--chatter-every") {
+            ok = number(options.chatterEveryMs);
         } else if (a == "--verbose") {
             verbose = true;
         } else {
@@ -129,16 +152,20 @@ int main(int argc, char** argv) {
 
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    // Sleeps until the next frame or for 200 ms, whichever comes first, to notice a signal or an
+    // unplug. `shown` must follow every frame, printed or not: a wait for a frame that has already
+    // arrived returns at once and would turn this loop into a spin.
     size_t shown = 0;
     while (!g_stop && !line.Unplugged()) {
         line.WaitForFrames(shown + 1, 200);
-        if (verbose) {
-            const auto frames = line.Received();
-            for (; shown < frames.size(); ++shown) {
-                const auto& f = frames[shown];
-                std::fprintf(stderr, "%10.1f ms  CMD %02X  %zu payload bytes\n", f.atMs, f.frame.cmd,
-                             f.frame.payload.size());
-            }
+        if (!verbose) {
+            shown = line.ReceivedCount();
+            continue;
+        }
+        for (const auto& f : line.ReceivedFrom(shown)) {
+            std::fprintf(stderr, "%10.1f ms  CMD %02X  %zu payload bytes\n", f.atMs, f.frame.cmd,
+                         f.frame.payload.size());
+            ++shown;
         }
     }
     line.Stop();
