@@ -4,7 +4,9 @@
 #include <QLocale>
 #include <QScreen>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/PavoDlg.h"
@@ -35,6 +37,14 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             cl.port = argv[++i];
         } else if (a.rfind("--port=", 0) == 0) {
             cl.port = a.substr(7);
+        } else if (a == "--trace") {
+            if (i + 1 >= argc) {
+                cl.error = "--trace needs a file, e.g. --trace traffic.txt";
+                break;
+            }
+            cl.traceFile = argv[++i];
+        } else if (a.rfind("--trace=", 0) == 0) {
+            cl.traceFile = a.substr(8);
         } else if (a == "--virtual-unit") {
             cl.virtualUnit = true;
         } else if (a == "--offline") {
@@ -62,6 +72,7 @@ QString UsageText() {
         "  --port DEVICE     try this device first (e.g. /dev/ttyUSB0), then the machine's ports\n"
         "  --virtual-unit    connect to a built-in virtual unit instead of a real one\n"
         "  --offline         start off line (no connection attempt)\n"
+        "  --trace FILE      write the traffic log (every frame and what it means) to FILE\n"
         "  --exit-when-shown quit as soon as the main window is shown (start-up measurements)\n"
         "  --help            show this text\n"
         "  --version         show the version\n");
@@ -76,6 +87,17 @@ int RunPavo(int argc, char** argv) {
         return cl.error.empty() ? 0 : 2;
     }
 
+    if (!cl.traceFile.empty()) {
+        // A trace file that cannot be written is a bad command line: say so before anything starts.
+        std::FILE* f = std::fopen(cl.traceFile.c_str(), "w");
+        if (!f) {
+            std::fprintf(stderr, "pavo: cannot write the trace file %s: %s\n", cl.traceFile.c_str(),
+                         std::strerror(errno));
+            return 2;
+        }
+        std::fclose(f);
+    }
+
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("pavo"));
     ResetParameters();
@@ -84,6 +106,7 @@ int RunPavo(int argc, char** argv) {
     StartOptions options;
     options.connectAtStart = !cl.offline;
     options.firstPort = cl.port;
+    options.traceFile = cl.traceFile;
     std::unique_ptr<unit::UnitLine> virtualUnit;
     if (cl.virtualUnit) {
         virtualUnit = std::make_unique<unit::UnitLine>();

@@ -14,6 +14,7 @@ int LocaleIdOf(const QString& localeName);  // "zh_CN" -> 2052
 
 struct CommandLine {
     std::string port;          // --port DEVICE
+    std::string traceFile;     // --trace FILE
     bool virtualUnit = false;  // --virtual-unit
     bool offline = false;      // --offline
     bool exitWhenShown = false;

@@ -1,6 +1,7 @@
 #include "app/PavoDlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,12 +12,16 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "app/Connection.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
 #include "app/Show_Dlg.h"
+#include "app/TrafficLog.h"
 #include "app/UndoGestures.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
@@ -38,6 +43,7 @@
 #include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/Notify.h"
+#include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
 #include "platform/Skin.h"
 #include "protocol/CommandCodes.h"
@@ -81,9 +87,16 @@ constexpr GroupIds kGroups[3] = {
 };
 
 // Pages are created and relabelled in this order; slot 6 is the effect page, which no tab shows.
-constexpr int kEffectSlot = 6;
+constexpr int kEffectSlot = PavoDlg::PageEffect;
+constexpr int kSpecifiedTabs = 6;
 constexpr int kPageOrder[] = {PavoDlg::PageMusic, PavoDlg::PageDynEq, PavoDlg::PageMic,
                               kEffectSlot,        PavoDlg::PageOut12, PavoDlg::PageSystem};
+
+// The user's choice of the effects tab, kept between runs; off unless chosen.
+QSettings UserSettings() {
+    return QSettings(QStringLiteral("pavo"), QStringLiteral("pavo"));
+}
+constexpr char kEffectsTabKey[] = "window/effectsTab";
 
 uint8_t& SystemByte(int offset) {
     return BytesOf(TheModel().system)[offset];
@@ -101,6 +114,10 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window larger than the dialog (small screens) shows the page background beyond it.
+    QPalette background = scroll_->palette();
+    background.setColor(QPalette::Window, PageBackground());
+    scroll_->setPalette(background);
     canvas_ = new Canvas(this);
     canvas_->setFont(TemplateFont());
     canvas_->setFixedSize(DialogUnits().ToPixels(kDialogSize));
@@ -112,6 +129,12 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     setWindowIcon(AppIcon());
     Flags().uiLanguage = SystemLocaleId() == kLocaleChinesePrc ? LanguageChinese : LanguageEnglish;
 
+    trafficLog_ = std::make_unique<TrafficLog>();
+    if (!options_.traceFile.empty()) {
+        std::string error;
+        if (!trafficLog_->WriteTraceTo(options_.traceFile, &error))
+            std::fprintf(stderr, "pavo: %s\n", error.c_str());
+    }
     connection_ = std::make_unique<Connection>(*this);
     presets_ = std::make_unique<PresetCommands>(*this);
     if (!options_.firstPort.empty()) {
@@ -126,10 +149,11 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     CreateControls();
     CreatePages();
     RegisterHandlers();
+    if (UserSettings().value(kEffectsTabKey, false).toBool()) ShowEffectsTab(true);
     SelectPage(PageSystem);
     tab_->SetCurSel(PageSystem);
 
-    progress_ = new Show_Dlg(this, canvas_);
+    progress_ = new Show_Dlg(this);
     ApplyLanguage();
     if (options_.connectAtStart) PostMessage(this, WM_CONNECT_REQUEST);
 
@@ -266,7 +290,7 @@ void PavoDlg::SetPage(int slot, PageDlg* page) {
     page->setGeometry(client.adjusted(1, 21, -1, -1));
     page->hide();
     delete old;
-    if (TheModel().pages.CurrentPage >= 0 && TheModel().pages.CurrentPage < 6 &&
+    if (TheModel().pages.CurrentPage >= 0 && TheModel().pages.CurrentPage <= kEffectSlot &&
         Page(TheModel().pages.CurrentPage) == page) {
         page->show();
         page->RefreshFromModel();
@@ -457,7 +481,7 @@ void PavoDlg::ClampEffectLevel() {
 
 void PavoDlg::ApplyLanguage() {
     const auto& tabs = UiIsChinese() ? TabLabelsChinese : TabLabelsEnglish;
-    for (int i = 0; i < 6; ++i) tab_->SetItemText(i, QString::fromUtf8(tabs[i]));
+    for (int i = 0; i < tab_->GetItemCount(); ++i) tab_->SetItemText(i, QString::fromUtf8(tabs[i]));
     groups_[0].caption->SetText(Bilingual("音乐音量", "Music Vol"));
     groups_[1].caption->SetText(Bilingual("话筒音量", "Mic Vol"));
     groups_[2].caption->SetText(Bilingual("效果音量", "Effect Vol"));
@@ -467,6 +491,7 @@ void PavoDlg::ApplyLanguage() {
     for (int slot : kPageOrder)
         if (pages_[slot]) pages_[slot]->ApplyLanguage();
     progress_->ApplyLanguage();
+    trafficLog_->ApplyLanguage();
     update();
 }
 
@@ -478,9 +503,8 @@ void PavoDlg::UpdateStatus(bool withName) {
         programLabel_->SetText(connection_->OffLineText());  // says why, after a failure
     } else if (withName) {
         const Model& m = TheModel();
-        programLabel_->SetText(
-            QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":" +
-                                   TextFromBytes(m.current.ProgramName, kProgramNameLength)));
+        programLabel_->SetText(QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":") +
+                               ProgramNameText(m.current.ProgramName, kProgramNameLength));
     }
 }
 
@@ -518,14 +542,53 @@ bool PavoDlg::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
+// Closing while the unit is being written would leave it half written: the window waits for the
+// transfer, its progress still shown, and closes when it is done.
+void PavoDlg::closeEvent(QCloseEvent* e) {
+    if (progress_->TransferRunning()) {
+        e->ignore();
+        progress_->WhenFinished([this] { QTimer::singleShot(0, this, &QWidget::close); });
+        return;
+    }
+    QWidget::closeEvent(e);
+}
+
 void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     undo_->AddMenuEntries(menu);
-    if (const QString about = LoadString(101); !about.isEmpty()) {
-        menu.addSeparator();
+    menu.addSeparator();
+    if (const QString about = LoadString(101); !about.isEmpty())
         menu.addAction(about, this, [this] { ShowAbout(); });
-    }
+    menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
+    QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
+    effects->setCheckable(true);
+    effects->setChecked(EffectsTabShown());
+    connect(effects, &QAction::toggled, this, [this](bool on) {
+        ShowEffectsTab(on);
+        UserSettings().setValue(kEffectsTabKey, on);
+    });
     menu.exec(e->globalPos());
+}
+
+bool PavoDlg::EffectsTabShown() const {
+    return tab_->GetItemCount() > kSpecifiedTabs;
+}
+
+// The seventh tab selects the effect page (page index 6). Taking it away while it is shown goes back
+// to the System page.
+void PavoDlg::ShowEffectsTab(bool show) {
+    if (show == EffectsTabShown()) return;
+    if (show) {
+        const auto& tabs = UiIsChinese() ? TabLabelsChinese : TabLabelsEnglish;
+        tab_->InsertItem(kEffectSlot, QString::fromUtf8(tabs[kEffectSlot]));
+        return;
+    }
+    const bool shown = TheModel().pages.CurrentPage == kEffectSlot;
+    tab_->DeleteItem(kEffectSlot);
+    if (shown) {
+        tab_->SetCurSel(PageSystem);
+        SelectPage(PageSystem);
+    }
 }
 
 void PavoDlg::ShowAbout() {

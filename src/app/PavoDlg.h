@@ -22,6 +22,7 @@ class FontStatic;
 class PageDlg;
 class PresetCommands;
 class Show_Dlg;
+class TrafficLog;
 class UndoGestures;
 
 // Start-up choices beyond what the unit needs: a device to try first, or the virtual unit alone.
@@ -29,7 +30,8 @@ struct StartOptions {
     std::string firstPort;       // tried before the enumerated ports
     bool onlyFirstPort = false;  // try no other port (the virtual unit)
     bool connectAtStart = true;
-    QString titleSuffix;  // shown after the title, e.g. " - virtual unit"
+    QString titleSuffix;    // shown after the title, e.g. " - virtual unit"
+    std::string traceFile;  // --trace FILE: the traffic log's lines also go there
 };
 
 class PavoDlg : public QWidget, public MessageTarget, public PageHost {
@@ -49,7 +51,8 @@ public:
         PageMic = 2,
         PageOut12 = 3,
         PageOut34 = 4,
-        PageSystem = 5
+        PageSystem = 5,
+        PageEffect = 6,  // shown by a seventh tab only when the user asks for it
     };
 
     explicit PavoDlg(const StartOptions& options = {}, QWidget* parent = nullptr);
@@ -71,12 +74,17 @@ public:
     void ClampEffectLevel() override;
     bool Connected() const override;
 
+    // The effect page as a seventh tab (context menu "Effects"); the choice is kept between runs.
+    void ShowEffectsTab(bool show);
+    bool EffectsTabShown() const;
+
     // Fits the window to a screen smaller than 1366 x 768 (scroll bars), as at start.
     void AdaptToScreen(const QSize& screen);
 
     Connection& connection() { return *connection_; }
     PresetCommands& presets() { return *presets_; }
     Show_Dlg& progress() { return *progress_; }
+    TrafficLog& trafficLog() { return *trafficLog_; }
     MessageSink& sink() { return *sink_; }
     UndoGestures& undo() { return *undo_; }
     PageDlg* Page(int pageIndex) const;
@@ -98,6 +106,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     bool focusNextPrevChild(bool) override { return false; }  // Tab does not move between controls
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     struct MasterGroup {
@@ -134,6 +143,7 @@ private:
     std::array<PageDlg*, 7> pages_{};  // by page index; 3 and 4 share the output page; 6 the effect page
     Show_Dlg* progress_ = nullptr;
     std::unique_ptr<MessageSink> sink_;
+    std::unique_ptr<TrafficLog> trafficLog_;  // before the connection: it sees the first frame
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PresetCommands> presets_;
     std::unique_ptr<UndoGestures> undo_;

@@ -7,6 +7,7 @@
 #include "model/Model.h"
 #include "model/PresetFiles.h"
 #include "platform/FileDialog.h"
+#include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
@@ -24,6 +25,19 @@ void WriteError(PavoDlg& main) {
 }
 void ReadError(PavoDlg& main) {
     ShowMessageBox(&main, QStringLiteral("File read Error"));
+}
+
+// A file that reads but holds codes no program writes: the read error, and the first bad field.
+void RefusedFile(PavoDlg& main, const FileFault& fault) {
+    const FieldInfo& f = *fault.field;
+    QString where = QString::fromStdString(f.path);
+    if (fault.program) where = Bilingual("程序 %1: ", "Program %1: ").arg(fault.program) + where;
+    ShowMessageBox(&main, QStringLiteral("File read Error\n") +
+                              Bilingual("%1 为 %2，范围 %3..%4", "%1 is %2, allowed %3..%4")
+                                  .arg(where)
+                                  .arg(fault.code)
+                                  .arg(f.min)
+                                  .arg(f.max));
 }
 
 }  // namespace
@@ -45,6 +59,10 @@ void PresetCommands::ImportDia() {
     auto file = std::make_unique<DiaContents>();
     if (!ReadDia(chosen.toStdString(), *file)) {
         ReadError(main_);  // nothing changed
+        return;
+    }
+    if (const auto fault = CheckDia(*file)) {
+        RefusedFile(main_, *fault);  // nothing changed, nothing sent
         return;
     }
     // The engine must not take a half-loaded image: hold the send lock until the send is queued.
@@ -72,6 +90,10 @@ void PresetCommands::ImportBank() {
     auto bank = std::make_unique<ProgramBank>();
     if (!ReadDat(chosen.toStdString(), *bank)) {
         ReadError(main_);  // model, bank and valid flag untouched
+        return;
+    }
+    if (const auto fault = CheckDat(*bank)) {
+        RefusedFile(main_, *fault);
         return;
     }
     SendLockGuard lock(SendLock());

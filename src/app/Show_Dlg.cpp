@@ -6,19 +6,22 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "model/Flags.h"
 #include "platform/ControlId.h"
+#include "platform/InputBlocker.h"
 #include "platform/Language.h"
 #include "platform/Skin.h"
 #include "platform/Timers.h"
 
 namespace pavo {
 
-Show_Dlg::Show_Dlg(QWidget* mainWindow, QWidget* blocked)
+Show_Dlg::Show_Dlg(QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       main_(mainWindow),
-      blocked_(blocked ? blocked : mainWindow) {
+      blocker_(new InputBlocker(mainWindow)) {
+    blocker_->setParent(this);
     setModal(false);
     setFixedSize(300, 80);
     auto* layout = new QVBoxLayout(this);
@@ -60,7 +63,7 @@ void Show_Dlg::StartLookup() {
     text_->show();
     bar_->hide();
     ApplyLanguage();
-    SetMainEnabled(false);
+    BlockMainWindow(true);
     lookupEnding_ = false;
     SetTimer(this, TimerLookup, 10);
     ShowCentred(true);
@@ -76,7 +79,7 @@ void Show_Dlg::StartProgress(int n) {
     bar_->setValue(0);
     bar_->show();
     ApplyLanguage();
-    SetMainEnabled(false);
+    BlockMainWindow(true);
     ShowCentred(true);
 }
 
@@ -85,7 +88,7 @@ void Show_Dlg::StartWait() {
     text_->show();
     bar_->hide();
     ApplyLanguage();
-    SetMainEnabled(false);
+    BlockMainWindow(true);
     waitEnding_ = false;
     SetTimer(this, TimerWait, 200);
     ShowCentred(false);
@@ -112,13 +115,18 @@ void Show_Dlg::EndLookup() {
 
 void Show_Dlg::Finish() {
     KillTimer(this, TimerLookup);  // whichever mode ends, no lookup is left to watch
-    SetMainEnabled(true);
+    BlockMainWindow(false);
     mode_ = Mode::Hidden;
     hide();
+    if (auto done = std::exchange(whenFinished_, nullptr)) done();
 }
 
-void Show_Dlg::SetMainEnabled(bool enabled) {
-    if (blocked_) blocked_->setEnabled(enabled);
+void Show_Dlg::BlockMainWindow(bool block) {
+    blocker_->SetActive(block);
+}
+
+bool Show_Dlg::BlocksInput() const {
+    return blocker_->IsActive();
 }
 
 void Show_Dlg::ShowCentred(bool centre) {

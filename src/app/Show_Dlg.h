@@ -1,8 +1,10 @@
 #pragma once
-// The progress / wait dialog: blocks the main window during device lookups and transfers.
+// The progress / wait dialog: blocks input to the main window during device lookups and transfers
+// (without greying it: see platform/InputBlocker.h).
 // Lookup mode ends when the lookup-pending flag drops, wait mode when the transfer-pending flag drops
 // (each after a short grace time), progress mode when the last numbered item has been written.
 #include <QDialog>
+#include <functional>
 
 #include "platform/WinMessage.h"
 
@@ -11,15 +13,16 @@ class QProgressBar;
 
 namespace pavo {
 
+class InputBlocker;
+
 class Show_Dlg : public QDialog, public MessageTarget {
     Q_OBJECT
 public:
     enum { IDD = 171, IDC_PROGRESS = 1411, IDC_TEXT = 1413, TimerWait = 8, TimerLookup = 9 };
     enum class Mode { Hidden, Lookup, Progress, Wait };
 
-    // `mainWindow` is centred on and disabled while the dialog shows; `blocked` is what gets disabled
-    // (the main window's contents; by default the main window itself).
-    explicit Show_Dlg(QWidget* mainWindow, QWidget* blocked = nullptr);
+    // The dialog is centred on `mainWindow`, whose input it blocks while it shows.
+    explicit Show_Dlg(QWidget* mainWindow);
 
     void StartLookup();
     void EndLookup();
@@ -32,6 +35,13 @@ public:
     int endValue() const { return end_; }
     int position() const;
     void ApplyLanguage();
+    // Whether the user's input to the main window is blocked now.
+    bool BlocksInput() const;
+    // Whether the unit is being written or waited on (a progress run or an acknowledged transfer):
+    // the program must not end before it is done. A lookup is not.
+    bool TransferRunning() const { return mode_ == Mode::Progress || mode_ == Mode::Wait; }
+    // Called once when the dialog next hides (the main window closes itself then).
+    void WhenFinished(std::function<void()> done) { whenFinished_ = std::move(done); }
 
     // Grace times after the flags drop (tests shorten them).
     void SetGraceTimes(int waitMs, int lookupMs) {
@@ -46,11 +56,12 @@ protected:
 private:
     void ShowCentred(bool centre);
     void Finish();
-    void SetMainEnabled(bool enabled);
+    void BlockMainWindow(bool block);
     void OnTimer(int id);
 
     QWidget* main_;
-    QWidget* blocked_;
+    InputBlocker* blocker_;
+    std::function<void()> whenFinished_;
     QLabel* text_;
     QProgressBar* bar_;
     Mode mode_ = Mode::Hidden;

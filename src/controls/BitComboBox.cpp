@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "controls/BitListBox.h"
 #include "platform/ControlId.h"
@@ -29,6 +30,8 @@ void BitComboBox::SetSharedTextIndent(int indent) {
 }
 
 BitComboBox::BitComboBox(QWidget* parent, bool ownerDrawn) : QComboBox(parent), ownerDrawn_(ownerDrawn) {
+    // A click or Tab gives the focus; the wheel never does (see wheelEvent).
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QComboBox::activated, this, [this] { NotifySelectionChange(); });
 }
 
@@ -97,6 +100,16 @@ void BitComboBox::showPopup() {
             return pal;
         }());
     }
+}
+
+// Only the box with the focus changes its selection: a wheel turned while passing over it changes
+// nothing (and scrolls whatever holds it).
+void BitComboBox::wheelEvent(QWheelEvent* e) {
+    if (!hasFocus()) {
+        e->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(e);
 }
 
 void BitComboBox::NotifySelectionChange() {

@@ -48,6 +48,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
 
 private:
     int BoxHeight() const;

@@ -266,8 +266,9 @@ void BitmapSlider::keyPressEvent(QKeyEvent* e) {
 
 void BitmapSlider::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
-    // A disabled slider shows no thumb and must not change its parameter, by wheel neither.
-    if (delta == 0 || !enabled_) {
+    // A disabled slider shows no thumb and must not change its parameter, by wheel neither. The wheel
+    // moves only the slider that has the focus (a click gives it): scrolling past must change nothing.
+    if (delta == 0 || !enabled_ || !hasFocus()) {
         e->ignore();
         return;
     }

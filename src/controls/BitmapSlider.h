@@ -1,11 +1,11 @@
 #pragma once
 // The slider of every page and of the main window: drawn entirely from bitmaps (a channel, an
 // optional active channel over the part before the thumb, a thumb with an optional active look).
-// It follows the mouse, the keys and the wheel and tells its parent with two posted messages:
-// WM_SLIDER_TRACKING (wParam control id, lParam position) at most once per 50 ms tick while a drag or
-// a click step changed the position (a click step released before the first tick is reported at the
-// release, so every step reaches the parent once), and WM_SLIDER_CHANGED after a drag, a navigation
-// key or a wheel step.
+// It follows the mouse, the keys and (while it has the focus) the wheel, and tells its parent with two
+// posted messages: WM_SLIDER_TRACKING (wParam control id, lParam position) at most once per 50 ms tick
+// while a drag or a click step changed the position (a click step released before the first tick is
+// reported at the release, so every step reaches the parent once), and WM_SLIDER_CHANGED after a
+// drag, a navigation key or a wheel step.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
+#include "controls/EditColours.h"
 #include "platform/ControlId.h"
 #include "platform/Skin.h"
 #include "platform/WinMessage.h"
@@ -30,13 +31,7 @@ bool DeliversCharacter(const QKeyEvent* e) {
 }  // namespace
 
 EnglishEdit::EnglishEdit(QWidget* parent) : QLineEdit(parent) {
-    QPalette pal = palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(group, QPalette::Base, ColorRef(kBackgroundColour));
-        pal.setColor(group, QPalette::Text,
-                     ColorRef(group == QPalette::Disabled ? kDisabledCaption : kTextColour));
-    }
-    setPalette(pal);
+    SetEditColours(*this, kTextColour, kBackgroundColour);
     // Typed characters come as key presses, never as input-method text.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setInputMethodHints(Qt::ImhLatinOnly);

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "controls/BitmapSlider.h"
+#include "controls/EditColours.h"
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
 #include "platform/ControlId.h"
@@ -243,7 +244,8 @@ void NumEdit::focusOutEvent(QFocusEvent* e) {
 
 void NumEdit::wheelEvent(QWheelEvent* e) {
     const int delta = e->angleDelta().y();
-    if (delta == 0) {
+    // Only the edit with the focus steps: a wheel turned while passing over it changes nothing.
+    if (delta == 0 || !hasFocus()) {
         e->ignore();
         return;
     }
@@ -278,13 +280,7 @@ void NumEdit::SetBackgroundColour(uint32_t colour) {
 }
 
 void NumEdit::ApplyColours() {
-    QPalette pal = palette();
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(g, QPalette::Base, ColorRef(backgroundColour_));
-        pal.setColor(g, QPalette::Window, ColorRef(backgroundColour_));
-        pal.setColor(g, QPalette::Text, ColorRef(textColour_));
-    }
-    setPalette(pal);
+    SetEditColours(*this, textColour_, backgroundColour_);
 }
 
 }  // namespace pavo

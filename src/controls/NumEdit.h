@@ -22,6 +22,8 @@ public:
     void SetKind(int kind, const QString& unit = {});  // then Refresh
     int Kind() const { return kind_; }
     void SetRange(int min, int max);  // the value becomes the minimum; no refresh
+    int MinCode() const { return min_; }
+    int MaxCode() const { return max_; }
     void SetScale(double scale) { scale_ = scale; }
     void SetOffset(double offset) { offset_ = offset; }
     // Codes outside the range are ignored.

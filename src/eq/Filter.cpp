@@ -50,6 +50,15 @@ void WriteRecord(Record* record, Edit edit) {
 
 }  // namespace
 
+double GridPointToX(int k, int width) {
+    static const std::array<double, kGridPoints> logs = [] {
+        std::array<double, kGridPoints> l{};
+        for (int i = 0; i < kGridPoints; ++i) l[i] = std::log10(ResponseGrid()[i]);
+        return l;
+    }();
+    return (logs[k] - 1) * width / (std::log10(30000.0) - 1);
+}
+
 bool CFilter::IsEqType() const {
     const int t = static_cast<int>(type_);
     return t >= 0 && t <= 3;
@@ -142,10 +151,8 @@ void CFilter::SetPlotSize(const PlotRect& plot) {
     const int zeroY = TruncPixel(LevelToY(0, height_)) + kPlotTop;
     outline_[0] = {kPlotLeft, zeroY};
     outline_[kOutlinePoints - 1] = {width_ + kPlotLeft, zeroY};
-    const auto& grid = ResponseGrid();
     for (int k = 0; k < kGridPoints; ++k)
-        outline_[k + 1].x =
-            std::min(TruncPixel(FrequencyToX(grid[k], width_)) + kPlotLeft, width_ + kPlotLeft);
+        outline_[k + 1].x = std::min(TruncPixel(GridPointToX(k, width_)) + kPlotLeft, width_ + kPlotLeft);
     Recalculate();
 }
 

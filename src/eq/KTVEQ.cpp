@@ -64,9 +64,8 @@ void CKTVEQ::RebindFilters() {
 void CKTVEQ::SetPlotRect(const PlotRect& plot) {
     plotHeight_ = plot.Height();
     plotWidth_ = plot.Width();
-    const auto& grid = ResponseGrid();
     for (int k = 0; k < kGridPoints; ++k)
-        sumCurve_[k].x = static_cast<float>(FrequencyToX(grid[k], plotWidth_) + kPlotLeft);
+        sumCurve_[k].x = static_cast<float>(GridPointToX(k, plotWidth_) + kPlotLeft);
     for (auto& m : members_) m->SetPlotSize(plot);
 }
 

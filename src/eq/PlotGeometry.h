@@ -38,6 +38,9 @@ constexpr int kPlotTop = 10;
 inline double FrequencyToX(double hz, int width) {
     return (std::log10(hz) - 1) * width / (std::log10(30000.0) - 1);
 }
+// FrequencyToX of point k of the response grid, from logarithms taken once: laying out a plot for many
+// band sets would otherwise take hundreds of thousands of them. Gives exactly FrequencyToX's value.
+double GridPointToX(int k, int width);
 inline double XToFrequency(double x, int width) {
     return std::pow(10.0, (std::log10(30000.0) - 1) * x / width + 1);
 }

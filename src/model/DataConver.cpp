@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cctype>
 
 #include "model/CodeTables.h"
 
@@ -48,11 +47,14 @@ double QOfCode(int code) {
 }
 
 std::string TextFromBytes(const uint8_t* field, size_t n) {
+    // Only ASCII blanks are trimmed, whatever the locale: other bytes may be halves of a double-byte
+    // character.
+    auto blank = [](uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     size_t len = 0;
     while (len < n && field[len] != 0) ++len;
     size_t b = 0, e = len;
-    while (b < e && std::isspace(field[b])) ++b;
-    while (e > b && std::isspace(field[e - 1])) --e;
+    while (b < e && blank(field[b])) ++b;
+    while (e > b && blank(field[e - 1])) --e;
     return std::string(reinterpret_cast<const char*>(field) + b, e - b);
 }
 

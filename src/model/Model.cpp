@@ -49,7 +49,7 @@ void Copy(T& dst, const T& src) {
 
 // Step 13: the preset-file search patterns and the "Mode" folder. Any path length works; a folder
 // that cannot be created is not an error of the reset.
-void BuildPresetPaths(PresetPaths& p) {
+void BuildPresetPaths(PresetPaths& p, bool createModeFolder) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path cwd = fs::current_path(ec);
@@ -59,7 +59,7 @@ void BuildPresetPaths(PresetPaths& p) {
     p.diaPatternLoad = p.diaPatternSave = (music / "*.dia").string();
     p.datPatternLoad = p.datPatternSave = (music / "*.dat").string();
     const fs::path mode = cwd / "Mode";
-    if (!fs::exists(fs::symlink_status(mode, ec))) fs::create_directory(mode, ec);
+    if (createModeFolder && !fs::exists(fs::symlink_status(mode, ec))) fs::create_directory(mode, ec);
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ std::span<const double> DefaultBandFrequencies(int block) {
     return {};
 }
 
-void ResetParameters() {
+void ResetParameters(bool createModeFolder) {
     Model& m = TheModel();
     {
         std::lock_guard<std::mutex> guard(ModelLock());
@@ -228,7 +228,7 @@ void ResetParameters() {
 
     // 12-14.
     ClearFrameRecords();
-    BuildPresetPaths(m.paths);
+    BuildPresetPaths(m.paths, createModeFolder);
     ResetStatusState();
 
     guard.unlock();  // the band sets take the model lock themselves

@@ -100,7 +100,9 @@ std::span<DynEqBand> DynEqBandsOf(ProgramImage& image, int block);
 // The default frequencies (Hz) of a block's bands; empty for unknown blocks.
 std::span<const double> DefaultBandFrequencies(int block);
 
-void ResetParameters();
+// `createModeFolder` false: the preset folder "Mode" is not created in the current directory (tools
+// that borrow the model, such as pavo-cli, must not leave folders where they are run).
+void ResetParameters(bool createModeFolder = true);
 void ResetEqBands(int blockNumber);
 void LinkMusic(bool rebind);
 void LinkMic(bool rebind);

@@ -1,14 +1,11 @@
 #include "model/PresetFiles.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <numeric>
 
+#include "model/FileReplace.h"
 #include "model/Model.h"
 
 namespace pavo {
@@ -19,29 +16,6 @@ bool ContainsExtension(const std::string& path, const std::string& extension) {
 
 std::string WithExtension(const std::string& path, const std::string& extension) {
     return ContainsExtension(path, extension) ? path : path + extension;
-}
-
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size) {
-    const std::string tmp = path + ".part";
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const auto* p = static_cast<const char*>(data);
-    size_t done = 0;
-    bool ok = true;
-    while (done < size) {
-        const ssize_t n = ::write(fd, p + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
-    std::remove(tmp.c_str());
-    return false;
 }
 
 bool ReadFilePrefix(const std::string& path, void* data, size_t size) {
@@ -70,6 +44,27 @@ bool ReadDat(const std::string& path, ProgramBank& out) {
     return ReadFilePrefix(path, BytesOf(out), kDatFileSize);
 }
 
+namespace {
+
+std::optional<FileFault> Check(FieldRecord record, const uint8_t* bytes, int program) {
+    const FieldInfo* bad = FirstFieldOutOfRange(record, bytes);
+    if (!bad) return std::nullopt;
+    return FileFault{program, bad, ReadCode(*bad, bytes)};
+}
+
+}  // namespace
+
+std::optional<FileFault> CheckDia(const DiaContents& file) {
+    return Check(FieldRecord::Program, BytesOf(file.image), 0);
+}
+
+std::optional<FileFault> CheckDat(const ProgramBank& bank) {
+    if (auto fault = Check(FieldRecord::System, BytesOf(bank.System), 0)) return fault;
+    for (int n = 1; n <= kProgramCount; ++n)
+        if (auto fault = Check(FieldRecord::Program, BytesOf(bank.Programs[n - 1]), n)) return fault;
+    return std::nullopt;
+}
+
 void ApplyDia(const DiaContents& file) {
     Model& m = TheModel();
     {
@@ -88,15 +83,17 @@ bool ApplyDat(const ProgramBank& bank) {
     bool imageTaken = false;
     {
         std::lock_guard<std::mutex> guard(ModelLock());
+        const uint8_t keptNumber = m.system.ProgramNumber;
         CopyRecord(m.bank, bank);
         m.bank.Valid = 1;
+        const int n = m.bank.System.ProgramNumber;
+        imageTaken = n >= 1 && n <= kProgramCount;
+        // A header naming no stored program keeps the current program, and its number with it: that
+        // number goes to the unit with the header.
+        if (!imageTaken) m.bank.System.ProgramNumber = keptNumber;
         CopyRecord(m.system, m.bank.System);
         CopyRecord(m.lastSentSystem, m.system);
-        const int n = m.system.ProgramNumber;
-        if (n >= 1 && n <= kProgramCount) {
-            CopyRecord(m.current, m.bank.Programs[n - 1]);
-            imageTaken = true;
-        }
+        if (imageTaken) CopyRecord(m.current, m.bank.Programs[n - 1]);
     }
     // With no stored program to take, the current image and its pending edits stay as they were.
     if (imageTaken) AcceptProgram(false);

@@ -2,12 +2,14 @@
 // Preset files: ".dia" holds the system record and the current program image (2778 bytes), ".dat" the
 // program bank (57019 bytes). Both are plain byte images of the in-memory records.
 //
-// Reading never touches the model until the whole file has been read; writing goes to a temporary
-// file beside the target that replaces it only when complete, so a failed export never destroys an
+// Reading never touches the model until the whole file has been read; writing replaces the target
+// only when the new file is complete (model/FileReplace.h), so a failed export never destroys an
 // existing preset.
+#include <optional>
 #include <string>
 
 #include "model/Blocks.h"
+#include "model/FieldCatalog.h"
 
 namespace pavo {
 
@@ -19,8 +21,6 @@ constexpr size_t kDatFileSize = sizeof(ProgramBank);                          //
 std::string WithExtension(const std::string& path, const std::string& extension);
 bool ContainsExtension(const std::string& path, const std::string& extension);
 
-// Write the bytes to `path` atomically. False (and the old file intact) on any failure.
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
 // Read exactly `size` bytes from the start of the file. False when it cannot be opened or is shorter.
 bool ReadFilePrefix(const std::string& path, void* data, size_t size);
 
@@ -34,12 +34,25 @@ bool ReadDia(const std::string& path, DiaContents& out);
 bool WriteDat(const std::string& path, const ProgramBank& bank);
 bool ReadDat(const std::string& path, ProgramBank& out);
 
+// The first field of a read file whose code lies outside its documented range (model/FieldCatalog.h),
+// in the order of the file's bytes. Such a file is refused: it was not written by this program or by
+// the unit's tools, or it was damaged since. Only what an import takes is checked: a ".dia" file's
+// program image (its system record is never used), a ".dat" file's header and its 21 programs.
+struct FileFault {
+    int program = 0;  // the stored program (1..21) holding the field in a bank; 0 elsewhere
+    const FieldInfo* field = nullptr;
+    uint32_t code = 0;
+};
+std::optional<FileFault> CheckDia(const DiaContents& file);
+std::optional<FileFault> CheckDat(const ProgramBank& bank);
+
 // Applying a read file to the model (the caller holds the send lock while it queues what follows):
 // - a ".dia" replaces the current image (its check byte set to the 8-bit sum of the bytes read), keeps
 //   the system record, declares the system record and the image sent and re-binds the band sets;
 // - a ".dat" replaces the bank (valid), the system record with the bank header and, when the header's
 //   program number is 1..21, the current image with that stored program. Returns false when the
-//   program number was out of range and the current image was kept.
+//   program number was out of range: the current image and the current program number were kept (the
+//   bank header then carries that number too).
 void ApplyDia(const DiaContents& file);
 bool ApplyDat(const ProgramBank& bank);
 

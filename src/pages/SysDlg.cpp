@@ -15,6 +15,7 @@
 #include "model/Model.h"
 #include "platform/ControlId.h"
 #include "platform/Language.h"
+#include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
 #include "platform/Skin.h"
 #include "protocol/CommandCodes.h"
@@ -141,11 +142,20 @@ std::string Ascii(const QString& text) {
     return bytes;
 }
 
-std::string BankName(int number) {
+using NameField = std::array<uint8_t, kProgramNameLength>;
+
+NameField CopyName(const uint8_t* field) {
+    NameField copy;
+    std::copy_n(field, kProgramNameLength, copy.begin());
+    return copy;
+}
+
+QString BankName(int number) {
     if (number < 1 || number > kProgramCount) return {};
     // The receive path writes the names on the engine's thread during a full read.
-    return EditModel(
-        [&] { return TextFromBytes(TheModel().bank.Programs[number - 1].ProgramName, kProgramNameLength); });
+    const NameField name =
+        EditModel([&] { return CopyName(TheModel().bank.Programs[number - 1].ProgramName); });
+    return ProgramNameText(name.data(), name.size());
 }
 
 }  // namespace
@@ -307,8 +317,8 @@ void SysDlg::ApplyLanguage() {
 
 // ---- Refresh ----
 
-QString SysDlg::ProgramEntry(int number, const std::string& name) {
-    return QString::fromStdString(ProgramNumberText(number) + "-") + QString::fromLatin1(name.c_str());
+QString SysDlg::ProgramEntry(int number, const QString& name) {
+    return QString::fromStdString(ProgramNumberText(number) + "-") + name;
 }
 
 // The program list, the name and the program buttons, enabled and then narrowed by the rules.
@@ -336,8 +346,7 @@ void SysDlg::FillProgramList() {
     const bool named = Connected() || m.bank.Valid;
     auto* list = Item<BitComboBox>(IDC_PROGRAM_LIST);
     list->clear();
-    for (int n = 1; n <= kProgramCount; ++n)
-        list->addItem(ProgramEntry(n, named ? BankName(n) : std::string()));
+    for (int n = 1; n <= kProgramCount; ++n) list->addItem(ProgramEntry(n, named ? BankName(n) : QString()));
 }
 
 void SysDlg::ShowSelection() {
@@ -348,13 +357,12 @@ void SysDlg::ShowSelection() {
         if (m.system.ProgramNumber == 0) EditModel([&] { m.system.ProgramNumber = 1; });
         const int n = m.system.ProgramNumber;
         list->setCurrentIndex(n <= kProgramCount ? n - 1 : -1);
-        name->setText(QString::fromLatin1(BankName(n).c_str()));
+        name->setText(BankName(n));
     } else {
         const int n = m.system.ProgramNumber;
         list->setCurrentIndex(n >= 1 && n <= kProgramCount ? n - 1 : -1);
-        const std::string current =
-            EditModel([&] { return TextFromBytes(m.current.ProgramName, kProgramNameLength); });
-        name->setText(QString::fromLatin1(current.c_str()));
+        const NameField current = EditModel([&] { return CopyName(m.current.ProgramName); });
+        name->setText(ProgramNameText(current.data(), current.size()));
     }
     selected_ = list->currentIndex() + 1;
 }
@@ -487,7 +495,7 @@ void SysDlg::OnProgramSelected() {
     selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
     const bool storable = selected_ >= 1 && selected_ <= kUserPrograms && Connected() && HasStoreAuthority();
     for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) DialogItem(this, id)->setEnabled(storable);
-    Item<EnglishEdit>(IDC_PROGRAM_NAME)->setText(QString::fromLatin1(BankName(selected_).c_str()));
+    Item<EnglishEdit>(IDC_PROGRAM_NAME)->setText(BankName(selected_));
 }
 
 void SysDlg::OnRecall() {
@@ -498,7 +506,8 @@ void SysDlg::OnRecall() {
 
 void SysDlg::OnStore() {
     selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
-    const std::string name = Ascii(Item<EnglishEdit>(IDC_PROGRAM_NAME)->text());
+    // Typed names are ASCII; a name shown from the unit is stored back with the bytes it came with.
+    const QString name = Item<EnglishEdit>(IDC_PROGRAM_NAME)->text();
     if (!Connected()) return;
     // The controls already keep these out; a stale click must not store into F1..F5 or no program.
     if (selected_ < 1 || selected_ > kUserPrograms || !HasStoreAuthority()) return;
@@ -511,8 +520,8 @@ void SysDlg::OnStore() {
         });
         SendSystemPassword(current);
         EditModel([&] {
-            BytesFromText(m.current.ProgramName, kProgramNameLength, name);
-            BytesFromText(m.bank.Programs[selected_ - 1].ProgramName, kProgramNameLength, name);
+            ProgramNameToBytes(m.current.ProgramName, kProgramNameLength, name);
+            ProgramNameToBytes(m.bank.Programs[selected_ - 1].ProgramName, kProgramNameLength, name);
         });
         host_.SendDeviceCommand(CmdStore, static_cast<unsigned>(selected_));
     }

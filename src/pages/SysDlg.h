@@ -79,7 +79,7 @@ public:
     // The dialog template of the page (ids, kinds, places in dialog units, visibility).
     static const DialogTemplate& Template();
     // The program list entry of program n (1..21): "n-" or "Fk-", then the name when one is known.
-    static QString ProgramEntry(int number, const std::string& name);
+    static QString ProgramEntry(int number, const QString& name);
 
     SLamp& meter(int i) const { return *meters_[i]; }
     int selectedProgram() const { return selected_; }

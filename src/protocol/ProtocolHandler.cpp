@@ -8,6 +8,7 @@
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
 #include "protocol/StatusState.h"
+#include "protocol/TraceSink.h"
 
 namespace pavo {
 
@@ -24,6 +25,10 @@ bool OpensFrame(uint8_t b) {
 
 uint16_t WritePosition(const FrameRecord& in) {
     return static_cast<uint16_t>(in[incoming::kWritePosition] | (in[incoming::kWritePosition + 1] << 8));
+}
+// The bytes of the frame assembled so far, as the traffic trace shows them.
+size_t AssembledSize(const FrameRecord& in) {
+    return std::min<size_t>(WritePosition(in), kFrameAreaSize);
 }
 void SetWritePosition(FrameRecord& in, size_t pos) {
     in[incoming::kWritePosition] = static_cast<uint8_t>(pos & 0xFF);
@@ -139,17 +144,21 @@ int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
         if (assembly == Assembly::Incomplete) return 0;
         if (assembly == Assembly::Invalid || !SumMatches(in)) {
             in[incoming::kRejected] = 1;
+            Trace(TraceKind::Rejected, out.Cmd(), 0, in.data(), AssembledSize(in));
             return 0;
         }
         if (!DropIfLate(in, out)) break;
+        Trace(TraceKind::LateReply, out.Cmd(), 0, in.data(), AssembledSize(in));
         // The reply to the frame in flight may follow in the same bytes.
         RestartAssembly(in);
     }
     // Bytes after the accepted frame are dropped: the engine purges them from the port too.
     if (!Accept(in, out)) {
         in[incoming::kRejected] = 1;
+        Trace(TraceKind::Rejected, out.Cmd(), 0, in.data(), AssembledSize(in));
         return 0;
     }
+    Trace(TraceKind::Accepted, out.Cmd(), 0, in.data(), AssembledSize(in));
     if (out[outgoing::kAckTransfer] == 1) Flags().transferPending = 0;
     ClearFrames(link, true);
     return 1;

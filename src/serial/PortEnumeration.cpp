@@ -93,6 +93,7 @@ void EnumerateSerialPorts(std::vector<PortInfo>& ports, bool probeOpen, const De
         if (!usbDevice.empty()) {
             port.IsUsb = 1;
             port.Description = ReadAttribute(usbDevice / "product");
+            port.UsbId = ReadAttribute(usbDevice / "idVendor") + ":" + ReadAttribute(usbDevice / "idProduct");
         }
         (port.IsUsb ? usb : builtIn).push_back(std::move(port));
     }

@@ -14,6 +14,7 @@ struct PortInfo {
     std::string PortName;     // what SerialPort::OpenPort is given; the kernel's name
     int IsUsb = 0;            // 1 if the port belongs to a USB device
     std::string Description;  // USB: the adapter's product text; otherwise the port name
+    std::string UsbId;        // USB: vendor and product id, "10c4:ea60"; otherwise empty
 };
 
 // Raised when the device tree cannot be read; what() is the text for the user.

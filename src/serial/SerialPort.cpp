@@ -10,6 +10,7 @@
 #include "protocol/FrameRecord.h"
 #include "protocol/ProtocolHandler.h"
 #include "protocol/SendLock.h"
+#include "protocol/TraceSink.h"
 
 namespace pavo {
 
@@ -236,6 +237,7 @@ void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
     // not read yet), and the receive side was purged before the write; purging it now would lose
     // the reply of a unit that answers at once.
     line_.Drain();
+    Trace(TraceKind::Written, out.Cmd(), out[outgoing::kSequence], writeBuffer_.data(), n);
     if (const uint8_t sequence = out[outgoing::kSequence]; sequence != 0)
         if (MessageSink* sink = owner_) sink->Post(WM_PROGRESS_POSITION, sequence, 0);
     out[outgoing::kReplyAwaited] = 1;
@@ -296,6 +298,7 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(replyDeadline_ - Clock::now());
         if (left.count() <= 0) {
             // No reply within the window, whatever bytes came: as for a silent unit.
+            Trace(TraceKind::NoReply, OutgoingFrame().Cmd(), IncomingFrame()[incoming::kRetryCounter] + 1);
             RepeatOrFail(handler, kMaxRetries, LinkFault::NoAnswer);
             return;
         }
@@ -333,6 +336,7 @@ void SerialPort::RepeatOrFail(ProtocolHandler* handler, int maxRetries, LinkFaul
     const uint8_t retries = in[incoming::kRetryCounter];
     if (handler) handler->ClearFrames(kLink, false);
     in[incoming::kRetryCounter] = retries;
+    Trace(TraceKind::Repeat, OutgoingFrame().Cmd(), retries);
     events_.Signal(EngineEvent::Write);
 }
 
@@ -340,6 +344,7 @@ void SerialPort::LinkFailure(LinkFault why) {
     if (stop_.exchange(true)) return;  // reported once per run
     fault_ = why;
     const uint8_t lookup = OutgoingFrame()[outgoing::kLookup];
+    Trace(TraceKind::LinkFailed, OutgoingFrame().Cmd(), lookup);
     if (MessageSink* sink = owner_) sink->Post(WM_LINK_FAILED, 1, lookup);
 }
 

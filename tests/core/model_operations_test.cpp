@@ -258,7 +258,7 @@ TEST_F(ModelOps, AcceptProgramDeclaresTheRecordsSent) {
     EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system));
 }
 
-TEST_F(ModelOps, ResetCreatesTheModeFolderAndPresetPatterns) {
+TEST_F(ModelOps, ResetCreatesTheModeFolderUnlessToldNotToAndPresetPatterns) {
     namespace fs = std::filesystem;
     const fs::path old = fs::current_path();
     const fs::path dir = fs::temp_directory_path() / ("pavo-model-" + std::to_string(::getpid()));
@@ -277,6 +277,10 @@ TEST_F(ModelOps, ResetCreatesTheModeFolderAndPresetPatterns) {
     }
     ResetParameters();
     EXPECT_TRUE(fs::is_regular_file(dir / "Mode"));
+    // A tool that borrows the model leaves the folder alone.
+    fs::remove(dir / "Mode");
+    ResetParameters(false);
+    EXPECT_FALSE(fs::exists(dir / "Mode"));
     fs::current_path(old);
     fs::remove_all(dir);
 }

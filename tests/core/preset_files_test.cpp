@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "model/Model.h"
@@ -23,9 +24,7 @@ protected:
         fs::create_directories(dir);
         ResetParameters();
     }
-    void TearDown() override {
-        fs::remove_all(dir);
-    }
+    void TearDown() override { fs::remove_all(dir); }
     std::string Path(const char* name) const { return (dir / name).string(); }
     static std::vector<uint8_t> Bytes(const std::string& p) {
         std::ifstream f(p, std::ios::binary);
@@ -93,14 +92,80 @@ TEST_F(PresetFiles, DatRoundTripTakesTheHeadersProgram) {
     EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system));
 }
 
-TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentImageAndItsEdits) {
-    ProgramBank bank{};
-    bank.System.ProgramNumber = 0;
-    m.current.EchoA.Repeat = 9;  // an edit not sent yet
-    EXPECT_FALSE(ApplyDat(bank));
-    EXPECT_EQ(m.current.EchoA.Repeat, 9);
-    EXPECT_NE(m.lastSent.EchoA.Repeat, 9);
-    EXPECT_EQ(m.bank.Valid, 1);
+// A header naming no stored program keeps the current program: its image, its pending edits and its
+// number, which the header then carries too (it goes to the unit as the system record).
+TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentProgram) {
+    for (int number : {0, 22, 108, 255}) {
+        ResetParameters();
+        m.system.ProgramNumber = 7;
+        m.current.EchoA.Repeat = 9;  // an edit not sent yet
+        ProgramBank bank{};
+        bank.System.ProgramNumber = static_cast<uint8_t>(number);
+        bank.System.MusicMax = 60;
+        EXPECT_FALSE(ApplyDat(bank)) << number;
+        EXPECT_EQ(m.current.EchoA.Repeat, 9) << number;
+        EXPECT_NE(m.lastSent.EchoA.Repeat, 9) << number;
+        EXPECT_EQ(m.system.ProgramNumber, 7) << number;
+        EXPECT_EQ(m.bank.System.ProgramNumber, 7) << number;
+        EXPECT_EQ(m.system.MusicMax, 60) << number;  // the rest of the header is taken
+        EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system)) << number;
+        EXPECT_EQ(m.bank.Valid, 1) << number;
+    }
+}
+
+// Whatever the program can hold passes: the reset model and every field at either end of its range.
+TEST_F(PresetFiles, FilesOfResetAndExtremeModelsPassTheCheck) {
+    for (int pass = 0; pass < 3; ++pass) {
+        ResetParameters();
+        if (pass > 0)
+            for (FieldRecord r : {FieldRecord::Program, FieldRecord::System})
+                for (const FieldInfo& f : FieldsOf(r))
+                    if (f.HasCode())
+                        WriteCode(f, r == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system),
+                                  pass == 1 ? f.min : f.max);
+        ASSERT_TRUE(WriteDia(Path("x.dia"), m.system, m.current));
+        for (ProgramImage& p : m.bank.Programs) CopyRecord(p, m.current);
+        CopyRecord(m.bank.System, m.system);
+        m.bank.Valid = 1;
+        ASSERT_TRUE(WriteDat(Path("x.dat"), m.bank));
+        auto dia = std::make_unique<DiaContents>();
+        auto bank = std::make_unique<ProgramBank>();
+        ASSERT_TRUE(ReadDia(Path("x.dia"), *dia));
+        ASSERT_TRUE(ReadDat(Path("x.dat"), *bank));
+        EXPECT_FALSE(CheckDia(*dia).has_value()) << "pass " << pass << ": " << CheckDia(*dia)->field->path;
+        EXPECT_FALSE(CheckDat(*bank).has_value()) << "pass " << pass << ": " << CheckDat(*bank)->field->path;
+    }
+}
+
+// The first bad field in the order of the file's bytes: the system record, then the program(s).
+TEST_F(PresetFiles, TheCheckNamesTheFirstBadFieldOfTheFile) {
+    auto bank = std::make_unique<ProgramBank>();
+    for (ProgramImage& p : bank->Programs) CopyRecord(p, m.current);
+    CopyRecord(bank->System, m.system);
+    EXPECT_FALSE(CheckDat(*bank).has_value());
+    bank->Programs[8].Mic12.Gate.Threshold = 61;
+    bank->Programs[4].Scenes[2].Channel[OutOut1].Limiter.Ratio = 200;
+    auto fault = CheckDat(*bank);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->program, 5);
+    EXPECT_EQ(fault->field->path, "Scene3.Out1.Limiter.Ratio");
+    EXPECT_EQ(fault->code, 200u);
+    bank->System.InputSelect = 3;
+    fault = CheckDat(*bank);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->program, 0);
+    EXPECT_EQ(fault->field->path, "System.InputSelect");
+
+    DiaContents dia;
+    CopyRecord(dia.system, m.system);
+    CopyRecord(dia.image, m.current);
+    dia.system.InputSelect = 3;  // a ".dia" import never uses its system record
+    EXPECT_FALSE(CheckDia(dia).has_value());
+    dia.image.MusicLeft.Eq[2].GainCode = 241;
+    fault = CheckDia(dia);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->field->path, "MusicLeft.Eq[3].GainCode");
+    EXPECT_EQ(fault->code, 241u);
 }
 
 TEST_F(PresetFiles, ShortOrMissingFilesAreReadErrors) {
@@ -116,19 +181,9 @@ TEST_F(PresetFiles, ShortOrMissingFilesAreReadErrors) {
     EXPECT_FALSE(ReadDat(dir.string(), bank));  // a folder is no file
 }
 
-TEST_F(PresetFiles, AFailedExportLeavesTheOldFileIntact) {
-    const std::string p = Path("keep.dia");
-    ASSERT_TRUE(WriteDia(p, m.system, m.current));
-    const auto before = Bytes(p);
-    // Block the temporary file with a folder of its name: the write fails even for root.
-    fs::create_directory(p + ".part");
-    m.current.EchoA.Repeat = 42;
-    EXPECT_FALSE(WriteDia(p, m.system, m.current));
-    EXPECT_EQ(Bytes(p), before);
-    fs::remove(p + ".part");
-    EXPECT_TRUE(WriteDia(p, m.system, m.current));
-    EXPECT_NE(Bytes(p), before);
+TEST_F(PresetFiles, AnExportIntoAMissingFolderFailsAndCreatesNothing) {
     EXPECT_FALSE(WriteDat(Path("no/such/folder/x.dat"), m.bank));
+    EXPECT_FALSE(WriteDia(Path("no/such/folder/x.dia"), m.system, m.current));
     EXPECT_FALSE(fs::exists(Path("no")));
 }
 

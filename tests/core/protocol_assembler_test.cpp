@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "protocol/SendLock.h"
+#include "protocol/TraceRing.h"
 #include "protocol_fixture.h"
 
 namespace pavo::testing {
@@ -298,6 +299,12 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
         {"lookup", MakeFrame(0x7F, {0, 1})},
     };
     const Bytes ack = MakeFrame(0x03, {0});
+    TraceRing trace(64);
+    struct Installed {
+        explicit Installed(TraceSink* s) : sink(s) { InstallTraceSink(s); }
+        ~Installed() { RemoveTraceSink(sink); }
+        TraceSink* sink;
+    } installed(&trace);
     for (bool sameRead : {true, false}) {
         for (const auto& c : kLate) {
             SCOPED_TRACE(std::string(c.name) + (sameRead ? ", reply in the same read" : ", reply later"));
@@ -324,6 +331,12 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
                 EXPECT_EQ(Feed(ack), 1);
             }
             EXPECT_EQ(handler.LateReplyCount(), dropped + 1);
+            std::vector<TraceRecord> traced;
+            trace.TakeAll(traced);
+            ASSERT_FALSE(traced.empty());
+            EXPECT_EQ(traced.front().kind, TraceKind::LateReply);  // the log shows what was dropped
+            EXPECT_EQ(traced.front().bytes, c.late);
+            EXPECT_EQ(traced.back().kind, TraceKind::Accepted);
             EXPECT_TRUE(SameRecord(m.current, current));
             EXPECT_TRUE(SameRecord(m.lastSent, lastSent));
             EXPECT_TRUE(SameRecord(m.system, system));

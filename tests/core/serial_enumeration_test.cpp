@@ -66,7 +66,7 @@ TEST_F(DeviceTreeFixture, ListsRealPortsUsbFirstInNaturalOrder) {
     Tty("tty0", "");                           // virtual console
     Tty("ptmx", "");
 
-    std::vector<PortInfo> ports{{"stale", "", "", 0, ""}};
+    std::vector<PortInfo> ports{{"stale", "", "", 0, "", ""}};
     EnumerateSerialPorts(ports, false, tree_);
 
     struct Expected {
@@ -87,6 +87,7 @@ TEST_F(DeviceTreeFixture, ListsRealPortsUsbFirstInNaturalOrder) {
         EXPECT_EQ(ports[i].DevicePath, (tree_.dev / expected[i].name).string());
         EXPECT_EQ(ports[i].IsUsb, expected[i].usb);
         EXPECT_EQ(ports[i].Description, expected[i].description);
+        EXPECT_EQ(ports[i].UsbId, expected[i].usb ? "10c4:ea60" : "");
     }
 }
 

@@ -58,7 +58,7 @@ TEST(Connection, StartUpConnectsReadsEverythingAndShowsTheProgram) {
     ASSERT_GE(cmds.size(), expected.size());
     EXPECT_EQ(std::vector<uint8_t>(cmds.begin(), cmds.begin() + expected.size()), expected);
     EXPECT_EQ(w->progress().position(), 24);
-    EXPECT_TRUE(w->canvas().isEnabled());
+    EXPECT_FALSE(w->progress().BlocksInput());
     EXPECT_EQ(w->connectButtonText(), "Disconnect");
     EXPECT_EQ(w->programLabelText(), ExpectedLabel(*u));
     EXPECT_TRUE(SameRecord(TheModel().system, u->Unit().System()));
@@ -124,7 +124,7 @@ TEST(Connection, ImportWhileOnLineSendsTheImageAndWaitsForTheAcknowledgement) {
     auto w = MainWindowOn({u->DevicePath()});
     ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w); }));
 
-    ProgramImage img = TheModel().current;
+    ProgramImage img = test::WithinRanges(TheModel().current);
     BytesFromText(img.ProgramName, kProgramNameLength, "Imported");
     img.Mic12.Eq[5].GainCode = 190;
     const fs::path file = fs::temp_directory_path() / ("pavo-import-" + std::to_string(::getpid()) + ".dia");
@@ -134,14 +134,41 @@ TEST(Connection, ImportWhileOnLineSendsTheImageAndWaitsForTheAcknowledgement) {
     bool sawWait = false;
     w->presets().ImportDia();
     sawWait = w->progress().mode() == Show_Dlg::Mode::Wait;
-    EXPECT_TRUE(sawWait);
-    EXPECT_FALSE(w->canvas().isEnabled());
+    EXPECT_TRUE(sawWait) << state.boxes.join(" | ").toStdString();
+    EXPECT_TRUE(w->progress().BlocksInput());
     ASSERT_TRUE(test::WaitUntil([&] { return w->progress().mode() == Show_Dlg::Mode::Hidden; }));
-    EXPECT_TRUE(w->canvas().isEnabled());
+    EXPECT_FALSE(w->progress().BlocksInput());
     EXPECT_EQ(Flags().transferPending.load(), 0);
     EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), TheModel().current));
     EXPECT_EQ(u->Unit().CurrentImage().Mic12.Eq[5].GainCode, 190);
     EXPECT_TRUE(w->programLabelText().endsWith("Imported"));
+    fs::remove(file);
+}
+
+// A bank whose header names no stored program: the unit gets the bank, and keeps its program number.
+TEST(Connection, BankImportWithoutAValidProgramNumberKeepsTheUnitsProgram) {
+    namespace fs = std::filesystem;
+    test::AppState state;
+    auto u = StartUnit();
+    auto w = MainWindowOn({u->DevicePath()});
+    ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w); }));
+    const int before = TheModel().system.ProgramNumber;
+    ASSERT_EQ(u->Unit().System().ProgramNumber, before);
+
+    auto bank = std::make_unique<ProgramBank>();
+    CopyRecord(bank->System, test::WithinRanges(TheModel().system));
+    bank->System.ProgramNumber = 0;  // no program (numbers above 21 are refused with the file)
+    bank->System.MusicMax = 61;
+    for (ProgramImage& p : bank->Programs) CopyRecord(p, test::WithinRanges(TheModel().current));
+    bank->Valid = 1;
+    const fs::path file = fs::temp_directory_path() / ("pavo-import-" + std::to_string(::getpid()) + ".dat");
+    ASSERT_TRUE(WriteDat(file.string(), *bank));
+    state.nextFile = QString::fromStdString(file.string());
+    w->presets().ImportBank();
+    // 21 programs at the unit's pace, then the header as the system record.
+    ASSERT_TRUE(test::WaitUntil([&] { return u->Unit().System().MusicMax == 61; }, 90000));
+    EXPECT_EQ(u->Unit().System().ProgramNumber, before);
+    EXPECT_EQ(TheModel().system.ProgramNumber, before);
     fs::remove(file);
 }
 

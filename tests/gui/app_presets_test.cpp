@@ -1,6 +1,8 @@
 // The file commands off line: dialogs, extensions, messages, and nothing changed by a bad file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -8,7 +10,13 @@
 #include "app/PavoDlg.h"
 #include "app/PresetCommands.h"
 #include "app_support.h"
+#include "controls/BitComboBox.h"
+#include "controls/BitListBox.h"
+#include "controls/BitmapSlider.h"
+#include "controls/NumEdit.h"
 #include "model/PresetFiles.h"
+#include "pages/EqHarnessPage.h"
+#include "platform/ControlId.h"
 #include "protocol/CommandCodes.h"
 
 namespace pavo {
@@ -120,6 +128,124 @@ TEST_F(PresetCommandsTest, OffLineExportAllNeedsAValidBank) {
     ProgramBank saved;
     ASSERT_TRUE(ReadDat((dir / "bank.dat").string(), saved));
     EXPECT_EQ(saved.System.MusicMax, 44);  // the header is the system record
+}
+
+// Random, all-0xFF and bit-flipped files read fine but hold codes nothing writes: they are refused with
+// the first bad field named, and nothing changes.
+TEST_F(PresetCommandsTest, DamagedFilesAreRefusedNamingTheFirstBadField) {
+    Model& m = TheModel();
+    const std::string good = (dir / "good.dia").string();
+    ASSERT_TRUE(WriteDia(good, m.system, m.current));
+    std::string bytes;
+    {
+        std::ifstream f(good, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(f), {});
+    }
+    std::string flipped = bytes;
+    flipped[66 + offsetof(ProgramImage, MusicLeft) + offsetof(MusicBlock, Eq) + 2 * sizeof(EqBand) +
+            offsetof(EqBand, GainCode)] ^= 0x80;  // 0 dB (120) becomes 248
+    std::string random(57019, '\0');
+    unsigned seed = 7;
+    for (char& c : random) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {"flipped.dia", flipped, "File read Error\nMusicLeft.Eq[3].GainCode is 248, allowed 0..240"},
+        {"ff.dia", std::string(2778, '\xFF'),
+         "File read Error\nEchoA.Eq[1].FrequencyCode is 65535, allowed 0..361"},
+        {"ff.dat", std::string(57019, '\xFF'), "File read Error\nSystem.ProgramNumber is 255, allowed 0..21"},
+        {"random.dat", random, nullptr},
+    };
+    m.current.EchoA.Repeat = 9;  // an edit not sent yet
+    const ProgramImage image = m.current;
+    const SystemRecord system = m.system;
+    for (const Case& c : cases) {
+        std::ofstream(dir / c.name, std::ios::binary) << c.bytes;
+        state.boxes.clear();
+        state.nextFile = At(c.name);
+        if (QString(c.name).endsWith(".dia"))
+            w->presets().ImportDia();
+        else
+            w->presets().ImportBank();
+        ASSERT_EQ(state.boxes.size(), 1) << c.name;
+        if (c.message)
+            EXPECT_EQ(state.boxes[0], c.message) << c.name;
+        else
+            EXPECT_TRUE(state.boxes[0].startsWith("File read Error\n")) << c.name;
+        EXPECT_TRUE(SameRecord(m.current, image)) << c.name;
+        EXPECT_TRUE(SameRecord(m.system, system)) << c.name;
+        EXPECT_EQ(m.bank.Valid, 0) << c.name;
+    }
+
+    // A bad stored program is named by its number.
+    auto bank = std::make_unique<ProgramBank>();
+    for (ProgramImage& p : bank->Programs) CopyRecord(p, m.current);
+    CopyRecord(bank->System, m.system);
+    bank->Programs[11].Mic34.FeedbackSuppress = 9;
+    ASSERT_TRUE(WriteDat((dir / "bad12.dat").string(), *bank));
+    state.boxes.clear();
+    state.nextFile = At("bad12.dat");
+    w->presets().ImportBank();
+    EXPECT_EQ(state.boxes,
+              QStringList{"File read Error\nProgram 12: Mic34.FeedbackSuppress is 9, allowed 0..4"});
+    EXPECT_EQ(m.bank.Valid, 0);
+}
+
+// Whatever the pages can set, a file written from it imports again: every slider, combo box and
+// numeric edit of every page taken to each end of its range.
+TEST_F(PresetCommandsTest, FilesWrittenAfterEveryPageEditImportAgain) {
+    w->show();
+    std::vector<QWidget*> pages;
+    for (int i = 0; i < 7; ++i)
+        if (QWidget* p = w->Page(i); p && std::find(pages.begin(), pages.end(), p) == pages.end())
+            pages.push_back(p);
+    EqHarnessPage eq(BlockMusicLeft);
+    pages.push_back(&eq);
+    for (bool top : {true, false}) {
+        int controls = 0;
+        for (QWidget* page : pages) {
+            for (BitmapSlider* s : page->findChildren<BitmapSlider*>()) {
+                s->SetPos(top ? s->GetRangeMax() : s->GetRangeMin());
+                SendMessage(s->parentWidget(), WM_SLIDER_CHANGED, ControlId(s), s->GetPos());
+                ++controls;
+            }
+            for (BitComboBox* c : page->findChildren<BitComboBox*>()) {
+                if (c->count() == 0) continue;
+                c->setCurrentIndex(top ? c->count() - 1 : 0);
+                SendMessage(c->parentWidget(), WM_COMMAND, MakeCommand(ControlId(c), CBN_SELCHANGE),
+                            reinterpret_cast<LParam>(c));
+                ++controls;
+            }
+            for (NumEdit* e : page->findChildren<NumEdit*>()) {
+                e->SetValue(top ? e->MaxCode() : e->MinCode());
+                SendMessage(e->parentWidget(), WM_NUMEDIT_CHANGED, 0, ControlId(e));
+                ++controls;
+            }
+            DeliverPostedMessages();
+        }
+        ASSERT_GT(controls, 40);
+
+        state.boxes.clear();
+        state.nextFile = At("edited.dia");
+        w->presets().ExportDia();
+        TheModel().bank.Valid = 1;
+        for (ProgramImage& p : TheModel().bank.Programs) CopyRecord(p, TheModel().current);
+        state.nextFile = At("edited.dat");
+        w->presets().ExportBank();
+        const ProgramImage edited = TheModel().current;
+        state.nextFile = At("edited.dia");
+        w->presets().ImportDia();
+        state.nextFile = At("edited.dat");
+        w->presets().ImportBank();
+        EXPECT_TRUE(state.boxes.isEmpty()) << state.boxes.join(" | ").toStdString();
+        EXPECT_EQ(
+            std::memcmp(BytesOf(TheModel().current) + kProgramNameLength,
+                        BytesOf(edited) + kProgramNameLength, sizeof(ProgramImage) - kProgramNameLength - 1),
+            0);
+    }
 }
 
 }  // namespace

@@ -9,10 +9,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "app/Pavo.h"
 #include "app/PavoDlg.h"
 #include "app/Show_Dlg.h"
+#include "model/FieldCatalog.h"
 #include "model/Model.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
@@ -64,6 +66,19 @@ private:
     MessageBoxPresenter oldBox_;
     FileDialogPresenter oldFile_;
 };
+
+// The record with every code outside its documented range moved to the nearer end: what a file from
+// this program's own edits holds. The virtual unit's made-up records hold some codes no page can set
+// (right-channel delays above their range, a sensitivity of 2), which a preset import refuses.
+template <class Record>
+Record WithinRanges(Record r) {
+    constexpr FieldRecord kind =
+        std::is_same_v<Record, SystemRecord> ? FieldRecord::System : FieldRecord::Program;
+    for (const FieldInfo& f : FieldsOf(kind))
+        if (f.HasCode() && !InRange(f, ReadCode(f, BytesOf(r))))
+            WriteCode(f, BytesOf(r), ReadCode(f, BytesOf(r)) < f.min ? f.min : f.max);
+    return r;
+}
 
 // A virtual unit answering on a fresh pseudo-terminal.
 inline std::unique_ptr<unit::UnitLine> StartUnit(unit::UnitOptions options = {}) {

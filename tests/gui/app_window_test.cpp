@@ -1,6 +1,7 @@
 // The main window off line: language and titles, the master strip, page selection, keys, small screens.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -17,6 +18,7 @@
 #include "model/DataConver.h"
 #include "pages/PageDlg.h"
 #include "platform/ControlId.h"
+#include "platform/Skin.h"
 
 namespace pavo {
 namespace {
@@ -153,6 +155,28 @@ TEST(MainWindow, SmallScreensGetAResizableScrollingWindow) {
     ASSERT_NE(scroll, nullptr);
     ASSERT_TRUE(test::WaitUntil([&] { return scroll->horizontalScrollBar()->maximum() > 0; }, 2000));
     EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
+}
+
+// The window of a small screen is larger than the dialog: the rest is page background, not grey.
+TEST(MainWindow, OnASmallScreenTheAreaBeyondTheDialogHasThePageBackground) {
+    test::AppState state;
+    PavoDlg w(OffLine());
+    w.AdaptToScreen({1280, 720});
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    test::WaitUntil([] { return false; }, 100);
+    const QImage img = w.grab().toImage();
+    const QSize dialog = w.canvas().size();
+    ASSERT_LT(dialog.width(), img.width());
+    ASSERT_LT(dialog.height(), img.height());
+    const QPoint beyond[] = {{dialog.width() + 5, 50},
+                             {50, dialog.height() + 5},
+                             {dialog.width() + 5, dialog.height() + 5},
+                             {img.width() - 2, img.height() - 2}};
+    for (QPoint p : beyond) EXPECT_EQ(img.pixelColor(p), PageBackground()) << p.x() << "," << p.y();
+    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(img.save(dir + "/main_window_small_screen.png"));
 }
 
 TEST(MainWindow, ProgramLabelPrefixes) {

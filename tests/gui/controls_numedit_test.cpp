@@ -279,6 +279,8 @@ TEST(NumEdit, EveryWheelMessageNotifies) {
     for (const Case& c : cases) {
         EditFixture f(kGainStrip);
         f.edit->SetValue(c.start);
+        f.edit->setFocus(Qt::TabFocusReason);
+        f.Take();
         for (int d : c.deltas) test::Wheel(f.edit, d);
         EXPECT_EQ(f.edit->GetValue(), c.value);
         EXPECT_EQ(f.Take(), std::vector<Message>(c.deltas.size(), kChanged));

@@ -48,6 +48,13 @@ struct SliderFixture {
                                     : QPoint(along, slider->height() / 2);
     }
     void Tick() { SendMessage(slider, WM_TIMER, BitmapSlider::kTrackingTimer, 0); }
+    // The wheel acts on the focused slider only.
+    void Focus() {
+        parent.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&parent));
+        slider->setFocus(Qt::TabFocusReason);
+        EXPECT_TRUE(slider->hasFocus());
+    }
     std::vector<Message> Take() { return parent.Take(); }
 };
 
@@ -218,6 +225,7 @@ TEST(BitmapSlider, WheelStepsOnFullNotches) {
     for (const Case& c : cases) {
         SliderFixture f(c.vertical, 0, c.vertical ? 180 : 361);
         f.slider->SetPos(100);
+        f.Focus();
         for (int d : c.deltas) test::Wheel(f.slider, d);
         EXPECT_EQ(f.slider->GetPos(), c.pos);
         EXPECT_EQ(f.Take(), c.seen);
@@ -231,6 +239,7 @@ TEST(BitmapSlider, DisabledSliderIgnoresInputAndDisablingEndsADrag) {
     QTest::mousePress(f.slider, Qt::LeftButton, {}, f.Point(170));
     QTest::mouseRelease(f.slider, Qt::LeftButton, {}, f.Point(170));
     QTest::keyClick(f.slider, Qt::Key_End);
+    f.Focus();
     test::Wheel(f.slider, 120);
     EXPECT_EQ(f.slider->GetPos(), 100);
     EXPECT_TRUE(f.Take().empty());

@@ -9,8 +9,10 @@
 
 #include "controls/BitComboBox.h"
 #include "controls/BitListBox.h"
+#include "controls/BitmapSlider.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/EnglishEdit.h"
+#include "controls/NumEdit.h"
 #include "controls/SLamp.h"
 #include "controls/SxGroupBox.h"
 #include "platform/DialogTemplate.h"
@@ -116,6 +118,39 @@ TEST(GallerySkin, EnglishEdit) {
     off.setText("disabled");
     off.setEnabled(false);
     page.Save("english_edit");
+}
+
+// Enabled (left) and disabled (right) edits, empty and filled, beside a disabled combo box and slider:
+// a disabled edit must read as disabled at a glance, as they do.
+TEST(GallerySkin, DisabledEditsBesideOtherDisabledControls) {
+    Page page(420, 150);
+    for (int column = 0; column < 2; ++column) {
+        const bool enabled = column == 0;
+        const int x = 10 + column * 205;
+        auto* empty = new EnglishEdit(&page);
+        empty->setGeometry(x, 10, 190, 20);
+        auto* name = new EnglishEdit(&page);
+        name->setGeometry(x, 36, 190, 20);
+        name->setText("Program 01");
+        auto* number = new NumEdit(&page);
+        number->setGeometry(x, 62, 70, 18);
+        number->SetRange(0, 180);
+        number->SetScale(0.2);
+        number->SetOffset(24);
+        number->SetKind(NumEdit::Scaled);
+        number->SetValue(96);
+        auto* combo = MakeCombo(&page, {"OFF", "ON"});
+        combo->setGeometry(x + 80, 60, 110, 21);
+        auto* slider = new BitmapSlider(&page);
+        slider->move(x, 90);
+        slider->LoadChannelBitmaps(142, 155);
+        slider->LoadThumbBitmaps(141, 141);
+        slider->SetRange(0, 84);
+        slider->SetPos(60);
+        for (QWidget* w : std::initializer_list<QWidget*>{empty, name, number, combo}) w->setEnabled(enabled);
+        slider->EnableSlider(enabled);
+    }
+    page.Save("edits_enabled_and_disabled");
 }
 
 TEST(GallerySkin, LevelMeters) {

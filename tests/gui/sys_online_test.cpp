@@ -80,9 +80,9 @@ TEST(SysOnLine, PasswordGrantsStoringAndStoreAndPasswordChangeReachTheUnit) {
     s.Type(S::IDC_PROGRAM_NAME, "Duet Night");
     s.Click(S::IDC_STORE);
     EXPECT_EQ(s.window->progress().mode(), Show_Dlg::Mode::Wait);
-    EXPECT_FALSE(s.window->canvas().isEnabled());
+    EXPECT_TRUE(s.window->progress().BlocksInput());
     ASSERT_TRUE(test::WaitUntil([&] { return s.window->progress().mode() == Show_Dlg::Mode::Hidden; }));
-    EXPECT_TRUE(s.window->canvas().isEnabled());
+    EXPECT_FALSE(s.window->progress().BlocksInput());
 
     const ProgramImage stored = u->Unit().StoredProgram(5);
     EXPECT_EQ(Name(stored), "Duet Night");

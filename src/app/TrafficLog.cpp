@@ -1,0 +1,103 @@
+#include "app/TrafficLog.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/TrafficLogWindow.h"
+
+namespace pavo {
+
+TrafficLog::TrafficLog(QObject* parent) : QObject(parent), model_(std::make_unique<TrafficLogModel>()) {
+    model_->SetLimit(kClosedRecords);
+    timer_.setInterval(kReadIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, &TrafficLog::ReadNow);
+    InstallTraceSink(&ring_);
+}
+
+TrafficLog::~TrafficLog() {
+    RemoveTraceSink(&ring_);  // after this the engine no longer reaches the ring
+    if (window_) delete window_.data();
+    if (trace_) {
+        ReadNow();
+        std::fclose(trace_);
+    }
+}
+
+bool TrafficLog::WriteTraceTo(const std::string& path, std::string* error) {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) {
+        if (error) *error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (trace_) std::fclose(trace_);
+    trace_ = f;
+    UpdateReading();
+    return true;
+}
+
+TrafficLogWindow* TrafficLog::window() const {
+    return window_.data();
+}
+
+void TrafficLog::ShowWindow(QWidget* owner) {
+    if (!window_) window_ = new TrafficLogWindow(*this, owner);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void TrafficLog::ApplyLanguage() {
+    model_->Relabel();
+    if (window_) window_->ApplyLanguage();
+}
+
+void TrafficLog::WindowShown(bool shown) {
+    windowShown_ = shown;
+    UpdateReading();
+}
+
+// Someone reads (the window or a trace file): a roomy queue and the timer. Nobody: the small ring,
+// and no work at all on the UI thread.
+void TrafficLog::UpdateReading() {
+    const bool reading = windowShown_ || trace_;
+    ring_.SetCapacity(reading ? kOpenRecords : kClosedRecords);
+    model_->SetLimit(windowShown_ ? 50000 : kClosedRecords);
+    if (reading && !timer_.isActive()) {
+        ReadNow();  // what the ring kept while nobody read it
+        timer_.start();
+    } else if (!reading) {
+        timer_.stop();
+    }
+}
+
+void TrafficLog::ReadNow() {
+    std::vector<TraceRecord> records;
+    ring_.TakeAll(records);
+    std::vector<TrafficLine> lines;
+    lines.reserve(records.size() + 1);
+    // Records that the engine made while nobody read are not missed; records pushed out while
+    // someone should have been reading are.
+    const uint64_t lost = ring_.Lost();
+    if (lost > lostReported_ && timer_.isActive()) {
+        TrafficLine gap;
+        gap.time =
+            records.empty() ? TimeOfDay(std::chrono::system_clock::now()) : TimeOfDay(records.front().at);
+        gap.direction = "--";
+        gap.text = std::to_string(lost - lostReported_) + " records lost: the log fell behind";
+        lines.push_back(std::move(gap));
+    }
+    lostReported_ = lost;
+    for (const TraceRecord& r : records) lines.push_back(decoder_.Describe(r));
+    if (lines.empty()) return;
+    if (trace_) {
+        for (const TrafficLine& l : lines) {
+            const std::string text = FormatTrafficLine(l);
+            std::fwrite(text.data(), 1, text.size(), trace_);
+            std::fputc('\n', trace_);
+        }
+        std::fflush(trace_);
+    }
+    model_->Append(std::move(lines));
+}
+
+}  // namespace pavo

@@ -1,0 +1,366 @@
+// pavo-cli against virtual units on pseudo-terminals, run as a script runs it: what it prints, what
+// the units receive, the files it writes, and its exit codes.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "cli_support.h"
+#include "model/DataConver.h"
+#include "model/FieldCatalog.h"
+#include "model/PresetFiles.h"
+#include "virtual_unit/UnitLine.h"
+
+namespace pavo::clitest {
+namespace {
+
+using unit::UnitLine;
+using unit::UnitOptions;
+
+std::unique_ptr<UnitLine> Unit(UnitOptions options = {}) {
+    auto u = std::make_unique<UnitLine>(options);
+    std::string error;
+    EXPECT_TRUE(u->Start(&error)) << error;
+    return u;
+}
+
+std::vector<uint8_t> Commands(const UnitLine& u) {
+    std::vector<uint8_t> out;
+    for (const auto& f : u.Received())
+        if (f.frame.cmd != 0x0C && f.frame.cmd != 0x18) out.push_back(f.frame.cmd);
+    return out;
+}
+
+// The bank the unit holds, as "Export all" saves it: its system record, its 21 programs, valid.
+std::unique_ptr<ProgramBank> BankOf(UnitLine& u) {
+    auto bank = std::make_unique<ProgramBank>();
+    bank->System = u.Unit().System();
+    for (int n = 1; n <= kProgramCount; ++n) bank->Programs[n - 1] = u.Unit().StoredProgram(n);
+    bank->Valid = 1;
+    return bank;
+}
+
+std::string Name(const ProgramImage& img) {
+    return TextFromBytes(img.ProgramName, kProgramNameLength);
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(CliUnit, InfoShowsTheUnitAndTraceWritesItsTraffic) {
+    auto u = Unit();
+    ScratchDir dir;
+    const CliRun run = RunCli({"info", "--port", u->DevicePath(), "--trace", "t.txt"}, dir.path());
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto lines = run.OutLines();
+    ASSERT_GE(lines.size(), 24u);
+    EXPECT_EQ(lines[0], "store authority   yes");
+    EXPECT_EQ(lines[1], "current program   1 \"" + Name(u->Unit().CurrentImage()) + "\"");
+    EXPECT_EQ(lines[2], "programs");
+    for (int n = 1; n <= kProgramCount; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_TRUE(
+            Contains(lines[2 + n], ProgramNumberText(n) + "  \"" + Name(u->Unit().StoredProgram(n)) + "\""))
+            << lines[2 + n];
+    }
+    EXPECT_TRUE(Contains(run.out, "\nsystem\n  System.ProgramNumber       1\n")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "Password")) << "settings, not secrets";
+    // The full read of a connection, nothing written to the unit.
+    std::vector<uint8_t> expected{0x7F};
+    expected.insert(expected.end(), 22, 0x80);
+    expected.push_back(0x81);
+    expected.push_back(0x82);
+    EXPECT_EQ(Commands(*u), expected);
+
+    std::ifstream trace(dir / "t.txt");
+    std::string first;
+    std::getline(trace, first);
+    EXPECT_TRUE(Contains(first, "\tTX\tFF 55 03 00 7F 00 82\tDevice lookup")) << first;
+    // A command-line tool leaves no folders behind in the directory it runs in.
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Mode"));
+}
+
+TEST(CliUnit, BackupRestoreBackupGivesTheSameBytes) {
+    auto u = Unit();
+    ScratchDir dir;
+    CliRun run = RunCli({"backup", "--port", u->DevicePath(), "first.dat"}, dir.path());
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.OutLines().back(), "wrote first.dat: 21 programs and the system record (57019 bytes)");
+    EXPECT_EQ(run.OutLines().front(), "reading programs 1/22");  // plain lines when not on a terminal
+    ProgramBank first;
+    ASSERT_TRUE(ReadDat(dir / "first.dat", first));
+    EXPECT_TRUE(SameRecord(first, *BankOf(*u)));
+    EXPECT_EQ(std::filesystem::file_size(dir / "first.dat"), kDatFileSize);
+
+    // A different bank goes to the unit and comes back unchanged.
+    auto changed = std::make_unique<ProgramBank>(first);
+    BytesFromText(changed->Programs[5].ProgramName, kProgramNameLength, "Restored Six");
+    changed->Programs[20].Mic12.Eq[3].GainCode = 77;
+    changed->System.VodInputGain = 9;
+    changed->System.ProgramNumber = 4;
+    ASSERT_TRUE(WriteDat(dir / "changed.dat", *changed));
+    run = RunCli({"restore", "--port", u->DevicePath(), "changed.dat"}, dir.path());
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.OutLines().back(), "wrote changed.dat to the unit: 21 programs and the system record");
+    EXPECT_TRUE(SameRecord(*BankOf(*u), *changed));
+    // As "Import all" sends it: the 21 programs, then the system record.
+    std::vector<uint8_t> sent;
+    for (uint8_t c : Commands(*u))
+        if (c == 0x84 || c == 0x83) sent.push_back(c);
+    std::vector<uint8_t> expected(21, 0x84);
+    expected.push_back(0x83);
+    EXPECT_EQ(sent, expected);
+
+    run = RunCli({"backup", "--port", u->DevicePath(), "second.dat"}, dir.path());
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::ifstream a(dir / "changed.dat", std::ios::binary), b(dir / "second.dat", std::ios::binary);
+    EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
+}
+
+TEST(CliUnit, SilentUnitFailsWithExitOneAfterTheRetries) {
+    UnitOptions silent;
+    silent.silent = true;
+    auto u = Unit(silent);
+    ScratchDir dir;
+    const CliRun run = RunCli({"info", "--port", u->DevicePath()}, dir.path());
+    EXPECT_EQ(run.code, 1);
+    ASSERT_EQ(run.ErrLines().size(), 1u) << run.err;
+    EXPECT_EQ(run.ErrLines()[0],
+              "pavo-cli: no answer from a unit on " + u->DevicePath() + " (device lookup tried 3 times)");
+    EXPECT_EQ(Commands(*u), (std::vector<uint8_t>{0x7F, 0x7F, 0x7F}));
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(CliUnit, APortHeldByAnotherProgramIsNamedAsSuch) {
+    auto u = Unit();
+    // As the program holds the port it is connected on.
+    const int held = ::open(u->DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    ScratchDir dir;
+    const CliRun run = RunCli({"info", "--port", u->DevicePath()}, dir.path());
+    ::close(held);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.ErrLines(),
+              std::vector<std::string>{"pavo-cli: " + u->DevicePath() + " is in use by another program"});
+    EXPECT_EQ(u->ReceivedCount(), 0u);
+}
+
+TEST(CliUnit, RestoreRefusesWrongFilesAndUnitsWithoutStoreAuthorityWritingNothing) {
+    ScratchDir dir;
+    {
+        std::vector<char> bytes(kDatFileSize - 1, 0);
+        std::ofstream(dir / "short.dat", std::ios::binary)
+            .write(bytes.data(), static_cast<long>(bytes.size()));
+    }
+    auto u = Unit();
+    CliRun run = RunCli({"restore", "--port", u->DevicePath(), "short.dat"}, dir.path());
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.ErrLines(),
+              std::vector<std::string>{"pavo-cli: short.dat has 57018 bytes: a bank file (.dat) has 57019"});
+    EXPECT_EQ(u->ReceivedCount(), 0u) << "the port is not even opened";
+
+    UnitOptions noAuthority;
+    noAuthority.storeAuthority = 0;
+    auto locked = Unit(noAuthority);
+    const ProgramBank before = *BankOf(*locked);
+    ASSERT_TRUE(WriteDat(dir / "bank.dat", before));
+    run = RunCli({"restore", "--port", locked->DevicePath(), "bank.dat"}, dir.path());
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.ErrLines(),
+              std::vector<std::string>{"pavo-cli: the unit on " + locked->DevicePath() +
+                                       " does not allow storing programs (no store authority); "
+                                       "nothing was written"});
+    EXPECT_EQ(Commands(*locked), std::vector<uint8_t>{0x7F});
+}
+
+TEST(CliUnit, RecallsOnTwoUnitsAtOnceEachReportedByItsPort) {
+    auto a = Unit();
+    auto b = Unit();
+    UnitOptions silent;
+    silent.silent = true;
+    auto dead = Unit(silent);
+    ScratchDir dir;
+    const CliRun run =
+        RunCli({"recall", "--port", a->DevicePath(), "--port", b->DevicePath(), "F2"}, dir.path());
+    ASSERT_EQ(run.code, 0) << run.err;
+    auto lines = run.OutLines();
+    std::sort(lines.begin(), lines.end());
+    std::vector<std::string> expected{a->DevicePath() + ": recalled program F2 \"Function 2\"",
+                                      b->DevicePath() + ": recalled program F2 \"Function 2\""};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
+    for (UnitLine* u : {a.get(), b.get()}) {
+        EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), u->Unit().StoredProgram(18)));
+        EXPECT_EQ(u->Unit().System().ProgramNumber, 18);
+    }
+
+    // One room's unit does not answer: the others are still served, and the run says it failed.
+    const CliRun mixed =
+        RunCli({"recall", "--port", dead->DevicePath(), "--port", a->DevicePath(), "3"}, dir.path());
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_EQ(mixed.OutLines(), std::vector<std::string>{a->DevicePath() + ": recalled program 3 \"Rock\""});
+    EXPECT_EQ(mixed.ErrLines(),
+              std::vector<std::string>{"pavo-cli: no answer from a unit on " + dead->DevicePath() +
+                                       " (device lookup tried 3 times)"});
+    EXPECT_EQ(a->Unit().System().ProgramNumber, 3);
+}
+
+// The frames the unit got other than the lookup, the reads and the status polls.
+std::vector<unit::Frame> ParameterFrames(const UnitLine& u) {
+    std::vector<unit::Frame> out;
+    for (const auto& f : u.Received()) {
+        const uint8_t c = f.frame.cmd;
+        if (c != 0x0C && c != 0x18 && c != 0x7F && c != 0x80 && c != 0x81 && c != 0x82)
+            out.push_back(f.frame);
+    }
+    return out;
+}
+
+TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
+    struct Case {
+        const char* path;
+        const char* value;
+        uint32_t code;
+        const char* shown;
+        uint8_t cmd;  // the one frame the change scanner sends for it
+    };
+    const Case cases[] = {
+        {"Mic12.MicLevel", "-5dB", 10, "-5.0 dB", 0x13},
+        {"MusicLeft.Eq[3].GainCode", "-3dB", 105, "-3.0 dB", 0x03},
+        {"musicleft.highpass.frequencycode", "1k", 204, "1000 Hz", 0x04},
+        {"System.MicMaster.Mute", "ON", 1, "ON", 0x01},  // a mute at closing time; the level stays
+        {"Scene1.Out2.Mute", "1", 1, "ON", 0x08},
+        {"EchoA.Delay", "250ms", 2500, "250.0 ms", 0x05},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto u = Unit();
+        const ProgramImage image = u->Unit().CurrentImage();
+        const SystemRecord system = u->Unit().System();
+        const CliRun run = RunCli({"set", "--port", u->DevicePath(), c.path, c.value}, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        const FieldInfo& f = *FindField(c.path);
+        ASSERT_EQ(run.OutLines().size(), 1u);
+        EXPECT_EQ(run.OutLines()[0].rfind(f.path + " = " + c.shown + " (was ", 0), 0u) << run.out;
+
+        // Exactly that field changed on the unit, by exactly one frame.
+        ProgramImage expectedImage = image;
+        SystemRecord expectedSystem = system;
+        WriteCode(f, f.record == FieldRecord::Program ? BytesOf(expectedImage) : BytesOf(expectedSystem),
+                  c.code);
+        EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), expectedImage));
+        EXPECT_TRUE(SameRecord(u->Unit().System(), expectedSystem));
+        const auto frames = ParameterFrames(*u);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].cmd, c.cmd);
+
+        const CliRun get = RunCli({"get", "--port", u->DevicePath(), c.path}, dir.path());
+        ASSERT_EQ(get.code, 0) << get.err;
+        EXPECT_EQ(get.OutLines(), std::vector<std::string>{f.path + " = " + c.shown + " (code " +
+                                                           std::to_string(c.code) + ")"});
+    }
+}
+
+TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
+    auto u = Unit();
+    const std::string port = u->DevicePath();
+    struct Case {
+        const char* path;
+        const char* value;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"Scene2.Out1.Mute", "ON",
+         "Scene2.Out1.Mute is in Scene2, but the unit plays Scene1: only the scene in use takes changes; set "
+         "ActiveScene first"},
+        {"ReverbSpare.EqBypass", "ON",
+         "ReverbSpare.EqBypass is not sent to the unit on its own: it travels only with whole programs"},
+        {"System.ProgramNumber", "3",
+         "System.ProgramNumber is not sent on its own; pavo-cli recall changes the program"},
+        {"ProgramName", "Hall", "ProgramName holds characters or bytes; it cannot be set"},
+        {"Mic12.MicLevel", "99dB", "Mic12.MicLevel: 99dB is outside -10.0 dB .. 10.0 dB"},
+        {"Mic12.Level", "1", "no field Mic12.Level; pavo-cli show FILE lists them"},
+    };
+    const ProgramImage image = u->Unit().CurrentImage();
+    const SystemRecord system = u->Unit().System();
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const CliRun run = RunCli({"set", "--port", port, c.path, c.value}, dir.path());
+        EXPECT_EQ(run.code, 2);
+        EXPECT_EQ(run.ErrLines(), std::vector<std::string>{std::string("pavo-cli: ") + c.error});
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), image));
+    EXPECT_TRUE(SameRecord(u->Unit().System(), system));
+    EXPECT_TRUE(ParameterFrames(*u).empty());
+}
+
+TEST(CliUnit, SeveralUnitsGetATraceFileEach) {
+    auto a = Unit();
+    auto b = Unit();
+    ScratchDir dir;
+    const CliRun run = RunCli(
+        {"info", "--port", a->DevicePath(), "--port", b->DevicePath(), "--trace", "room.txt"}, dir.path());
+    ASSERT_EQ(run.code, 0) << run.err;
+    for (UnitLine* u : {a.get(), b.get()}) {
+        // /dev/pts/7 -> room-pts7.txt
+        std::string tag = u->DevicePath().substr(5);
+        tag.erase(std::remove(tag.begin(), tag.end(), '/'), tag.end());
+        std::ifstream trace(dir / ("room-" + tag + ".txt"));
+        std::string first;
+        ASSERT_TRUE(std::getline(trace, first)) << tag;
+        EXPECT_TRUE(Contains(first, "\tDevice lookup")) << first;
+        // Each unit's lines went out prefixed with its port.
+        EXPECT_TRUE(Contains(run.out, u->DevicePath() + ": store authority   yes"));
+    }
+}
+
+TEST(CliUnit, BadUsageIsExitTwoWithOneLineAndNothingSent) {
+    auto u = Unit();
+    const std::string port = u->DevicePath();
+    struct Case {
+        std::vector<std::string> args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{}, "pavo-cli: no command given; pavo-cli --help lists them"},
+        {{"frob"}, "pavo-cli: unknown command frob; pavo-cli --help lists them"},
+        {{"info", "--port", port, "--loud"}, "pavo-cli: unknown option --loud"},
+        {{"info"}, "pavo-cli: info needs --port DEVICE (or --all-ports)"},
+        {{"info", "--port"}, "pavo-cli: --port needs a value"},
+        {{"recall", "--port", port, "22"},
+         "pavo-cli: recall takes a program number 1..21 (or F1..F5), not 22"},
+        {{"recall", "--port", port, "F6"},
+         "pavo-cli: recall takes a program number 1..21 (or F1..F5), not F6"},
+        {{"backup", "--port", port}, "pavo-cli: usage: pavo-cli backup --port DEV FILE.dat"},
+        {{"restore", "--port", port, "missing.dat"}, "pavo-cli: cannot read missing.dat: no such file"},
+        {{"get", "--port", port, "Mic12.MicLevel", "--json"}, "pavo-cli: --json does not go with get"},
+        {{"curve", "x.dia"}, "pavo-cli: usage: pavo-cli curve FILE.dia --block N"},
+        {{"curve", "x.dia", "--block", "18"}, "pavo-cli: --block takes a block number 0..17, not 18"},
+        {{"curve", "x.dia", "--block", "1", "--port", port},
+         "pavo-cli: curve reads files only; it takes no --port"},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        const CliRun run = RunCli(c.args, dir.path());
+        EXPECT_EQ(run.code, 2);
+        EXPECT_EQ(run.ErrLines(), std::vector<std::string>{c.error});
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(u->ReceivedCount(), 0u);
+    const CliRun help = RunCli({"--help"}, dir.path());
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(Contains(help.out, "Exit status: 0 success, 1 the unit or the link failed, 2 bad usage"));
+    EXPECT_EQ(RunCli({"ports"}, dir.path()).code, 0);
+}
+
+}  // namespace
+}  // namespace pavo::clitest

@@ -1,0 +1,310 @@
+// The effect page without a unit: the time conversions, the selector buttons, EQ reset on the reverb,
+// the two pages' highlight rules, EQ pass, a high-pass drag on the graph; and the effects tab of the
+// main window's context menu.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QSettings>
+#include <QTimer>
+#include <functional>
+
+#include "controls/EnTabCtrl.h"
+#include "controls/FontStatic.h"
+#include "eq/BandSets.h"
+#include "eq/CFStatic.h"
+#include "graph_support.h"
+#include "model/DataConver.h"
+#include "model/ModelHooks.h"
+#include "outputs_support.h"
+#include "pages/EQDlg.h"
+#include "pages/Echo_Dlg.h"
+#include "pages/Effect_Dlg.h"
+#include "pages/FilterControls.h"
+#include "pages/Rev_Dlg.h"
+#include "platform/Language.h"
+#include "platform/Skin.h"
+
+namespace pavo {
+namespace {
+
+using E = Echo_Dlg;
+using R = Rev_Dlg;
+using test::Click;
+using test::LabelText;
+using test::Latched;
+using test::MoveSlider;
+
+struct Effects : test::LonePage<Effect_Dlg> {
+    Effects() { page->RefreshFromModel(); }
+    Echo_Dlg* echo() const { return page->EchoPage(); }
+    Rev_Dlg* reverb() const { return page->ReverbPage(); }
+    ProgramImage& img() const { return TheModel().current; }
+};
+
+TEST(EffectPage, TimeSlidersKeepTenthsOfAMillisecond) {
+    struct Case {
+        bool reverb;
+        int slider;
+        int pos;
+        std::function<int()> stored;
+        int value;
+        int label;
+        const char* text;
+    } cases[] = {
+        {false, E::IDC_PRE_DELAY, 150, [] { return int(TheModel().current.EchoA.PreDelay); }, 1500, 3514,
+         "150ms"},
+        {false, E::IDC_DELAY, 250, [] { return int(TheModel().current.EchoA.Delay); }, 5000, 3523, "500ms"},
+        {false, E::IDC_DELAY, 1, [] { return int(TheModel().current.EchoA.Delay); }, 20, 3523, "2ms"},
+        {false, E::IDC_REPEAT, 90, [] { return int(TheModel().current.EchoA.Repeat); }, 90, 3520, "90%"},
+        {false, E::IDC_RIGHT_PRE_DELAY, 50, [] { return int(TheModel().current.EchoA.RightPreDelay); }, 50,
+         3517, "50%"},
+        {false, E::IDC_RIGHT_DELAY, 0, [] { return int(TheModel().current.EchoA.RightDelay); }, 0, 3526,
+         "-50%"},
+        {false, E::IDC_RIGHT_DELAY, 100, [] { return int(TheModel().current.EchoA.RightDelay); }, 100, 3526,
+         "50%"},
+        {false, E::IDC_WET_SLIDER, 100, [] { return int(TheModel().current.EchoA.EffectLevel); }, 100, 3501,
+         "100%"},
+        {true, R::IDC_PRE_DELAY, 100, [] { return int(TheModel().current.Reverb.PreDelay); }, 2000, 3545,
+         "200ms"},
+        {true, R::IDC_REVERB_TIME, 100, [] { return int(TheModel().current.Reverb.ReverbTime); }, 50000, 3548,
+         "5000ms"},
+        {true, R::IDC_DRY_SLIDER, 64, [] { return int(TheModel().current.Reverb.DirectLevel); }, 64, 3533,
+         "64%"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Effects p;
+        if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+        QWidget* child = c.reverb ? static_cast<QWidget*>(p.reverb()) : p.echo();
+        const ReverbBlock spare = p.img().ReverbSpare;
+        MoveSlider(child, c.slider, c.pos);
+        EXPECT_EQ(c.stored(), c.value);
+        EXPECT_EQ(LabelText(child, c.label), c.text);
+        EXPECT_TRUE(SameRecord(p.img().ReverbSpare, spare));
+    }
+
+    // Stored times are shown back in slider steps, whole steps only.
+    Effects p;
+    EditModel([&] {
+        p.img().EchoA.Delay = 5000;
+        p.img().Reverb.ReverbTime = 1234;
+    });
+    p->RefreshFromModel();
+    EXPECT_EQ(test::Item<BitmapSlider>(p.echo(), E::IDC_DELAY)->GetPos(), 250);
+    EXPECT_EQ(LabelText(p.echo(), 3523), "500ms");
+    Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+    EXPECT_EQ(test::Item<BitmapSlider>(p.reverb(), R::IDC_REVERB_TIME)->GetPos(), 2);
+    EXPECT_EQ(LabelText(p.reverb(), 3548), "100ms");
+}
+
+TEST(EffectPage, SelectorButtonsChooseTheBlockAndItsBands) {
+    Effects p;
+    EXPECT_TRUE(p.echo()->isVisible());
+    EXPECT_FALSE(p.reverb()->isVisible());
+    EXPECT_TRUE(Latched(p.page.get(), Effect_Dlg::IDC_ECHO_A));
+
+    Click(p.page.get(), Effect_Dlg::IDC_ECHO_B);
+    EXPECT_EQ(TheModel().pages.EffectSide, BlockEchoB);
+    EXPECT_EQ(p->Graph()->GraphId(), BlockEchoB);
+    for (int i = 0; i < EffectPage::kStrips; ++i)
+        EXPECT_EQ(p.echo()->Strips().Strip(i)->Band(), BandSetOf(BlockEchoB)->GetAt(i));
+    MoveSlider(p.echo(), E::IDC_REPEAT, 40);
+    EXPECT_EQ(p.img().EchoB.Repeat, 40);
+    EXPECT_EQ(p.img().EchoA.Repeat, 0);
+
+    // Pressing EchoB again does nothing: the highlighted strip stays.
+    SendMessage(p.echo(), WM_EQSTRIP_CHANGED, 0, 2);
+    Click(p.page.get(), Effect_Dlg::IDC_ECHO_B);
+    EXPECT_EQ(p.echo()->Strips().Highlighted(), 2);
+
+    // EchoA re-binds the seven strips to EchoA's bands and forgets the highlight.
+    Click(p.page.get(), Effect_Dlg::IDC_ECHO_A);
+    EXPECT_EQ(p->Graph()->GraphId(), BlockEchoA);
+    for (int i = 0; i < EffectPage::kStrips; ++i)
+        EXPECT_EQ(p.echo()->Strips().Strip(i)->Band(), BandSetOf(BlockEchoA)->GetAt(i));
+    EXPECT_EQ(p.echo()->Strips().Highlighted(), -1);
+    EXPECT_EQ(p.echo()->Strips().Strip(2)->Caption()->TextColour(), kWhite);
+
+    Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+    EXPECT_FALSE(p.echo()->isVisible());
+    EXPECT_TRUE(p.reverb()->isVisible());
+    EXPECT_EQ(p->Graph()->GraphId(), BlockReverb);
+    EXPECT_TRUE(Latched(p.page.get(), Effect_Dlg::IDC_REVERB));
+    EXPECT_FALSE(Latched(p.page.get(), Effect_Dlg::IDC_ECHO_A));
+}
+
+TEST(EffectPage, EqResetOnTheReverbLeavesTheSpareAlone) {
+    Effects p;
+    EditModel([&] {
+        for (int i = 0; i < 7; ++i) {
+            p.img().Reverb.Eq[i].GainCode = 150;
+            p.img().ReverbSpare.Eq[i].GainCode = 150;
+        }
+    });
+    RebindBandSets(Rebind::Everything, 0);
+    Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+    const ReverbBlock spare = p.img().ReverbSpare;
+    Click(p.reverb(), R::IDC_EQ_RESET);
+    for (const EqBand& b : p.img().Reverb.Eq) {
+        EXPECT_EQ(b.GainCode, kGainCodeFlat);
+        EXPECT_EQ(b.BandType, BandPeak);
+    }
+    EXPECT_TRUE(SameRecord(p.img().ReverbSpare, spare));
+    EXPECT_EQ(p.reverb()->Strips().Strip(4)->GainEdit()->text(), "0.0");
+}
+
+TEST(EffectPage, EchoAndReverbDifferInHighlightingTheSameStripAgain) {
+    // After an EQ reset the highlighted strip is white but still the highlighted one. Editing it
+    // again leaves it white on the echo page and turns it red on the reverb page.
+    struct Case {
+        bool reverb;
+        uint32_t colourAfterRepeat;
+    } cases[] = {{false, kWhite}, {true, kRed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reverb ? "reverb" : "echo");
+        Effects p;
+        if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+        EffectPage* child = c.reverb ? static_cast<EffectPage*>(p.reverb()) : p.echo();
+        const StripRow& strips = child->Strips();
+        SendMessage(child, WM_EQSTRIP_CHANGED, 0, 1);
+        SendMessage(child, WM_EQSTRIP_CHANGED, 0, 3);
+        EXPECT_EQ(strips.Strip(1)->Caption()->TextColour(), kWhite);
+        EXPECT_EQ(strips.Strip(3)->Caption()->TextColour(), kRed);
+        Click(child, child->Layout().eqReset);
+        EXPECT_EQ(strips.Strip(3)->Caption()->TextColour(), kWhite);
+        EXPECT_EQ(strips.Highlighted(), 3);
+        test::MoveGainSlider(strips.Strip(3), EQDlg::kGainSliderId, 140);  // the strip reports the edit
+        DeliverPostedMessages();
+        EXPECT_EQ(strips.Strip(3)->Caption()->TextColour(), c.colourAfterRepeat);
+        // The graph reporting another band moves the highlight on either page.
+        SendMessage(p.page.get(), WM_EQCURVE_CHANGED, child->Block(), 5);
+        EXPECT_EQ(strips.Strip(5)->Caption()->TextColour(), kRed);
+        EXPECT_EQ(strips.Strip(3)->Caption()->TextColour(), kWhite);
+    }
+}
+
+TEST(EffectPage, EqPassShowsTheOverlayOnItsBlockOnly) {
+    Effects p;
+    Click(p.echo(), E::IDC_EQ_PASS);
+    EXPECT_EQ(p.img().EchoA.EqBypass, 1);
+    EXPECT_TRUE(Latched(p.echo(), E::IDC_EQ_PASS));
+    EXPECT_TRUE(p->Graph()->BypassShown());
+    Click(p.page.get(), Effect_Dlg::IDC_ECHO_B);
+    EXPECT_FALSE(p->Graph()->BypassShown());
+    EXPECT_FALSE(Latched(p.echo(), E::IDC_EQ_PASS));
+    Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+    EXPECT_FALSE(p->Graph()->BypassShown());
+    Click(p.page.get(), Effect_Dlg::IDC_ECHO_A);
+    EXPECT_TRUE(p->Graph()->BypassShown());
+    Click(p.echo(), E::IDC_EQ_PASS);
+    EXPECT_EQ(p.img().EchoA.EqBypass, 0);
+    EXPECT_FALSE(p->Graph()->BypassShown());
+}
+
+TEST(EffectPage, DraggingTheHighPassInTheGraphUpdatesItsControlsOnly) {
+    Effects p;
+    // At 80 Hz the handle lies clear of the bands' handles.
+    const int startCode = NearestCrossoverCode(80);
+    EditModel(
+        [&] { SetFilter(p.img().EchoA.HighPass, FilterKindHighPass, static_cast<uint16_t>(startCode), 3); });
+    RebindBandSets(Rebind::Everything, 0);
+    p->RefreshFromModel();
+    QStringList strips;
+    for (int i = 0; i < EffectPage::kStrips; ++i)
+        strips << p.echo()->Strips().Strip(i)->FrequencyEdit()->text();
+
+    CFStatic* graph = p->Graph();
+    const QPoint start = test::HandleCentre(*BandSetOf(BlockEchoA)->GetHighPass());
+    test::Hover(graph, start);
+    QTest::mousePress(graph, Qt::LeftButton, {}, start);
+    QTest::mouseMove(graph, start + QPoint(120, 0));
+    QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(120, 0));
+    DeliverPostedMessages();
+
+    const int code = p.img().EchoA.HighPass.FrequencyCode;
+    EXPECT_GT(code, startCode);
+    EXPECT_EQ(test::Item<NumEdit>(p.echo(), E::IDC_HPF_EDIT)->GetValue(), code);
+    EXPECT_EQ(test::Item<BitmapSlider>(p.echo(), E::IDC_HPF_SLIDER)->GetPos(), code);
+    QStringList after;
+    for (int i = 0; i < EffectPage::kStrips; ++i)
+        after << p.echo()->Strips().Strip(i)->FrequencyEdit()->text();
+    EXPECT_EQ(after, strips);
+}
+
+TEST(EffectPage, FilterAndSwitchControlsEditTheShownBlock) {
+    Effects p;
+    Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+    test::Choose(p.reverb(), R::IDC_LPF_COMBO, 12);
+    test::TypeInto(p.reverb(), R::IDC_LPF_EDIT, "5000");
+    Click(p.reverb(), R::IDC_WET_SWITCH);
+    EXPECT_EQ(p.img().Reverb.LowPass.SlopeCode, 12);
+    EXPECT_EQ(p.img().Reverb.LowPass.FrequencyCode, NearestCrossoverCode(5000));
+    EXPECT_EQ(test::Item<BitmapSlider>(p.reverb(), R::IDC_LPF_SLIDER)->GetPos(), NearestCrossoverCode(5000));
+    EXPECT_EQ(p->Graph()->SelectedIndex(), 8);  // the low-pass of a 7-band set
+    EXPECT_EQ(p.img().Reverb.EffectSwitch, 1);
+    EXPECT_TRUE(Latched(p.reverb(), R::IDC_WET_SWITCH));
+    Click(p.reverb(), R::IDC_WET_SWITCH);
+    EXPECT_EQ(p.img().Reverb.EffectSwitch, 0);
+}
+
+// ---- The effects tab of the main window ----
+
+// Opens the main window's context menu and triggers its "Effects" entry.
+void ChooseEffectsFromContextMenu(PavoDlg& w) {
+    bool found = false;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions())
+            if (a->text() == Bilingual("效果", "Effects")) {
+                found = true;
+                a->trigger();
+            }
+        menu->close();
+    });
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(600, 5), w.mapToGlobal(QPoint(600, 5)));
+    QApplication::sendEvent(&w, &e);
+    EXPECT_TRUE(found);
+}
+
+TEST(EffectsTab, OffByDefaultChosenFromTheContextMenuAndRemembered) {
+    QSettings(QStringLiteral("pavo"), QStringLiteral("pavo")).clear();  // a start as on a new machine
+    {
+        test::Window w;
+        // As the window starts: six tabs; the effect page exists, hidden, and is relabelled.
+        EXPECT_EQ(w.window->tabs().GetItemCount(), 6);
+        PageDlg* effect = w.window->Page(PavoDlg::PageEffect);
+        ASSERT_NE(effect, nullptr);
+        EXPECT_FALSE(effect->isVisible());
+        Flags().uiLanguage = LanguageChinese;
+        w.window->ApplyLanguage();
+        static_cast<Effect_Dlg*>(effect)->Build();
+        EXPECT_EQ(test::Item<BitButton>(effect, Effect_Dlg::IDC_REVERB)->text(), "混响");
+
+        ChooseEffectsFromContextMenu(*w.window);
+        ASSERT_EQ(w.window->tabs().GetItemCount(), 7);
+        EXPECT_EQ(w.window->tabs().ItemText(6), "效果");
+        w.ShowTab(PavoDlg::PageEffect);
+        EXPECT_TRUE(effect->isVisible());
+        EXPECT_FALSE(w.window->SystemPage()->isVisible());
+        Flags().uiLanguage = LanguageEnglish;
+        w.window->ApplyLanguage();
+        EXPECT_EQ(w.window->tabs().ItemText(6), "Effect");
+    }
+    {
+        // The next start has the tab; taking it away while it is shown goes back to the System page.
+        test::Window w;
+        ASSERT_EQ(w.window->tabs().GetItemCount(), 7);
+        w.ShowTab(PavoDlg::PageEffect);
+        ChooseEffectsFromContextMenu(*w.window);
+        EXPECT_EQ(w.window->tabs().GetItemCount(), 6);
+        EXPECT_EQ(TheModel().pages.CurrentPage, PavoDlg::PageSystem);
+        EXPECT_EQ(w.window->tabs().GetCurSel(), PavoDlg::PageSystem);
+        EXPECT_TRUE(w.window->SystemPage()->isVisible());
+    }
+    test::Window w;
+    EXPECT_EQ(w.window->tabs().GetItemCount(), 6);
+}
+
+}  // namespace
+}  // namespace pavo

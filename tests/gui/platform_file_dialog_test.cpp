@@ -1,0 +1,100 @@
+// The preset file dialogs: they open in the MusicFile folder with the pattern in the file-name box,
+// and confirming a pattern filters the list instead of choosing a file named after it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/FileDialog.h"
+
+namespace pavo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("pavo-dialog-" + std::to_string(::getpid())) / "MusicFile";
+        fs::remove_all(dir.parent_path());
+        fs::create_directories(dir);
+        for (const char* name : {"live.dia", "band.dat", "notes.txt"}) std::ofstream(dir / name) << "x";
+    }
+    void TearDown() override { fs::remove_all(dir.parent_path()); }
+
+    FileDialogRequest Request(bool save, const char* pattern) const {
+        return {nullptr, save, QString::fromStdString((dir / pattern).string()),
+                QString::fromLatin1(pattern)};
+    }
+    static void Settle() {
+        for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    fs::path dir;
+};
+
+TEST_F(FileDialogTest, OpensInTheFolderWithThePatternInTheNameBox) {
+    const struct {
+        bool save;
+        const char* pattern;
+    } cases[] = {{true, "*.dia"}, {false, "*.dia"}, {true, "*.dat"}, {false, "*.dat"}};
+    for (const auto& c : cases) {
+        auto dialog = CreateFileDialog(Request(c.save, c.pattern));
+        dialog->show();
+        Settle();
+        EXPECT_EQ(FileNameBoxText(*dialog), c.pattern) << c.pattern << " save " << c.save;
+        EXPECT_EQ(QDir(dialog->directory()).canonicalPath(),
+                  QDir(QString::fromStdString(dir.string())).canonicalPath());
+        EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("%1 (%1)").arg(c.pattern));
+    }
+}
+
+TEST_F(FileDialogTest, ConfirmingAPatternFiltersAndANameIsChosen) {
+    for (bool save : {true, false}) {
+        auto dialog = CreateFileDialog(Request(save, "*.dia"));
+        dialog->show();
+        Settle();
+        QMetaObject::invokeMethod(dialog.get(), "accept");  // Save / Open with "*.dia" in the box
+        Settle();
+        EXPECT_TRUE(dialog->isVisible()) << "save " << save;
+        EXPECT_NE(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(FileNameBoxText(*dialog), "*.dia");
+
+        auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(box, nullptr);
+        box->setText(QStringLiteral("l*"));  // a pattern the user typed filters too
+        QMetaObject::invokeMethod(dialog.get(), "accept");
+        Settle();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->selectedNameFilter(), "l* (l*)");
+
+        // An existing file for the open dialog, a new one for the save dialog (no overwrite question).
+        const QString chosen = save ? QStringLiteral("new.dia") : QStringLiteral("live.dia");
+        box->setText(chosen);
+        QMetaObject::invokeMethod(dialog.get(), "accept");
+        Settle();
+        EXPECT_EQ(dialog->result(), QDialog::Accepted) << "save " << save;
+        ASSERT_EQ(dialog->selectedFiles().size(), 1);
+        EXPECT_EQ(QFileInfo(dialog->selectedFiles().first()).fileName(), chosen);
+        dialog->hide();
+    }
+}
+
+// A picture of the save dialog for a person to look at: build/gallery/file_dialog_save.png.
+TEST_F(FileDialogTest, Gallery) {
+    const QString out = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    QDir().mkpath(out);
+    auto dialog = CreateFileDialog(Request(true, "*.dia"));
+    dialog->resize(640, 400);
+    dialog->show();
+    Settle();
+    EXPECT_TRUE(dialog->grab().save(out + "/file_dialog_save.png"));
+}
+
+}  // namespace
+}  // namespace pavo

@@ -1,0 +1,31 @@
+#pragma once
+// The commands that talk to a unit: info, backup, restore, recall, get and set. Everything that can
+// be checked without the unit (arguments, files, field paths and values) is checked first, once, so
+// a bad request never reaches any unit.
+#include <memory>
+#include <string>
+
+#include "CliOptions.h"
+#include "model/Blocks.h"
+
+namespace pavo::cli {
+
+struct UnitRequest {
+    std::string command;
+    std::string file;                   // backup, restore
+    std::shared_ptr<ProgramBank> bank;  // restore
+    int program = 0;                    // recall: 1..21
+    std::string path;                   // get, set: the field
+    std::string value;                  // set: as typed
+    uint32_t code = 0;                  // set: the code it stands for
+};
+
+bool IsUnitCommand(const std::string& command);
+// Throws CliFailure (bad usage or bad file).
+UnitRequest PrepareUnitRequest(const CliOptions& options);
+// Runs on one unit; prints the result on stdout and a failure as one line on stderr. Returns the
+// exit code.
+int RunOnUnit(const UnitRequest& request, const CliOptions& options, const std::string& port,
+              bool severalPorts);
+
+}  // namespace pavo::cli

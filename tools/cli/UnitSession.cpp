@@ -1,0 +1,240 @@
+#include "UnitSession.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "CliFailure.h"
+#include "Interrupt.h"
+#include "model/Model.h"
+#include "model/PresetFiles.h"
+#include "protocol/Command.h"
+#include "protocol/SendLock.h"
+
+namespace pavo::cli {
+
+namespace {
+
+// The engine gives a silent unit up after about three seconds, and its longest pause is three
+// seconds: an exchange that shows no sign of life for this long is stuck.
+constexpr auto kStalled = std::chrono::seconds(20);
+
+bool IsPoll(uint8_t cmd) {
+    return cmd == CmdStatusA || cmd == CmdStatusB;
+}
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+UnitSession::UnitSession(std::string device, TraceSink* trace) : device_(std::move(device)), trace_(trace) {
+    InstallTraceSink(this);
+}
+
+UnitSession::~UnitSession() {
+    port_.ClosePort();
+    RemoveTraceSink(this);
+}
+
+void UnitSession::Post(unsigned message, WParam, LParam lParam) {
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        switch (message) {
+            case WM_DEVICE_FOUND:
+                deviceFound_ = true;
+                break;
+            case WM_LINK_FAILED:
+                linkFailed_ = true;
+                lookupFailed_ = lParam == 1;
+                break;
+            case WM_PROGRAM_RECEIVED:
+                programReceived_ = true;
+                break;
+            default:
+                return;
+        }
+    }
+    changed_.notify_all();
+}
+
+void UnitSession::PostText(unsigned kind, const char*, const char* text) {
+    std::lock_guard<std::mutex> g(mutex_);
+    if (kind == TextWrongProgramNumber)
+        warnings_.push_back("the unit answered a program request with another program's image");
+    else
+        warnings_.push_back(OneLine(text ? text : ""));
+}
+
+std::vector<std::string> UnitSession::Warnings() const {
+    std::lock_guard<std::mutex> g(mutex_);
+    return warnings_;
+}
+
+void UnitSession::OnTrace(const TraceEvent& e) {
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        lastActivity_ = std::chrono::steady_clock::now();
+        if (e.kind == TraceKind::Written) {
+            inFlightSequence_ = e.value;
+            if (e.value == 0 && e.size > 4) ++(IsPoll(e.bytes[4]) ? polls_ : changes_);
+        } else if (e.kind == TraceKind::Accepted) {
+            ++accepted_;
+            if (inFlightSequence_ != 0) acceptedSequence_ = inFlightSequence_;
+        }
+    }
+    changed_.notify_all();
+    if (trace_) trace_->OnTrace(e);
+}
+
+void UnitSession::Connect() {
+    ResetParameters(false);
+    AcceptProgram(true);  // nothing to send: the unit's records replace these
+    if (port_.OpenPort(this, device_, 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) != 1) {
+        const int err = errno;
+        if (err == EBUSY || err == EWOULDBLOCK) FailUnit(device_ + " is in use by another program");
+        FailUnit("cannot open " + device_ + ": " + std::strerror(err));
+    }
+    {
+        SendLockGuard lock(SendLock());
+        QueueCommand(CmdLookup, 0);
+    }
+    if (port_.StartEngine() != 1) FailUnit("cannot start the serial engine on " + device_);
+    WaitUntil([this] { return deviceFound_; }, "the device lookup");
+}
+
+bool UnitSession::StoreAuthority() const {
+    return Flags().storeAuthority.load() != 0;
+}
+
+void UnitSession::LinkFailed(const char* what) {
+    if (lookupFailed_) FailUnit("no answer from a unit on " + device_ + " (device lookup tried 3 times)");
+    FailUnit("the link to the unit on " + device_ + " failed during " + what +
+             " (no valid reply after 3 attempts, or the port went away)");
+}
+
+void UnitSession::WaitUntil(const std::function<bool()>& done, const char* what,
+                            const std::function<void()>& onChange) {
+    std::unique_lock<std::mutex> g(mutex_);
+    lastActivity_ = std::chrono::steady_clock::now();
+    for (;;) {
+        if (onChange) {
+            g.unlock();
+            onChange();
+            g.lock();
+        }
+        if (linkFailed_) LinkFailed(what);
+        if (done()) return;
+        if (Interrupted()) FailUnit("interrupted during " + std::string(what) + " on " + device_);
+        if (std::chrono::steady_clock::now() - lastActivity_ > kStalled)
+            FailUnit("the unit on " + device_ + " stopped answering during " + what);
+        changed_.wait_for(g, std::chrono::milliseconds(100));
+    }
+}
+
+void UnitSession::RunBatch(std::initializer_list<std::pair<unsigned, unsigned>> commands, const char* what,
+                           const ProgressFn& progress) {
+    int n = 0;
+    {
+        // As the program numbers a batch: every queued item 1..n, under the send lock, so the engine
+        // sees the whole batch or none of it.
+        SendLockGuard lock(SendLock());
+        for (auto [command, argument] : commands)
+            if (QueueCommand(command, argument) != 1)
+                FailUnit("out of memory while queueing " + std::string(what));
+        n = handler_.Count();
+        for (int i = 0; i < n; ++i)
+            handler_.Queue().At(i)->Record()[outgoing::kSequence] = static_cast<uint8_t>(i + 1);
+        std::lock_guard<std::mutex> g(mutex_);
+        acceptedSequence_ = 0;
+    }
+    int shown = -1;
+    WaitUntil([&] { return acceptedSequence_ >= n; }, what,
+              [&] {
+                  int done;
+                  {
+                      std::lock_guard<std::mutex> g(mutex_);
+                      done = acceptedSequence_;
+                  }
+                  if (progress && done != shown) progress(done, n);
+                  shown = done;
+              });
+    if (progress && shown != n) progress(n, n);
+}
+
+void UnitSession::ReadEverything(const ProgressFn& progress) {
+    RunBatch({{CmdReadNames, 0}, {CmdReadSystem, 0}, {CmdReadPrograms, 0}}, "the full read", progress);
+}
+
+void UnitSession::ReadCurrent() {
+    RunBatch({{CmdReadSystem, 0}, {CmdReadPrograms, 0}}, "reading the current program", {});
+}
+
+ProgramBank UnitSession::ReadBank(const ProgressFn& progress) {
+    RunBatch({{CmdReadSystem, 0}, {CmdReadPrograms, 1}}, "reading the programs", progress);
+    // Bank completion, as when the unit has sent program 21: the header is the system record.
+    Model& m = TheModel();
+    auto bank = std::make_unique<ProgramBank>();
+    {
+        SendLockGuard lock(SendLock());
+        EditModel([&] {
+            CopyRecord(m.bank.System, m.system);
+            m.bank.Valid = 1;
+            CopyRecord(*bank, m.bank);
+        });
+    }
+    return *bank;
+}
+
+void UnitSession::WriteBank(const ProgramBank& bank, const ProgressFn& progress) {
+    {
+        // The engine must not see a half-applied bank; once applied, it is declared sent.
+        SendLockGuard lock(SendLock());
+        ApplyDat(bank);
+    }
+    RunBatch({{CmdSendPrograms, 1}, {CmdSendSystem, 1}}, "writing the programs", progress);
+}
+
+bool UnitSession::Recall(int n) {
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        programReceived_ = false;
+    }
+    EditModel([&] { TheModel().system.ProgramNumber = static_cast<uint8_t>(n); });
+    RunBatch({{CmdRecall, static_cast<unsigned>(n)}}, "the recall", {});
+    std::lock_guard<std::mutex> g(mutex_);
+    return programReceived_;
+}
+
+bool UnitSession::ChangeAndSend(const std::function<void()>& edit) {
+    uint64_t polls, changes;
+    {
+        // Under the send lock: every scan from here on sees the edit.
+        SendLockGuard lock(SendLock());
+        edit();
+        std::lock_guard<std::mutex> g(mutex_);
+        polls = polls_;
+        changes = changes_;
+    }
+    // Either a frame for it goes out and its reply is accepted, or the scanner finds nothing: a poll
+    // built after the edit (the second poll from now; the first may have been built before).
+    uint64_t acceptedAtSend = 0;
+    bool sent = false;
+    WaitUntil(
+        [&] {
+            if (!sent && changes_ > changes) {
+                sent = true;
+                acceptedAtSend = accepted_;
+            }
+            if (sent) return accepted_ > acceptedAtSend;
+            return polls_ >= polls + 2;
+        },
+        "the change");
+    return sent;
+}
+
+}  // namespace pavo::cli

@@ -1,0 +1,96 @@
+#pragma once
+// One unit on one port, driven the way the program drives it: the serial engine and the protocol
+// handler of the core, the device lookup, numbered batches of bulk commands, and single edits left to
+// the change scanner. Every wait ends with the unit's answer, a link failure or a stalled exchange.
+//
+// The model, the frame records and the send queue are process-wide, so a process has one session at
+// a time; several units are served by one process each (PortRunner).
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/Blocks.h"
+#include "model/Messages.h"
+#include "protocol/ProtocolHandler.h"
+#include "protocol/TraceSink.h"
+#include "serial/SerialPort.h"
+
+namespace pavo::cli {
+
+// Called with (items done, items in the batch) as the unit accepts each one.
+using ProgressFn = std::function<void(int, int)>;
+
+class UnitSession final : public MessageSink, public TraceSink {
+public:
+    // `device`: a port name or a device path. `trace`: where the traffic also goes (may be null).
+    UnitSession(std::string device, TraceSink* trace);
+    ~UnitSession() override;
+    UnitSession(const UnitSession&) = delete;
+    UnitSession& operator=(const UnitSession&) = delete;
+
+    // Opens the port and looks the unit up. Throws CliFailure when the port does not open or nobody
+    // answers.
+    void Connect();
+    bool StoreAuthority() const;
+
+    // The full read of a connection: the 22 program names, the system record and the current program,
+    // which the model then holds as sent.
+    void ReadEverything(const ProgressFn& progress = {});
+    // The system record and the current program only.
+    void ReadCurrent();
+    // The system record and the 21 stored programs: the model's bank, complete and valid, as "Export
+    // all" saves it.
+    ProgramBank ReadBank(const ProgressFn& progress);
+    // "Import all": the bank into the model, then all 21 programs and the bank's system record to the
+    // unit.
+    void WriteBank(const ProgramBank& bank, const ProgressFn& progress);
+    // Recalls stored program n (1..21); true when the unit answered with the program's image.
+    bool Recall(int n);
+    // Runs `edit` on the model under the send lock and waits until the change scanner has sent what
+    // it changed and the unit has accepted it. False when the scanner found nothing to send for it.
+    bool ChangeAndSend(const std::function<void()>& edit);
+
+    // Reports of the core that are not failures (a wrong program number, a port setting refused).
+    std::vector<std::string> Warnings() const;
+    const std::string& device() const { return device_; }
+
+private:
+    void Post(unsigned message, WParam wParam, LParam lParam) override;
+    void PostText(unsigned kind, const char* title, const char* text) override;
+    void OnTrace(const TraceEvent& event) override;
+
+    // Queues the commands as one numbered batch and waits until the unit has accepted every item.
+    void RunBatch(std::initializer_list<std::pair<unsigned, unsigned>> commands, const char* what,
+                  const ProgressFn& progress);
+    // Waits until `done` holds (checked under the session's lock). Throws on a link failure, when
+    // nothing has moved on the line for a long time, or when interrupted.
+    void WaitUntil(const std::function<bool()>& done, const char* what,
+                   const std::function<void()>& onChange = {});
+    [[noreturn]] void LinkFailed(const char* what);
+
+    std::string device_;
+    TraceSink* trace_;
+    ProtocolHandler handler_{this};
+    SerialPort port_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool deviceFound_ = false;
+    bool linkFailed_ = false;
+    bool lookupFailed_ = false;
+    bool programReceived_ = false;
+    int inFlightSequence_ = 0;  // sequence number of the frame last written
+    int acceptedSequence_ = 0;  // of the last item whose reply was accepted
+    uint64_t polls_ = 0;        // status polls written
+    uint64_t changes_ = 0;      // scanner frames other than polls written
+    uint64_t accepted_ = 0;     // replies accepted
+    std::chrono::steady_clock::time_point lastActivity_;
+    std::vector<std::string> warnings_;
+};
+
+}  // namespace pavo::cli
