@@ -114,6 +114,8 @@ constexpr Words kSystemFields[] = {
     {"CoaxInputGain", "COAX 输入增益", "COAX input gain"},
     {"OptiInputGain", "OPTI/HDMI1~3/ARC 输入增益", "OPTI/HDMI1~3/ARC input gain"},
     {"IrRemote", "红外遥控", "IR Control"},
+    {"PanelPassword", "面板密码", "Panel password"},
+    {"SystemPassword", "系统密码", "System password"},
     {"Reserved", "保留字节", "reserved bytes"},
 };
 
@@ -194,10 +196,13 @@ QString RecordName(const Where& w) {
     return name.replace(QStringLiteral("%1"), QString::fromStdString(w.index));
 }
 
-QString Join(const QString& a, const QString& b) {
-    if (a.isEmpty()) return b;
-    if (b.isEmpty()) return a;
-    return a + u' ' + b;
+// "Out 1" and "mute" make "Out 1 mute"; a record that starts with its block's word says it alone
+// ("Reverb time", not "Reverb reverb time").
+QString Join(const QString& block, const QString& record) {
+    if (block.isEmpty()) return record;
+    if (record.isEmpty()) return block;
+    if (record.startsWith(block, Qt::CaseInsensitive)) return record.front().toUpper() + record.mid(1);
+    return block + u' ' + record;
 }
 
 QString FieldsName(const std::vector<Where>& fields) {

@@ -20,7 +20,7 @@ TEST(Gallery, UndoMenu) {
         Flags().uiLanguage = language;
         u.w->ApplyLanguage();
         u.ShowPage(PavoDlg::PageMusic);
-        u.DragBand(u.eq->Graph(), *u.eq->Strip(2)->Band(), -50);
+        u.DragBand(u.Graph(), *u.Strip(2)->Band(), -50);
         ASSERT_EQ(u.history().UndoDepth(), 1u);
         u.ShowPage(PavoDlg::PageSystem);
         u.ChooseFromList(u.SysItem<BitComboBox>(SysDlg::IDC_PHANTOM), 1);

@@ -15,7 +15,14 @@
 #include "controls/Edit_Static.h"
 #include "controls/EnglishEdit.h"
 #include "model/DataConver.h"
+#include "model/FieldCatalog.h"
 #include "model/PresetFiles.h"
+#include "pages/DEQ_Dlg.h"
+#include "pages/Echo_Dlg.h"
+#include "pages/Effect_Dlg.h"
+#include "pages/MainDlg.h"
+#include "pages/Mic_Dlg.h"
+#include "pages/Rev_Dlg.h"
 #include "undo_support.h"
 
 namespace pavo {
@@ -33,10 +40,23 @@ struct GestureCase {
     std::function<void(UndoWindow&)> gesture;   // as the user makes it
     std::function<QString(UndoWindow&)> shown;  // what the page or the strip shows of it
     const char* undoText;
+    std::function<void(UndoWindow&)> open = nullptr;  // on the page, before the gesture
 };
 
 QString EditText(NumEdit* e) {
     return e->text();
+}
+QString Latched(UndoWindow& u, int page, int id) {
+    return QString::number(u.PageItem<BitButton>(page, id)->IsLatched());
+}
+QString LabelOf(UndoWindow& u, int page, int id) {
+    return u.PageItem<QLabel>(page, id)->text();
+}
+Echo_Dlg* Echo(UndoWindow& u) {
+    return static_cast<Effect_Dlg*>(u.w->Page(PavoDlg::PageEffect))->EchoPage();
+}
+Rev_Dlg* Reverb(UndoWindow& u) {
+    return static_cast<Effect_Dlg*>(u.w->Page(PavoDlg::PageEffect))->ReverbPage();
 }
 
 std::filesystem::path TempDia() {
@@ -58,41 +78,88 @@ const GestureCase kGestures[] = {
      [](UndoWindow& u) { return u.SysItem<BitComboBox>(S::IDC_PHANTOM)->currentText(); },
      "Undo: Mic1&2 Phantom"},
     {"graph drag", PavoDlg::PageMusic, nullptr,
-     [](UndoWindow& u) { u.DragBand(u.eq->Graph(), *u.eq->Strip(2)->Band(), -60); },
-     [](UndoWindow& u) { return EditText(u.eq->Strip(2)->GainEdit()); }, "Undo: Music Left EQ band 3"},
+     [](UndoWindow& u) { u.DragBand(u.Graph(), *u.Strip(2)->Band(), -60); },
+     [](UndoWindow& u) { return EditText(u.Strip(2)->GainEdit()); }, "Undo: Music Left EQ band 3"},
     {"graph double-click", PavoDlg::PageMusic, nullptr,
      [](UndoWindow& u) {
-         const PlotPoint c = u.eq->Strip(6)->Band()->HandleRect().Centre();
+         const PlotPoint c = u.Strip(6)->Band()->HandleRect().Centre();
          // Press, release, the double-click press and its release.
-         QTest::mouseDClick(u.eq->Graph(), Qt::LeftButton, {}, QPoint(c.x, c.y));
-         QTest::mouseRelease(u.eq->Graph(), Qt::LeftButton, {}, QPoint(c.x, c.y));
+         QTest::mouseDClick(u.Graph(), Qt::LeftButton, {}, QPoint(c.x, c.y));
+         QTest::mouseRelease(u.Graph(), Qt::LeftButton, {}, QPoint(c.x, c.y));
          u.Settle();
      },
-     [](UndoWindow& u) { return u.eq->Strip(6)->TypeCombo()->currentText(); }, "Undo: Music Left EQ band 7"},
+     [](UndoWindow& u) { return u.Strip(6)->TypeCombo()->currentText(); }, "Undo: Music Left EQ band 7"},
     {"graph wheel over a handle", PavoDlg::PageMusic, nullptr,
      [](UndoWindow& u) {
-         const PlotPoint c = u.eq->Strip(8)->Band()->HandleRect().Centre();
+         const PlotPoint c = u.Strip(8)->Band()->HandleRect().Centre();
          const QPointF at(c.x, c.y);
          for (int i = 0; i < 3; ++i) {
-             QWheelEvent e(at, u.eq->Graph()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+             QWheelEvent e(at, u.Graph()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
                            Qt::NoModifier, Qt::NoScrollPhase, false);
-             QApplication::sendEvent(u.eq->Graph(), &e);
+             QApplication::sendEvent(u.Graph(), &e);
              u.Settle();
          }
      },
-     [](UndoWindow& u) { return EditText(u.eq->Strip(8)->QEdit()); }, "Undo: Music Left EQ band 9"},
+     [](UndoWindow& u) { return EditText(u.Strip(8)->QEdit()); }, "Undo: Music Left EQ band 9"},
     {"strip value typed", PavoDlg::PageMusic, nullptr,
-     [](UndoWindow& u) { u.TypeAndEnter(u.eq->Strip(4)->GainEdit(), "-6"); },
-     [](UndoWindow& u) { return EditText(u.eq->Strip(4)->GainEdit()); }, "Undo: Music Left EQ band 5"},
+     [](UndoWindow& u) { u.TypeAndEnter(u.Strip(4)->GainEdit(), "-6"); },
+     [](UndoWindow& u) { return EditText(u.Strip(4)->GainEdit()); }, "Undo: Music Left EQ band 5"},
     {"strip type from the list", PavoDlg::PageMusic, nullptr,
-     [](UndoWindow& u) { u.ChooseFromList(u.eq->Strip(3)->TypeCombo(), 2); },
-     [](UndoWindow& u) { return u.eq->Strip(3)->TypeCombo()->currentText(); }, "Undo: Music Left EQ band 4"},
+     [](UndoWindow& u) { u.ChooseFromList(u.Strip(3)->TypeCombo(), 2); },
+     [](UndoWindow& u) { return u.Strip(3)->TypeCombo()->currentText(); }, "Undo: Music Left EQ band 4"},
     {"strip gain slider drag", PavoDlg::PageMusic, nullptr,
      [](UndoWindow& u) {
-         BitmapSlider* s = u.eq->Strip(0)->GainSlider();
+         BitmapSlider* s = u.Strip(0)->GainSlider();
          u.DragSlider(s, (s->GetRangeMin() + s->GetRangeMax()) / 2 + 25);
      },
-     [](UndoWindow& u) { return EditText(u.eq->Strip(0)->GainEdit()); }, "Undo: Music Left EQ band 1"},
+     [](UndoWindow& u) { return EditText(u.Strip(0)->GainEdit()); }, "Undo: Music Left EQ band 1"},
+    // One gesture on each of the other pages.
+    {"music SYNC button", PavoDlg::PageMusic, nullptr,
+     [](UndoWindow& u) { u.Click(u.PageItem(PavoDlg::PageMusic, MusicDlg::IDC_SYNC)); },
+     [](UndoWindow& u) { return Latched(u, PavoDlg::PageMusic, MusicDlg::IDC_SYNC); }, "Undo: Music SYNC"},
+    {"music EQ reset", PavoDlg::PageMusic,
+     [](Model& m) {
+         m.current.MusicLeft.Eq[2].GainCode = 150;
+         m.current.MusicLeft.Eq[9].QCode = 30;
+     },
+     [](UndoWindow& u) { u.Click(u.PageItem(PavoDlg::PageMusic, MusicDlg::IDC_EQ_RESET)); },
+     [](UndoWindow& u) { return EditText(u.Strip(2)->GainEdit()) + EditText(u.Strip(9)->QEdit()); },
+     "Undo: Music Left EQ"},
+    {"music EQ bypass", PavoDlg::PageMusic, nullptr,
+     [](UndoWindow& u) { u.Click(u.PageItem(PavoDlg::PageMusic, MusicDlg::IDC_EQ_BYPASS)); },
+     [](UndoWindow& u) { return Latched(u, PavoDlg::PageMusic, MusicDlg::IDC_EQ_BYPASS); },
+     "Undo: Music Left EQ Bypass"},
+    {"microphone limiter ratio drag", PavoDlg::PageMic, nullptr,
+     [](UndoWindow& u) {
+         u.DragSlider(u.PageItem<BitmapSlider>(PavoDlg::PageMic, Mic_Dlg::IDC_LIMIT_RATIO), 5);
+     },
+     [](UndoWindow& u) { return LabelOf(u, PavoDlg::PageMic, Mic_Dlg::IDC_LIMIT_RATIO_LABEL); },
+     "Undo: Mic 1&2 limiter"},
+    {"dynamic EQ threshold drag", PavoDlg::PageDynEq, nullptr,
+     [](UndoWindow& u) {
+         u.DragSlider(u.PageItem<BitmapSlider>(PavoDlg::PageDynEq, DEQ_Dlg::IDC_THRESHOLD + 1), 30);
+     },
+     [](UndoWindow& u) { return LabelOf(u, PavoDlg::PageDynEq, DEQ_Dlg::IDC_THRESHOLD + 1 - 10); },
+     "Undo: Music Left dynamic EQ band 2"},
+    {"Out 1 mute", PavoDlg::PageOut12, nullptr,
+     [](UndoWindow& u) { u.Click(u.PageItem(PavoDlg::PageOut12, MainDlg::IDC_SECOND_MUTE)); },
+     [](UndoWindow& u) { return Latched(u, PavoDlg::PageOut12, MainDlg::IDC_SECOND_MUTE); },
+     "Undo: Out 1 mute"},
+    {"Out 3 high-pass slope from the list", PavoDlg::PageOut34, nullptr,
+     [](UndoWindow& u) {
+         u.ChooseFromList(u.PageItem<BitComboBox>(PavoDlg::PageOut34, MainDlg::IDC_HPF_COMBO), 3);
+     },
+     [](UndoWindow& u) {
+         return u.PageItem<BitComboBox>(PavoDlg::PageOut34, MainDlg::IDC_HPF_COMBO)->currentText();
+     },
+     "Undo: Out 3 high-pass"},
+    {"echo delay drag", PavoDlg::PageEffect, nullptr,
+     [](UndoWindow& u) { u.DragSlider(DialogItemAs<BitmapSlider>(Echo(u), Echo_Dlg::IDC_DELAY), 120); },
+     [](UndoWindow& u) { return DialogItemAs<QLabel>(Echo(u), 3523)->text(); }, "Undo: Echo A delay"},
+    {"reverb time drag", PavoDlg::PageEffect, nullptr,
+     [](UndoWindow& u) { u.DragSlider(DialogItemAs<BitmapSlider>(Reverb(u), Rev_Dlg::IDC_REVERB_TIME), 40); },
+     [](UndoWindow& u) { return DialogItemAs<QLabel>(Reverb(u), 3548)->text(); }, "Undo: Reverb time",
+     [](UndoWindow& u) { u.Click(u.PageItem(PavoDlg::PageEffect, Effect_Dlg::IDC_REVERB)); }},
     {"preset import", PavoDlg::PageSystem, nullptr,
      [](UndoWindow& u) {
          ProgramImage img = TheModel().current;
@@ -133,6 +200,7 @@ TEST(UndoGestures, EachGestureIsOneStepThatUndoAndRedoApplyAndThePageShows) {
         if (c.prepare) c.prepare(TheModel());
         u.ShowPage(c.page);
         u.w->RefreshCurrentPage();
+        if (c.open) c.open(u);
         u.history().Clear();
 
         const EditedRecords before = Records();
@@ -222,8 +290,8 @@ TEST(UndoGestures, StepsSplitAtGesturesJoinForRepeatsAndANewEditClearsRedo) {
 TEST(UndoGestures, AnEditBeingTypedIntoKeepsItsOwnUndo) {
     UndoWindow u;
     u.ShowPage(PavoDlg::PageMusic);
-    NumEdit* gain = u.eq->Strip(1)->GainEdit();
-    NumEdit* freq = u.eq->Strip(1)->FrequencyEdit();
+    NumEdit* gain = u.Strip(1)->GainEdit();
+    NumEdit* freq = u.Strip(1)->FrequencyEdit();
     u.TypeAndEnter(freq, "100");
     const EditedRecords typed = Records();
     ASSERT_EQ(u.history().UndoDepth(), 1u);
@@ -387,6 +455,28 @@ TEST(UndoGestures, StepsAreNamedByWhatTheyChanged) {
         Flags().uiLanguage = LanguageChinese;
         EXPECT_EQ(StepName(*history.NextUndo()), QString::fromUtf8(c.chinese));
         Flags().uiLanguage = LanguageEnglish;
+    }
+}
+
+// A step changing any one field of either record is named in words of each language, never by the
+// raw parts of its path.
+TEST(UndoGestures, EveryFieldOfTheCatalogHasANameInBothLanguages) {
+    test::AppState state;
+    for (const FieldInfo& f : Fields()) {
+        SCOPED_TRACE(f.path);
+        UndoStep step;
+        const EditedRecord record =
+            f.record == FieldRecord::Program ? EditedRecord::Program : EditedRecord::System;
+        step.runs.push_back({record, f.offset, 1, 0});
+        step.before = {0};
+        step.after = {f.mask};
+        const QString english = StepName(step);
+        Flags().uiLanguage = LanguageChinese;
+        const QString chinese = StepName(step);
+        Flags().uiLanguage = LanguageEnglish;
+        EXPECT_FALSE(english.isEmpty());
+        EXPECT_FALSE(english.contains(u'.') || english.contains(u'[')) << english.toStdString();
+        EXPECT_NE(chinese, english) << english.toStdString();
     }
 }
 

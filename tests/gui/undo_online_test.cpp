@@ -3,12 +3,13 @@
 // program it brings back is one step.
 #include <gtest/gtest.h>
 
-#include <QPushButton>
 #include <algorithm>
+#include <cstring>
 
 #include "app/Connection.h"
 #include "controls/EnglishEdit.h"
 #include "model/DataConver.h"
+#include "pages/MainDlg.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/SendLock.h"
 #include "undo_support.h"
@@ -56,7 +57,7 @@ TEST(UndoOnLine, UndoOfAGraphDragSendsTheBandBackAndTheUnitFollows) {
     EXPECT_FALSE(u.history().CanUndo()) << "the program read from the unit is no step";
 
     const EqBand before = Current().MusicLeft.Eq[2];
-    u.DragBand(u.eq->Graph(), *u.eq->Strip(2)->Band(), -50);
+    u.DragBand(u.Graph(), *u.Strip(2)->Band(), -50);
     ASSERT_EQ(u.history().UndoDepth(), 1u);
     const EqBand dragged = Current().MusicLeft.Eq[2];
     ASSERT_NE(dragged.GainCode, before.GainCode);
@@ -71,7 +72,7 @@ TEST(UndoOnLine, UndoOfAGraphDragSendsTheBandBackAndTheUnitFollows) {
     const auto& last = bands.back().payload;
     EXPECT_EQ(last[0], 2);  // MusicLeft band 3
     EXPECT_EQ(last[3], before.GainCode);
-    EXPECT_EQ(u.eq->Strip(2)->GainEdit()->GetValue(), before.GainCode);
+    EXPECT_EQ(u.Strip(2)->GainEdit()->GetValue(), before.GainCode);
 
     u.Redo();
     EXPECT_TRUE(SameRecord(Current().MusicLeft.Eq[2], dragged));
@@ -103,7 +104,7 @@ TEST(UndoOnLine, OnlyACompletedFullReadStartsAFreshHistory) {
 
     // Off line a band is dragged; the unit's program differs, and the edits are sent.
     u.ShowPage(PavoDlg::PageMusic);
-    u.DragBand(u.eq->Graph(), *u.eq->Strip(6)->Band(), -40);
+    u.DragBand(u.Graph(), *u.Strip(6)->Band(), -40);
     const EqBand edited = Current().MusicLeft.Eq[6];
     SetMessageBoxPresenter(
         [](const MessageBoxRequest& r) { return r.buttons == BoxYesNo ? ResultYes : ResultOk; });
@@ -116,49 +117,92 @@ TEST(UndoOnLine, OnlyACompletedFullReadStartsAFreshHistory) {
     EXPECT_TRUE(UnitHoldsTheProgram(*unit));
 }
 
-// The link copy of SYNC off goes into both images without a frame; its undo sends the right channel
-// as it was and the link, its redo the copy: either way the unit ends where the program is.
-TEST(UndoOnLine, UndoOfSyncOffRestoresTheRightChannelOnBothSides) {
-    UndoWindow u;
-    auto unit = test::StartUnit();
-    ASSERT_TRUE(Connect(u, *unit));
-    ASSERT_EQ(Current().MusicLink, 1);  // the unit's program 1 has the music channels linked
-    // A page's SYNC button, as the music page has it.
-    auto* sync = new QPushButton(&u.w->canvas());
-    sync->setGeometry(0, 0, 10, 10);
-    sync->show();
-    QObject::connect(sync, &QPushButton::clicked, [] {
-        WithSendLock([] {
-            const uint8_t link = EditModel([] { return uint8_t(TheModel().current.MusicLink ^= 1); });
-            if (link == 0) LinkMusic(true);
-        });
-    });
-    // Linked, the left channel is edited; the right one keeps its old band.
-    u.ShowPage(PavoDlg::PageMusic);
-    u.DragBand(u.eq->Graph(), *u.eq->Strip(5)->Band(), 40);
-    const MusicBlock right = Current().MusicRight;
-    ASSERT_FALSE(SameRecord(Current().MusicLeft.Eq[5], right.Eq[5]));
-    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+ProgramImage LastSent() {
+    return EditModel([] { return TheModel().lastSent; });
+}
 
-    u.Click(sync);  // SYNC off: the right channel becomes the left one
-    ASSERT_EQ(Current().MusicLink, 0);
-    ASSERT_TRUE(SameRecord(Current().MusicRight.Eq[5], Current().MusicLeft.Eq[5]));
-    ASSERT_EQ(u.undo().UndoText(), "Undo: Music SYNC");
-    ASSERT_TRUE(test::WaitUntil([&] { return unit->Unit().CurrentImage().MusicLink == 0; }));
+template <class T>
+std::vector<uint8_t> Bytes(const T& record) {
+    return {BytesOf(record), BytesOf(record) + sizeof(T)};
+}
 
-    const size_t sent = unit->ReceivedCount();
-    u.Undo();
-    EXPECT_EQ(Current().MusicLink, 1);
-    EXPECT_TRUE(SameRecord(Current().MusicRight, right));
-    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
-    const auto links = FramesSince(*unit, sent, CmdLink);
-    ASSERT_EQ(links.size(), 1u);
-    EXPECT_EQ(links[0].payload, (std::vector<uint8_t>{1, 1}));
+// SYNC off copies the leading channel over its partner in both images without a frame (the unit makes
+// the same copy when it hears the link byte). Its undo gives the partner back in the program; the
+// scanner then sends it with the link byte, so the last-sent image and the unit end where the program
+// is; its redo makes the copy again, and the unit gets that too.
+TEST(UndoOnLine, UndoOfSyncOffRestoresThePartnerChannelOnBothSides) {
+    struct Case {
+        const char* name;
+        int page;
+        int sync;
+        int slider;  // edits the leading channel while linked
+        uint8_t ProgramImage::*link;
+        uint8_t linkIndex;
+        const char* undoText;
+        // The partner's bytes the scanner sends: the right music channel; Out 1 of the edited scene.
+        std::vector<uint8_t> (*partner)(const ProgramImage&);
+    } cases[] = {
+        {"music", PavoDlg::PageMusic, MusicDlg::IDC_SYNC, MusicDlg::IDC_HPF, &ProgramImage::MusicLink, 1,
+         "Undo: Music SYNC",
+         [](const ProgramImage& i) {
+             MusicBlock right = i.MusicRight;
+             right.Compressor = {};  // the music limiter, gate and spare bytes are the left channel's
+             right.Gate = {};
+             std::memset(right.Spare, 0, sizeof right.Spare);
+             return Bytes(right);
+         }},
+        {"Out1&2", PavoDlg::PageOut12, MainDlg::IDC_SYNC, MainDlg::IDC_HPF_SLIDER, &ProgramImage::Out12Link,
+         4, "Undo: Out1&2 SYNC",
+         [](const ProgramImage& i) {
+             OutputChannel out1 = i.Scenes[TheModel().scene.EditedScene() - 1].Channel[OutOut1];
+             out1.Limiter = {};  // the pair's limiter is Out 2's
+             return Bytes(out1);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UndoWindow u;
+        auto unit = test::StartUnit();
+        ASSERT_TRUE(Connect(u, *unit));
+        u.ShowPage(c.page);
+        auto* sync = u.PageItem<BitButton>(c.page, c.sync);
+        ASSERT_TRUE(sync->IsLatched()) << "the unit's program 1 has the pair linked";
 
-    u.Redo();
-    EXPECT_EQ(Current().MusicLink, 0);
-    EXPECT_TRUE(SameRecord(Current().MusicRight.Eq[5], Current().MusicLeft.Eq[5]));
-    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+        // Linked, the leading channel is edited; the partner keeps its own settings.
+        auto* slider = u.PageItem<BitmapSlider>(c.page, c.slider);
+        u.DragSlider(slider, slider->GetPos() > 100 ? slider->GetPos() - 80 : slider->GetPos() + 80);
+        ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+        const EditedRecords linked = test::Records();
+        const std::vector<uint8_t> partner = c.partner(Current());
+        // The scanner has sent the partner and the link byte: the last-sent image and the unit agree.
+        auto sentAndHeld = [&](const std::vector<uint8_t>& bytes, uint8_t linked) {
+            return test::WaitUntil([&] {
+                const ProgramImage held = unit->Unit().CurrentImage();
+                return c.partner(LastSent()) == bytes && c.partner(held) == bytes && held.*c.link == linked;
+            });
+        };
+
+        u.Click(sync);  // SYNC off: the partner becomes a copy of the leading channel
+        ASSERT_FALSE(sync->IsLatched());
+        const std::vector<uint8_t> copied = c.partner(Current());
+        ASSERT_NE(copied, partner);
+        ASSERT_EQ(u.undo().UndoText(), c.undoText);
+        ASSERT_TRUE(test::WaitUntil([&] { return unit->Unit().CurrentImage().*c.link == 0; }));
+
+        const size_t sent = unit->ReceivedCount();
+        u.Undo();
+        EXPECT_TRUE(test::Same(test::Records(), linked));
+        EXPECT_TRUE(sync->IsLatched());
+        ASSERT_TRUE(sentAndHeld(partner, 1));
+        const auto links = FramesSince(*unit, sent, CmdLink);
+        ASSERT_EQ(links.size(), 1u);
+        EXPECT_EQ(links[0].payload, (std::vector<uint8_t>{c.linkIndex, 1}));
+
+        u.Redo();
+        EXPECT_FALSE(sync->IsLatched());
+        EXPECT_EQ(c.partner(Current()), copied);
+        EXPECT_TRUE(sentAndHeld(copied, 0));
+    }
 }
 
 // A recall is answered with the program; both make one step. Undo and redo send the whole program, so

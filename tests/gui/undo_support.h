@@ -1,7 +1,6 @@
 #pragma once
-// Shared by the undo tests: the main window with the EQ harness as its music page, gestures as a user
-// makes them (drags, clicks, a choice from a combo's list, keys, wheel notches), and the model's
-// records to compare.
+// Shared by the undo tests: the main window with its own pages, gestures as a user makes them (drags,
+// clicks, a choice from a combo's list, keys, wheel notches), and the model's records to compare.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
@@ -11,6 +10,7 @@
 #include "app/Show_Dlg.h"
 #include "app/UndoGestures.h"
 #include "app_support.h"
+#include "controls/BitButton.h"
 #include "controls/BitComboBox.h"
 #include "controls/BitListBox.h"
 #include "controls/BitmapSlider.h"
@@ -20,8 +20,9 @@
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "model/UndoHistory.h"
+#include "pages/BandStripRow.h"
 #include "pages/EQDlg.h"
-#include "pages/EqHarnessPage.h"
+#include "pages/MusicDlg.h"
 #include "pages/SysDlg.h"
 #include "platform/ControlId.h"
 
@@ -38,13 +39,10 @@ inline bool Same(const EditedRecords& a, const EditedRecords& b) {
 struct UndoWindow {
     AppState state;  // first: the model is reset before the window reads it
     std::unique_ptr<PavoDlg> w;
-    EqHarnessPage* eq = nullptr;  // the music page: MusicLeft's EQ
 
     explicit UndoWindow(StartOptions o = Offline()) {
         w = std::make_unique<PavoDlg>(o);
         w->progress().SetGraceTimes(10, 10);
-        eq = new EqHarnessPage(BlockMusicLeft);
-        w->SetPage(PavoDlg::PageMusic, eq);
         w->show();
         w->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
@@ -59,12 +57,24 @@ struct UndoWindow {
     UndoGestures& undo() { return w->undo(); }
     UndoHistory& history() { return w->undo().history(); }
     SysDlg* sys() const { return static_cast<SysDlg*>(w->SystemPage()); }
+    MusicDlg* music() const { return static_cast<MusicDlg*>(w->Page(PavoDlg::PageMusic)); }
+    // The music page's graph and band strips (the page builds them when first shown).
+    CFStatic* Graph() const { return music()->Graph(); }
+    EQDlg* Strip(int i) const { return music()->Strips().Strip(i); }
     template <class T = QWidget>
     T* SysItem(int id) const {
         return DialogItemAs<T>(sys(), id);
     }
 
+    // A page's control by id; the page builds its controls when first shown.
+    template <class T = QWidget>
+    T* PageItem(int page, int id) const {
+        return DialogItemAs<T>(w->Page(page), id);
+    }
+
+    // Selects a tab as the user does; the effect page gets its tab first.
     void ShowPage(int index) {
+        if (index == PavoDlg::PageEffect && !w->EffectsTabShown()) w->ShowEffectsTab(true);
         w->tabs().SetCurSel(index);
         w->SelectPage(index);
         Settle();
