@@ -10,9 +10,12 @@
 #include "app/UndoNames.h"
 #include "controls/BitmapSlider.h"  // NumEdit holds a pointer to its buddy slider
 #include "controls/NumEdit.h"
+#include "model/Flags.h"
 #include "model/Model.h"
+#include "model/ModelLock.h"
 #include "platform/Language.h"
 #include "protocol/CommandCodes.h"
+#include "protocol/RestoredLinks.h"
 #include "protocol/SendLock.h"
 
 namespace pavo {
@@ -169,8 +172,11 @@ bool UndoGestures::Restore(bool redo) {
     CommitGesture();
     // A link byte and its channel go back together as far as the scanner can see.
     const bool done = WithSendLock([&] {
+        const ProgramImage before = EditModel([] { return TheModel().current; });
         if (!(redo ? history_.Redo() : history_.Undo())) return false;
-        if (hooks_.applied) hooks_.applied(redo ? *history_.NextUndo() : *history_.NextRedo());
+        const UndoStep& applied = redo ? *history_.NextUndo() : *history_.NextRedo();
+        if (applied.tag.kind == StepKind::Edit && Flags().connected.load()) SendLinksTurnedOff(before);
+        if (hooks_.applied) hooks_.applied(applied);
         return true;
     });
     if (!done) return false;

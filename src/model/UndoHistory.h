@@ -8,7 +8,8 @@
 // last-sent records are never part of a step: they say what the unit was told, and only the scanner
 // and the whole-record transfers may change that. This also covers the link operations, which copy a
 // channel into both images: restoring the current copy is enough, the scanner sends the unit whatever
-// now differs from what it was last told.
+// now differs from what it was last told. Only a link that a restore turns off needs more, because the
+// unit then makes a copy of its own first (protocol/RestoredLinks.h, called by the main window).
 //
 // The passwords of the system record are not recorded: they change on the unit through their own
 // command, which an undo cannot take back.

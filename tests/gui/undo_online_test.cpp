@@ -129,21 +129,23 @@ std::vector<uint8_t> Bytes(const T& record) {
 // SYNC off copies the leading channel over its partner in both images without a frame (the unit makes
 // the same copy when it hears the link byte). Its undo gives the partner back in the program; the
 // scanner then sends it with the link byte, so the last-sent image and the unit end where the program
-// is; its redo makes the copy again, and the unit gets that too.
-TEST(UndoOnLine, UndoOfSyncOffRestoresThePartnerChannelOnBothSides) {
+// is; its redo makes the copy again, and the unit gets that too. An undo of SYNC on turns the link off:
+// the unit copies the leading channel on its own, and the partner's own settings must follow that copy.
+TEST(UndoOnLine, UndoOfSyncRestoresThePartnerChannelOnBothSides) {
     struct Case {
         const char* name;
         int page;
         int sync;
-        int slider;  // edits the leading channel while linked
+        int slider;  // edits the leading channel while linked, else the selected one
+        int partnerButton;
         uint8_t ProgramImage::*link;
         uint8_t linkIndex;
         const char* undoText;
         // The partner's bytes the scanner sends: the right music channel; Out 1 of the edited scene.
         std::vector<uint8_t> (*partner)(const ProgramImage&);
     } cases[] = {
-        {"music", PavoDlg::PageMusic, MusicDlg::IDC_SYNC, MusicDlg::IDC_HPF, &ProgramImage::MusicLink, 1,
-         "Undo: Music SYNC",
+        {"music", PavoDlg::PageMusic, MusicDlg::IDC_SYNC, MusicDlg::IDC_HPF, MusicDlg::IDC_MUSIC_RIGHT,
+         &ProgramImage::MusicLink, 1, "Undo: Music SYNC",
          [](const ProgramImage& i) {
              MusicBlock right = i.MusicRight;
              right.Compressor = {};  // the music limiter, gate and spare bytes are the left channel's
@@ -151,8 +153,8 @@ TEST(UndoOnLine, UndoOfSyncOffRestoresThePartnerChannelOnBothSides) {
              std::memset(right.Spare, 0, sizeof right.Spare);
              return Bytes(right);
          }},
-        {"Out1&2", PavoDlg::PageOut12, MainDlg::IDC_SYNC, MainDlg::IDC_HPF_SLIDER, &ProgramImage::Out12Link,
-         4, "Undo: Out1&2 SYNC",
+        {"Out1&2", PavoDlg::PageOut12, MainDlg::IDC_SYNC, MainDlg::IDC_HPF_SLIDER,
+         MainDlg::IDC_SECOND_CHANNEL, &ProgramImage::Out12Link, 4, "Undo: Out1&2 SYNC",
          [](const ProgramImage& i) {
              OutputChannel out1 = i.Scenes[TheModel().scene.EditedScene() - 1].Channel[OutOut1];
              out1.Limiter = {};  // the pair's limiter is Out 2's
@@ -201,7 +203,22 @@ TEST(UndoOnLine, UndoOfSyncOffRestoresThePartnerChannelOnBothSides) {
         u.Redo();
         EXPECT_FALSE(sync->IsLatched());
         EXPECT_EQ(c.partner(Current()), copied);
-        EXPECT_TRUE(sentAndHeld(copied, 0));
+        ASSERT_TRUE(sentAndHeld(copied, 0));
+
+        // Unlinked, the partner gets settings of its own; SYNC on, then its undo.
+        u.Click(u.PageItem(c.page, c.partnerButton));
+        u.DragSlider(slider, slider->GetPos() > 100 ? slider->GetPos() - 60 : slider->GetPos() + 60);
+        const std::vector<uint8_t> own = c.partner(Current());
+        ASSERT_NE(own, copied);
+        ASSERT_TRUE(sentAndHeld(own, 0));
+        u.Click(sync);
+        ASSERT_TRUE(sync->IsLatched());
+        ASSERT_TRUE(test::WaitUntil([&] { return unit->Unit().CurrentImage().*c.link == 1; }));
+        u.Undo();
+        EXPECT_FALSE(sync->IsLatched());
+        EXPECT_EQ(c.partner(Current()), own);
+        EXPECT_TRUE(sentAndHeld(own, 0));
+        EXPECT_TRUE(UnitHoldsTheProgram(*unit));
     }
 }
 
