@@ -22,6 +22,7 @@
 #include "app/PresetCommands.h"
 #include "app/Show_Dlg.h"
 #include "app/TrafficLog.h"
+#include "app/UndoGestures.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/Edit_Static.h"
@@ -45,6 +46,7 @@
 #include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
 #include "platform/Skin.h"
+#include "protocol/CommandCodes.h"
 #include "protocol/StatusState.h"
 
 namespace pavo {
@@ -158,9 +160,31 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     resize(canvas_->size());
     setFixedSize(canvas_->size());
     qApp->installEventFilter(this);
+    CreateUndo();
+}
+
+void PavoDlg::CreateUndo() {
+    UndoGestures::Hooks hooks;
+    hooks.busy = [this] {
+        return Flags().transferPending.load() != 0 || progress_->mode() != Show_Dlg::Mode::Hidden;
+    };
+    // An import or a recall brought a whole program: taking it back (or again) sends the whole program,
+    // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
+    // spare reverb, the spare bytes).
+    hooks.applied = [this](const UndoStep& step) {
+        if (step.tag.kind == StepKind::Edit || !Connected()) return;
+        AcceptProgram(false);
+        connection_->SendDeviceCommand(CmdSendPrograms, 0);
+    };
+    hooks.restored = [this] {
+        RefreshCurrentPage();
+        UpdateStatus(true);
+    };
+    undo_ = std::make_unique<UndoGestures>(*this, std::move(hooks));
 }
 
 PavoDlg::~PavoDlg() {
+    undo_.reset();
     qApp->removeEventFilter(this);
     // The engine posts to this window: stop it before the window goes.
     connection_.reset();
@@ -298,6 +322,7 @@ void PavoDlg::RegisterHandlers() {
     });
     OnMessage(WM_LINK_FAILED, [this](WParam, LParam l) {
         connection_->OnLinkFailed(l);
+        undo_->LinkLost();
         return LResult{0};
     });
     OnMessage(WM_CONNECT_REQUEST, [this](WParam, LParam) {
@@ -306,14 +331,17 @@ void PavoDlg::RegisterHandlers() {
     });
     OnMessage(WM_SYSTEM_RECEIVED, [this](WParam, LParam) {
         if (TheModel().pages.CurrentPage == PageSystem) SystemPage()->RefreshFromModel();
+        undo_->SystemReceived();
         return LResult{0};
     });
-    OnMessage(WM_PROGRAM_RECEIVED, [this](WParam, LParam) {
+    OnMessage(WM_PROGRAM_RECEIVED, [this](WParam from, LParam) {
         // The receive path stored the image; its band sets belong to this thread.
         RebindBandSets(Rebind::Everything, 0);
         RefreshCurrentPage();
         UpdateStatus(true);
         connection_->OnProgramReceived();
+        // After the offer of off-line edits: what the full read ends with starts the history.
+        undo_->ProgramReceived(from == CmdRecall);
         return LResult{0};
     });
     OnMessage(WM_ALL_PROGRAMS_RECEIVED, [this](WParam, LParam) {
@@ -325,6 +353,7 @@ void PavoDlg::RegisterHandlers() {
         return LResult{0};
     });
     OnMessage(WM_DEVICE_FOUND, [this](WParam, LParam) {
+        undo_->DeviceFound();
         connection_->OnDeviceFound();
         return LResult{0};
     });
@@ -419,6 +448,7 @@ void PavoDlg::ClampLevel(int g) {
 }
 
 void PavoDlg::SendDeviceCommand(unsigned command, unsigned argument) {
+    undo_->BeforeDeviceCommand(command, argument, Connected());
     connection_->SendDeviceCommand(command, argument);
 }
 void PavoDlg::ExportDia() {
@@ -426,12 +456,14 @@ void PavoDlg::ExportDia() {
 }
 void PavoDlg::ImportDia() {
     presets_->ImportDia();
+    undo_->AfterImport(StepKind::ImportDia);
 }
 void PavoDlg::ExportBank() {
     presets_->ExportBank();
 }
 void PavoDlg::ImportBank() {
     presets_->ImportBank();
+    undo_->AfterImport(StepKind::ImportBank);
 }
 bool PavoDlg::Connected() const {
     return Flags().connected.load() != 0;
@@ -522,10 +554,11 @@ void PavoDlg::closeEvent(QCloseEvent* e) {
 }
 
 void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
-    const QString about = LoadString(101);
-    if (about.isEmpty()) return;
     QMenu menu(this);
-    menu.addAction(about, this, [this] { ShowAbout(); });
+    undo_->AddMenuEntries(menu);
+    menu.addSeparator();
+    if (const QString about = LoadString(101); !about.isEmpty())
+        menu.addAction(about, this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
     QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
     effects->setCheckable(true);

@@ -23,6 +23,7 @@ class PageDlg;
 class PresetCommands;
 class Show_Dlg;
 class TrafficLog;
+class UndoGestures;
 
 // Start-up choices beyond what the unit needs: a device to try first, or the virtual unit alone.
 struct StartOptions {
@@ -85,6 +86,7 @@ public:
     Show_Dlg& progress() { return *progress_; }
     TrafficLog& trafficLog() { return *trafficLog_; }
     MessageSink& sink() { return *sink_; }
+    UndoGestures& undo() { return *undo_; }
     PageDlg* Page(int pageIndex) const;
     PageDlg* SystemPage() const { return pages_[PageSystem]; }
     // Replaces a page (the pages of later editors plug in here); index as in Page(), 6 = the effect page.
@@ -118,6 +120,7 @@ private:
 
     void CreateControls();
     void CreatePages();
+    void CreateUndo();
     PageDlg* CreatePage(int slot);
     void RegisterHandlers();
     void OnMasterSlider(int sliderId);
@@ -143,6 +146,7 @@ private:
     std::unique_ptr<TrafficLog> trafficLog_;  // before the connection: it sees the first frame
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PresetCommands> presets_;
+    std::unique_ptr<UndoGestures> undo_;
 };
 
 }  // namespace pavo

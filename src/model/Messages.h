@@ -9,7 +9,7 @@ namespace pavo {
 constexpr unsigned WM_LINK_FAILED = 0x472;
 constexpr unsigned WM_CONNECT_REQUEST = 0x473;
 constexpr unsigned WM_SYSTEM_RECEIVED = 0x474;
-constexpr unsigned WM_PROGRAM_RECEIVED = 0x475;
+constexpr unsigned WM_PROGRAM_RECEIVED = 0x475;  // wParam 0x85 when it answers a recall, else 0
 constexpr unsigned WM_ALL_PROGRAMS_RECEIVED = 0x478;
 constexpr unsigned WM_STATUS_RECEIVED = 0x47A;
 constexpr unsigned WM_DEVICE_FOUND = 0x47B;

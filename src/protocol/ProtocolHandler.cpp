@@ -252,7 +252,8 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
                 std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
                 CopyRecord(m.lastSent, m.current);
             }
-            Post(WM_PROGRAM_RECEIVED);  // the UI thread re-binds the band sets when it handles it
+            // Marked as the answer to a recall: the UI thread re-binds the band sets when it handles it.
+            Post(WM_PROGRAM_RECEIVED, CmdRecall);
             break;
         default:
             break;

@@ -232,7 +232,7 @@ TEST_F(Assembler, EveryDispatchRow) {
          0x85,
          4,
          MakeFrame(0x85, Payload(4, 2712, 0x0A)),
-         {{WM_PROGRAM_RECEIVED, 0, 0}},
+         {{WM_PROGRAM_RECEIVED, 0x85, 0}},
          {},
          [](Model& m) {
              EXPECT_EQ(m.current.MusicLeft.EqBypass, 0x0A);

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "protocol/RestoredLinks.h"
+
 namespace pavo::unit {
 
 namespace {
@@ -385,7 +387,10 @@ void VirtualUnit::ApplyParameter(uint8_t cmd, const std::vector<uint8_t>& p) {
             if (!need(2)) return;
             uint8_t* links[6] = {&img.MicLink,   &img.MusicLink, &img.Out34Link,
                                  &img.SpareLink, &img.Out12Link, &img.SurroundLink};
-            if (i >= 0 && i < 6) *links[i] = p[1];
+            if (i < 0 || i >= 6) return;
+            // Unlinking, the unit copies the leading channel over its partner, as the program does.
+            if (*links[i] != 0 && p[1] == 0) CopyLinkedChannel(img, i);
+            *links[i] = p[1];
             return;
         }
         case 0x89:  // maximum levels

@@ -1,0 +1,81 @@
+#include "protocol/RestoredLinks.h"
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include "model/Model.h"
+#include "protocol/CommandCodes.h"
+#include "protocol/ProtocolHandler.h"
+#include "protocol/SendData.h"
+#include "protocol/SendLock.h"
+
+namespace pavo {
+
+namespace {
+
+// The link bytes in the order of their frame index (CMD 0x87, payload [index, value]).
+constexpr uint8_t ProgramImage::*kLinks[6] = {&ProgramImage::MicLink,   &ProgramImage::MusicLink,
+                                              &ProgramImage::Out34Link, &ProgramImage::SpareLink,
+                                              &ProgramImage::Out12Link, &ProgramImage::SurroundLink};
+
+}  // namespace
+
+void CopyLinkedChannel(ProgramImage& image, int index) {
+    auto outputs = [&image](int source, int partner) {
+        for (OutputScene& scene : image.Scenes) {
+            OutputChannel& dst = scene.Channel[partner];
+            const uint8_t mute = dst.Mute;
+            const Le16 delay = dst.Delay;
+            CopyRecord(dst, scene.Channel[source]);
+            dst.Mute = mute;
+            dst.Delay = delay;
+        }
+    };
+    switch (index) {
+        case 0:
+            CopyRecord(image.Mic34, image.Mic12);
+            break;
+        case 1:
+            CopyRecord(image.MusicRight, image.MusicLeft);
+            break;
+        case 2:
+            outputs(OutOut4, OutOut3);
+            break;
+        case 4:
+            outputs(OutOut2, OutOut1);
+            break;
+        case 5:
+            outputs(OutSurroundL, OutSurroundR);
+            break;
+        default:
+            break;  // the spare link ties nothing
+    }
+}
+
+int SendLinksTurnedOff(const ProgramImage& before) {
+    SendLockGuard sendGuard(SendLock());
+    ProtocolHandler* handler = ProtocolHandler::Current();
+    if (!handler) return 0;
+    Model& m = TheModel();
+    int queued = 0;
+    std::lock_guard<std::mutex> modelGuard(ModelLock());
+    for (int i = 0; i < 6; ++i) {
+        const auto link = kLinks[i];
+        if (before.*link == 0 || m.current.*link != 0 || m.lastSent.*link == 0) continue;
+        auto item = std::make_unique<SendData>();
+        FrameRecord& r = item->Record();
+        r[4] = CmdLink;
+        r[5] = static_cast<uint8_t>(i);
+        r[6] = 0;
+        r.SetLen(4);
+        FinishFrame(r);
+        handler->Queue().Append(std::move(item));
+        m.lastSent.*link = 0;
+        CopyLinkedChannel(m.lastSent, i);
+        ++queued;
+    }
+    return queued;
+}
+
+}  // namespace pavo

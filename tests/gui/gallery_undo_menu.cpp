@@ -1,0 +1,47 @@
+// Writes pictures of the main window's context menu with its undo and redo entries, for a person to
+// look at: build/gallery/undo_menu_en.png and undo_menu_zh.png.
+#include <gtest/gtest.h>
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
+#include <QTimer>
+
+#include "undo_support.h"
+
+namespace pavo {
+namespace {
+
+TEST(Gallery, UndoMenu) {
+    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    QDir().mkpath(dir);
+    for (int language : {LanguageEnglish, LanguageChinese}) {
+        test::UndoWindow u;
+        Flags().uiLanguage = language;
+        u.w->ApplyLanguage();
+        u.ShowPage(PavoDlg::PageMusic);
+        u.DragBand(u.Graph(), *u.Strip(2)->Band(), -50);
+        ASSERT_EQ(u.history().UndoDepth(), 1u);
+        u.ShowPage(PavoDlg::PageSystem);
+        u.ChooseFromList(u.SysItem<BitComboBox>(SysDlg::IDC_PHANTOM), 1);
+        u.Undo();
+
+        QImage picture;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            picture = menu->grab().toImage();
+            menu->close();
+        });
+        const QPoint at(420, 300);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, at, u.w->mapToGlobal(at));
+        QApplication::sendEvent(u.w.get(), &e);
+        ASSERT_FALSE(picture.isNull());
+        const QString name = language == LanguageChinese ? "undo_menu_zh.png" : "undo_menu_en.png";
+        EXPECT_TRUE(picture.save(dir + "/" + name));
+        Flags().uiLanguage = LanguageEnglish;
+    }
+}
+
+}  // namespace
+}  // namespace pavo
