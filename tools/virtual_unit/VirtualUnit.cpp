@@ -101,9 +101,10 @@ std::vector<uint8_t> VirtualUnit::Answer(const Frame& f) {
         case 0x7F:
             return EncodeFrame(0x7F, {0, storeAuthority_});
         case 0x80: {
-            std::vector<uint8_t> reply{static_cast<uint8_t>(n)};
             const ProgramImage& img = n == 0 ? current_ : stored_[(stored ? n : 1) - 1];
-            reply.insert(reply.end(), img.ProgramName, img.ProgramName + kProgramNameLength);
+            std::vector<uint8_t> reply(1 + kProgramNameLength);
+            reply[0] = static_cast<uint8_t>(n);
+            std::memcpy(reply.data() + 1, img.ProgramName, kProgramNameLength);
             return EncodeFrame(0x80, reply);
         }
         case 0x81:
