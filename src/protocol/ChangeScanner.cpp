@@ -7,6 +7,7 @@
 
 #include "model/Model.h"
 #include "protocol/Command.h"
+#include "protocol/FrameLayout.h"
 #include "protocol/FrameRecord.h"
 #include "protocol/SendLock.h"
 #include "protocol/StatusState.h"
@@ -15,15 +16,8 @@ namespace pavo {
 
 namespace {
 
-// Byte offsets inside the program image and the system record; the scan works on the raw bytes.
-constexpr size_t kEchoA = offsetof(ProgramImage, EchoA);
-constexpr size_t kEchoB = offsetof(ProgramImage, EchoB);
-constexpr size_t kReverb = offsetof(ProgramImage, Reverb);
-constexpr size_t kMic12 = offsetof(ProgramImage, Mic12);
-constexpr size_t kMic34 = offsetof(ProgramImage, Mic34);
-constexpr size_t kMusicLeft = offsetof(ProgramImage, MusicLeft);
-constexpr size_t kMusicRight = offsetof(ProgramImage, MusicRight);
-constexpr size_t kScenes = offsetof(ProgramImage, Scenes);
+// The scan works on the raw bytes, by the frame layout's offsets.
+using namespace frame_layout;
 
 constexpr size_t kEqBandSize = sizeof(EqBand);
 constexpr size_t kDynEqBandSize = sizeof(DynEqBand);
@@ -33,12 +27,6 @@ constexpr size_t kGateSize = sizeof(GateSetting);
 constexpr size_t kExciterSize = sizeof(ExciterSetting);
 
 constexpr size_t kSensitivityKeyShift = offsetof(SystemRecord, SensitivityKeyShift);
-
-// Output channels in the order of the mix indexes; channel at position p uses 8 + 5p (p < 5) or
-// 18 + 5p (p >= 5) for its five sources.
-constexpr int kMixOrder[8] = {0, 2, 3, 4, 6, 1, 5, 7};
-// Output channels whose Limiter is sent (the first of each pair, and the two single outputs).
-constexpr int kLimiterChannels[5] = {0, 2, 3, 4, 6};
 
 // One scan: the four compared records as bytes and the frame being built.
 class Scan {
@@ -52,9 +40,7 @@ public:
           model_(m) {}
 
     // Offset of output channel c of the edited scene.
-    size_t Channel(int c) const {
-        return kScenes + (model_.scene.EditedScene() - 1) * sizeof(OutputScene) + c * sizeof(OutputChannel);
-    }
+    size_t Channel(int c) const { return OutputChannelAt(model_.scene.EditedScene(), c); }
 
     // Compares n bytes of the current image at `offset` with the last-sent image. On a difference the
     // current bytes are taken into `value`, copied into the last-sent image and true is returned.
@@ -158,18 +144,6 @@ bool LevelsAndSwitches(Scan& s) {
 }
 
 bool EqBands(Scan& s) {
-    struct Run {
-        size_t offset;
-        int count;
-    };
-    static constexpr Run kRuns[] = {
-        {kMusicLeft + offsetof(MusicBlock, Eq), 15},  {kMusicLeft + offsetof(MusicBlock, AuxBands), 5},
-        {kMusicRight + offsetof(MusicBlock, Eq), 15}, {kMusicRight + offsetof(MusicBlock, AuxBands), 5},
-        {kMic12 + offsetof(MicBlock, Eq), 20},        {kMic12 + offsetof(MicBlock, AuxBands), 5},
-        {kMic34 + offsetof(MicBlock, Eq), 20},        {kMic34 + offsetof(MicBlock, AuxBands), 5},
-        {kEchoA + offsetof(EchoBlock, Eq), 7},        {kReverb + offsetof(ReverbBlock, Eq), 7},
-        {kEchoB + offsetof(EchoBlock, Eq), 7},
-    };
     uint8_t band[kEqBandSize];
     int number = 0;
     auto run = [&](size_t offset, int count) {
@@ -180,7 +154,7 @@ bool EqBands(Scan& s) {
             }
         return false;
     };
-    for (const Run& r : kRuns)
+    for (const BandRun& r : kInputBandRuns)
         if (run(r.offset, r.count)) return true;
     for (int c = 0; c < 8; ++c)  // bands 111 + 10c + k
         if (run(s.Channel(c) + offsetof(OutputChannel, Eq), 10)) return true;
@@ -188,18 +162,6 @@ bool EqBands(Scan& s) {
 }
 
 bool Filters(Scan& s) {
-    struct Slot {
-        size_t highPass, lowPass;
-    };
-    static constexpr Slot kInputs[] = {
-        {kMusicLeft + offsetof(MusicBlock, HighPass), kMusicLeft + offsetof(MusicBlock, LowPass)},
-        {kMusicRight + offsetof(MusicBlock, HighPass), kMusicRight + offsetof(MusicBlock, LowPass)},
-        {kMic12 + offsetof(MicBlock, HighPass), kMic12 + offsetof(MicBlock, LowPass)},
-        {kMic34 + offsetof(MicBlock, HighPass), kMic34 + offsetof(MicBlock, LowPass)},
-        {kEchoA + offsetof(EchoBlock, HighPass), kEchoA + offsetof(EchoBlock, LowPass)},
-        {kReverb + offsetof(ReverbBlock, HighPass), kReverb + offsetof(ReverbBlock, LowPass)},
-        {kEchoB + offsetof(EchoBlock, HighPass), kEchoB + offsetof(EchoBlock, LowPass)},
-    };
     uint8_t f[kFilterSize];
     auto slot = [&](uint8_t number, size_t hp, size_t lp) {
         for (size_t offset : {hp, lp})
@@ -210,7 +172,7 @@ bool Filters(Scan& s) {
         return false;
     };
     uint8_t number = 0;
-    for (const Slot& sl : kInputs)
+    for (const FilterSlot& sl : kInputFilters)
         if (slot(number++, sl.highPass, sl.lowPass)) return true;
     for (int c = 0; c < 8; ++c) {
         const size_t ch = s.Channel(c);
@@ -286,16 +248,8 @@ bool InputSettings(Scan& s) {
 }
 
 bool Bypasses(Scan& s) {
-    static constexpr size_t kInputs[11] = {
-        kMusicLeft + offsetof(MusicBlock, EqBypass),  kMusicLeft + offsetof(MusicBlock, AuxBypass),
-        kMusicRight + offsetof(MusicBlock, EqBypass), kMusicRight + offsetof(MusicBlock, AuxBypass),
-        kMic12 + offsetof(MicBlock, EqBypass),        kMic12 + offsetof(MicBlock, AuxBypass),
-        kMic34 + offsetof(MicBlock, EqBypass),        kMic34 + offsetof(MicBlock, AuxBypass),
-        kEchoA + offsetof(EchoBlock, EqBypass),       kReverb + offsetof(ReverbBlock, EqBypass),
-        kEchoB + offsetof(EchoBlock, EqBypass),
-    };
     for (int i = 0; i < 11; ++i)
-        if (s.ImageByte(kInputs[i], CmdBypass, static_cast<uint8_t>(i))) return true;
+        if (s.ImageByte(kInputBypasses[i], CmdBypass, static_cast<uint8_t>(i))) return true;
     for (int c = 0; c < 8; ++c)
         if (s.ImageByte(s.Channel(c) + offsetof(OutputChannel, EqBypass), CmdBypass,
                         static_cast<uint8_t>(11 + c)))
@@ -304,11 +258,6 @@ bool Bypasses(Scan& s) {
 }
 
 bool Links(Scan& s) {
-    static constexpr size_t kLinks[6] = {
-        offsetof(ProgramImage, MicLink),   offsetof(ProgramImage, MusicLink),
-        offsetof(ProgramImage, Out34Link), offsetof(ProgramImage, SpareLink),
-        offsetof(ProgramImage, Out12Link), offsetof(ProgramImage, SurroundLink),
-    };
     for (int i = 0; i < 6; ++i)
         if (s.ImageByte(kLinks[i], CmdLink, static_cast<uint8_t>(i))) return true;
     return false;
@@ -354,8 +303,6 @@ bool InputSelectGroup(Scan& s) {
 }
 
 bool Gates(Scan& s) {
-    static constexpr size_t kGates[3] = {kMic12 + offsetof(MicBlock, Gate), kMic34 + offsetof(MicBlock, Gate),
-                                         kMusicLeft + offsetof(MusicBlock, Gate)};
     uint8_t g[kGateSize];
     for (int i = 0; i < 3; ++i)
         if (s.Image(kGates[i], kGateSize, g)) {
@@ -366,12 +313,6 @@ bool Gates(Scan& s) {
 }
 
 bool Exciters(Scan& s) {
-    static constexpr size_t kExciters[8] = {
-        kMusicLeft + offsetof(MusicBlock, HighExciter), kMusicRight + offsetof(MusicBlock, HighExciter),
-        kMic12 + offsetof(MicBlock, HighExciter),       kMic34 + offsetof(MicBlock, HighExciter),
-        kMusicLeft + offsetof(MusicBlock, LowExciter),  kMusicRight + offsetof(MusicBlock, LowExciter),
-        kMic12 + offsetof(MicBlock, LowExciter),        kMic34 + offsetof(MicBlock, LowExciter),
-    };
     uint8_t e[kExciterSize];  // frequency low, high, harmonic, timbre
     for (int i = 0; i < 8; ++i)
         if (s.Image(kExciters[i], kExciterSize, e)) {

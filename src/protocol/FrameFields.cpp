@@ -5,6 +5,7 @@
 
 #include "model/Blocks.h"
 #include "protocol/CommandCodes.h"
+#include "protocol/FrameLayout.h"
 
 namespace pavo {
 
@@ -12,22 +13,9 @@ namespace {
 
 using Off = size_t;
 
-constexpr Off kEchoA = offsetof(ProgramImage, EchoA);
-constexpr Off kEchoB = offsetof(ProgramImage, EchoB);
-constexpr Off kReverb = offsetof(ProgramImage, Reverb);
-constexpr Off kMic12 = offsetof(ProgramImage, Mic12);
-constexpr Off kMic34 = offsetof(ProgramImage, Mic34);
-constexpr Off kMusicLeft = offsetof(ProgramImage, MusicLeft);
-constexpr Off kMusicRight = offsetof(ProgramImage, MusicRight);
+using namespace frame_layout;
+
 constexpr Off kNibbles = offsetof(SystemRecord, SensitivityKeyShift);
-
-// The order of the channels in the mix indexes, and the channels whose limiter is sent.
-constexpr int kMixOrder[8] = {0, 2, 3, 4, 6, 1, 5, 7};
-constexpr int kLimiterChannels[5] = {0, 2, 3, 4, 6};
-
-Off Channel(int scene, int c) {
-    return offsetof(ProgramImage, Scenes) + (scene - 1) * sizeof(OutputScene) + c * sizeof(OutputChannel);
-}
 
 FrameTarget Image(Off offset, size_t width, size_t from) {
     return {FieldRecord::Program, offset, width, from, 0xFF};
@@ -73,53 +61,32 @@ std::optional<FrameTarget> LevelOrSwitch(bool level, int i, int scene) {
     if (i >= 43 && i <= 57) position = 5 + (i - 43) / 5;
     if (position < 0) return std::nullopt;
     const int source = (i >= 43 ? i - 43 : i - 8) % 5;
-    return Image(Channel(scene, kMixOrder[position]) + offsetof(OutputChannel, MusicLevel) + 2 * source +
-                     (level ? 0 : 1),
+    return Image(OutputChannelAt(scene, kMixOrder[position]) + offsetof(OutputChannel, MusicLevel) +
+                     2 * source + (level ? 0 : 1),
                  1, 1);
 }
 
 std::optional<FrameTarget> EqBandAt(int band, int scene) {
-    struct Run {
-        Off offset;
-        int count;
-    };
-    static constexpr Run kRuns[] = {
-        {kMusicLeft + offsetof(MusicBlock, Eq), 15},  {kMusicLeft + offsetof(MusicBlock, AuxBands), 5},
-        {kMusicRight + offsetof(MusicBlock, Eq), 15}, {kMusicRight + offsetof(MusicBlock, AuxBands), 5},
-        {kMic12 + offsetof(MicBlock, Eq), 20},        {kMic12 + offsetof(MicBlock, AuxBands), 5},
-        {kMic34 + offsetof(MicBlock, Eq), 20},        {kMic34 + offsetof(MicBlock, AuxBands), 5},
-        {kEchoA + offsetof(EchoBlock, Eq), 7},        {kReverb + offsetof(ReverbBlock, Eq), 7},
-        {kEchoB + offsetof(EchoBlock, Eq), 7},
-    };
     int first = 0;
-    for (const Run& r : kRuns) {
+    for (const BandRun& r : kInputBandRuns) {
         if (band < first + r.count)
             return Image(r.offset + (band - first) * sizeof(EqBand), sizeof(EqBand), 1);
         first += r.count;
     }
-    if (band >= 111 && band <= 190)
-        return Image(Channel(scene, (band - 111) / 10) + offsetof(OutputChannel, Eq) +
-                         ((band - 111) % 10) * sizeof(EqBand),
+    if (band >= kFirstOutputBand && band < kFirstOutputBand + 80)
+        return Image(OutputChannelAt(scene, (band - kFirstOutputBand) / 10) + offsetof(OutputChannel, Eq) +
+                         ((band - kFirstOutputBand) % 10) * sizeof(EqBand),
                      sizeof(EqBand), 1);
     return std::nullopt;
 }
 
 std::optional<FrameTarget> FilterAt(int slot, uint8_t kind, int scene) {
-    static constexpr std::array<std::pair<Off, Off>, 7> kInputs = {{
-        {kMusicLeft + offsetof(MusicBlock, HighPass), kMusicLeft + offsetof(MusicBlock, LowPass)},
-        {kMusicRight + offsetof(MusicBlock, HighPass), kMusicRight + offsetof(MusicBlock, LowPass)},
-        {kMic12 + offsetof(MicBlock, HighPass), kMic12 + offsetof(MicBlock, LowPass)},
-        {kMic34 + offsetof(MicBlock, HighPass), kMic34 + offsetof(MicBlock, LowPass)},
-        {kEchoA + offsetof(EchoBlock, HighPass), kEchoA + offsetof(EchoBlock, LowPass)},
-        {kReverb + offsetof(ReverbBlock, HighPass), kReverb + offsetof(ReverbBlock, LowPass)},
-        {kEchoB + offsetof(EchoBlock, HighPass), kEchoB + offsetof(EchoBlock, LowPass)},
-    }};
     const bool low = kind == FilterKindLowPass;
     Off at;
     if (slot >= 0 && slot < 7)
-        at = low ? kInputs[slot].second : kInputs[slot].first;
+        at = low ? kInputFilters[slot].lowPass : kInputFilters[slot].highPass;
     else if (slot >= 7 && slot <= 14)
-        at = Channel(scene, slot - 7) +
+        at = OutputChannelAt(scene, slot - 7) +
              (low ? offsetof(OutputChannel, LowPass) : offsetof(OutputChannel, HighPass));
     else if (slot == 15 || slot == 16)
         at = (slot == 15 ? kMusicLeft : kMusicRight) + offsetof(MusicBlock, MainHighPass);
@@ -137,7 +104,8 @@ std::optional<FrameTarget> TimeAt(int i, int scene) {
         kReverb + offsetof(ReverbBlock, PreDelay), kReverb + offsetof(ReverbBlock, ReverbTime),
     };
     if (i >= 0 && i < 10) return Image(kEffects[i], 2, 1);
-    if (i >= 10 && i <= 17) return Image(Channel(scene, i - 10) + offsetof(OutputChannel, Delay), 2, 1);
+    if (i >= 10 && i <= 17)
+        return Image(OutputChannelAt(scene, i - 10) + offsetof(OutputChannel, Delay), 2, 1);
     return std::nullopt;
 }
 
@@ -146,7 +114,7 @@ std::optional<FrameTarget> CompressorAt(int i, int scene) {
     if (i == 0 || i == 1)
         at = (i == 0 ? kMic12 : kMic34) + offsetof(MicBlock, Compressor);
     else if (i >= 2 && i <= 6)
-        at = Channel(scene, kLimiterChannels[i - 2]) + offsetof(OutputChannel, Limiter);
+        at = OutputChannelAt(scene, kLimiterChannels[i - 2]) + offsetof(OutputChannel, Limiter);
     else if (i == 7)
         at = kMusicLeft + offsetof(MusicBlock, Compressor);
     else
@@ -172,25 +140,12 @@ std::optional<FrameTarget> InputSettingAt(int i) {
 }
 
 std::optional<FrameTarget> BypassAt(int i, int scene) {
-    static constexpr std::array<Off, 11> kInputs = {
-        kMusicLeft + offsetof(MusicBlock, EqBypass),  kMusicLeft + offsetof(MusicBlock, AuxBypass),
-        kMusicRight + offsetof(MusicBlock, EqBypass), kMusicRight + offsetof(MusicBlock, AuxBypass),
-        kMic12 + offsetof(MicBlock, EqBypass),        kMic12 + offsetof(MicBlock, AuxBypass),
-        kMic34 + offsetof(MicBlock, EqBypass),        kMic34 + offsetof(MicBlock, AuxBypass),
-        kEchoA + offsetof(EchoBlock, EqBypass),       kReverb + offsetof(ReverbBlock, EqBypass),
-        kEchoB + offsetof(EchoBlock, EqBypass),
-    };
-    if (i >= 11 && i <= 18) return Image(Channel(scene, i - 11) + offsetof(OutputChannel, EqBypass), 1, 1);
-    return ImageByteAt(kInputs, i);
+    if (i >= 11 && i <= 18)
+        return Image(OutputChannelAt(scene, i - 11) + offsetof(OutputChannel, EqBypass), 1, 1);
+    return ImageByteAt(kInputBypasses, i);
 }
 
 std::optional<FrameTarget> ExciterAt(int i) {
-    static constexpr std::array<Off, 8> kExciters = {
-        kMusicLeft + offsetof(MusicBlock, HighExciter), kMusicRight + offsetof(MusicBlock, HighExciter),
-        kMic12 + offsetof(MicBlock, HighExciter),       kMic34 + offsetof(MicBlock, HighExciter),
-        kMusicLeft + offsetof(MusicBlock, LowExciter),  kMusicRight + offsetof(MusicBlock, LowExciter),
-        kMic12 + offsetof(MicBlock, LowExciter),        kMic34 + offsetof(MicBlock, LowExciter),
-    };
     if (i < 0 || i >= 8) return std::nullopt;
     return Image(kExciters[i], sizeof(ExciterSetting), 2);  // after the index and the on flag
 }
@@ -242,15 +197,12 @@ std::optional<FrameTarget> FrameTargetOf(uint8_t cmd, std::span<const uint8_t> p
             t = CompressorAt(i, scene);
             break;
         case CmdMute:
-            if (i < 8) t = Image(Channel(scene, i) + offsetof(OutputChannel, Mute), 1, 1);
+            if (i < 8) t = Image(OutputChannelAt(scene, i) + offsetof(OutputChannel, Mute), 1, 1);
             break;
         case CmdKeyShift:
             t = System(kNibbles, 1, 0, 0xF0);
             break;
         case CmdGate: {
-            static constexpr std::array<Off, 3> kGates = {kMic12 + offsetof(MicBlock, Gate),
-                                                          kMic34 + offsetof(MicBlock, Gate),
-                                                          kMusicLeft + offsetof(MusicBlock, Gate)};
             if (i < 3) t = Image(kGates[i], sizeof(GateSetting), 1);
             break;
         }
@@ -273,10 +225,6 @@ std::optional<FrameTarget> FrameTargetOf(uint8_t cmd, std::span<const uint8_t> p
             t = BypassAt(i, scene);
             break;
         case CmdLink: {
-            static constexpr std::array<Off, 6> kLinks = {
-                offsetof(ProgramImage, MicLink),   offsetof(ProgramImage, MusicLink),
-                offsetof(ProgramImage, Out34Link), offsetof(ProgramImage, SpareLink),
-                offsetof(ProgramImage, Out12Link), offsetof(ProgramImage, SurroundLink)};
             t = ImageByteAt(kLinks, i);
             break;
         }
