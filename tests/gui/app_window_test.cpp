@@ -15,6 +15,7 @@
 #include "controls/BitmapSlider.h"
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
+#include "controls_support.h"
 #include "model/DataConver.h"
 #include "pages/PageDlg.h"
 #include "platform/ControlId.h"
@@ -174,8 +175,7 @@ TEST(MainWindow, OnASmallScreenTheAreaBeyondTheDialogHasThePageBackground) {
                              {dialog.width() + 5, dialog.height() + 5},
                              {img.width() - 2, img.height() - 2}};
     for (QPoint p : beyond) EXPECT_EQ(img.pixelColor(p), PageBackground()) << p.x() << "," << p.y();
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     EXPECT_TRUE(img.save(dir + "/main_window_small_screen.png"));
 }
 

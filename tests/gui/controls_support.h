@@ -2,6 +2,7 @@
 // Helpers for the control tests: a parent window that records what its controls tell it, and pixel
 // reading from grabbed widgets.
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QImage>
 #include <QWheelEvent>
@@ -55,6 +56,13 @@ inline QImage Grab(QWidget* w, qreal dpr = 1.0) {
     img.fill(Qt::transparent);
     w->render(&img, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
     return img;
+}
+
+// The folder the pictures for people to look at go to (build/gallery), created when missing.
+inline QString GalleryDir() {
+    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    QDir().mkpath(dir);
+    return dir;
 }
 
 // True when some pixel of `img` inside `area` (whole image when empty) has exactly that colour.

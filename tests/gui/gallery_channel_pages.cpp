@@ -13,8 +13,7 @@ namespace pavo {
 namespace {
 
 TEST(Gallery, MusicAndMicPages) {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     for (int locale : {kLocaleEnglishUs, kLocaleChinesePrc}) {
         const char* language = locale == kLocaleChinesePrc ? "zh" : "en";
         test::ChannelWindow w(locale);

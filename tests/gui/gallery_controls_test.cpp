@@ -22,8 +22,7 @@ namespace pavo {
 namespace {
 
 QString GalleryDir() {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     return dir;
 }
 

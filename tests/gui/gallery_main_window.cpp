@@ -11,8 +11,7 @@ namespace pavo {
 namespace {
 
 TEST(Gallery, MainWindow) {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     for (int locale : {kLocaleEnglishUs, kLocaleChinesePrc}) {
         test::AppState state;
         SystemLocaleId() = locale;

@@ -17,8 +17,7 @@ namespace pavo {
 namespace {
 
 QString GalleryPath(const QString& name) {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     return dir + "/" + name;
 }
 

@@ -15,6 +15,7 @@
 #include "controls/NumEdit.h"
 #include "controls/SLamp.h"
 #include "controls/SxGroupBox.h"
+#include "controls_support.h"
 #include "platform/DialogTemplate.h"
 #include "platform/Skin.h"
 
@@ -22,8 +23,7 @@ namespace pavo {
 namespace {
 
 QString GalleryPath(const QString& name) {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     return dir + QLatin1Char('/') + name + QStringLiteral(".png");
 }
 

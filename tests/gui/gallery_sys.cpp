@@ -23,8 +23,7 @@ void NameBank() {
 }
 
 TEST(Gallery, SystemPage) {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     struct Shot {
         int locale;
         bool online;

@@ -9,13 +9,13 @@
 #include "app/TrafficLog.h"
 #include "app/TrafficLogWindow.h"
 #include "app_support.h"
+#include "controls_support.h"
 
 namespace pavo {
 namespace {
 
 TEST(Gallery, TrafficLog) {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     for (int locale : {kLocaleEnglishUs, kLocaleChinesePrc}) {
         test::AppState state;
         SystemLocaleId() = locale;

@@ -7,14 +7,14 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "controls_support.h"
 #include "undo_support.h"
 
 namespace pavo {
 namespace {
 
 TEST(Gallery, UndoMenu) {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(dir);
+    const QString dir = test::GalleryDir();
     for (int language : {LanguageEnglish, LanguageChinese}) {
         test::UndoWindow u;
         Flags().uiLanguage = language;

@@ -18,6 +18,7 @@
 namespace pavo {
 namespace {
 
+using test::BandRecord;
 using test::GraphWindow;
 
 class GraphInput : public ::testing::Test {
@@ -25,11 +26,6 @@ protected:
     void SetUp() override { test::ResetModel(); }
     void TearDown() override { test::ResetModel(); }
 };
-
-EqBand BandRecord(const CFilter& f) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    return *f.Band();
-}
 
 // One wheel event of `delta` at a point of the widget; whether the widget took it.
 bool WheelAt(QWidget* w, QPoint at, int delta) {

@@ -10,23 +10,15 @@
 namespace pavo {
 namespace {
 
+using test::BandRecord;
 using test::GraphWindow;
+using test::SettingRecord;
 
 class GraphMouse : public ::testing::Test {
 protected:
     void SetUp() override { test::ResetModel(); }
     void TearDown() override { test::ResetModel(); }
 };
-
-EqBand BandRecord(const CFilter& f) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    return *f.Band();
-}
-
-FilterSetting SettingRecord(const CFilter& f) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    return *f.Setting();
-}
 
 TEST_F(GraphMouse, BandDraggedAboveThePlotStopsAtTwelveAndEveryMoveIsReported) {
     GraphWindow g(BlockMic12, 2);

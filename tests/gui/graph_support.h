@@ -21,6 +21,16 @@ inline void ResetModel() {
     ResetParameters();
 }
 
+// A filter's record as it stands in the model, read under the model lock.
+inline EqBand BandRecord(const CFilter& f) {
+    std::lock_guard<std::mutex> guard(ModelLock());
+    return *f.Band();
+}
+inline FilterSetting SettingRecord(const CFilter& f) {
+    std::lock_guard<std::mutex> guard(ModelLock());
+    return *f.Setting();
+}
+
 // A band shaped through its CFilter, as a strip or a drag would.
 inline void ShapeBand(CFilter& f, FilterType type, int frequencyCode, int gainCode, int qCode) {
     f.SetType(type);

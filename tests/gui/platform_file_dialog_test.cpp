@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "controls_support.h"
 #include "platform/FileDialog.h"
 
 namespace pavo {
@@ -87,8 +88,7 @@ TEST_F(FileDialogTest, ConfirmingAPatternFiltersAndANameIsChosen) {
 
 // A picture of the save dialog for a person to look at: build/gallery/file_dialog_save.png.
 TEST_F(FileDialogTest, Gallery) {
-    const QString out = QStringLiteral(PAVO_BINARY_DIR "/gallery");
-    QDir().mkpath(out);
+    const QString out = test::GalleryDir();
     auto dialog = CreateFileDialog(Request(true, "*.dia"));
     dialog->resize(640, 400);
     dialog->show();
