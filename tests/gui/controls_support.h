@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for the control tests: a parent window that records what its controls tell it, and pixel
 // reading from grabbed widgets.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
@@ -63,6 +65,14 @@ inline QString GalleryDir() {
     const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
     QDir().mkpath(dir);
     return dir;
+}
+
+// Paints what is pending and saves the widget into the gallery as <name>.png and <name>@2x.png.
+inline void SaveBothScales(QWidget* w, const QString& name) {
+    FlushPaints();
+    const QString base = GalleryDir() + "/" + name;
+    EXPECT_TRUE(Grab(w, 1.0).save(base + ".png")) << base.toStdString();
+    EXPECT_TRUE(Grab(w, 2.0).save(base + "@2x.png")) << base.toStdString();
 }
 
 // True when some pixel of `img` inside `area` (whole image when empty) has exactly that colour.

@@ -2,8 +2,6 @@
 // unit's program: build/gallery/{music,mic}_page_{en,zh}.png and @2x.
 #include <gtest/gtest.h>
 
-#include <QDir>
-
 #include "channel_page_support.h"
 #include "controls_support.h"
 #include "eq/CFStatic.h"
@@ -13,7 +11,6 @@ namespace pavo {
 namespace {
 
 TEST(Gallery, MusicAndMicPages) {
-    const QString dir = test::GalleryDir();
     for (int locale : {kLocaleEnglishUs, kLocaleChinesePrc}) {
         const char* language = locale == kLocaleChinesePrc ? "zh" : "en";
         test::ChannelWindow w(locale);
@@ -38,9 +35,7 @@ TEST(Gallery, MusicAndMicPages) {
             page->Graph()->SelectBand(s.band, false);
             page->ShowBand(s.band);
             test::WaitUntil([] { return false; }, 100);
-            const QString base = dir + "/" + s.name + "_" + language;
-            EXPECT_TRUE(test::Grab(w.window.get(), 1.0).save(base + ".png"));
-            EXPECT_TRUE(test::Grab(w.window.get(), 2.0).save(base + "@2x.png"));
+            test::SaveBothScales(w.window.get(), QString(s.name) + "_" + language);
         }
     }
 }

@@ -2,8 +2,6 @@
 // <build>/gallery/ at 1x and 2x for a person to look at.
 #include <gtest/gtest.h>
 
-#include <QDir>
-
 #include "controls/BitComboBox.h"
 #include "controls/BitListBox.h"
 #include "graph_support.h"
@@ -13,17 +11,6 @@
 
 namespace pavo {
 namespace {
-
-QString GalleryPath(const QString& name) {
-    const QString dir = test::GalleryDir();
-    return dir + "/" + name;
-}
-
-void Save(QWidget* w, const QString& name) {
-    test::FlushPaints();
-    EXPECT_TRUE(test::Grab(w, 1.0).save(GalleryPath(name + ".png")));
-    EXPECT_TRUE(test::Grab(w, 2.0).save(GalleryPath(name + "@2x.png")));
-}
 
 class GalleryGraph : public ::testing::Test {
 protected:
@@ -35,20 +22,20 @@ TEST_F(GalleryGraph, GraphStates) {
     test::GraphWindow g(BlockMusicLeft, 0, {760, 280});
     test::ShapeTypicalEq(g.Set());
     g.graph->SelectBand(-1, false);
-    Save(g.graph, "graph_typical");
+    test::SaveBothScales(g.graph, "graph_typical");
 
     g.graph->SelectBand(2, false);  // a boost: description under the handle
-    Save(g.graph, "graph_selected_boost");
+    test::SaveBothScales(g.graph, "graph_selected_boost");
 
     g.graph->SelectBand(5, false);  // a cut: description over the handle
-    Save(g.graph, "graph_selected_cut");
+    test::SaveBothScales(g.graph, "graph_selected_cut");
 
     g.graph->SelectBand(g.Set().HighPassIndex(), false);
-    Save(g.graph, "graph_selected_highpass");
+    test::SaveBothScales(g.graph, "graph_selected_highpass");
 
     EditModel([] { TheModel().current.MusicLeft.EqBypass = 1; });
     g.graph->SelectBand(-1, false);
-    Save(g.graph, "graph_bypass");
+    test::SaveBothScales(g.graph, "graph_bypass");
 }
 
 TEST_F(GalleryGraph, DynamicEqAndOutputScene) {
@@ -58,7 +45,7 @@ TEST_F(GalleryGraph, DynamicEqAndOutputScene) {
         test::ShapeBand(g.Set()[1], FilterType::Peak, 200, 80, 20);
         test::ShapeBand(g.Set()[2], FilterType::HighShelf, 300, 140, 10);
         g.graph->SelectBand(1, false);
-        Save(g.graph, "graph_dynamic_eq");
+        test::SaveBothScales(g.graph, "graph_dynamic_eq");
     }
     EditModel([] {
         TheModel().current.ActiveScene = 2;
@@ -67,12 +54,12 @@ TEST_F(GalleryGraph, DynamicEqAndOutputScene) {
     test::GraphWindow g(11, 3, {640, 240});
     test::ShapeTypicalEq(g.Set());
     g.graph->SelectBand(g.Set().LowPassIndex(), false);
-    Save(g.graph, "graph_output_scene2_bypassed");
+    test::SaveBothScales(g.graph, "graph_output_scene2_bypassed");
 }
 
 TEST_F(GalleryGraph, FlatDefaults) {
     test::GraphWindow g(BlockMic12, 2, {760, 280});
-    Save(g.graph, "graph_flat_defaults");
+    test::SaveBothScales(g.graph, "graph_flat_defaults");
 }
 
 TEST_F(GalleryGraph, HarnessPage) {
@@ -82,12 +69,12 @@ TEST_F(GalleryGraph, HarnessPage) {
     test::FlushPaints();
     SendMessage(&page, WM_EQSTRIP_CHANGED, 0, 2);
     page.Graph()->SelectBand(2, false);
-    Save(&page, "graph_harness_music");
+    test::SaveBothScales(&page, "graph_harness_music");
     // Once any combo list has dropped, every closed box indents its text past the left cap.
     const int indent = BitComboBox::SharedTextIndent();
     BitComboBox::SetSharedTextIndent(page.Strip(0)->TypeCombo()->LeftCapWidth() + 5);
     page.update();
-    Save(&page, "graph_harness_music_indented");
+    test::SaveBothScales(&page, "graph_harness_music_indented");
     BitComboBox::SetSharedTextIndent(indent);
 }
 

@@ -2,8 +2,6 @@
 // the virtual unit, in English and Chinese, at scale 1 and 2: build/gallery/page_*.png.
 #include <gtest/gtest.h>
 
-#include <QDir>
-
 #include "controls_support.h"
 #include "eq/CFStatic.h"
 #include "outputs_support.h"
@@ -16,16 +14,9 @@
 namespace pavo {
 namespace {
 
-QString GalleryPath(const QString& name) {
-    const QString dir = test::GalleryDir();
-    return dir + "/" + name;
-}
-
 void Save(QWidget* w, const QString& name) {
     test::WaitUntil([] { return false; }, 50);
-    test::FlushPaints();
-    EXPECT_TRUE(test::Grab(w, 1.0).save(GalleryPath(name + ".png")));
-    EXPECT_TRUE(test::Grab(w, 2.0).save(GalleryPath(name + "@2x.png")));
+    test::SaveBothScales(w, name);
 }
 
 TEST(GalleryOutputs, EveryPageOnLineInBothLanguages) {
