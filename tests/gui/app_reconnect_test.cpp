@@ -90,6 +90,14 @@ std::unique_ptr<PavoDlg> MainWindowOn(const std::string& port) {
 }
 
 // Pulls the unit's cable: its side closes and its node goes, before the window hears of it.
+// The program on line with the unit, reached through the node's path (which can be unplugged).
+std::unique_ptr<PavoDlg> OnLineThrough(DeviceNode& node, UnitLine& u) {
+    node.PointTo(u.DevicePath());
+    auto w = MainWindowOn(node.Path());
+    EXPECT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }));
+    return w;
+}
+
 void Unplug(UnitLine& u, DeviceNode& node) {
     u.Unplug();
     node.Remove();
@@ -186,9 +194,7 @@ TEST(Reconnect, UnplugAndReturnOffersReconnectAndTheOffLineEditsAreKeptOrSent) {
         answers.sendEdits = c.sendEdits;
         DeviceNode node;
         auto first = StartUnit();
-        node.PointTo(first->DevicePath());
-        auto w = MainWindowOn(node.Path());
-        ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }));
+        auto w = OnLineThrough(node, *first);
 
         Unplug(*first, node);
         ASSERT_TRUE(WaitUntil([&] { return Flags().connected.load() == 0; }));
@@ -249,9 +255,7 @@ TEST(Reconnect, DecliningTheOfferKeepsTheProgramOffLine) {
     answers.reconnect = false;
     DeviceNode node;
     auto first = StartUnit();
-    node.PointTo(first->DevicePath());
-    auto w = MainWindowOn(node.Path());
-    ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }));
+    auto w = OnLineThrough(node, *first);
     Unplug(*first, node);
     ASSERT_TRUE(WaitUntil([&] { return Flags().connected.load() == 0; }));
     auto second = StartUnit();
@@ -272,9 +276,7 @@ TEST(Reconnect, APortBackBeforeTheMessageIsClosedIsOfferedToo) {
     Answers answers(state);
     DeviceNode node;
     auto first = StartUnit();
-    node.PointTo(first->DevicePath());
-    auto w = MainWindowOn(node.Path());
-    ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }));
+    auto w = OnLineThrough(node, *first);
     std::unique_ptr<UnitLine> second;
     answers.whileUnableIsShown = [&] {
         second = StartUnit();
