@@ -9,32 +9,29 @@ namespace {
 
 using E = Echo_Dlg;
 
-constexpr RecordField Field(size_t offset, int width = 1) {
-    return {offset, width};
-}
-
 // PreDelay and Delay are kept in tenths of a millisecond: the sliders step 1 ms and 2 ms.
 const EffectValueRow kTimes[] = {
     {3513,
      3514,
      E::IDC_PRE_DELAY,
-     Field(offsetof(EchoBlock, PreDelay), 2),
+     RecordField{offsetof(EchoBlock, PreDelay), 2},
      10,
      150,
      {Edit_Static::Integer, 1, 0, "ms"}},
     {3522,
      3523,
      E::IDC_DELAY,
-     Field(offsetof(EchoBlock, Delay), 2),
+     RecordField{offsetof(EchoBlock, Delay), 2},
      20,
      250,
      {Edit_Static::Integer, 2, 0, "ms"}},
-    {3519, 3520, E::IDC_REPEAT, Field(offsetof(EchoBlock, Repeat)), 1, 90, kPercentLabel},
-    {3516, 3517, E::IDC_RIGHT_PRE_DELAY, Field(offsetof(EchoBlock, RightPreDelay), 2), 1, 50, kPercentLabel},
+    {3519, 3520, E::IDC_REPEAT, RecordField{offsetof(EchoBlock, Repeat)}, 1, 90, kPercentLabel},
+    {3516, 3517, E::IDC_RIGHT_PRE_DELAY, RecordField{offsetof(EchoBlock, RightPreDelay), 2}, 1, 50,
+     kPercentLabel},
     {3525,
      3526,
      E::IDC_RIGHT_DELAY,
-     Field(offsetof(EchoBlock, RightDelay), 2),
+     RecordField{offsetof(EchoBlock, RightDelay), 2},
      1,
      100,
      {Edit_Static::Integer, 1, 50, "%"}},  // -50 .. 50
@@ -59,12 +56,12 @@ const Caption kCaptions[] = {
 
 const EffectLayout kLayout{
     E::IDD,
-    {3500, 3501, E::IDC_WET_SLIDER, Field(offsetof(EchoBlock, EffectLevel)), 1, 100, kPercentLabel},
-    {3503, 3504, E::IDC_DRY_SLIDER, Field(offsetof(EchoBlock, DirectLevel)), 1, 100, kPercentLabel},
+    {3500, 3501, E::IDC_WET_SLIDER, RecordField{offsetof(EchoBlock, EffectLevel)}, 1, 100, kPercentLabel},
+    {3503, 3504, E::IDC_DRY_SLIDER, RecordField{offsetof(EchoBlock, DirectLevel)}, 1, 100, kPercentLabel},
     E::IDC_WET_SWITCH,
     E::IDC_DRY_SWITCH,
-    Field(offsetof(EchoBlock, EffectSwitch)),
-    Field(offsetof(EchoBlock, DirectSwitch)),
+    RecordField{offsetof(EchoBlock, EffectSwitch)},
+    RecordField{offsetof(EchoBlock, DirectSwitch)},
     {3507, E::IDC_HPF_EDIT, E::IDC_HPF_SLIDER, E::IDC_HPF_COMBO},
     {3510, E::IDC_LPF_EDIT, E::IDC_LPF_SLIDER, E::IDC_LPF_COMBO},
     E::IDC_EQ_RESET,

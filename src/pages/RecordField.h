@@ -8,7 +8,7 @@ namespace pavo {
 
 struct RecordField {
     size_t offset;
-    int width;  // 1 or 2
+    int width = 1;  // or 2
 };
 
 inline int ReadField(const uint8_t* record, RecordField f) {

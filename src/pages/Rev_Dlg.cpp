@@ -9,24 +9,20 @@ namespace {
 
 using R = Rev_Dlg;
 
-constexpr RecordField Field(size_t offset, int width = 1) {
-    return {offset, width};
-}
-
 // Both times are kept in tenths of a millisecond: the pre-delay slider steps 2 ms, the reverb time
 // slider 50 ms.
 const EffectValueRow kTimes[] = {
     {3544,
      3545,
      R::IDC_PRE_DELAY,
-     Field(offsetof(ReverbBlock, PreDelay), 2),
+     RecordField{offsetof(ReverbBlock, PreDelay), 2},
      20,
      100,
      {Edit_Static::Integer, 2, 0, "ms"}},
     {3547,
      3548,
      R::IDC_REVERB_TIME,
-     Field(offsetof(ReverbBlock, ReverbTime), 2),
+     RecordField{offsetof(ReverbBlock, ReverbTime), 2},
      500,
      100,
      {Edit_Static::Integer, 50, 0, "ms"}},
@@ -48,12 +44,12 @@ const Caption kCaptions[] = {
 
 const EffectLayout kLayout{
     R::IDD,
-    {3528, 3529, R::IDC_WET_SLIDER, Field(offsetof(ReverbBlock, EffectLevel)), 1, 100, kPercentLabel},
-    {1232, 3533, R::IDC_DRY_SLIDER, Field(offsetof(ReverbBlock, DirectLevel)), 1, 100, kPercentLabel},
+    {3528, 3529, R::IDC_WET_SLIDER, RecordField{offsetof(ReverbBlock, EffectLevel)}, 1, 100, kPercentLabel},
+    {1232, 3533, R::IDC_DRY_SLIDER, RecordField{offsetof(ReverbBlock, DirectLevel)}, 1, 100, kPercentLabel},
     R::IDC_WET_SWITCH,
     R::IDC_DRY_SWITCH,
-    Field(offsetof(ReverbBlock, EffectSwitch)),
-    Field(offsetof(ReverbBlock, DirectSwitch)),
+    RecordField{offsetof(ReverbBlock, EffectSwitch)},
+    RecordField{offsetof(ReverbBlock, DirectSwitch)},
     {3536, R::IDC_HPF_EDIT, R::IDC_HPF_SLIDER, R::IDC_HPF_COMBO},
     {3540, R::IDC_LPF_EDIT, R::IDC_LPF_SLIDER, R::IDC_LPF_COMBO},
     R::IDC_EQ_RESET,
