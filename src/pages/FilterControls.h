@@ -41,10 +41,6 @@ public:
     bool OnEdit(int id);
     bool OnCombo(int id);
 
-    BitComboBox* Combo() const { return combo_; }
-    NumEdit* Edit() const { return edit_; }
-    BitmapSlider* Slider() const { return slider_; }
-
 private:
     void SetFrequency(int code);
     void SelectInGraph();

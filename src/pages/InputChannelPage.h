@@ -129,7 +129,6 @@ public:
     Trackbar* ScrollBar();
     int CurrentBlock() const { return currentBlock_; }
     CFilter* CurrentHighPass() const { return highPass_; }
-    CFilter* CurrentLowPass() const { return lowPass_; }
 
 protected:
     void CreateContents() override;

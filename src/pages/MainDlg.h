@@ -68,8 +68,7 @@ public:
     // The value label shown beside a slider.
     static int LabelOfSlider(int sliderId);
 
-    // The pair this page serves now (page index 3 or 4), and its blocks.
-    int OutputIndex() const { return outputIndex_; }
+    // The blocks of the pair this page serves now (page index 3 or 4).
     int FirstBlock() const;
     int SecondBlock() const;
     int SideBlock() const;
