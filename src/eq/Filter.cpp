@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "model/DataConver.h"
-#include "model/ModelLock.h"
 
 namespace pavo {
 namespace {
@@ -33,22 +33,37 @@ int GainCodeOf(double gainDb) {
     return static_cast<int>((gainDb + 24) / 0.2 + 0.5);
 }
 
+bool SameBytes(const EqBand& a, const EqBand& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+bool SameBytes(const FilterSetting& a, const FilterSetting& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
 template <class Record>
-bool Snapshot(const Record* record, Record& copy) {
+bool CFilter::Snapshot(const Record* record, Record& copy) const {
     if (!record) return false;
-    std::lock_guard<std::mutex> guard(ModelLock());
+    if (!lock_) {
+        copy = *record;
+        return true;
+    }
+    std::lock_guard<std::mutex> guard(*lock_);
     copy = *record;
     return true;
 }
 
 template <class Record, class Edit>
-void WriteRecord(Record* record, Edit edit) {
+void CFilter::WriteRecord(Record* record, Edit edit) {
     if (!record) return;
-    std::lock_guard<std::mutex> guard(ModelLock());
+    if (!lock_) {
+        edit(*record);
+        return;
+    }
+    std::lock_guard<std::mutex> guard(*lock_);
     edit(*record);
 }
-
-}  // namespace
 
 double GridPointToX(int k, int width) {
     static const std::array<double, kGridPoints> logs = [] {
@@ -68,17 +83,17 @@ bool CFilter::IsFilterType() const {
     return type_ == FilterType::HighPass || type_ == FilterType::LowPass;
 }
 
-void CFilter::AttachBand(EqBand& band) {
+void CFilter::AttachBand(EqBand& band, std::mutex* lock) {
+    lock_ = lock;
+    band_ = &band;
     EqBand snap;
     int qCode;
-    {
-        std::lock_guard<std::mutex> guard(ModelLock());
-        band_ = &band;
-        snap = band;
+    WriteRecord(band_, [&](EqBand& b) {
+        snap = b;
         qCode = std::clamp<int>(snap.QCode, 0, kQCodeMax);
         // The Q code goes back to the record as SetQCode would write it (clamped).
-        if (IsEqType() && qCode != band.QCode) band.QCode = static_cast<uint8_t>(qCode);
-    }
+        if (IsEqType() && qCode != b.QCode) b.QCode = static_cast<uint8_t>(qCode);
+    });
     frequency_ = FrequencyAt(snap.FrequencyCode);
     q_ = QAt(qCode);
     gain_ = GainOfCode(snap.GainCode);
@@ -86,13 +101,29 @@ void CFilter::AttachBand(EqBand& band) {
     Recalculate();
 }
 
-void CFilter::AttachFilterSetting(FilterSetting& setting) {
-    FilterSetting snap;
-    {
-        std::lock_guard<std::mutex> guard(ModelLock());
-        setting_ = &setting;
-        snap = setting;
+bool CFilter::Reload() {
+    if (band_) {
+        EqBand now;
+        Snapshot(band_, now);
+        if (SameBytes(now, loadedBand_)) return false;
+        AttachBand(*band_, lock_);
+        return true;
     }
+    if (setting_) {
+        FilterSetting now;
+        Snapshot(setting_, now);
+        if (SameBytes(now, loadedSetting_)) return false;
+        AttachFilterSetting(*setting_, lock_);
+        return true;
+    }
+    return false;
+}
+
+void CFilter::AttachFilterSetting(FilterSetting& setting, std::mutex* lock) {
+    lock_ = lock;
+    setting_ = &setting;
+    FilterSetting snap;
+    Snapshot(setting_, snap);
     frequency_ = CrossoverAt(snap.FrequencyCode);
     slopeCode_ = snap.SlopeCode;
     Recalculate();
@@ -160,6 +191,7 @@ void CFilter::Recalculate() {
     if (IsEqType()) {
         EqBand snap;
         if (Snapshot(band_, snap)) {
+            loadedBand_ = snap;
             RecalculateBand(snap);
         } else {  // not bound yet: the members stand for the record
             EqBand own{};
@@ -170,8 +202,13 @@ void CFilter::Recalculate() {
         }
     } else if (IsFilterType()) {
         FilterSetting snap{};
-        if (!Snapshot(setting_, snap)) snap.SlopeCode = 0;  // nothing bound: flat
+        if (Snapshot(setting_, snap))
+            loadedSetting_ = snap;
+        else
+            snap.SlopeCode = 0;  // nothing bound: flat
         RecalculateFilter(snap);
+    } else if (band_) {
+        Snapshot(band_, loadedBand_);  // a type without levels of its own keeps them as they were
     }
     UpdateOutline();
 }
@@ -372,7 +409,10 @@ bool CFilter::DragFilter(PlotPoint mouse) {
     int x = mouse.x - grabOffset_.x - kPlotLeft;
     if (x < 1 && type_ == FilterType::HighPass) {
         // Pulled to the left edge: the high-pass is switched off and shown flat.
-        WriteRecord(setting_, [](FilterSetting& s) { s.FrequencyCode = 0; });
+        WriteRecord(setting_, [&](FilterSetting& s) {
+            s.FrequencyCode = 0;
+            loadedSetting_ = s;  // shown flat until the record changes again
+        });
         SetFlat();
         PlaceFilterHandle();
         UpdateOutline();

@@ -4,10 +4,16 @@
 // point, turns it into graph geometry (outline, handle, info-text rectangle) and turns drags on the
 // graph back into the record's codes. It never sends anything: the change scanner finds its edits.
 //
-// Locking: every operation that reads or writes the bound record takes the model lock itself, only
-// for those few bytes, and releases it before computing or calling out (the linked slider). Callers
-// must NOT hold the model lock when they call a CFilter. The object itself belongs to the UI thread.
+// Locking: a filter bound to a model's record is given that model's lock; every operation that reads
+// or writes the record takes it itself, only for those few bytes, and releases it before computing or
+// calling out (the linked slider). Callers must NOT hold the model lock when they call a CFilter. A
+// filter on records of the caller's own (no lock given) reads and writes them directly. The object
+// itself belongs to the UI thread.
+//
+// The levels are a function of the record and the plot size: Reload() recomputes them only when the
+// record's bytes differ from those they were computed from.
 #include <array>
+#include <mutex>
 #include <string>
 
 #include "eq/FilterResponse.h"
@@ -38,9 +44,12 @@ public:
     CFilter& operator=(const CFilter&) = delete;
     virtual ~CFilter() = default;
 
-    // Binding: reload everything from the record and recalculate.
-    void AttachBand(EqBand& band);
-    void AttachFilterSetting(FilterSetting& setting);
+    // Binding: reload everything from the record and recalculate. `lock`: the lock guarding the record
+    // (its model's), or null for a record of the caller's own.
+    void AttachBand(EqBand& band, std::mutex* lock = nullptr);
+    void AttachFilterSetting(FilterSetting& setting, std::mutex* lock = nullptr);
+    // Reloads from the bound record when its bytes changed since the last calculation; true if so.
+    bool Reload();
 
     // Setters: write the record and recalculate. Codes are not range-checked except the Q code.
     void SetFrequencyCode(int code);
@@ -101,6 +110,10 @@ public:
     int PlotHeight() const { return height_; }
 
 private:
+    template <class Record>
+    bool Snapshot(const Record* record, Record& copy) const;
+    template <class Record, class Edit>
+    void WriteRecord(Record* record, Edit edit);
     bool IsEqType() const;
     bool IsFilterType() const;
     void RecalculateBand(const EqBand& snapshot);
@@ -122,6 +135,10 @@ private:
     GainSliderLink* linkedSlider_ = nullptr;
     EqBand* band_ = nullptr;
     FilterSetting* setting_ = nullptr;
+    std::mutex* lock_ = nullptr;
+    // The record's bytes the levels were last computed from (Reload compares them).
+    EqBand loadedBand_{};
+    FilterSetting loadedSetting_{};
     bool narrowGainRange_ = false;
     FilterType type_ = FilterType::Peak;
     double frequency_ = 20.0;

@@ -9,30 +9,31 @@ CFilter& CKTVEQ::Append() {
     return *members_.back();
 }
 
-void CKTVEQ::CreateBands(int n, EqBand* first, FilterSetting* highPass, FilterSetting* lowPass) {
+void CKTVEQ::CreateBands(int n, EqBand* first, FilterSetting* highPass, FilterSetting* lowPass,
+                         std::mutex* lock) {
     DeleteAll();
     members_.reserve(n + 2);
     for (int i = 0; i < n; ++i) {
         CFilter& f = Append();
         f.SetBandNumber(i + 1);
-        f.AttachBand(first[i]);
+        f.AttachBand(first[i], lock);
     }
     bandCount_ = n;
     if (highPass) {
         CFilter& f = Append();
         f.SetType(FilterType::HighPass);
-        f.AttachFilterSetting(*highPass);
+        f.AttachFilterSetting(*highPass, lock);
         highPassIndex_ = n;
     }
     if (lowPass) {
         CFilter& f = Append();
         f.SetType(FilterType::LowPass);
-        f.AttachFilterSetting(*lowPass);
+        f.AttachFilterSetting(*lowPass, lock);
         lowPassIndex_ = GetSize() - 1;
     }
 }
 
-void CKTVEQ::CreateDynamicBands(DynEqBand* first) {
+void CKTVEQ::CreateDynamicBands(DynEqBand* first, std::mutex* lock) {
     DeleteAll();
     constexpr int kDynamicBands = 3;
     members_.reserve(kDynamicBands);
@@ -40,7 +41,7 @@ void CKTVEQ::CreateDynamicBands(DynEqBand* first) {
         CFilter& f = Append();
         f.SetBandNumber(i + 1);
         f.SetNarrowGainRange(true);
-        f.AttachBand(first[i].Band);
+        f.AttachBand(first[i].Band, lock);
     }
     bandCount_ = kDynamicBands;
 }
@@ -51,14 +52,10 @@ void CKTVEQ::DeleteAll() {
     highPassIndex_ = lowPassIndex_ = -1;
 }
 
-void CKTVEQ::RebindBands() {
-    for (int i = 0; i < bandCount_ && i < GetSize(); ++i)
-        if (EqBand* b = members_[i]->Band()) members_[i]->AttachBand(*b);
-}
-
-void CKTVEQ::RebindFilters() {
-    for (CFilter* f : {GetHighPass(), GetLowPass()})
-        if (f && f->Setting()) f->AttachFilterSetting(*f->Setting());
+bool CKTVEQ::Reload() {
+    bool any = false;
+    for (auto& m : members_) any |= m->Reload();
+    return any;
 }
 
 void CKTVEQ::SetPlotRect(const PlotRect& plot) {

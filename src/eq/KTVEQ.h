@@ -3,8 +3,8 @@
 // low-pass filter objects (a dynamic-EQ set has only its three bands), in that fixed order: the graph
 // and the pages address members by index. It also keeps the summed response the graph draws.
 //
-// Like CFilter, a band set takes the model lock itself where it touches records; callers must not
-// hold it.
+// Like CFilter, a band set on a model's records takes that model's lock itself where it touches them
+// (the lock given at creation); callers must not hold it.
 #include <array>
 #include <memory>
 #include <vector>
@@ -21,22 +21,19 @@ public:
     ~CKTVEQ() { DeleteAll(); }
 
     // n bands on the n consecutive records from `first`, then the filters when both records are given.
-    void CreateBands(int n, EqBand* first, FilterSetting* highPass, FilterSetting* lowPass);
+    void CreateBands(int n, EqBand* first, FilterSetting* highPass, FilterSetting* lowPass,
+                     std::mutex* lock = nullptr);
     // Three bands with the narrow gain range on the EqBand part of three consecutive dynamic-EQ bands.
-    void CreateDynamicBands(DynEqBand* first);
+    void CreateDynamicBands(DynEqBand* first, std::mutex* lock = nullptr);
     void DeleteAll();
 
     // The filter members; null for a set created without filter records.
     CFilter* GetHighPass() const { return At(highPassIndex_); }
     CFilter* GetLowPass() const { return At(lowPassIndex_); }
 
-    // Re-binding: each member reloads itself from the record it was created on and recalculates.
-    void RebindBands();
-    void RebindFilters();
-    void RebindAll() {
-        RebindBands();
-        RebindFilters();
-    }
+    // Each member reloads itself from the record it was created on and recalculates where the record
+    // changed; true when any did.
+    bool Reload();
 
     void SetPlotRect(const PlotRect& plot);
     // Recomputes the y of every sumCurve point from the members' current levels.

@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "model/DataConver.h"
-#include "model/ModelHooks.h"
 
 namespace pavo {
 
@@ -64,19 +63,8 @@ void BuildPresetPaths(PresetPaths& p, bool createModeFolder) {
 
 }  // namespace
 
-Model& TheModel() {
-    static Model model;
-    return model;
-}
-
-ProcessFlags& Flags() {
-    static ProcessFlags flags;
-    return flags;
-}
-
-std::mutex& ModelLock() {
-    static std::mutex lock;
-    return lock;
+Model::Model() {
+    scene.Bind(&current.ActiveScene, 1);
 }
 
 std::span<EqBand> EqBandsOf(ProgramImage& img, int block, int editedScene) {
@@ -120,10 +108,12 @@ std::span<const double> DefaultBandFrequencies(int block) {
     return {};
 }
 
-void ResetParameters(bool createModeFolder) {
-    Model& m = TheModel();
+void ResetParameters(Model& m, bool createModeFolder) {
+    // 13 first: the folders are I/O, which never happens under the model lock.
+    PresetPaths paths;
+    BuildPresetPaths(paths, createModeFolder);
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         ProgramImage& img = m.current;
 
         // 1-3: music.
@@ -147,9 +137,9 @@ void ResetParameters(bool createModeFolder) {
         ml.Compressor = CompressorSetting{};
         ResetExciters(ml.LowExciter, ml.HighExciter);
     }
-    LinkMusic(false);
+    LinkMusic(m);
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         MicBlock& mic = m.current.Mic12;
         ResetBands(mic.Eq, kMicFrequencies, BandBypass);
         ResetAuxBands(mic.AuxBands);
@@ -158,87 +148,84 @@ void ResetParameters(bool createModeFolder) {
         mic.Compressor = CompressorSetting{};
         ResetExciters(mic.LowExciter, mic.HighExciter);
     }
-    LinkMic(false);
+    LinkMic(m);
 
-    std::unique_lock<std::mutex> guard(ModelLock());
-    ProgramImage& img = m.current;
+    {
+        std::lock_guard<std::mutex> guard(m.Lock());
+        ProgramImage& img = m.current;
 
-    // 5: echoes.
-    EchoBlock& ea = img.EchoA;
-    ResetBands(ea.Eq, kEffectFrequencies, BandBypass);
-    ea.EqBypass = 0;
-    ResetFilters(ea.HighPass, ea.LowPass);
-    ea.EffectLevel = ea.EffectSwitch = ea.DirectLevel = ea.DirectSwitch = 0;
-    ea.PreDelay = 0;
-    ea.RightPreDelay = 0;
-    ea.Delay = 0;
-    ea.RightDelay = 0;
-    ea.Repeat = 0;
-    Copy(img.EchoB, ea);
+        // 5: echoes.
+        EchoBlock& ea = img.EchoA;
+        ResetBands(ea.Eq, kEffectFrequencies, BandBypass);
+        ea.EqBypass = 0;
+        ResetFilters(ea.HighPass, ea.LowPass);
+        ea.EffectLevel = ea.EffectSwitch = ea.DirectLevel = ea.DirectSwitch = 0;
+        ea.PreDelay = 0;
+        ea.RightPreDelay = 0;
+        ea.Delay = 0;
+        ea.RightDelay = 0;
+        ea.Repeat = 0;
+        Copy(img.EchoB, ea);
 
-    // 6: reverb.
-    ReverbBlock& rv = img.Reverb;
-    ResetBands(rv.Eq, kEffectFrequencies, BandBypass);
-    rv.EqBypass = 0;
-    ResetFilters(rv.HighPass, rv.LowPass);
-    rv.EffectLevel = rv.EffectSwitch = rv.DirectLevel = rv.DirectSwitch = 0;
-    rv.PreDelay = 0;
-    rv.ReverbTime = 0;
-    Copy(img.ReverbSpare, rv);
+        // 6: reverb.
+        ReverbBlock& rv = img.Reverb;
+        ResetBands(rv.Eq, kEffectFrequencies, BandBypass);
+        rv.EqBypass = 0;
+        ResetFilters(rv.HighPass, rv.LowPass);
+        rv.EffectLevel = rv.EffectSwitch = rv.DirectLevel = rv.DirectSwitch = 0;
+        rv.PreDelay = 0;
+        rv.ReverbTime = 0;
+        Copy(img.ReverbSpare, rv);
 
-    // 7: outputs. Mute is not written by the reset.
-    OutputChannel& out = img.Scenes[0].Channel[0];
-    ResetBands(out.Eq, kOutputFrequencies, BandBypass);
-    out.EqBypass = 0;
-    ResetFilters(out.HighPass, out.LowPass);
-    std::memset(BytesOf(out) + 1, 0, 10);
-    out.Limiter = CompressorSetting{};
-    out.Delay = 0;
-    for (int c = 1; c < 8; ++c) Copy(img.Scenes[0].Channel[c], out);
-    Copy(img.Scenes[1], img.Scenes[0]);
-    Copy(img.Scenes[2], img.Scenes[0]);
+        // 7: outputs. Mute is not written by the reset.
+        OutputChannel& out = img.Scenes[0].Channel[0];
+        ResetBands(out.Eq, kOutputFrequencies, BandBypass);
+        out.EqBypass = 0;
+        ResetFilters(out.HighPass, out.LowPass);
+        std::memset(BytesOf(out) + 1, 0, 10);
+        out.Limiter = CompressorSetting{};
+        out.Delay = 0;
+        for (int c = 1; c < 8; ++c) Copy(img.Scenes[0].Channel[c], out);
+        Copy(img.Scenes[1], img.Scenes[0]);
+        Copy(img.Scenes[2], img.Scenes[0]);
 
-    // 8-9.
-    img.MusicLink = 0;
-    img.MicLink = 0;
-    img.ActiveScene = 1;
-    m.scene.Bind(&img.ActiveScene, 1);
-    m.pages = PageSelection{};
+        // 8-9.
+        img.MusicLink = 0;
+        img.MicLink = 0;
+        img.ActiveScene = 1;
+        m.pages = PageSelection{};
 
-    // 10: system record.
-    SystemRecord& s = m.system;
-    s.ProgramNumber = 0;
-    s.EffectMaster = s.MicMaster = s.MusicMaster = 0;
-    s.EffectMax = 70;
-    s.MicMax = 84;
-    s.MusicMax = 84;
-    s.Phantom = 0;
-    s.InputSelect = 0;
-    std::memset(img.ProgramName, 0, sizeof img.ProgramName);
-    SetKeyShift(s, 14);
-    s.VodInputGain = s.BgmInputGain = s.CoaxInputGain = s.OptiInputGain = s.IrRemote = 0;
-    std::memcpy(s.PanelPassword, kFactoryPanelPassword, kPanelPasswordLength);
-    std::memcpy(s.SystemPassword, kFactorySystemPassword, kSystemPasswordLength);
+        // 10: system record.
+        SystemRecord& s = m.system;
+        s.ProgramNumber = 0;
+        s.EffectMaster = s.MicMaster = s.MusicMaster = 0;
+        s.EffectMax = 70;
+        s.MicMax = 84;
+        s.MusicMax = 84;
+        s.Phantom = 0;
+        s.InputSelect = 0;
+        std::memset(img.ProgramName, 0, sizeof img.ProgramName);
+        SetKeyShift(s, 14);
+        s.VodInputGain = s.BgmInputGain = s.CoaxInputGain = s.OptiInputGain = s.IrRemote = 0;
+        std::memcpy(s.PanelPassword, kFactoryPanelPassword, kPanelPasswordLength);
+        std::memcpy(s.SystemPassword, kFactorySystemPassword, kSystemPasswordLength);
 
-    // 11: bank and password entry buffer.
-    m.bank.Valid = 0;
-    std::fill(m.passwordEntry.begin(), m.passwordEntry.begin() + 12, uint8_t{' '});
-    std::fill(m.passwordEntry.begin() + 14, m.passwordEntry.begin() + 18, uint8_t{' '});
-    m.passwordEntry[20] = 0;
+        // 11: bank and password entry buffer.
+        m.bank.Valid = 0;
+        std::fill(m.passwordEntry.begin(), m.passwordEntry.begin() + 12, uint8_t{' '});
+        std::fill(m.passwordEntry.begin() + 14, m.passwordEntry.begin() + 18, uint8_t{' '});
+        m.passwordEntry[20] = 0;
 
-    // 12-14.
-    ClearFrameRecords();
-    BuildPresetPaths(m.paths, createModeFolder);
-    ResetStatusState();
-
-    guard.unlock();  // the band sets take the model lock themselves
-    CreateBandSets();
+        // 13-14; the frame records (12) belong to the protocol handler, which its unit clears.
+        m.paths = std::move(paths);
+        m.status.Reset();
+    }
+    m.RecordsReplaced();
 }
 
-void ResetEqBands(int block) {
-    Model& m = TheModel();
+void ResetEqBands(Model& m, int block) {
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         const auto freqs = DefaultBandFrequencies(block);
         if (block == BlockReverbSpare || freqs.empty()) return;
         if (block == BlockMusicLeftDyn || block == BlockMusicRightDyn) {
@@ -250,30 +237,28 @@ void ResetEqBands(int block) {
             ResetBands(EqBandsOf(m.current, block, m.scene.EditedScene()), freqs, BandPeak);
         }
     }
-    RebindBandSets(Rebind::BlockBands, block);
+    m.RecordsReplaced();
 }
 
-void LinkMusic(bool rebind) {
-    Model& m = TheModel();
+void LinkMusic(Model& m) {
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         Copy(m.current.MusicRight, m.current.MusicLeft);
         Copy(m.lastSent.MusicRight, m.current.MusicRight);
     }
-    if (rebind) RebindBandSets(Rebind::MusicRight, BlockMusicRight);
+    m.RecordsReplaced();
 }
 
-void LinkMic(bool rebind) {
-    Model& m = TheModel();
+void LinkMic(Model& m) {
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         Copy(m.current.Mic34, m.current.Mic12);
         Copy(m.lastSent.Mic34, m.current.Mic34);
     }
-    if (rebind) RebindBandSets(Rebind::Mic34, BlockMic34);
+    m.RecordsReplaced();
 }
 
-void LinkOutputPair(int block) {
+void LinkOutputPair(Model& m, int block) {
     int source, partner;
     switch (block) {
         case 9:
@@ -288,9 +273,8 @@ void LinkOutputPair(int block) {
         default:
             return;
     }
-    Model& m = TheModel();
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         for (int scene : {0, 2, 1}) {  // Scene1, Scene3, Scene2
             OutputChannel& dst = m.current.Scenes[scene].Channel[partner];
             const uint8_t mute = dst.Mute;
@@ -301,17 +285,16 @@ void LinkOutputPair(int block) {
             Copy(m.lastSent.Scenes[scene].Channel[partner], dst);
         }
     }
-    RebindBandSets(Rebind::OutputPair, block);
+    m.RecordsReplaced();
 }
 
-void AcceptProgram(bool withSystem) {
-    Model& m = TheModel();
+void AcceptProgram(Model& m, bool withSystem) {
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         Copy(m.lastSent, m.current);
         if (withSystem) Copy(m.lastSentSystem, m.system);
     }
-    if (!withSystem) RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();
 }
 
 }  // namespace pavo

@@ -65,24 +65,22 @@ std::optional<FileFault> CheckDat(const ProgramBank& bank) {
     return std::nullopt;
 }
 
-void ApplyDia(const DiaContents& file) {
-    Model& m = TheModel();
+void ApplyDia(Model& m, const DiaContents& file) {
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         // The file's system record is not taken over; the program's own is declared sent.
         CopyRecord(m.lastSentSystem, m.system);
         CopyRecord(m.current, file.image);
         const uint8_t* b = BytesOf(file.image);
         m.current.CheckByte = static_cast<uint8_t>(std::accumulate(b, b + sizeof(ProgramImage), 0u));
     }
-    AcceptProgram(false);
+    AcceptProgram(m, false);
 }
 
-bool ApplyDat(const ProgramBank& bank) {
-    Model& m = TheModel();
+bool ApplyDat(Model& m, const ProgramBank& bank) {
     bool imageTaken = false;
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(m.Lock());
         const uint8_t keptNumber = m.system.ProgramNumber;
         CopyRecord(m.bank, bank);
         m.bank.Valid = 1;
@@ -96,7 +94,7 @@ bool ApplyDat(const ProgramBank& bank) {
         if (imageTaken) CopyRecord(m.current, m.bank.Programs[n - 1]);
     }
     // With no stored program to take, the current image and its pending edits stay as they were.
-    if (imageTaken) AcceptProgram(false);
+    if (imageTaken) AcceptProgram(m, false);
     return imageTaken;
 }
 

@@ -10,6 +10,7 @@
 
 #include "model/Blocks.h"
 #include "model/FieldCatalog.h"
+#include "model/Model.h"
 
 namespace pavo {
 
@@ -48,12 +49,12 @@ std::optional<FileFault> CheckDat(const ProgramBank& bank);
 
 // Applying a read file to the model (the caller holds the send lock while it queues what follows):
 // - a ".dia" replaces the current image (its check byte set to the 8-bit sum of the bytes read), keeps
-//   the system record, declares the system record and the image sent and re-binds the band sets;
+//   the system record and declares the system record and the image sent;
 // - a ".dat" replaces the bank (valid), the system record with the bank header and, when the header's
 //   program number is 1..21, the current image with that stored program. Returns false when the
 //   program number was out of range: the current image and the current program number were kept (the
 //   bank header then carries that number too).
-void ApplyDia(const DiaContents& file);
-bool ApplyDat(const ProgramBank& bank);
+void ApplyDia(Model& model, const DiaContents& file);
+bool ApplyDat(Model& model, const ProgramBank& bank);
 
 }  // namespace pavo

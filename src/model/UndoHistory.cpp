@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "model/Model.h"
-#include "model/ModelHooks.h"
 
 namespace pavo {
 
@@ -46,9 +45,8 @@ bool TouchesProgram(const UndoStep& step) {
 
 }  // namespace
 
-EditedRecords CopyEditedRecords() {
-    const Model& m = TheModel();
-    std::lock_guard<std::mutex> guard(ModelLock());
+EditedRecords CopyEditedRecords(const Model& m) {
+    std::lock_guard<std::mutex> guard(m.Lock());
     EditedRecords r;
     CopyRecord(r.image, m.current);
     CopyRecord(r.system, m.system);
@@ -68,10 +66,11 @@ void ApplyStep(const UndoStep& step, bool forward, EditedRecords& records) {
         std::memcpy(RecordBytes(records, run.record) + run.offset, bytes.data() + run.data, run.length);
 }
 
-UndoHistory::UndoHistory(size_t depth) : depth_(std::max<size_t>(depth, 1)), baseline_(CopyEditedRecords()) {}
+UndoHistory::UndoHistory(Model& model, size_t depth)
+    : model_(model), depth_(std::max<size_t>(depth, 1)), baseline_(CopyEditedRecords(model)) {}
 
 bool UndoHistory::Commit(StepTag tag, bool mergeWithLast) {
-    EditedRecords now = CopyEditedRecords();
+    EditedRecords now = CopyEditedRecords(model_);
     UndoStep step = DiffRecords(baseline_, now);
     if (step.runs.empty()) {
         baseline_ = now;  // bytes that are never recorded may have changed
@@ -99,11 +98,11 @@ bool UndoHistory::Commit(StepTag tag, bool mergeWithLast) {
 }
 
 bool UndoHistory::HasChanges() const {
-    return !DiffRecords(baseline_, CopyEditedRecords()).runs.empty();
+    return !DiffRecords(baseline_, CopyEditedRecords(model_)).runs.empty();
 }
 
 void UndoHistory::Rebase() {
-    baseline_ = CopyEditedRecords();
+    baseline_ = CopyEditedRecords(model_);
     lastIsNewest_ = false;
 }
 
@@ -135,8 +134,8 @@ bool UndoHistory::Redo() {
 
 void UndoHistory::Apply(const UndoStep& step, bool forward) {
     {
-        Model& m = TheModel();
-        std::lock_guard<std::mutex> guard(ModelLock());
+        Model& m = model_;
+        std::lock_guard<std::mutex> guard(m.Lock());
         EditedRecords live;
         CopyRecord(live.image, m.current);
         CopyRecord(live.system, m.system);
@@ -147,7 +146,7 @@ void UndoHistory::Apply(const UndoStep& step, bool forward) {
     }
     lastIsNewest_ = false;
     // The band sets keep each band's response: they re-read the restored records.
-    if (TouchesProgram(step)) RebindBandSets(Rebind::Everything, 0);
+    if (TouchesProgram(step)) model_.RecordsReplaced();
 }
 
 }  // namespace pavo

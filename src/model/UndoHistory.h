@@ -15,7 +15,7 @@
 // command, which an undo cannot take back.
 //
 // The history keeps a baseline, the records as they were at the last commit, undo or redo; a commit
-// records what changed since. It belongs to the UI thread. Every read and write of the model takes
+// records what changed since. It belongs to the thread that edits (the UI thread in the program). Every read and write of the model takes
 // the model lock briefly; callers that need the scanner to see a whole restore at once (a link byte
 // together with its channel) call Undo and Redo under the send lock.
 #include <cstddef>
@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "model/Blocks.h"
+#include "model/Model.h"
 
 namespace pavo {
 
@@ -64,7 +65,7 @@ public:
     static constexpr size_t kDefaultDepth = 500;
 
     // Starts empty, with the model as it is now as its baseline.
-    explicit UndoHistory(size_t depth = kDefaultDepth);
+    explicit UndoHistory(Model& model, size_t depth = kDefaultDepth);
 
     // Records what changed since the baseline as one step (and clears the redo list); the model now
     // becomes the baseline. With `mergeWithLast` the changes join the newest step instead, when it is
@@ -78,7 +79,7 @@ public:
     void Clear();
 
     // Changes not committed yet are committed first, as their own step. Each returns whether a step
-    // was applied; both re-bind the band sets to the restored records.
+    // was applied; the band sets then re-read the restored records (the records version moves).
     bool Undo();
     bool Redo();
 
@@ -96,6 +97,7 @@ public:
 private:
     void Apply(const UndoStep& step, bool forward);
 
+    Model& model_;
     size_t depth_;
     EditedRecords baseline_;
     std::deque<UndoStep> undo_;   // oldest first
@@ -104,7 +106,7 @@ private:
 };
 
 // The current records, copied under the model lock.
-EditedRecords CopyEditedRecords();
+EditedRecords CopyEditedRecords(const Model& model);
 
 // The step that turns `from` into `to` (runs of differing bytes; the passwords left out). No runs
 // when they are equal.

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <string>
 
 namespace pavo {
 
@@ -17,9 +16,6 @@ struct PostedMessage : QEvent {
     unsigned message;
     WParam wParam;
     LParam lParam;
-    bool hasText = false;
-    unsigned textKind = 0;
-    std::string title, text;
 };
 
 // Every posted message goes through one object, so the posting order is the delivery order across
@@ -30,12 +26,7 @@ public:
         if (e->type() != kPostedType) return QObject::event(e);
         auto* pm = static_cast<PostedMessage*>(e);
         if (!pm->target) return true;
-        if (pm->hasText) {
-            CoreText t{pm->textKind, pm->title.c_str(), pm->text.c_str()};
-            SendMessage(pm->target, WM_CORE_TEXT, pm->textKind, reinterpret_cast<LParam>(&t));
-        } else {
-            SendMessage(pm->target, pm->message, pm->wParam, pm->lParam);
-        }
+        SendMessage(pm->target, pm->message, pm->wParam, pm->lParam);
         return true;
     }
 };
@@ -76,19 +67,6 @@ void PostMessage(QObject* target, unsigned message, WParam wParam, LParam lParam
 
 void DeliverPostedMessages() {
     QCoreApplication::sendPostedEvents(Pump(), kPostedType);
-}
-
-void WindowMessageSink::Post(unsigned message, WParam wParam, LParam lParam) {
-    PostMessage(target_.data(), message, wParam, lParam);
-}
-
-void WindowMessageSink::PostText(unsigned kind, const char* title, const char* text) {
-    auto* pm = new PostedMessage(target_.data(), WM_CORE_TEXT, kind, 0);
-    pm->hasText = true;
-    pm->textKind = kind;
-    pm->title = title ? title : "";
-    pm->text = text ? text : "";
-    QCoreApplication::postEvent(Pump(), pm);
 }
 
 }  // namespace pavo

@@ -4,22 +4,31 @@
 // returned, in posting order; SendMessage calls the handler at once and returns its result.
 #include <QObject>
 #include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <utility>
 
-#include "model/Messages.h"
-
 namespace pavo {
 
+using WParam = uintptr_t;
+using LParam = intptr_t;
 using LResult = intptr_t;
+
+// From controls to their parent.
+constexpr unsigned WM_EQCURVE_CHANGED = 0x464;
+constexpr unsigned WM_EQSTRIP_CHANGED = 0x497;
+constexpr unsigned WM_SLIDER_TRACKING = 0x28D1;
+constexpr unsigned WM_SLIDER_CHANGED = 0x28D2;
+constexpr unsigned WM_NUMEDIT_CHANGED = 0x291C;
+// The main window posts itself the first connection attempt at start.
+constexpr unsigned WM_CONNECT_REQUEST = 0x473;
 
 // Standard notifications and GUI-only messages.
 constexpr unsigned WM_COMMAND = 0x0111;  // wParam: control id (low word) | notify code (high word)
 constexpr unsigned WM_TIMER = 0x0113;    // wParam: timer id
 constexpr unsigned WM_NUMEDIT_ARROW = 0x6BC;
 constexpr unsigned WM_LABEL_REDRAW = 0xA50;
-constexpr unsigned WM_CORE_TEXT = 0x8001;  // lParam: const CoreText*, valid during the call
 
 constexpr unsigned BN_CLICKED = 0;
 constexpr unsigned CBN_SELCHANGE = 1;
@@ -34,12 +43,6 @@ inline int CommandId(WParam w) {
 inline unsigned CommandCode(WParam w) {
     return static_cast<unsigned>((w >> 16) & 0xFFFF);
 }
-
-struct CoreText {
-    unsigned kind;  // TextKind
-    const char* title;
-    const char* text;
-};
 
 // The message map of a window. Handlers registered for a message run in WindowProc; WM_COMMAND is
 // further keyed by control id and notify code.
@@ -68,16 +71,5 @@ LResult SendMessage(QObject* target, unsigned message, WParam wParam = 0, LParam
 void PostMessage(QObject* target, unsigned message, WParam wParam = 0, LParam lParam = 0);
 // Runs every message posted so far (tests, and modal waits that must see replies).
 void DeliverPostedMessages();
-
-// The core's message sink, delivering into a window on the UI thread.
-class WindowMessageSink : public MessageSink {
-public:
-    explicit WindowMessageSink(QObject* target) : target_(target) {}
-    void Post(unsigned message, WParam wParam, LParam lParam) override;
-    void PostText(unsigned kind, const char* title, const char* text) override;
-
-private:
-    QPointer<QObject> target_;
-};
 
 }  // namespace pavo

@@ -9,8 +9,6 @@
 #include "protocol/Command.h"
 #include "protocol/FrameLayout.h"
 #include "protocol/FrameRecord.h"
-#include "protocol/SendLock.h"
-#include "protocol/StatusState.h"
 
 namespace pavo {
 
@@ -351,7 +349,7 @@ bool SceneGroup(Scan& s) {
 
 // Nothing differs: a status poll, 0x0C and 0x18 in turn.
 void StatusPoll(Scan& s) {
-    int& toggle = Status().pollToggle;
+    int& toggle = s.model().status.pollToggle;
     const uint8_t scene = s.model().current.ActiveScene;
     s.model().lastSent.ActiveScene = scene;
     s.Emit(toggle == 0 ? CmdStatusA : CmdStatusB, {scene});
@@ -368,21 +366,19 @@ constexpr Group kGroups[] = {
 
 }  // namespace
 
-int ScanForChange() {
-    SendLockGuard sendGuard(SendLock());
-    FrameRecord& out = OutgoingFrame();
+int ScanForChange(Model& m, FrameRecord& out) {
     // The frame and its control bytes start clean whatever the record held before.
     out.ClearFrom(kFrameHeaderSize);
     out[0] = kFrameStart0;
     out[1] = kFrameStart1;
-    Scan scan(TheModel(), out);
+    Scan scan(m, out);
     bool built = false;
     for (Group group : kGroups) {
-        std::lock_guard<std::mutex> modelGuard(ModelLock());
+        std::lock_guard<std::mutex> modelGuard(m.Lock());
         if ((built = group(scan))) break;
     }
     if (!built) {
-        std::lock_guard<std::mutex> modelGuard(ModelLock());
+        std::lock_guard<std::mutex> modelGuard(m.Lock());
         StatusPoll(scan);
     }
     FinishFrame(out);

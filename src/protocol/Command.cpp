@@ -8,7 +8,6 @@
 
 #include "model/Model.h"
 #include "protocol/Command.h"
-#include "protocol/ProtocolHandler.h"
 #include "protocol/SendLock.h"
 
 namespace pavo {
@@ -37,9 +36,8 @@ void Set(SendData& item, std::initializer_list<size_t> controlBytes) {
 }
 
 // Builds the batch; the model is read (and the passwords written) under the model lock.
-void Build(Batch& batch, uint8_t c, uint8_t a) {
-    Model& m = TheModel();
-    std::lock_guard<std::mutex> modelGuard(ModelLock());
+void Build(Model& m, Batch& batch, uint8_t c, uint8_t a) {
+    std::lock_guard<std::mutex> modelGuard(m.Lock());
     switch (c) {
         case CmdLookup:
             Set(Add(batch, c, {0}), {outgoing::kLookup});
@@ -108,23 +106,22 @@ void Build(Batch& batch, uint8_t c, uint8_t a) {
 }
 
 // Effects on the model and flags once the whole batch exists.
-void Commit(uint8_t c, uint8_t a) {
-    Model& m = TheModel();
+void Commit(Model& m, uint8_t c, uint8_t a) {
     switch (c) {
         case CmdSendPrograms:
-            if (a == 0) Flags().transferPending = 1;
+            if (a == 0) m.flags.transferPending = 1;
             break;
         case CmdRecall:
         case CmdStore:
-            if (a != 0) Flags().transferPending = 1;
+            if (a != 0) m.flags.transferPending = 1;
             break;
         case CmdSystemPassword: {
-            std::lock_guard<std::mutex> modelGuard(ModelLock());
+            std::lock_guard<std::mutex> modelGuard(m.Lock());
             std::memcpy(m.system.SystemPassword, m.passwordEntry.data() + 14, kSystemPasswordLength);
             break;
         }
         case CmdPanelPassword: {
-            std::lock_guard<std::mutex> modelGuard(ModelLock());
+            std::lock_guard<std::mutex> modelGuard(m.Lock());
             std::memcpy(m.system.PanelPassword, m.passwordEntry.data() + 4, kPanelPasswordLength);
             break;
         }
@@ -135,26 +132,19 @@ void Commit(uint8_t c, uint8_t a) {
 
 }  // namespace
 
-int QueueCommand(SendDataQueue& queue, unsigned command, unsigned argument) {
+int QueueCommand(Model& m, SendDataQueue& queue, unsigned command, unsigned argument) {
     const auto c = static_cast<uint8_t>(command & 0xFF);  // only the low byte selects the case
     const auto a = static_cast<uint8_t>(argument & 0xFF);
-    SendLockGuard sendGuard(SendLock());
+    SendLockGuard sendGuard(queue.Lock());
     Batch batch;
     try {
-        Build(batch, c, a);
+        Build(m, batch, c, a);
     } catch (const std::bad_alloc&) {
         return 0;  // nothing of a half-built batch goes out
     }
     for (auto& item : batch) queue.Append(std::move(item));
-    Commit(c, a);
+    Commit(m, c, a);
     return 1;
-}
-
-int QueueCommand(unsigned command, unsigned argument) {
-    SendLockGuard sendGuard(SendLock());
-    ProtocolHandler* handler = ProtocolHandler::Current();
-    if (!handler) return 0;
-    return QueueCommand(handler->Queue(), command, argument);
 }
 
 }  // namespace pavo

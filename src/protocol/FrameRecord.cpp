@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "model/ModelHooks.h"
 
 namespace pavo {
 
@@ -38,26 +37,6 @@ void FinishFrame(FrameRecord& record) {
     const uint8_t sum = FrameSum(record, len + 1u);
     record[len + 3u] = sum;
     record[outgoing::kSumCopy] = sum;
-}
-
-FrameRecord& OutgoingFrame() {
-    static FrameRecord record = [] {
-        FrameRecord r;
-        r.Reset();
-        return r;
-    }();
-    return record;
-}
-
-FrameRecord& IncomingFrame() {
-    static FrameRecord record;
-    return record;
-}
-
-// Part of the model reset; runs with the model lock held and before the serial engine starts.
-void ClearFrameRecords() {
-    OutgoingFrame().Reset();
-    IncomingFrame().bytes.fill(0);
 }
 
 }  // namespace pavo

@@ -2,7 +2,8 @@
 // The 4230-byte frame record: a frame's wire bytes from offset 0, then control bytes that never go on
 // the wire. The single outgoing record (filled by the scanner or by a popped queue item and written by
 // the serial engine), every queued SendData item and the incoming record (the frame assembler's) share
-// this layout; the control bytes mean different things in outgoing and incoming records.
+// this layout; the control bytes mean different things in outgoing and incoming records. The protocol
+// handler of a unit owns its outgoing and incoming records.
 //
 // Frame envelope, little-endian: FF 55, LEN (16 bit: CMD + payload + SUM), CMD, payload, SUM, where
 // SUM is the low byte of the sum of every byte from offset 2 through offset LEN + 2.
@@ -69,10 +70,5 @@ struct FrameRecord {
 void FinishFrame(FrameRecord& record);
 // The low byte of the sum of bytes [2, 2 + count) of a record: the SUM of a frame with LEN = count + 1.
 uint8_t FrameSum(const FrameRecord& record, size_t count);
-
-// The process-wide outgoing and incoming records. Both are guarded by the send lock (SendLock.h),
-// except during the reset, which runs before the serial engine does.
-FrameRecord& OutgoingFrame();
-FrameRecord& IncomingFrame();
 
 }  // namespace pavo

@@ -4,17 +4,12 @@
 #include <cstring>
 #include <mutex>
 
-#include "model/Model.h"
+#include "protocol/Command.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/SendLock.h"
-#include "protocol/StatusState.h"
-#include "protocol/TraceSink.h"
 
 namespace pavo {
 
 namespace {
-
-std::atomic<ProtocolHandler*> gCurrent{nullptr};
 
 bool IsStartByte(uint8_t b) {
     return b == 0xFF || b == 0x55 || b == 0x03 || b == 0xCC;
@@ -55,28 +50,41 @@ constexpr size_t kSystemPasswordOffset = offsetof(SystemRecord, SystemPassword);
 
 }  // namespace
 
-ProtocolHandler::ProtocolHandler(MessageSink* sink) : sink_(sink) {
-    gCurrent = this;
+ProtocolHandler::ProtocolHandler(Model& model, ReplyEvents* events) : model_(model), events_(events) {
+    outgoing_.Reset();
 }
 
-ProtocolHandler::~ProtocolHandler() {
-    SendLockGuard guard(SendLock());
-    ProtocolHandler* self = this;
-    gCurrent.compare_exchange_strong(self, nullptr);
+ProtocolHandler::~ProtocolHandler() = default;
+
+void ProtocolHandler::ResetFrames() {
+    SendLockGuard guard(sendLock_);
+    outgoing_.Reset();
+    incoming_.bytes.fill(0);
 }
 
-ProtocolHandler* ProtocolHandler::Current() {
-    return gCurrent;
+int ProtocolHandler::ScanForChange() {
+    SendLockGuard guard(sendLock_);
+    return pavo::ScanForChange(model_, outgoing_);
 }
 
-void ProtocolHandler::Post(unsigned message, WParam wParam) {
-    if (MessageSink* sink = sink_) sink->Post(message, wParam, 0);
+int ProtocolHandler::QueueCommand(unsigned command, unsigned argument) {
+    return pavo::QueueCommand(model_, queue_, command, argument);
+}
+
+TraceSink* ProtocolHandler::InstallTraceSink(TraceSink* sink) {
+    SendLockGuard guard(sendLock_);
+    return trace_.exchange(sink, std::memory_order_acq_rel);
+}
+
+void ProtocolHandler::RemoveTraceSink(TraceSink* sink) {
+    SendLockGuard guard(sendLock_);
+    trace_.compare_exchange_strong(sink, nullptr, std::memory_order_acq_rel);
 }
 
 void ProtocolHandler::ClearFrames(int /*link*/, bool includingOutgoing) {
-    SendLockGuard guard(SendLock());
-    IncomingFrame().bytes.fill(0);
-    if (includingOutgoing) OutgoingFrame().ClearFrom(kFrameHeaderSize);
+    SendLockGuard guard(sendLock_);
+    incoming_.bytes.fill(0);
+    if (includingOutgoing) outgoing_.ClearFrom(kFrameHeaderSize);
 }
 
 // Collects bytes into the incoming record from its write position on. Sets `used` to the bytes taken
@@ -130,11 +138,11 @@ ProtocolHandler::Assembly ProtocolHandler::Assemble(FrameRecord& in, const uint8
 }
 
 int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
-    SendLockGuard guard(SendLock());
-    FrameRecord& in = IncomingFrame();
+    SendLockGuard guard(sendLock_);
+    FrameRecord& in = incoming_;
     // A rejected frame stays in the record until the engine clears it; nothing more is taken till then.
     if (!bytes || in[incoming::kRejected]) return 0;
-    FrameRecord& out = OutgoingFrame();
+    FrameRecord& out = outgoing_;
 
     for (;;) {
         size_t used = 0;
@@ -159,7 +167,7 @@ int ProtocolHandler::FeedBytes(int link, const uint8_t* bytes, size_t count) {
         return 0;
     }
     Trace(TraceKind::Accepted, out.Cmd(), 0, in.data(), AssembledSize(in));
-    if (out[outgoing::kAckTransfer] == 1) Flags().transferPending = 0;
+    if (out[outgoing::kAckTransfer] == 1) model_.flags.transferPending = 0;
     ClearFrames(link, true);
     return 1;
 }
@@ -209,7 +217,8 @@ bool ProtocolHandler::Accept(const FrameRecord& in, const FrameRecord& out) {
 }
 
 void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
-    Model& m = TheModel();
+    Model& m = model_;
+    ReplyEvents* events = events_.load();
     const uint8_t n = in[5];
     switch (in.Cmd()) {
         case CmdStatusA:
@@ -218,12 +227,12 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
             break;
         case CmdLookup:
             if (!Carries(in, 6)) break;
-            Flags().storeAuthority = in[6];
-            Post(WM_DEVICE_FOUND);
+            m.flags.storeAuthority = in[6];
+            if (events) events->DeviceFound();
             break;
         case CmdReadNames: {
             if (!Carries(in, kNameFirst + kProgramNameLength - 1) || n > kProgramCount) break;
-            std::lock_guard<std::mutex> modelGuard(ModelLock());
+            std::lock_guard<std::mutex> modelGuard(m.Lock());
             uint8_t* name = n == 0 ? m.current.ProgramName : m.bank.Programs[n - 1].ProgramName;
             std::memcpy(name, in.data() + kNameFirst, kProgramNameLength);
             break;
@@ -231,7 +240,7 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
         case CmdReadSystem: {
             if (!Carries(in, kSystemFirst + sizeof(SystemRecord) - 1)) break;
             {
-                std::lock_guard<std::mutex> modelGuard(ModelLock());
+                std::lock_guard<std::mutex> modelGuard(m.Lock());
                 std::memcpy(BytesOf(m.system), in.data() + kSystemFirst, sizeof(SystemRecord));
                 CopyRecord(m.lastSentSystem, m.system);
                 std::memcpy(m.passwordEntry.data() + kPasswordEntryUnit,
@@ -239,7 +248,7 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
                 std::fill(m.passwordEntry.begin() + 14, m.passwordEntry.begin() + 18, uint8_t{' '});
                 m.passwordEntry[20] = 0;
             }
-            Post(WM_SYSTEM_RECEIVED);
+            if (events) events->SystemReceived();
             break;
         }
         case CmdReadPrograms:
@@ -248,12 +257,12 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
         case CmdRecall:
             if (!Carries(in, kProgramFirst + sizeof(ProgramImage) - 1)) break;
             {
-                std::lock_guard<std::mutex> modelGuard(ModelLock());
+                std::lock_guard<std::mutex> modelGuard(m.Lock());
                 std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
                 CopyRecord(m.lastSent, m.current);
             }
-            // Marked as the answer to a recall: the UI thread re-binds the band sets when it handles it.
-            Post(WM_PROGRAM_RECEIVED, CmdRecall);
+            m.RecordsReplaced();
+            if (events) events->ProgramReceived(ProgramSource::Recall);
             break;
         default:
             break;
@@ -262,43 +271,46 @@ void ProtocolHandler::Dispatch(const FrameRecord& in, const FrameRecord& out) {
 
 void ProtocolHandler::StatusReply(const FrameRecord& in, bool areaA) {
     if (!Carries(in, kStatusFirst + kStatusMeterCount - 1)) return;
-    StatusState& s = Status();
+    Model& m = model_;
+    StatusState& s = m.status;
     int page;
     {
-        std::lock_guard<std::mutex> modelGuard(ModelLock());
+        std::lock_guard<std::mutex> modelGuard(m.Lock());
         auto& area = areaA ? s.areaA : s.areaB;
         std::memcpy(area.data(), in.data() + kStatusFirst, kStatusMeterCount);
-        page = TheModel().pages.CurrentPage;
+        page = m.pages.CurrentPage;
     }
     int expected = 1;
-    if (page == 5 && s.messageFlag.compare_exchange_strong(expected, 0)) Post(WM_STATUS_RECEIVED, in.Cmd());
+    if (page == kSystemPageIndex && s.messageFlag.compare_exchange_strong(expected, 0))
+        if (ReplyEvents* events = events_.load())
+            events->StatusReceived(areaA ? StatusArea::Levels : StatusArea::Indicators);
 }
 
 // A program image: n = 0 is the current program; 1..21 a stored program, filed under the number the
 // request asked for.
 void ProtocolHandler::ProgramReply(const FrameRecord& in, const FrameRecord& out) {
     if (!Carries(in, kProgramFirst + sizeof(ProgramImage) - 1)) return;
-    Model& m = TheModel();
+    Model& m = model_;
+    ReplyEvents* events = events_.load();
     const uint8_t n = in[5];
     if (n == 0) {
         {
-            std::lock_guard<std::mutex> modelGuard(ModelLock());
+            std::lock_guard<std::mutex> modelGuard(m.Lock());
             std::memcpy(BytesOf(m.current), in.data() + kProgramFirst, sizeof(ProgramImage));
             CopyRecord(m.lastSent, m.current);  // declared sent, as AcceptProgram(false) does
         }
-        Post(WM_PROGRAM_RECEIVED);  // the UI thread re-binds the band sets when it handles it
+        m.RecordsReplaced();
+        if (events) events->ProgramReceived(ProgramSource::Read);
         return;
     }
     const uint8_t requested = out[5];
-    if (n != requested) {
-        if (MessageSink* sink = sink_) sink->PostText(TextWrongProgramNumber, "", "11");
-    }
+    if (n != requested && events) events->WrongProgramNumber(n, requested);
     if (requested < 1 || requested > kProgramCount) return;  // no stored program to file it under
     {
-        std::lock_guard<std::mutex> modelGuard(ModelLock());
+        std::lock_guard<std::mutex> modelGuard(m.Lock());
         std::memcpy(BytesOf(m.bank.Programs[requested - 1]), in.data() + kProgramFirst, sizeof(ProgramImage));
     }
-    if (n == kProgramCount) Post(WM_ALL_PROGRAMS_RECEIVED);
+    if (n == kProgramCount && events) events->AllProgramsReceived();
 }
 
 }  // namespace pavo

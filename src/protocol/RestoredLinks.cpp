@@ -8,7 +8,6 @@
 #include "protocol/CommandCodes.h"
 #include "protocol/ProtocolHandler.h"
 #include "protocol/SendData.h"
-#include "protocol/SendLock.h"
 
 namespace pavo {
 
@@ -53,13 +52,11 @@ void CopyLinkedChannel(ProgramImage& image, int index) {
     }
 }
 
-int SendLinksTurnedOff(const ProgramImage& before) {
-    SendLockGuard sendGuard(SendLock());
-    ProtocolHandler* handler = ProtocolHandler::Current();
-    if (!handler) return 0;
-    Model& m = TheModel();
+int SendLinksTurnedOff(ProtocolHandler& handler, const ProgramImage& before) {
+    SendLockGuard sendGuard(handler.SendLock());
+    Model& m = handler.model();
     int queued = 0;
-    std::lock_guard<std::mutex> modelGuard(ModelLock());
+    std::lock_guard<std::mutex> modelGuard(m.Lock());
     for (int i = 0; i < 6; ++i) {
         const auto link = kLinks[i];
         if (before.*link == 0 || m.current.*link != 0 || m.lastSent.*link == 0) continue;
@@ -70,7 +67,7 @@ int SendLinksTurnedOff(const ProgramImage& before) {
         r[6] = 0;
         r.SetLen(4);
         FinishFrame(r);
-        handler->Queue().Append(std::move(item));
+        handler.Queue().Append(std::move(item));
         m.lastSent.*link = 0;
         CopyLinkedChannel(m.lastSent, i);
         ++queued;

@@ -10,6 +10,10 @@
 #include "model/Blocks.h"
 
 namespace pavo {
+class ProtocolHandler;
+}
+
+namespace pavo {
 
 // The copy the unit makes in `image` when link `index` (its frame index: 0 Mic, 1 Music, 2 Out3&4,
 // 3 spare, 4 Out1&2, 5 Surround) goes off: the leading channel over its partner; output partners keep
@@ -18,7 +22,7 @@ void CopyLinkedChannel(ProgramImage& image, int index);
 
 // Call on the UI thread under the send lock, with the current image already restored; `before` is the
 // current image as it was before. Links on in `before` and in the last-sent image but off now are
-// queued and copied as above. Returns how many link frames were queued (0 without a protocol handler).
-int SendLinksTurnedOff(const ProgramImage& before);
+// queued on the handler's queue and copied as above. Returns how many link frames were queued.
+int SendLinksTurnedOff(ProtocolHandler& handler, const ProgramImage& before);
 
 }  // namespace pavo

@@ -1,27 +1,25 @@
 #include "protocol/SendDataQueue.h"
 
-#include "protocol/SendLock.h"
-
 namespace pavo {
 
 void SendDataQueue::Append(std::unique_ptr<SendData> item) {
     if (!item) return;
-    SendLockGuard guard(SendLock());
+    SendLockGuard guard(lock_);
     items_.push_back(std::move(item));
 }
 
 int SendDataQueue::HasItems() const {
-    SendLockGuard guard(SendLock());
+    SendLockGuard guard(lock_);
     return items_.empty() ? 0 : 1;
 }
 
 int SendDataQueue::Count() const {
-    SendLockGuard guard(SendLock());
+    SendLockGuard guard(lock_);
     return static_cast<int>(items_.size());
 }
 
 int SendDataQueue::PopInto(FrameRecord& destination) {
-    SendLockGuard guard(SendLock());
+    SendLockGuard guard(lock_);
     if (items_.empty()) return 0;
     destination = items_.front()->Record();
     items_.pop_front();
@@ -29,12 +27,12 @@ int SendDataQueue::PopInto(FrameRecord& destination) {
 }
 
 void SendDataQueue::Clear() {
-    SendLockGuard guard(SendLock());
+    SendLockGuard guard(lock_);
     items_.clear();
 }
 
 SendData* SendDataQueue::At(int index) {
-    SendLockGuard guard(SendLock());
+    SendLockGuard guard(lock_);
     if (index < 0 || static_cast<size_t>(index) >= items_.size()) return nullptr;
     return items_[static_cast<size_t>(index)].get();
 }

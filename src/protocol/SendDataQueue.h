@@ -1,17 +1,24 @@
 #pragma once
 // The send queue: queued frames in order, first in, first out. The queue owns its items; an item
 // leaves the queue only by being destroyed (PopInto copies its record out first). Callers hold the
-// send lock (SendLock.h) around every use; the operations also take it themselves (it is re-entrant).
+// send lock it was made with around every use; the operations also take it themselves (it is
+// re-entrant).
 #include <cstddef>
 #include <deque>
 #include <memory>
 
 #include "protocol/SendData.h"
+#include "protocol/SendLock.h"
 
 namespace pavo {
 
 class SendDataQueue {
 public:
+    explicit SendDataQueue(SendLockMutex& sendLock) : lock_(sendLock) {}
+    SendDataQueue(const SendDataQueue&) = delete;
+    SendDataQueue& operator=(const SendDataQueue&) = delete;
+
+    SendLockMutex& Lock() const { return lock_; }
     void Append(std::unique_ptr<SendData> item);
     int HasItems() const;  // 1 if at least one item is queued, else 0
     int Count() const;
@@ -23,6 +30,7 @@ public:
     SendData* At(int index);
 
 private:
+    SendLockMutex& lock_;
     std::deque<std::unique_ptr<SendData>> items_;
 };
 

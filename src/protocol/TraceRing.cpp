@@ -24,6 +24,10 @@ void TraceRing::OnTrace(const TraceEvent& event) {
     r.sentCmd = event.sentCmd;
     r.value = event.value;
     r.bytes.assign(event.bytes, event.bytes + (event.bytes ? event.size : 0));  // reuses the slot's storage
+    if (event.note)
+        r.note = event.note;
+    else
+        r.note.clear();
 }
 
 size_t TraceRing::TakeAll(std::vector<TraceRecord>& out) {

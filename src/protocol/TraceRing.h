@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "protocol/TraceSink.h"
@@ -18,6 +19,7 @@ struct TraceRecord {
     uint8_t sentCmd = 0;
     int value = 0;
     std::vector<uint8_t> bytes;
+    std::string note;  // the reason of a link failure
 };
 
 class TraceRing : public TraceSink {

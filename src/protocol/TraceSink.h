@@ -6,7 +6,8 @@
 //
 // Reports are made on the engine's thread with the send lock held: an observer copies what it needs
 // and returns at once (no I/O, no waiting, no other lock than its own). With no observer installed a
-// report costs one atomic load.
+// report costs one atomic load. Each unit's protocol handler has its own observer
+// (ProtocolHandler::InstallTraceSink).
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,8 @@ enum class TraceKind : uint8_t {
                  // what had been assembled
     NoReply,     // no reply in time; value: the attempt that went unanswered (1..3)
     Repeat,      // the same frame is written again; value: the repeat number (1, 2)
-    LinkFailed,  // the engine gives the link up; value: 1 when the frame was the device lookup
+    LinkFailed,  // the engine gives the link up; value: 1 when the frame was the device lookup; note:
+                 // the reason
     LateReply,   // a data reply for another command than the one in flight was dropped (the late
                  // answer to a frame given up); bytes: the frame
 };
@@ -32,6 +34,7 @@ struct TraceEvent {
     int value = 0;
     const uint8_t* bytes = nullptr;  // valid during the call only
     size_t size = 0;
+    const char* note = nullptr;  // LinkFailed: why, in the words of the port's error (valid during the call)
 };
 
 class TraceSink {
@@ -39,24 +42,5 @@ public:
     virtual ~TraceSink() = default;
     virtual void OnTrace(const TraceEvent& event) = 0;
 };
-
-// Installs the observer (null removes it) and returns the previous one. It takes the send lock, so
-// once it has returned no report is being delivered to the previous observer any more.
-TraceSink* InstallTraceSink(TraceSink* sink);
-// Removes the observer if it is still the one installed (a later one stays).
-void RemoveTraceSink(TraceSink* sink);
-
-namespace trace_detail {
-extern std::atomic<TraceSink*> installed;
-}
-
-inline void Trace(const TraceEvent& event) {
-    if (TraceSink* sink = trace_detail::installed.load(std::memory_order_acquire)) sink->OnTrace(event);
-}
-inline void Trace(TraceKind kind, uint8_t sentCmd, int value, const uint8_t* bytes = nullptr,
-                  size_t size = 0) {
-    if (TraceSink* sink = trace_detail::installed.load(std::memory_order_acquire))
-        sink->OnTrace({kind, sentCmd, value, bytes, size});
-}
 
 }  // namespace pavo

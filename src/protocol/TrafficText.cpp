@@ -205,6 +205,7 @@ TrafficLine TrafficDecoder::Describe(const TraceRecord& r) {
             line.direction = "--";
             line.text =
                 r.value == 1 ? "link failure: no unit answered the device lookup" : "link failure on " + sent;
+            if (!r.note.empty()) line.text += " (" + r.note + ")";
             break;
         case TraceKind::LateReply: {
             line.direction = "RX";

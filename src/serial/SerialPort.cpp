@@ -9,7 +9,6 @@
 #include "protocol/Command.h"
 #include "protocol/FrameRecord.h"
 #include "protocol/ProtocolHandler.h"
-#include "protocol/SendLock.h"
 #include "protocol/TraceSink.h"
 
 namespace pavo {
@@ -36,24 +35,6 @@ int WaitTimeFor(const FrameRecord& out) {
     return out[outgoing::kBulk] == 1 ? 2000 : 500;
 }
 
-LinkFault FaultOfOpenError(int err) {
-    switch (err) {
-        case ENOENT:
-        case EIO:  // a pseudo-terminal whose other side has closed
-        case ENODEV:
-        case ENXIO:
-            return LinkFault::Unplugged;
-        case EBUSY:
-        case EWOULDBLOCK:
-            return LinkFault::PortBusy;
-        case EACCES:
-        case EPERM:
-            return LinkFault::NoAccess;
-        default:
-            return LinkFault::None;
-    }
-}
-
 // The reply window of a frame just written: the wait plus the empty polls, about a second for an
 // ordinary frame. It is a deadline: bytes that keep coming without forming a reply (another device
 // talking on the line) do not stretch it, or such a port would never be given up.
@@ -63,8 +44,20 @@ std::chrono::milliseconds ReplyWindowFor(const FrameRecord& out) {
 
 }  // namespace
 
+SerialPort::SerialPort(ProtocolHandler& handler, LinkEvents* events) : handler_(handler), listener_(events) {}
+
 SerialPort::~SerialPort() {
     ClosePort();
+}
+
+PortError SerialPort::LastError() const {
+    std::lock_guard<std::mutex> guard(errorLock_);
+    return lastError_;
+}
+
+void SerialPort::SetLastError(PortError error) {
+    std::lock_guard<std::mutex> guard(errorLock_);
+    lastError_ = std::move(error);
 }
 
 bool SerialPort::IsOpen() const {
@@ -72,10 +65,9 @@ bool SerialPort::IsOpen() const {
     return line_.IsOpen();
 }
 
-int SerialPort::OpenPort(MessageSink* owner, const std::string& device, unsigned baud, char parity,
-                         int dataBits, int stopBits, unsigned eventMask, size_t bufferSize) {
+PortError SerialPort::OpenPort(const std::string& device, unsigned baud, char parity, int dataBits,
+                               int stopBits, unsigned eventMask, size_t bufferSize) {
     ClosePort();
-    owner_ = owner;
     const size_t size = std::max(bufferSize, kMinBufferSize);
     writeBuffer_.assign(size, 0);
     readBuffer_.assign(size, 0);
@@ -84,16 +76,21 @@ int SerialPort::OpenPort(MessageSink* owner, const std::string& device, unsigned
     std::lock_guard<std::mutex> port(portLock_);
     const LineSettings settings{baud, ParityFromLetter(parity), dataBits, StopBitsFromCode(stopBits)};
     portNumber_ = PortNumberOf(device);
-    if (!line_.Open(DevicePathFor(device))) {
-        fault_ = FaultOfOpenError(errno);
-        return 0;
+    if (device.empty()) {
+        SetLastError({LinkFault::NoPort, 0, ""});
+        return LastError();
     }
-    fault_ = LinkFault::None;
+    if (!line_.Open(DevicePathFor(device))) {
+        SetLastError(PortError::FromOpenErrno(errno));
+        return LastError();
+    }
+    SetLastError({});
     // A setting the port refuses is reported, and the port stays open, as the connection code expects.
     LineError error;
-    if (!line_.Configure(settings, error)) ReportError(error.operation.c_str(), error.code);
+    if (!line_.Configure(settings, error))
+        ReportWarning(error.operation.c_str(), error.code, LinkFault::Settings);
     line_.PurgeBoth();
-    return 1;
+    return {};
 }
 
 int SerialPort::StartEngine() {
@@ -135,8 +132,8 @@ void SerialPort::Run() {
     {
         // A new run starts from clean frame records: nothing half-received, no control bytes of a
         // frame that went out on an earlier connection.
-        SendLockGuard guard(SendLock());
-        if (ProtocolHandler* handler = ProtocolHandler::Current()) handler->ClearFrames(kLink, true);
+        SendLockGuard guard(handler_.SendLock());
+        handler_.ClearFrames(kLink, true);
         std::lock_guard<std::mutex> port(portLock_);
         line_.PurgeBoth();
     }
@@ -145,13 +142,12 @@ void SerialPort::Run() {
         if (stop_) break;
         int waitMs;
         {
-            SendLockGuard guard(SendLock());
-            waitMs = WaitTimeFor(OutgoingFrame());
+            SendLockGuard guard(handler_.SendLock());
+            waitMs = WaitTimeFor(handler_.Outgoing());
         }
         const EngineEvent event = events_.Wait(fd, waitMs);
 
-        std::unique_lock<std::recursive_mutex> sendLock(SendLock());
-        ProtocolHandler* handler = ProtocolHandler::Current();
+        std::unique_lock<SendLockMutex> sendLock(handler_.SendLock());
         switch (event) {
             case EngineEvent::Shutdown:
                 alive_ = false;
@@ -160,28 +156,28 @@ void SerialPort::Run() {
                 WritePath(sendLock);
                 break;
             case EngineEvent::AddData:
-                HandleAddData(handler);
+                HandleAddData();
                 break;
             case EngineEvent::Io:
             case EngineEvent::Timeout:
-                ReadPath(handler, sendLock);
+                ReadPath(sendLock);
                 // One pause per exchange, after the reply (or the repeat decision), still under the
                 // send lock: the unit gets its breather and the UI its turn between two cycles.
                 if (!stop_) events_.Pause(kCyclePauseMs);
                 break;
             case EngineEvent::DeviceGone:
-                LinkFailure();
+                LinkFailure({LinkFault::Unplugged, 0, "poll()"});
                 break;
         }
     }
     alive_ = false;
 }
 
-void SerialPort::HandleAddData(ProtocolHandler* handler) {
-    if (handler && handler->HasItems())
-        handler->PopInto(OutgoingFrame());
+void SerialPort::HandleAddData() {
+    if (handler_.HasItems())
+        handler_.PopInto(handler_.Outgoing());
     else
-        ScanForChange();
+        handler_.ScanForChange();
     events_.Reset(EngineEvent::AddData);
     events_.Signal(EngineEvent::Write);
 }
@@ -216,9 +212,9 @@ bool SerialPort::WriteFrame(const uint8_t* bytes, size_t n, int& err) {
     return true;
 }
 
-void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
+void SerialPort::WritePath(std::unique_lock<SendLockMutex>& sendLock) {
     events_.Reset(EngineEvent::Write);
-    FrameRecord& out = OutgoingFrame();
+    FrameRecord& out = handler_.Outgoing();
     std::unique_lock<std::mutex> port(portLock_);
     line_.PurgeBoth();
     const size_t n = std::min(out.FrameLength(), writeBuffer_.size());
@@ -227,19 +223,20 @@ void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
     if (!WriteFrame(writeBuffer_.data(), n, err)) {
         if (err == ECANCELED) return;  // shutting down
         if (err != ETIMEDOUT) {
-            LinkFailure();
+            LinkFailure({LinkFault::Unplugged, err, "write()"});
             return;
         }
-        ReportError("write()", err);  // the line is stuck; the reply wait decides what happens next
+        // The line is stuck; the reply wait decides what happens next.
+        ReportWarning("write()", err, LinkFault::WriteStuck);
     }
     // Only what has left the port counts as written. Nothing is purged after the drain: the output
     // is empty by then (and on a pseudo-terminal a flush of it would discard what the other side has
     // not read yet), and the receive side was purged before the write; purging it now would lose
     // the reply of a unit that answers at once.
     line_.Drain();
-    Trace(TraceKind::Written, out.Cmd(), out[outgoing::kSequence], writeBuffer_.data(), n);
+    handler_.Trace(TraceKind::Written, out.Cmd(), out[outgoing::kSequence], writeBuffer_.data(), n);
     if (const uint8_t sequence = out[outgoing::kSequence]; sequence != 0)
-        if (MessageSink* sink = owner_) sink->Post(WM_PROGRESS_POSITION, sequence, 0);
+        if (LinkEvents* events = listener_) events->ProgressPosition(sequence);
     out[outgoing::kReplyAwaited] = 1;
     const bool bulk = out[outgoing::kBulk] == 1;
     const bool longPause = out[outgoing::kLongPause] == 1;
@@ -250,14 +247,14 @@ void SerialPort::WritePath(std::unique_lock<std::recursive_mutex>& sendLock) {
     replyDeadline_ = Clock::now() + ReplyWindowFor(out);
 }
 
-bool SerialPort::PauseUnlocked(std::unique_lock<std::recursive_mutex>& sendLock, int ms) {
+bool SerialPort::PauseUnlocked(std::unique_lock<SendLockMutex>& sendLock, int ms) {
     sendLock.unlock();
     const bool completed = events_.Pause(ms);
     sendLock.lock();
     return completed;
 }
 
-void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recursive_mutex>& sendLock) {
+void SerialPort::ReadPath(std::unique_lock<SendLockMutex>& sendLock) {
     const int fd = line_.Fd();
     bool saidReadable = false;  // the last wait ended because the port reported bytes
     for (;;) {
@@ -266,7 +263,7 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
         int q = line_.BytesWaiting();
         if (q < 0) {
             if (IsDeviceGoneError(errno)) {
-                LinkFailure();
+                LinkFailure({LinkFault::Unplugged, errno, "ioctl(FIONREAD)"});
                 return;
             }
             q = 0;
@@ -275,18 +272,19 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
         if (q > 0) {
             got = line_.ReadSome(readBuffer_.data(), std::min(static_cast<size_t>(q), readBuffer_.size()));
             if (got == 0) {
-                LinkFailure();  // the port said it had bytes, then had none: the device went away
+                // The port said it had bytes, then had none: the device went away.
+                LinkFailure({LinkFault::Unplugged, 0, "read()"});
                 return;
             }
             if (got < 0 && IsDeviceGoneError(errno)) {
+                const int err = errno;
                 port.unlock();
-                RepeatOrFail(handler, kMaxReadRetries, LinkFault::Unplugged);
+                RepeatOrFail(kMaxReadRetries, {LinkFault::Unplugged, err, "read()"});
                 return;
             }
             if (got < 0) got = 0;
         }
-        if (got > 0 && handler &&
-            handler->FeedBytes(kLink, readBuffer_.data(), static_cast<size_t>(got)) == 1) {
+        if (got > 0 && handler_.FeedBytes(kLink, readBuffer_.data(), static_cast<size_t>(got)) == 1) {
             // Accepted: bytes that came after the reply are not part of any exchange.
             line_.PurgeBoth();
             events_.Signal(EngineEvent::AddData);
@@ -294,12 +292,13 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
         }
         port.unlock();
 
-        if (OutgoingFrame()[outgoing::kReplyAwaited] == 0) return;  // nothing in flight to repeat
+        if (handler_.Outgoing()[outgoing::kReplyAwaited] == 0) return;  // nothing in flight to repeat
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(replyDeadline_ - Clock::now());
         if (left.count() <= 0) {
             // No reply within the window, whatever bytes came: as for a silent unit.
-            Trace(TraceKind::NoReply, OutgoingFrame().Cmd(), IncomingFrame()[incoming::kRetryCounter] + 1);
-            RepeatOrFail(handler, kMaxRetries, LinkFault::NoAnswer);
+            handler_.Trace(TraceKind::NoReply, handler_.Outgoing().Cmd(),
+                           handler_.Incoming()[incoming::kRetryCounter] + 1);
+            RepeatOrFail(kMaxRetries, {LinkFault::NoAnswer, 0, ""});
             return;
         }
         if (got > 0) {
@@ -318,41 +317,39 @@ void SerialPort::ReadPath(ProtocolHandler* handler, std::unique_lock<std::recurs
         sendLock.lock();
         if (e == EngineEvent::Shutdown) return;
         if (e == EngineEvent::DeviceGone) {
-            LinkFailure();
+            LinkFailure({LinkFault::Unplugged, 0, "poll()"});
             return;
         }
         saidReadable = e == EngineEvent::Io;
     }
 }
 
-void SerialPort::RepeatOrFail(ProtocolHandler* handler, int maxRetries, LinkFault why) {
-    FrameRecord& in = IncomingFrame();
+void SerialPort::RepeatOrFail(int maxRetries, PortError why) {
+    FrameRecord& in = handler_.Incoming();
     if (++in[incoming::kRetryCounter] > maxRetries) {
-        LinkFailure(why);
-        if (handler) handler->ClearFrames(kLink, true);
+        LinkFailure(std::move(why));
+        handler_.ClearFrames(kLink, true);
         return;
     }
     // Write the same frame again, from a clean incoming record.
     const uint8_t retries = in[incoming::kRetryCounter];
-    if (handler) handler->ClearFrames(kLink, false);
+    handler_.ClearFrames(kLink, false);
     in[incoming::kRetryCounter] = retries;
-    Trace(TraceKind::Repeat, OutgoingFrame().Cmd(), retries);
+    handler_.Trace(TraceKind::Repeat, handler_.Outgoing().Cmd(), retries);
     events_.Signal(EngineEvent::Write);
 }
 
-void SerialPort::LinkFailure(LinkFault why) {
+void SerialPort::LinkFailure(PortError why) {
     if (stop_.exchange(true)) return;  // reported once per run
-    fault_ = why;
-    const uint8_t lookup = OutgoingFrame()[outgoing::kLookup];
-    Trace(TraceKind::LinkFailed, OutgoingFrame().Cmd(), lookup);
-    if (MessageSink* sink = owner_) sink->Post(WM_LINK_FAILED, 1, lookup);
+    SetLastError(why);
+    const uint8_t lookup = handler_.Outgoing()[outgoing::kLookup];
+    const std::string text = why.Text();
+    handler_.Trace(TraceKind::LinkFailed, handler_.Outgoing().Cmd(), lookup, nullptr, 0, text.c_str());
+    if (LinkEvents* events = listener_) events->LinkFailed(why, lookup != 0);
 }
 
-void SerialPort::ReportError(const char* operation, int err) {
-    char text[512];
-    std::snprintf(text, sizeof text, "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n",
-                  operation, std::strerror(err), portNumber_);
-    if (MessageSink* sink = owner_) sink->PostText(TextPortError, "Application Error", text);
+void SerialPort::ReportWarning(const char* operation, int err, LinkFault fault) {
+    if (LinkEvents* events = listener_) events->PortWarning({fault, err, operation}, portNumber_);
 }
 
 }  // namespace pavo

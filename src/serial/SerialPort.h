@@ -6,10 +6,14 @@
 // else arrives meanwhile. A frame that gets no reply in it is written again, twice at most (a failed
 // read: once); then the engine reports WM_LINK_FAILED once and its thread ends.
 //
-// What it tells the UI goes through the owner's MessageSink: WM_LINK_FAILED (wParam 1, lParam 1 when
-// the unanswered frame was the device lookup, else 0), WM_PROGRESS_POSITION (wParam the sequence
-// number of a written queued item) and, for a port that will not take its settings, the
-// "Application Error" text (TextPortError).
+// One engine serves one unit: it is made on that unit's protocol handler (its send lock, queue, frame
+// records, scanner and trace) and tells its LinkEvents receiver what happens on the line.
+//
+// Errors: every way a port fails, at opening or on the line, is a PortError (serial/PortError.h): a
+// LinkFault that says what it means for the user (unplugged, no answer, port busy, no access, not a
+// serial port, settings refused, write stuck, other), the errno behind it and the failing call.
+// OpenPort returns it; LinkFailed reports it; LastError() keeps the last one; PortWarning reports the
+// calls that failed without ending the link (a refused setting, a frame that would not leave).
 //
 // Locks: the worker holds the send lock while it handles an event (pop or scan, write, feed the
 // reply, and the 20 ms pause that ends each cycle). It lets go of it while it waits for the reply and
@@ -25,8 +29,9 @@
 #include <thread>
 #include <vector>
 
-#include "model/Messages.h"
+#include "protocol/SendLock.h"
 #include "serial/EngineEvents.h"
+#include "serial/PortError.h"
 #include "serial/SerialLine.h"
 
 namespace pavo {
@@ -37,29 +42,37 @@ class ProtocolHandler;
 constexpr unsigned kEventRxChar = 0x0001;
 constexpr unsigned kEventCts = 0x0008;
 
-// Why the link ended, or why the port would not open: what the off-line status tells the user.
-enum class LinkFault {
-    None,
-    Unplugged,  // the device went away (adapter pulled), or its node is not there
-    NoAnswer,   // the unit stayed silent through every repeat
-    PortBusy,   // another program holds the port
-    NoAccess,   // the user may not open the port (not in the dialout group)
+// What the engine reports, on its worker thread. A receiver copies what it needs and returns at once.
+class LinkEvents {
+public:
+    // The link ended (reported once per run; LastError() holds the same). `lookupFrame`: the frame
+    // nobody answered was the device lookup.
+    virtual void LinkFailed(const PortError& error, bool lookupFrame) {}
+    // The queued item with this sequence number has left the port; in the order the items go out.
+    virtual void ProgressPosition(int sequence) {}
+    // A call on the open port failed without ending the link: the "Application Error" box.
+    virtual void PortWarning(const PortError& error, int portNumber) {}
+
+protected:
+    ~LinkEvents() = default;
 };
 
 class SerialPort {
 public:
-    SerialPort() = default;
+    explicit SerialPort(ProtocolHandler& handler, LinkEvents* events = nullptr);
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
+    void SetEvents(LinkEvents* events) { listener_ = events; }
+
     // Opens and configures the port: `device` is a port name (ttyUSB0), a device path, or either
-    // after the "\\.\" prefix. Returns 1 if the device opened (even if a setting failed: that is
-    // reported as an error text and the port stays open), 0 if it did not. The engine always watches
-    // for received bytes, which is what the connection code's event mask asks for; `eventMask` and
-    // `bufferSize` (at least one frame record) are kept for that code's sake.
-    int OpenPort(MessageSink* owner, const std::string& device, unsigned baud, char parity, int dataBits,
-                 int stopBits, unsigned eventMask, size_t bufferSize);
+    // after the "\\.\" prefix. Returns no error if the device opened (even if a setting failed:
+    // that is reported through PortWarning and the port stays open), else why it did not. The engine
+    // always watches for received bytes, which is what the connection code's event mask asks for;
+    // `eventMask` and `bufferSize` (at least one frame record) are kept for that code's sake.
+    PortError OpenPort(const std::string& device, unsigned baud, char parity, int dataBits, int stopBits,
+                       unsigned eventMask, size_t bufferSize);
     // Starts the worker; its first step prepares a frame. 1 if the thread started.
     int StartEngine();
     // Stops the worker (at once, whatever it is waiting for), then closes the port. Returns 1.
@@ -67,32 +80,37 @@ public:
 
     bool IsOpen() const;
     bool IsAlive() const { return alive_.load(); }
-    // Why the last OpenPort failed or the last run reported WM_LINK_FAILED; None after a good open.
-    // Set before the message is posted, so its handler reads the right one.
-    LinkFault Fault() const { return fault_.load(); }
+    // Why the last OpenPort failed or the last run ended; no error after a good open. Set before
+    // LinkFailed is reported, so its receiver reads the right one.
+    PortError LastError() const;
+    LinkFault Fault() const { return LastError().fault; }
+    int PortNumber() const { return portNumber_; }
 
 private:
     void Run();
-    void HandleAddData(ProtocolHandler* handler);
-    void WritePath(std::unique_lock<std::recursive_mutex>& sendLock);
-    void ReadPath(ProtocolHandler* handler, std::unique_lock<std::recursive_mutex>& sendLock);
+    void HandleAddData();
+    void WritePath(std::unique_lock<SendLockMutex>& sendLock);
+    void ReadPath(std::unique_lock<SendLockMutex>& sendLock);
     // The frame in flight got no usable reply: write it again, or, after `maxRetries` repeats, report
     // the link failure for the reason given.
-    void RepeatOrFail(ProtocolHandler* handler, int maxRetries, LinkFault why);
-    void LinkFailure(LinkFault why = LinkFault::Unplugged);
-    void ReportError(const char* operation, int err);
+    void RepeatOrFail(int maxRetries, PortError why);
+    void LinkFailure(PortError why);
+    void SetLastError(PortError error);
+    void ReportWarning(const char* operation, int err, LinkFault fault);
     bool WriteFrame(const uint8_t* bytes, size_t n, int& err);
     // Lets go of the send lock for a pause or a wait; false if shutdown ended it.
-    bool PauseUnlocked(std::unique_lock<std::recursive_mutex>& sendLock, int ms);
+    bool PauseUnlocked(std::unique_lock<SendLockMutex>& sendLock, int ms);
 
-    std::atomic<MessageSink*> owner_{nullptr};
+    ProtocolHandler& handler_;
+    std::atomic<LinkEvents*> listener_;
     mutable std::mutex portLock_;
     SerialLine line_;
     EngineEvents events_;
     std::thread thread_;
     std::atomic<bool> alive_{false};
     std::atomic<bool> stop_{false};
-    std::atomic<LinkFault> fault_{LinkFault::None};
+    mutable std::mutex errorLock_;
+    PortError lastError_;
     int portNumber_ = 0;
     std::vector<uint8_t> writeBuffer_, readBuffer_;
     // When the reply to the frame in flight is given up (worker thread only).

@@ -37,7 +37,6 @@ TEST(FuzzCorpus, EverySeedOfEveryTargetRunsCleanly) {
         }
         EXPECT_GE(seeds, c.fewestSeeds);
     }
-    ResetParameters();  // the preset target leaves a loaded model; the other tests expect the reset one
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <random>
 
 #include "link_harness.h"
-#include "model/ModelLock.h"
 
 namespace pavo::linktest {
 namespace {
@@ -22,13 +21,13 @@ TEST(LinkExchange, IdleEnginePollsStatusAlternatingAfterEachReply) {
     ASSERT_GE(frames.size(), 8u);
     for (size_t i = 0; i < frames.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(frames[i].frame.cmd, i % 2 == 0 ? 0x0C : 0x18);
+        EXPECT_EQ(frames[i].frame.cmd, i % 2 == 0 ? CmdStatusA : CmdStatusB);
         ASSERT_EQ(frames[i].frame.payload.size(), 1u);
         EXPECT_EQ(frames[i].frame.payload[0], 1);  // the active scene
     }
     // One exchange at a time, paced by the cycle pause: never two requests within the 20 ms.
     for (size_t i = 1; i < frames.size(); ++i) EXPECT_GE(frames[i].atMs - frames[i - 1].atMs, 19.0);
-    EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+    EXPECT_TRUE(h.events.Of("LinkFailed").empty());
     // The replies' meter values were stored and the polls alternated from the unit's point of view too.
     EXPECT_EQ(h.line.ReceivedCount(), frames.size());
 }
@@ -39,30 +38,30 @@ TEST(LinkExchange, QueuedBatchGoesOutWholeAndInOrderBeforeAPendingEdit) {
     ASSERT_TRUE(h.line.WaitForFrames(3, 5000));
     {
         // The UI queues a batch and edits a field while the engine is busy polling.
-        SendLockGuard guard(SendLock());
-        QueueCommand(0x80, 0);
-        QueueCommand(0x81, 0);
-        EditModel([] { TheModel().current.EchoB.DirectSwitch = 1; });
+        SendLockGuard guard(h.handler.SendLock());
+        h.handler.QueueCommand(CmdReadNames, 0);
+        h.handler.QueueCommand(CmdReadSystem, 0);
+        h.Edit([&] { h.m.current.EchoB.DirectSwitch = 1; });
     }
     ASSERT_TRUE(Eventually(
         [&] {
             const auto c = h.Commands();
-            return std::find(c.begin(), c.end(), 0x0B) != c.end();
+            return std::find(c.begin(), c.end(), CmdSwitch) != c.end();
         },
         5000));
     const auto frames = h.line.Received();
     size_t first = 0;
-    while (frames[first].frame.cmd != 0x80) ++first;
+    while (frames[first].frame.cmd != CmdReadNames) ++first;
     ASSERT_GE(frames.size(), first + 24);
     for (int n = 0; n < 22; ++n) {
-        EXPECT_EQ(frames[first + n].frame.cmd, 0x80) << n;
+        EXPECT_EQ(frames[first + n].frame.cmd, CmdReadNames) << n;
         EXPECT_EQ(frames[first + n].frame.payload, std::vector<uint8_t>{static_cast<uint8_t>(n)});
     }
-    EXPECT_EQ(frames[first + 22].frame.cmd, 0x81);
-    EXPECT_EQ(frames[first + 23].frame.cmd, 0x0B);
+    EXPECT_EQ(frames[first + 22].frame.cmd, CmdReadSystem);
+    EXPECT_EQ(frames[first + 23].frame.cmd, CmdSwitch);
     EXPECT_EQ(frames[first + 23].frame.payload, (std::vector<uint8_t>{5, 1}));
     for (size_t i = 0; i < first; ++i)
-        EXPECT_TRUE(frames[i].frame.cmd == 0x0C || frames[i].frame.cmd == 0x18);
+        EXPECT_TRUE(frames[i].frame.cmd == CmdStatusA || frames[i].frame.cmd == CmdStatusB);
 }
 
 // The connection code's lookup and full read, against units that answer cleanly, through noise and
@@ -85,28 +84,26 @@ TEST(LinkExchange, LookupAndFullReadStoreTheUnitsDataInTheModel) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         LinkHarness h(c.options);
-        QueueCommand(0x7F, 0);
+        h.handler.QueueCommand(CmdLookup, 0);
         ASSERT_TRUE(h.OpenAndStart());
-        ASSERT_TRUE(h.sink.WaitFor(WM_DEVICE_FOUND, 1, 5000));
-        EXPECT_EQ(Flags().storeAuthority.load(), c.options.storeAuthority);
+        ASSERT_TRUE(h.events.WaitFor("DeviceFound", 1, 5000));
+        EXPECT_EQ(h.m.flags.storeAuthority.load(), c.options.storeAuthority);
 
-        h.QueueNumbered({{0x80, 0}, {0x81, 0}, {0x82, 0}});
-        ASSERT_TRUE(h.sink.WaitFor(WM_PROGRAM_RECEIVED, 1, 15000));
+        h.QueueNumbered({{CmdReadNames, 0}, {CmdReadSystem, 0}, {CmdReadPrograms, 0}});
+        ASSERT_TRUE(h.events.WaitFor("ProgramReceived", 1, 15000));
         h.port.ClosePort();
 
         // Every queued item's position was reported once, in order.
-        std::vector<WParam> positions;
-        for (const Posted& p : h.sink.Of(WM_PROGRESS_POSITION)) positions.push_back(p.wParam);
-        std::vector<WParam> expected;
-        for (WParam i = 1; i <= 24; ++i) expected.push_back(i);
-        EXPECT_EQ(positions, expected);
-        EXPECT_EQ(h.sink.Of(WM_SYSTEM_RECEIVED).size(), 1u);
-        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+        std::vector<int> expected;
+        for (int i = 1; i <= 24; ++i) expected.push_back(i);
+        EXPECT_EQ(h.events.Positions(), expected);
+        EXPECT_EQ(h.events.Of("SystemReceived").size(), 1u);
+        EXPECT_TRUE(h.events.Of("LinkFailed").empty());
 
         const ProgramImage unitImage = h.line.Unit().CurrentImage();
         const SystemRecord unitSystem = h.line.Unit().System();
-        EditModel([&] {
-            const Model& m = TheModel();
+        h.Edit([&] {
+            const Model& m = h.m;
             EXPECT_TRUE(SameRecord(m.current, unitImage));
             EXPECT_TRUE(SameRecord(m.lastSent, unitImage));
             EXPECT_TRUE(SameRecord(m.system, unitSystem));
@@ -125,40 +122,40 @@ TEST(LinkExchange, LookupAndFullReadStoreTheUnitsDataInTheModel) {
 // arrives while the edit is in flight; it must neither undo the edit nor stand in for its reply.
 TEST(LinkExchange, ALateProgramImageNeitherUndoesAnEditNorStandsInForItsReply) {
     unit::UnitOptions options;
-    options.slowCommand = 0x82;
+    options.slowCommand = CmdReadPrograms;
     options.slowCommandMs = 1300;
     LinkHarness h(options);
-    QueueCommand(0x82, 0);
+    h.handler.QueueCommand(CmdReadPrograms, 0);
     ASSERT_TRUE(h.OpenAndStart());
-    ASSERT_TRUE(h.sink.WaitFor(WM_PROGRAM_RECEIVED, 1, 5000));
+    ASSERT_TRUE(h.events.WaitFor("ProgramReceived", 1, 5000));
     const uint8_t edited = static_cast<uint8_t>(h.line.Unit().CurrentImage().Mic12.Eq[3].GainCode + 17);
-    EditModel([&] {
-        TheModel().current.Mic12.Eq[3].GainCode = edited;
-        TheModel().system.MicMaster = 33;
+    h.Edit([&] {
+        h.m.current.Mic12.Eq[3].GainCode = edited;
+        h.m.system.MicMaster = 33;
     });
     ASSERT_TRUE(Eventually([&] { return h.handler.LateReplyCount() == 1; }, 5000));
     ASSERT_TRUE(Eventually(
         [&] {
             return h.line.Unit().CurrentImage().Mic12.Eq[3].GainCode == edited &&
-                   h.line.Unit().System().MicMaster == 33 && EditModel([] {
-                       const Model& m = TheModel();
+                   h.line.Unit().System().MicMaster == 33 && h.Edit([&] {
+                       const Model& m = h.m;
                        return SameRecord(m.current, m.lastSent) && SameRecord(m.system, m.lastSentSystem);
                    });
         },
         5000));
     h.port.ClosePort();
 
-    EXPECT_EQ(h.sink.Of(WM_PROGRAM_RECEIVED).size(), 1u);
-    EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+    EXPECT_EQ(h.events.Of("ProgramReceived").size(), 1u);
+    EXPECT_TRUE(h.events.Of("LinkFailed").empty());
     const ProgramImage unitImage = h.line.Unit().CurrentImage();
-    EditModel([&] {
-        EXPECT_EQ(TheModel().current.Mic12.Eq[3].GainCode, edited);
-        EXPECT_TRUE(SameRecord(TheModel().current, unitImage));
+    h.Edit([&] {
+        EXPECT_EQ(h.m.current.Mic12.Eq[3].GainCode, edited);
+        EXPECT_TRUE(SameRecord(h.m.current, unitImage));
     });
     const auto frames = h.line.Received();
     ASSERT_GE(frames.size(), 2u);
-    EXPECT_EQ(frames[0].frame.cmd, 0x82);
-    EXPECT_EQ(frames[1].frame.cmd, 0x82);  // repeated once the window had passed
+    EXPECT_EQ(frames[0].frame.cmd, CmdReadPrograms);
+    EXPECT_EQ(frames[1].frame.cmd, CmdReadPrograms);  // repeated once the window had passed
 }
 
 // A random edit of one field the change scanner sends, in the edited scene.
@@ -281,23 +278,23 @@ std::vector<Edit> SentFields() {
 
 TEST(LinkExchange, RandomEditsLeaveTheUnitWithTheProgramsImage) {
     LinkHarness h;
-    QueueCommand(0x7F, 0);
+    h.handler.QueueCommand(CmdLookup, 0);
     ASSERT_TRUE(h.OpenAndStart());
-    ASSERT_TRUE(h.sink.WaitFor(WM_DEVICE_FOUND, 1, 5000));
-    h.QueueNumbered({{0x80, 0}, {0x81, 0}, {0x82, 0}});
-    ASSERT_TRUE(h.sink.WaitFor(WM_PROGRAM_RECEIVED, 1, 10000));
+    ASSERT_TRUE(h.events.WaitFor("DeviceFound", 1, 5000));
+    h.QueueNumbered({{CmdReadNames, 0}, {CmdReadSystem, 0}, {CmdReadPrograms, 0}});
+    ASSERT_TRUE(h.events.WaitFor("ProgramReceived", 1, 10000));
 
     const std::vector<Edit> fields = SentFields();
     std::mt19937 rng(20261210);
     for (int batch = 0; batch < 6; ++batch) {
-        for (int i = 0; i < 25; ++i) EditModel([&] { fields[rng() % fields.size()](TheModel(), rng); });
+        for (int i = 0; i < 25; ++i) h.Edit([&] { fields[rng() % fields.size()](h.m, rng); });
         std::this_thread::sleep_for(std::chrono::milliseconds(150));  // edits land mid-exchange too
     }
     // Drained: nothing left to send, and the unit has answered two more frames since.
     ASSERT_TRUE(Eventually(
         [&] {
-            return EditModel([] {
-                const Model& m = TheModel();
+            return h.Edit([&] {
+                const Model& m = h.m;
                 return SameRecord(m.current, m.lastSent) && SameRecord(m.system, m.lastSentSystem);
             });
         },
@@ -308,8 +305,8 @@ TEST(LinkExchange, RandomEditsLeaveTheUnitWithTheProgramsImage) {
 
     const ProgramImage unitImage = h.line.Unit().CurrentImage();
     const SystemRecord unitSystem = h.line.Unit().System();
-    EditModel([&] {
-        const Model& m = TheModel();
+    h.Edit([&] {
+        const Model& m = h.m;
         const uint8_t* a = BytesOf(m.current);
         const uint8_t* b = BytesOf(unitImage);
         for (size_t i = 0; i < sizeof(ProgramImage); ++i) ASSERT_EQ(a[i], b[i]) << "image byte " << i;
@@ -317,7 +314,7 @@ TEST(LinkExchange, RandomEditsLeaveTheUnitWithTheProgramsImage) {
         const uint8_t* u = BytesOf(unitSystem);
         for (size_t i = 0; i < sizeof(SystemRecord); ++i) ASSERT_EQ(s[i], u[i]) << "system byte " << i;
     });
-    EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+    EXPECT_TRUE(h.events.Of("LinkFailed").empty());
 }
 
 }  // namespace

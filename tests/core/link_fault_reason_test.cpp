@@ -1,6 +1,8 @@
 // Why the engine gave up or could not open: the reason the off-line status shows.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "link_harness.h"
 
 namespace pavo::linktest {
@@ -26,7 +28,7 @@ TEST(LinkFaultReason, EachWayOfLosingTheLinkNamesItsCause) {
         EXPECT_EQ(h.port.Fault(), LinkFault::None);
         ASSERT_TRUE(h.line.WaitForFrames(2, 5000));
         if (c.pullCable) h.line.Unplug();
-        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+        ASSERT_TRUE(h.events.WaitFor("LinkFailed", 1, 10000));
         EXPECT_EQ(h.port.Fault(), c.expected);
     }
 }
@@ -34,14 +36,19 @@ TEST(LinkFaultReason, EachWayOfLosingTheLinkNamesItsCause) {
 TEST(LinkFaultReason, APortThatWillNotOpenSaysWhy) {
     LinkHarness h;
     ASSERT_TRUE(h.Open());
-    SerialPort second;
-    EXPECT_EQ(second.OpenPort(&h.sink, h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 0);
+    SerialPort second(h.handler);
+    const PortError busy = second.OpenPort(h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200);
+    EXPECT_EQ(busy.fault, LinkFault::PortBusy);
     EXPECT_EQ(second.Fault(), LinkFault::PortBusy);
-    EXPECT_EQ(second.OpenPort(&h.sink, "/dev/pavo-no-such-port", 115200, 'N', 8, 0, 9, 115200), 0);
-    EXPECT_EQ(second.Fault(), LinkFault::Unplugged);
+    EXPECT_EQ(busy.operation, "open()");
+    EXPECT_NE(busy.err, 0);
+    EXPECT_EQ(busy.Text().rfind("port busy (", 0), 0u) << busy.Text();
+    EXPECT_EQ(second.OpenPort("/dev/pavo-no-such-port", 115200, 'N', 8, 0, 9, 115200).fault,
+              LinkFault::Unplugged);
+    EXPECT_EQ(second.LastError().err, ENOENT);
     // A good open forgets the last reason.
     h.port.ClosePort();
-    EXPECT_EQ(second.OpenPort(&h.sink, h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 1);
+    EXPECT_FALSE(second.OpenPort(h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200));
     EXPECT_EQ(second.Fault(), LinkFault::None);
 }
 

@@ -10,11 +10,12 @@
 #include <fstream>
 
 #include "link_harness.h"
-#include "model/ModelLock.h"
 #include "read_faults.h"
 
 namespace pavo::linktest {
 namespace {
+
+using testing::Reports;
 
 using Clock = std::chrono::steady_clock;
 
@@ -29,27 +30,28 @@ bool SameFrame(const unit::ReceivedFrame& a, const unit::ReceivedFrame& b) {
 TEST(LinkFaults, SilentUnitGetsTheSameFrameThreeTimesThenOneLinkFailure) {
     struct Case {
         const char* name;
-        bool lookup;        // the unanswered frame is the device lookup
-        int answered;       // frames answered before the unit falls silent
-        LParam lookupByte;  // lParam of WM_LINK_FAILED
+        bool lookup;           // the unanswered frame is the device lookup
+        int answered;          // frames answered before the unit falls silent
+        const char* reported;  // the link failure report
     };
-    const Case cases[] = {{"lookup unanswered", true, 0, 1}, {"silent after two polls", false, 2, 0}};
+    const Case cases[] = {{"lookup unanswered", true, 0, "LinkFailed(no answer, lookup)"},
+                          {"silent after two polls", false, 2, "LinkFailed(no answer)"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         unit::UnitOptions options;
         options.silent = c.answered == 0;
         options.silentAfter = c.answered;
         LinkHarness h(options);
-        if (c.lookup) QueueCommand(0x7F, 0);
+        if (c.lookup) h.handler.QueueCommand(CmdLookup, 0);
         ASSERT_TRUE(h.OpenAndStart());
-        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+        ASSERT_TRUE(h.events.WaitFor("LinkFailed", 1, 10000));
         EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));  // nothing more happens after it
 
         const auto frames = h.line.Received();
         ASSERT_EQ(frames.size(), static_cast<size_t>(c.answered + 3));
         const auto& first = frames[c.answered];
-        EXPECT_EQ(first.frame.cmd, c.lookup ? 0x7F : (c.answered % 2 ? 0x18 : 0x0C));
+        EXPECT_EQ(first.frame.cmd, c.lookup ? CmdLookup : (c.answered % 2 ? CmdStatusB : CmdStatusA));
         EXPECT_TRUE(SameFrame(frames[c.answered + 1], first));
         EXPECT_TRUE(SameFrame(frames[c.answered + 2], first));
         // Each attempt waits half a second and then polls five times for 100 ms.
@@ -58,23 +60,21 @@ TEST(LinkFaults, SilentUnitGetsTheSameFrameThreeTimesThenOneLinkFailure) {
             EXPECT_GT(gap, 950.0);
             EXPECT_LT(gap, 1800.0);
         }
-        const auto failures = h.sink.Of(WM_LINK_FAILED);
-        ASSERT_EQ(failures.size(), 1u);
-        EXPECT_EQ(failures[0].wParam, 1u);
-        EXPECT_EQ(failures[0].lParam, c.lookupByte);
+        EXPECT_EQ(h.events.Of("LinkFailed"), Reports{c.reported});
+        EXPECT_EQ(h.port.Fault(), LinkFault::NoAnswer);
 
         if (c.lookup) {
             // As the connection code does next: close, open the next candidate, look up again there.
             h.port.ClosePort();
             unit::UnitLine next;
             ASSERT_TRUE(next.Start());
-            ASSERT_EQ(h.port.OpenPort(&h.sink, next.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 1);
-            QueueCommand(0x7F, 0);
+            ASSERT_FALSE(h.port.OpenPort(next.DevicePath(), 115200, 'N', 8, 0, 9, 115200));
+            h.handler.QueueCommand(CmdLookup, 0);
             ASSERT_EQ(h.port.StartEngine(), 1);
-            EXPECT_TRUE(h.sink.WaitFor(WM_DEVICE_FOUND, 1, 5000));
+            EXPECT_TRUE(h.events.WaitFor("DeviceFound", 1, 5000));
             h.port.ClosePort();
-            EXPECT_EQ(next.Received().front().frame.cmd, 0x7F);
-            EXPECT_EQ(h.sink.Of(WM_LINK_FAILED).size(), 1u);
+            EXPECT_EQ(next.Received().front().frame.cmd, CmdLookup);
+            EXPECT_EQ(h.events.Of("LinkFailed").size(), 1u);
         }
     }
 }
@@ -103,21 +103,19 @@ TEST(LinkFaults, ChatterThatNeverFormsAReplyIsGivenUpLikeSilence) {
         options.chatter = c.chatter;
         options.chatterEveryMs = 5;
         LinkHarness h(options);
-        QueueCommand(0x7F, 0);
+        h.handler.QueueCommand(CmdLookup, 0);
         ASSERT_TRUE(h.OpenAndStart());
-        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+        ASSERT_TRUE(h.events.WaitFor("LinkFailed", 1, 10000));
         EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
         const auto frames = h.line.Received();
         ASSERT_EQ(frames.size(), 3u);
-        for (const auto& f : frames) EXPECT_EQ(f.frame.cmd, 0x7F);
+        for (const auto& f : frames) EXPECT_EQ(f.frame.cmd, CmdLookup);
         for (int i = 1; i < 3; ++i) {
             const double gap = frames[i].atMs - frames[i - 1].atMs;
             EXPECT_GT(gap, 950.0);
             EXPECT_LT(gap, 1800.0);
         }
-        const auto failures = h.sink.Of(WM_LINK_FAILED);
-        ASSERT_EQ(failures.size(), 1u);
-        EXPECT_EQ(failures[0].lParam, 1);
+        EXPECT_EQ(h.events.Of("LinkFailed"), Reports{"LinkFailed(no answer, lookup)"});
     }
 }
 
@@ -137,15 +135,15 @@ TEST(LinkFaults, WrongSumOrRefusalMakesTheEngineWriteTheFrameAgain) {
         EXPECT_FALSE(SameFrame(f[1], f[0]));
         EXPECT_FALSE(SameFrame(f[4], f[3]));
         EXPECT_FALSE(SameFrame(f[7], f[6]));
-        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+        EXPECT_TRUE(h.events.Of("LinkFailed").empty());
     }
     // Every second acknowledgement refuses: each refused edit goes out again and lands.
     {
         unit::UnitOptions options;
         options.nackEvery = 2;
         LinkHarness h(options);
-        EditModel([] {
-            Model& m = TheModel();
+        h.Edit([&] {
+            Model& m = h.m;
             m.current.EchoB.DirectSwitch = 1;
             m.current.Mic12.MicLevel = 33;
             m.system.Phantom = 1;
@@ -154,7 +152,7 @@ TEST(LinkFaults, WrongSumOrRefusalMakesTheEngineWriteTheFrameAgain) {
         ASSERT_TRUE(Eventually(
             [&] {
                 const auto c = h.Commands();
-                return std::count(c.begin(), c.end(), 0x8A) >= 1 && c.back() != 0x8A && c.size() > 5;
+                return std::count(c.begin(), c.end(), CmdPhantom) >= 1 && c.back() != CmdPhantom && c.size() > 5;
             },
             10000));
         h.port.ClosePort();
@@ -167,7 +165,7 @@ TEST(LinkFaults, WrongSumOrRefusalMakesTheEngineWriteTheFrameAgain) {
         EXPECT_EQ(h.line.Unit().CurrentImage().EchoB.DirectSwitch, 1);
         EXPECT_EQ(h.line.Unit().CurrentImage().Mic12.MicLevel, 33);
         EXPECT_EQ(h.line.Unit().System().Phantom, 1);
-        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
+        EXPECT_TRUE(h.events.Of("LinkFailed").empty());
     }
 }
 
@@ -187,7 +185,7 @@ TEST(LinkFaults, AFailedReadRepeatsTheFrameOnceASecondIsALinkFailure) {
         const size_t before = h.line.ReceivedCount();
         FailReadsOf(h.line.DevicePath(), c.failures, EIO);
         if (c.linkFails) {
-            ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 5000));
+            ASSERT_TRUE(h.events.WaitFor("LinkFailed", 1, 5000));
             EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
         } else {
             ASSERT_TRUE(h.line.WaitForFrames(before + 6, 5000));
@@ -203,11 +201,7 @@ TEST(LinkFaults, AFailedReadRepeatsTheFrameOnceASecondIsALinkFailure) {
         if (c.linkFails) {
             EXPECT_TRUE(SameFrame(frames.back(), frames[frames.size() - 2]));
         }
-        const auto failures = h.sink.Of(WM_LINK_FAILED);
-        ASSERT_EQ(failures.size(), c.linkFails ? 1u : 0u);
-        if (c.linkFails) {
-            EXPECT_EQ(failures[0].lParam, 0);
-        }
+        EXPECT_EQ(h.events.Of("LinkFailed"), c.linkFails ? Reports{"LinkFailed(unplugged)"} : Reports{});
     }
 }
 
@@ -215,16 +209,16 @@ TEST(LinkFaults, AFailedReadRepeatsTheFrameOnceASecondIsALinkFailure) {
 // the engine sleeps out its polls instead of spinning on the report, and gives the frame up in time.
 TEST(LinkFaults, BytesThatCannotBeReadCountAsSilence) {
     LinkHarness h;
-    QueueCommand(0x7F, 0);
+    h.handler.QueueCommand(CmdLookup, 0);
     FailReadsOf(h.line.DevicePath(), 1 << 30, EAGAIN);
     ASSERT_TRUE(h.OpenAndStart());
-    ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 10000));
+    ASSERT_TRUE(h.events.WaitFor("LinkFailed", 1, 10000));
     EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
     const int reads = FailedReads();
     FailReadsOf("", 0, 0);
     const auto frames = h.line.Received();
     ASSERT_EQ(frames.size(), 3u);  // the lookup, written three times
-    EXPECT_EQ(h.sink.Of(WM_LINK_FAILED)[0].lParam, 1);
+    EXPECT_EQ(h.events.Of("LinkFailed"), Reports{"LinkFailed(no answer, lookup)"});
     // About one read per 100 ms poll over three seconds; a spin makes it thousands.
     EXPECT_GT(reads, 3);
     EXPECT_LT(reads, 200);
@@ -245,24 +239,22 @@ TEST(LinkFaults, PulledCableGivesOneLinkFailureAndEndsTheThread) {
         ASSERT_TRUE(h.OpenAndStart());
         if (c.duringPause) {
             {
-                SendLockGuard guard(SendLock());
-                QueueCommand(0x82, 1);  // 21 requests, each followed by a 1000 ms pause
+                SendLockGuard guard(h.handler.SendLock());
+                h.handler.QueueCommand(CmdReadPrograms, 1);  // 21 requests, each followed by a 1000 ms pause
             }
             ASSERT_TRUE(Eventually(
                 [&] {
                     const auto cmds = h.Commands();
-                    return std::find(cmds.begin(), cmds.end(), 0x82) != cmds.end();
+                    return std::find(cmds.begin(), cmds.end(), CmdReadPrograms) != cmds.end();
                 },
                 5000));
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             h.line.Unplug();
         }
-        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 5000));
+        ASSERT_TRUE(h.events.WaitFor("LinkFailed", 1, 5000));
         EXPECT_TRUE(Eventually([&] { return !h.port.IsAlive(); }, 2000));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        const auto failures = h.sink.Of(WM_LINK_FAILED);
-        ASSERT_EQ(failures.size(), 1u);
-        EXPECT_EQ(failures[0].lParam, 0);
+        EXPECT_EQ(h.events.Of("LinkFailed"), Reports{"LinkFailed(unplugged)"});
         const auto start = Clock::now();
         h.port.ClosePort();
         EXPECT_LT(MsSince(start), 500.0);
@@ -286,8 +278,8 @@ TEST(LinkFaults, ClosePortEndsTheWorkerPromptlyWhateverItWaitsFor) {
         options.silent = c.silent;
         LinkHarness h(options);
         if (c.command) {
-            SendLockGuard guard(SendLock());
-            QueueCommand(c.command, c.argument);
+            SendLockGuard guard(h.handler.SendLock());
+            h.handler.QueueCommand(c.command, c.argument);
         }
         ASSERT_TRUE(h.OpenAndStart());
         ASSERT_TRUE(h.line.WaitForFrames(1, 5000));
@@ -298,8 +290,8 @@ TEST(LinkFaults, ClosePortEndsTheWorkerPromptlyWhateverItWaitsFor) {
         EXPECT_LT(MsSince(start), 500.0);
         EXPECT_FALSE(h.port.IsAlive());
         EXPECT_FALSE(h.port.IsOpen());
-        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
-        Flags().transferPending = 0;
+        EXPECT_TRUE(h.events.Of("LinkFailed").empty());
+        h.m.flags.transferPending = 0;
     }
 }
 
@@ -312,18 +304,27 @@ TEST(LinkFaults, AnythingButATerminalIsRefusedBeforeAByteIsWritten) {
     const std::string content = "not a serial port, keep me";
     std::ofstream(file, std::ios::binary) << content;
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    RecordingSink sink;
-    ProtocolHandler handler(&sink);
-    for (const std::string& path : {file, std::string("/dev/null"), fifo, dir}) {
+    Unit programUnit(false);
+    RecordingEvents events;
+    programUnit.AddListener(&events);
+    const std::pair<std::string, LinkFault> cases[] = {{file, LinkFault::NotATerminal},
+                                                       {"/dev/null", LinkFault::NotATerminal},
+                                                       {fifo, LinkFault::NotATerminal},
+                                                       {dir, LinkFault::Other},
+                                                       {"", LinkFault::NoPort}};
+    for (const auto& [path, fault] : cases) {
         SCOPED_TRACE(path);
-        SerialPort port;
-        QueueCommand(0x7F, 0);
-        EXPECT_EQ(port.OpenPort(&sink, path, 115200, 'N', 8, 0, 9, 115200), 0);
+        SerialPort port(programUnit.handler(), &programUnit.events());
+        programUnit.handler().QueueCommand(CmdLookup, 0);
+        const PortError error = port.OpenPort(path, 115200, 'N', 8, 0, 9, 115200);
+        EXPECT_EQ(error.fault, fault) << error.Text();
+        EXPECT_EQ(port.Fault(), fault);
         EXPECT_FALSE(port.IsOpen());
         EXPECT_EQ(port.StartEngine(), 0);
-        handler.Clear();
+        programUnit.handler().Clear();
     }
-    EXPECT_TRUE(sink.Texts().empty());
+    EXPECT_TRUE(events.Reported().empty());
+    programUnit.RemoveListener(&events);
     std::ifstream in(file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
     std::filesystem::remove_all(dir);
@@ -331,27 +332,33 @@ TEST(LinkFaults, AnythingButATerminalIsRefusedBeforeAByteIsWritten) {
 
 TEST(LinkFaults, PortsThatCannotBeOpenedOrConfigured) {
     LinkHarness h;
-    // A setting the line refuses: the error text for the UI, and the port stays open.
-    EXPECT_EQ(h.port.OpenPort(&h.sink, h.line.DevicePath(), 123456, 'N', 8, 0, 9, 115200), 1);
+    // A setting the line refuses: a warning for the UI's error box, and the port stays open.
+    struct Warning : RecordingEvents {
+        void PortWarning(const PortError& error, int port) override {
+            text = error.ApplicationErrorText(port);
+            RecordingEvents::PortWarning(error, port);
+        }
+        std::string text;
+    } warning;
+    h.programUnit.AddListener(&warning);
+    EXPECT_FALSE(h.port.OpenPort(h.line.DevicePath(), 123456, 'N', 8, 0, 9, 115200));
     EXPECT_TRUE(h.port.IsOpen());
-    const auto texts = h.sink.Texts();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].kind, TextPortError);
-    EXPECT_EQ(texts[0].title, "Application Error");
+    EXPECT_EQ(warning.Reported(), Reports{"PortWarning(port settings refused)"});
     const std::string path = h.line.DevicePath();
     const std::string number = path.substr(path.find_last_of('/') + 1);
-    EXPECT_EQ(
-        texts[0].text,
-        "WARNING:  cfsetspeed() Failed with the following error: \nInvalid argument\nPort: " + number + "\n");
+    EXPECT_EQ(warning.text,
+              "WARNING:  cfsetspeed() Failed with the following error: \nInvalid argument\nPort: " + number + "\n");
 
-    // The port is taken: a second engine cannot open it; a missing device does not open; no text.
-    SerialPort second;
-    EXPECT_EQ(second.OpenPort(&h.sink, h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 0);
-    EXPECT_EQ(second.OpenPort(&h.sink, "/dev/pavo-no-such-port", 115200, 'N', 8, 0, 9, 115200), 0);
+    // The port is taken: a second engine cannot open it; a missing device does not open; no warning.
+    SerialPort second(h.handler);
+    EXPECT_EQ(second.OpenPort(h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200).fault, LinkFault::PortBusy);
+    EXPECT_EQ(second.OpenPort("/dev/pavo-no-such-port", 115200, 'N', 8, 0, 9, 115200).fault,
+              LinkFault::Unplugged);
     EXPECT_EQ(second.StartEngine(), 0);
-    EXPECT_EQ(h.sink.Texts().size(), 1u);
+    EXPECT_EQ(warning.Reported().size(), 1u);
     h.port.ClosePort();
-    EXPECT_EQ(second.OpenPort(&h.sink, h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200), 1);
+    EXPECT_FALSE(second.OpenPort(h.line.DevicePath(), 115200, 'N', 8, 0, 9, 115200));
+    h.programUnit.RemoveListener(&warning);
 }
 
 }  // namespace

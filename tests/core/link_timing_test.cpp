@@ -29,8 +29,8 @@ void CheckGaps(const std::vector<Gap>& cases) {
         options.silent = c.silent;
         LinkHarness h(options);
         {
-            SendLockGuard guard(SendLock());
-            QueueCommand(c.command, c.argument);
+            SendLockGuard guard(h.handler.SendLock());
+            h.handler.QueueCommand(c.command, c.argument);
         }
         ASSERT_TRUE(h.OpenAndStart());
         ASSERT_TRUE(h.line.WaitForFrames(2, static_cast<int>(c.highMs) + 2000));
@@ -38,8 +38,8 @@ void CheckGaps(const std::vector<Gap>& cases) {
         const double gap = GapAfterFirst(h.line.Received(), static_cast<uint8_t>(c.command));
         EXPECT_GT(gap, c.lowMs);
         EXPECT_LT(gap, c.highMs);
-        EXPECT_TRUE(h.sink.Of(WM_LINK_FAILED).empty());
-        Flags().transferPending = 0;
+        EXPECT_TRUE(h.events.Of("LinkFailed").empty());
+        h.m.flags.transferPending = 0;
     }
 }
 

@@ -13,14 +13,17 @@ namespace {
 // A trace observer for the duration of a test.
 class InstalledRing {
 public:
-    InstalledRing() { InstallTraceSink(&ring); }
-    ~InstalledRing() { InstallTraceSink(nullptr); }
+    explicit InstalledRing(ProtocolHandler& handler) : handler_(handler) { handler.InstallTraceSink(&ring); }
+    ~InstalledRing() { handler_.InstallTraceSink(nullptr); }
     std::vector<TraceRecord> Records() {
         std::vector<TraceRecord> out;
         ring.TakeAll(out);
         return out;
     }
     TraceRing ring{4096};
+
+private:
+    ProtocolHandler& handler_;
 };
 
 std::vector<uint8_t> Encoded(const unit::ReceivedFrame& f) {
@@ -35,8 +38,8 @@ std::vector<TraceKind> Kinds(const std::vector<TraceRecord>& records) {
 
 TEST(LinkTrace, EveryFrameWrittenAndEveryReplyAcceptedInOrderByteForByte) {
     LinkHarness h;
-    InstalledRing trace;
-    QueueCommand(0x7F, 0);
+    InstalledRing trace(h.handler);
+    h.handler.QueueCommand(CmdLookup, 0);
     ASSERT_TRUE(h.OpenAndStart());
     ASSERT_TRUE(h.line.WaitForFrames(6, 5000));
     h.port.ClosePort();
@@ -54,7 +57,7 @@ TEST(LinkTrace, EveryFrameWrittenAndEveryReplyAcceptedInOrderByteForByte) {
         EXPECT_EQ(records[i].bytes, Encoded(frames[written]));
         // The reply is the one the unit gives to that frame, and it knows what it answers.
         unit::VirtualUnit fresh;
-        if (frames[written].frame.cmd == 0x7F) {
+        if (frames[written].frame.cmd == CmdLookup) {
             EXPECT_EQ(records[i + 1].bytes, fresh.Answer(frames[written].frame));
         }
         EXPECT_EQ(records[i + 1].sentCmd, frames[written].frame.cmd);
@@ -89,15 +92,15 @@ TEST(LinkTrace, MisbehavingUnitsLeaveRefusalsTimeOutsRetriesAndTheLinkFailure) {
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
         LinkHarness h(c.options);
-        InstalledRing trace;
-        if (c.cmd == 0x7F) QueueCommand(0x7F, 0);
+        InstalledRing trace(h.handler);
+        if (c.cmd == CmdLookup) h.handler.QueueCommand(CmdLookup, 0);
         ASSERT_TRUE(h.OpenAndStart());
-        if (c.cmd == 0x0B) {
+        if (c.cmd == CmdSwitch) {
             // Status polls get data replies, which pass; the switch's acknowledgement is refused.
             ASSERT_TRUE(h.line.WaitForFrames(1, 5000));
-            EditModel([] { TheModel().current.EchoB.DirectSwitch = 1; });
+            h.Edit([&] { h.m.current.EchoB.DirectSwitch = 1; });
         }
-        ASSERT_TRUE(h.sink.WaitFor(WM_LINK_FAILED, 1, 15000));
+        ASSERT_TRUE(h.events.WaitFor("LinkFailed", 1, 15000));
         h.port.ClosePort();
 
         const auto records = trace.Records();
@@ -124,7 +127,7 @@ TEST(LinkTrace, MisbehavingUnitsLeaveRefusalsTimeOutsRetriesAndTheLinkFailure) {
                     EXPECT_EQ(r.value, ++repeat);
                     break;
                 case K::LinkFailed:
-                    EXPECT_EQ(r.value, c.cmd == 0x7F ? 1 : 0);
+                    EXPECT_EQ(r.value, c.cmd == CmdLookup ? 1 : 0);
                     break;
                 default:
                     break;

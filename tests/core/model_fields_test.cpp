@@ -12,8 +12,7 @@
 namespace pavo {
 namespace {
 
-uint8_t* Bytes(FieldRecord r) {
-    Model& m = TheModel();
+uint8_t* Bytes(Model& m, FieldRecord r) {
     return r == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
 }
 
@@ -39,7 +38,7 @@ TEST(FieldCatalog, EveryByteOfBothRecordsHasExactlyOneOwner) {
 }
 
 TEST(FieldCatalog, PathsNameTheBytesTheModelUses) {
-    const Model& m = TheModel();
+    const Model m;
     const auto at = [](const void* field, const void* record) {
         return static_cast<int>(static_cast<const uint8_t*>(field) - static_cast<const uint8_t*>(record));
     };
@@ -72,34 +71,35 @@ TEST(FieldCatalog, PathsNameTheBytesTheModelUses) {
 }
 
 TEST(FieldCatalog, ResetAndExtremeRecordsPassAndTheFirstBadFieldIsNamed) {
-    ResetParameters();
+    Model m;
+    ResetParameters(m, false);
     for (FieldRecord r : {FieldRecord::Program, FieldRecord::System}) {
-        EXPECT_EQ(FirstFieldOutOfRange(r, Bytes(r)), nullptr);
+        EXPECT_EQ(FirstFieldOutOfRange(r, Bytes(m, r)), nullptr);
         for (bool top : {false, true}) {
             for (const FieldInfo& f : FieldsOf(r))
-                if (f.HasCode()) WriteCode(f, Bytes(r), top ? f.max : f.min);
-            const FieldInfo* bad = FirstFieldOutOfRange(r, Bytes(r));
+                if (f.HasCode()) WriteCode(f, Bytes(m, r), top ? f.max : f.min);
+            const FieldInfo* bad = FirstFieldOutOfRange(r, Bytes(m, r));
             EXPECT_EQ(bad, nullptr) << (bad ? bad->path : "");
         }
     }
-    ResetParameters();
-    TheModel().current.Mic12.Gate.Threshold = 61;
-    TheModel().current.Scenes[1].Channel[OutOut2].Limiter.Ratio = 41;
-    ASSERT_NE(FirstFieldOutOfRange(FieldRecord::Program, Bytes(FieldRecord::Program)), nullptr);
-    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(FieldRecord::Program))->path,
+    ResetParameters(m, false);
+    m.current.Mic12.Gate.Threshold = 61;
+    m.current.Scenes[1].Channel[OutOut2].Limiter.Ratio = 41;
+    ASSERT_NE(FirstFieldOutOfRange(FieldRecord::Program, Bytes(m, FieldRecord::Program)), nullptr);
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(m, FieldRecord::Program))->path,
               "Mic12.Gate.Threshold");
-    TheModel().current.Mic12.Gate.Threshold = 60;
-    TheModel().current.MusicLeft.HighPass.Kind = FilterKindLowPass;  // a high-pass record says low-pass
-    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(FieldRecord::Program))->path,
+    m.current.Mic12.Gate.Threshold = 60;
+    m.current.MusicLeft.HighPass.Kind = FilterKindLowPass;  // a high-pass record says low-pass
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(m, FieldRecord::Program))->path,
               "MusicLeft.HighPass.Kind");
-    TheModel().system.SensitivityKeyShift = 0xF1;  // key 15
-    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::System, Bytes(FieldRecord::System))->path, "System.KeyShift");
-    ResetParameters();
+    m.system.SensitivityKeyShift = 0xF1;  // key 15
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::System, Bytes(m, FieldRecord::System))->path, "System.KeyShift");
 }
 
 TEST(FieldCatalog, BitFieldsKeepTheirNeighbours) {
-    ResetParameters();
-    SystemRecord& s = TheModel().system;
+    Model m;
+    ResetParameters(m, false);
+    SystemRecord& s = m.system;
     s.MicMaster = 60;
     s.SensitivityKeyShift = 0x71;
     uint8_t* bytes = BytesOf(s);
@@ -110,7 +110,6 @@ TEST(FieldCatalog, BitFieldsKeepTheirNeighbours) {
     EXPECT_EQ(s.SensitivityKeyShift, 0xA1);
     EXPECT_EQ(FormatField(*FindField("System.KeyShift"), bytes), "3");
     EXPECT_EQ(FormatField(*FindField("System.AnalogSensitivity"), bytes), "H");
-    ResetParameters();
 }
 
 TEST(FieldCatalog, ValuesReadAndTypedInEngineeringUnits) {
@@ -188,13 +187,13 @@ TEST(FieldCatalog, TypedValuesOutsideTheFieldOrInTheWrongUnitAreRefusedWithAReas
 }
 
 TEST(FieldCatalog, TextAndOpaqueFieldsShowTheirBytes) {
-    ResetParameters();
-    BytesFromText(TheModel().current.ProgramName, kProgramNameLength, "Hall B");
-    EXPECT_EQ(FormatField(*FindField("ProgramName"), BytesOf(TheModel().current)), "Hall B");
-    TheModel().current.MusicLeft.Spare[1] = 0xAB;
-    EXPECT_EQ(FormatField(*FindField("MusicLeft.Spare"), BytesOf(TheModel().current)), "00 AB 00 00 00");
+    Model m;
+    ResetParameters(m, false);
+    BytesFromText(m.current.ProgramName, kProgramNameLength, "Hall B");
+    EXPECT_EQ(FormatField(*FindField("ProgramName"), BytesOf(m.current)), "Hall B");
+    m.current.MusicLeft.Spare[1] = 0xAB;
+    EXPECT_EQ(FormatField(*FindField("MusicLeft.Spare"), BytesOf(m.current)), "00 AB 00 00 00");
     EXPECT_EQ(FormatCode(*FindField("Mic12.Eq[1].GainCode"), 250), "250 (outside 0..240)");
-    ResetParameters();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Reset, EQ reset, channel links and program acceptance on the process-wide model.
+// Reset, EQ reset, channel links and program acceptance on a model.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,12 +15,8 @@ namespace {
 
 class ModelOps : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::memset(BytesOf(m.current), 0, sizeof m.current);
-        std::memset(BytesOf(m.lastSent), 0, sizeof m.lastSent);
-        ResetParameters();
-    }
-    Model& m = TheModel();
+    void SetUp() override { ResetParameters(m); }
+    Model m;  // all zero before its first reset
 };
 
 template <class Fn>
@@ -150,7 +146,7 @@ TEST_F(ModelOps, EveryBandOfEveryBlockStartsOnItsListedFrequency) {
             for (DynEqBand& b : DynEqBandsOf(c, r.block)) b.Band.FrequencyCode = 5;
         else
             for (EqBand& b : EqBandsOf(c, r.block, m.scene.EditedScene())) b.FrequencyCode = 5;
-        ResetEqBands(r.block);
+        ResetEqBands(m, r.block);
         const auto codes =
             dyn ? CodesOf(DynEqBandsOf(c, r.block)) : CodesOf(EqBandsOf(c, r.block, m.scene.EditedScene()));
         EXPECT_EQ(codes, Codes(r.hz));
@@ -160,7 +156,7 @@ TEST_F(ModelOps, EveryBandOfEveryBlockStartsOnItsListedFrequency) {
 TEST_F(ModelOps, ResetOfTheSystemRecordKeepsTheSensitivityNibble) {
     m.system.SensitivityKeyShift = 0x51;
     m.system.Reserved[3] = 0x77;
-    ResetParameters();
+    ResetParameters(m);
     EXPECT_EQ(m.system.SensitivityKeyShift, 0xE1);
     EXPECT_EQ(m.system.Reserved[3], 0x77);  // never interpreted
     EXPECT_EQ(m.system.EffectMax, 70);
@@ -184,13 +180,13 @@ TEST_F(ModelOps, ResetTouchesLastSentOnlyThroughTheLinkCopies) {
 }
 
 TEST_F(ModelOps, ResetEqBandsFollowsTheEditedScene) {
-    ResetEqBands(BlockMusicLeft);
+    ResetEqBands(m, BlockMusicLeft);
     for (auto& b : m.current.MusicLeft.Eq) EXPECT_EQ(b.BandType, BandPeak);
     EXPECT_EQ(m.current.MusicRight.Eq[0].BandType, BandBypass);
 
     ProgramImage before = m.current;
-    ResetEqBands(BlockReverbSpare);
-    ResetEqBands(42);
+    ResetEqBands(m, BlockReverbSpare);
+    ResetEqBands(m, 42);
     EXPECT_TRUE(SameRecord(before, m.current));
 
     struct Case {
@@ -198,16 +194,16 @@ TEST_F(ModelOps, ResetEqBandsFollowsTheEditedScene) {
         int scene;
     } cases[] = {{0, 0}, {2, 1}, {3, 2}};
     for (const Case& c : cases) {
-        ResetParameters();
+        ResetParameters(m);
         m.current.ActiveScene = c.active;
-        ResetEqBands(8);
+        ResetEqBands(m, 8);
         for (int s = 0; s < 3; ++s)
             EXPECT_EQ(m.current.Scenes[s].Channel[0].Eq[3].BandType, s == c.scene ? BandPeak : BandBypass)
                 << "ActiveScene " << int(c.active) << " scene " << s;
     }
 
     m.current.MusicLeft.DynEq[0].Threshold = 9;
-    ResetEqBands(BlockMusicLeftDyn);
+    ResetEqBands(m, BlockMusicLeftDyn);
     EXPECT_EQ(m.current.MusicLeft.DynEq[0].Band.BandType, BandPeak);
     EXPECT_EQ(m.current.MusicLeft.DynEq[0].Threshold, 9);  // only bytes 0..4 change
 }
@@ -215,8 +211,8 @@ TEST_F(ModelOps, ResetEqBandsFollowsTheEditedScene) {
 TEST_F(ModelOps, LinksCopyAndLeaveLastSentEqualForThePartner) {
     m.current.MusicLeft.Eq[4].GainCode = 200;
     m.current.Mic12.MicLevel = 33;
-    LinkMusic(true);
-    LinkMic(false);
+    LinkMusic(m);
+    LinkMic(m);
     EXPECT_TRUE(SameRecord(m.current.MusicRight, m.current.MusicLeft));
     EXPECT_TRUE(SameRecord(m.lastSent.MusicRight, m.current.MusicRight));
     EXPECT_NE(m.lastSent.MusicLeft.Eq[4].GainCode, 200);  // the source itself is still to be sent
@@ -233,7 +229,7 @@ TEST_F(ModelOps, LinkOutputPairKeepsMuteAndDelay) {
         m.current.Scenes[s].Channel[5].Delay = static_cast<uint16_t>(500 + s);
     }
     const OutputChannel out4Before = m.current.Scenes[0].Channel[0];
-    LinkOutputPair(13);
+    LinkOutputPair(m, 13);
     for (int s = 0; s < 3; ++s) {
         const OutputChannel& src = m.current.Scenes[s].Channel[4];
         const OutputChannel& dst = m.current.Scenes[s].Channel[5];
@@ -244,17 +240,17 @@ TEST_F(ModelOps, LinkOutputPairKeepsMuteAndDelay) {
     }
     EXPECT_TRUE(SameRecord(m.current.Scenes[0].Channel[0], out4Before));
     ProgramImage before = m.current;
-    LinkOutputPair(8);
+    LinkOutputPair(m, 8);
     EXPECT_TRUE(SameRecord(before, m.current));
 }
 
 TEST_F(ModelOps, AcceptProgramDeclaresTheRecordsSent) {
     m.current.EchoA.Repeat = 5;
     m.system.MicMax = 3;
-    AcceptProgram(false);
+    AcceptProgram(m, false);
     EXPECT_TRUE(SameRecord(m.lastSent, m.current));
     EXPECT_FALSE(SameRecord(m.lastSentSystem, m.system));
-    AcceptProgram(true);
+    AcceptProgram(m, true);
     EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system));
 }
 
@@ -265,7 +261,7 @@ TEST_F(ModelOps, ResetCreatesTheModeFolderUnlessToldNotToAndPresetPatterns) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::current_path(dir);
-    ResetParameters();
+    ResetParameters(m);
     EXPECT_TRUE(fs::is_directory(dir / "Mode"));
     EXPECT_EQ(m.paths.diaPatternLoad, (dir / "MusicFile" / "*.dia").string());
     EXPECT_EQ(m.paths.datPatternSave, (dir / "MusicFile" / "*.dat").string());
@@ -275,11 +271,11 @@ TEST_F(ModelOps, ResetCreatesTheModeFolderUnlessToldNotToAndPresetPatterns) {
         std::FILE* f = std::fopen((dir / "Mode").c_str(), "w");
         std::fclose(f);
     }
-    ResetParameters();
+    ResetParameters(m);
     EXPECT_TRUE(fs::is_regular_file(dir / "Mode"));
     // A tool that borrows the model leaves the folder alone.
     fs::remove(dir / "Mode");
-    ResetParameters(false);
+    ResetParameters(m, false);
     EXPECT_FALSE(fs::exists(dir / "Mode"));
     fs::current_path(old);
     fs::remove_all(dir);

@@ -8,7 +8,6 @@
 
 #include "model/UndoHistory.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/SendLock.h"
 #include "protocol_fixture.h"
 
 namespace pavo::testing {
@@ -30,7 +29,7 @@ protected:
     static bool SameRecords(const EditedRecords& a, const EditedRecords& b) {
         return SameRecord(a.image, b.image) && SameRecord(a.system, b.system);
     }
-    static bool ModelIs(const EditedRecords& r) { return SameRecords(CopyEditedRecords(), r); }
+    bool ModelIs(const EditedRecords& r) { return SameRecords(CopyEditedRecords(m), r); }
 };
 
 // A gesture as the pages perform it: model writes only, links under the send lock.
@@ -44,7 +43,7 @@ const GestureCase kGestures[] = {
     {"EQ drag", nullptr, [](Model& m) { m.current.MusicLeft.Eq[3].GainCode = 150; }},
     {"master slider and mute", nullptr, [](Model& m) { m.system.MusicMaster = 0x80 | 40; }},
     {"EQ reset", [](Model& m) { m.current.Mic12.Eq[7].GainCode = 10; },
-     [](Model&) { ResetEqBands(BlockMic12); }},
+     [](Model& m) { ResetEqBands(m, BlockMic12); }},
     {"key shift keeps the sensitivity nibble", [](Model& m) { SetAnalogSensitivity(m.system, 1); },
      [](Model& m) { SetKeyShift(m.system, 3); }},
     {"music SYNC off",
@@ -55,7 +54,7 @@ const GestureCase kGestures[] = {
      },
      [](Model& m) {
          m.current.MusicLink = 0;
-         LinkMusic(true);
+         LinkMusic(m);
      }},
     {"output SYNC off in all three scenes",
      [](Model& m) {
@@ -65,7 +64,7 @@ const GestureCase kGestures[] = {
      },
      [](Model& m) {
          m.current.Out12Link = 0;
-         LinkOutputPair(13);
+         LinkOutputPair(m, 13);
      }},
     {"program recalled from the bank",
      [](Model& m) {
@@ -75,7 +74,7 @@ const GestureCase kGestures[] = {
      [](Model& m) {
          CopyRecord(m.current, m.bank.Programs[4]);
          m.system.ProgramNumber = 5;
-         AcceptProgram(false);
+         AcceptProgram(m, false);
      }},
 };
 
@@ -84,12 +83,12 @@ TEST_F(UndoTest, UndoRestoresTheExactBytesAndRedoReappliesThem) {
         SCOPED_TRACE(c.name);
         SetUp();
         if (c.before) c.before(m);
-        AcceptProgram(true);
-        UndoHistory history;
-        const EditedRecords start = CopyEditedRecords();
+        AcceptProgram(m, true);
+        UndoHistory history(m);
+        const EditedRecords start = CopyEditedRecords(m);
         c.gesture(m);
         ASSERT_TRUE(history.Commit());
-        const EditedRecords end = CopyEditedRecords();
+        const EditedRecords end = CopyEditedRecords(m);
         const ProgramImage lastSent = m.lastSent;
 
         ASSERT_TRUE(history.Undo());
@@ -105,7 +104,7 @@ TEST_F(UndoTest, UndoRestoresTheExactBytesAndRedoReappliesThem) {
 }
 
 TEST_F(UndoTest, TheScannerSendsWhatAnUndoRestored) {
-    UndoHistory history;
+    UndoHistory history(m);
     const EqBand old = m.current.MusicLeft.Eq[3];
     m.current.MusicLeft.Eq[3].GainCode = 150;
     m.current.MusicLeft.Eq[3].QCode = 20;
@@ -128,18 +127,18 @@ TEST_F(UndoTest, UndoOfSyncOffSendsTheRestoredChannelAndTheLink) {
     m.current.MusicLeft.HighExciter.Harmonic = 4;
     Drain();
     const MusicBlock right = m.current.MusicRight;
-    UndoHistory history;
+    UndoHistory history(m);
 
-    WithSendLock([&] {
-        EditModel([&] { m.current.MusicLink = 0; });
-        LinkMusic(true);
+    handler.WithSendLock([&] {
+        m.Edit([&] { m.current.MusicLink = 0; });
+        LinkMusic(m);
     });
     history.Commit();
     const auto off = Drain();
     ASSERT_EQ(off.size(), 1u) << "only the link byte goes out";
     EXPECT_EQ(off[0], MakeFrame(CmdLink, {1, 0}));
 
-    WithSendLock([&] { history.Undo(); });
+    handler.WithSendLock([&] { history.Undo(); });
     EXPECT_TRUE(SameRecord(m.current.MusicRight, right));
     EXPECT_EQ(m.current.MusicLink, 1);
     const auto back = Drain();
@@ -153,7 +152,7 @@ TEST_F(UndoTest, UndoOfSyncOffSendsTheRestoredChannelAndTheLink) {
 }
 
 TEST_F(UndoTest, HistoryKeepsTheNewest500StepsAndANewEditClearsRedo) {
-    UndoHistory history;
+    UndoHistory history(m);
     EXPECT_EQ(history.Depth(), 500u);
     for (int i = 1; i <= 501; ++i) {
         m.system.Reserved[0] = static_cast<uint8_t>(i);
@@ -174,7 +173,7 @@ TEST_F(UndoTest, HistoryKeepsTheNewest500StepsAndANewEditClearsRedo) {
 }
 
 TEST_F(UndoTest, RebaseAndClearKeepChangesOutOfTheHistory) {
-    UndoHistory history;
+    UndoHistory history(m);
     m.current.Reverb.ReverbTime = 300;
     history.Commit();
     m.current.Reverb.PreDelay = 40;  // say, a record received from the unit
@@ -193,7 +192,7 @@ TEST_F(UndoTest, RebaseAndClearKeepChangesOutOfTheHistory) {
 }
 
 TEST_F(UndoTest, UndoTakesBackUncommittedChangesFirst) {
-    UndoHistory history;
+    UndoHistory history(m);
     m.system.MicMaster = 20;
     history.Commit();
     m.system.MicMaster = 30;
@@ -204,7 +203,7 @@ TEST_F(UndoTest, UndoTakesBackUncommittedChangesFirst) {
 }
 
 TEST_F(UndoTest, PasswordsAreNeverRecorded) {
-    UndoHistory history;
+    UndoHistory history(m);
     m.system.MusicMax = 50;
     std::memcpy(m.system.SystemPassword, "123456", 6);
     std::memcpy(m.system.PanelPassword, "4321", 4);
@@ -222,7 +221,7 @@ TEST_F(UndoTest, PasswordsAreNeverRecorded) {
 }
 
 TEST_F(UndoTest, MergedChangesUndoAsOneStep) {
-    UndoHistory history;
+    UndoHistory history(m);
     m.current.Mic34.MicLevel = 10;
     history.Commit();
     m.current.Mic34.Gate.Threshold = 5;  // notch 1
@@ -255,24 +254,24 @@ TEST_F(UndoTest, MergedChangesUndoAsOneStep) {
 // The scanner runs on the engine's thread while the UI thread commits, undoes and redoes: every
 // access is under the model lock, and once the scanner has caught up the unit was told everything.
 TEST_F(UndoTest, ScansBesideUndoAndRedoSeeWholeRecords) {
-    UndoHistory history;
+    UndoHistory history(m);
     std::atomic<bool> stop{false};
     std::thread engine([&] {
-        while (!stop) ScanForChange();
+        while (!stop) handler.ScanForChange();
     });
     for (int i = 0; i < 200; ++i) {
-        EditModel([&] {
+        m.Edit([&] {
             m.current.MusicLeft.Eq[i % 15].GainCode = static_cast<uint8_t>(100 + i % 40);
             m.current.Scenes[0].Channel[i % 8].Delay = static_cast<uint16_t>(i * 7);
         });
         history.Commit();
-        if (i % 3 == 0) WithSendLock([&] { history.Undo(); });
-        if (i % 6 == 0) WithSendLock([&] { history.Redo(); });
+        if (i % 3 == 0) handler.WithSendLock([&] { history.Undo(); });
+        if (i % 6 == 0) handler.WithSendLock([&] { history.Redo(); });
     }
     stop = true;
     engine.join();
     Drain();
-    EXPECT_TRUE(EditModel([&] { return SameRecord(m.current, m.lastSent); }));
+    EXPECT_TRUE(m.Edit([&] { return SameRecord(m.current, m.lastSent); }));
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ protected:
         dir = fs::temp_directory_path() / ("pavo-presets-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        ResetParameters();
+        ResetParameters(m);
     }
     void TearDown() override { fs::remove_all(dir); }
     std::string Path(const char* name) const { return (dir / name).string(); }
@@ -31,7 +31,7 @@ protected:
         return {std::istreambuf_iterator<char>(f), {}};
     }
     fs::path dir;
-    Model& m = TheModel();
+    Model m;
 };
 
 TEST_F(PresetFiles, ExtensionRules) {
@@ -53,12 +53,12 @@ TEST_F(PresetFiles, DiaRoundTripIsByteExactAndKeepsTheSystemRecord) {
     EXPECT_EQ(std::memcmp(bytes.data() + 66, BytesOf(m.current), 2712), 0);
 
     const ProgramImage saved = m.current;
-    ResetParameters();
+    ResetParameters(m);
     m.system.MicMaster = 12;
     m.system.ProgramNumber = 7;
     DiaContents file;
     ASSERT_TRUE(ReadDia(p, file));
-    ApplyDia(file);
+    ApplyDia(m, file);
     EXPECT_EQ(m.system.MicMaster, 12);  // the file's system record is not taken over
     EXPECT_EQ(m.system.ProgramNumber, 7);
     EXPECT_TRUE(SameRecord(m.lastSentSystem, m.system));
@@ -80,10 +80,10 @@ TEST_F(PresetFiles, DatRoundTripTakesTheHeadersProgram) {
     ASSERT_EQ(bytes.size(), 57019u);
     EXPECT_EQ(bytes.back(), 1);
 
-    ResetParameters();
+    ResetParameters(m);
     ProgramBank file;
     ASSERT_TRUE(ReadDat(p, file));
-    EXPECT_TRUE(ApplyDat(file));
+    EXPECT_TRUE(ApplyDat(m, file));
     EXPECT_EQ(m.bank.Valid, 1);
     EXPECT_EQ(m.system.ProgramNumber, 3);
     EXPECT_EQ(m.system.MusicMax, 60);
@@ -96,13 +96,13 @@ TEST_F(PresetFiles, DatRoundTripTakesTheHeadersProgram) {
 // number, which the header then carries too (it goes to the unit as the system record).
 TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentProgram) {
     for (int number : {0, 22, 108, 255}) {
-        ResetParameters();
+        ResetParameters(m);
         m.system.ProgramNumber = 7;
         m.current.EchoA.Repeat = 9;  // an edit not sent yet
         ProgramBank bank{};
         bank.System.ProgramNumber = static_cast<uint8_t>(number);
         bank.System.MusicMax = 60;
-        EXPECT_FALSE(ApplyDat(bank)) << number;
+        EXPECT_FALSE(ApplyDat(m, bank)) << number;
         EXPECT_EQ(m.current.EchoA.Repeat, 9) << number;
         EXPECT_NE(m.lastSent.EchoA.Repeat, 9) << number;
         EXPECT_EQ(m.system.ProgramNumber, 7) << number;
@@ -116,7 +116,7 @@ TEST_F(PresetFiles, DatWithAProgramNumberOutOfRangeKeepsTheCurrentProgram) {
 // Whatever the program can hold passes: the reset model and every field at either end of its range.
 TEST_F(PresetFiles, FilesOfResetAndExtremeModelsPassTheCheck) {
     for (int pass = 0; pass < 3; ++pass) {
-        ResetParameters();
+        ResetParameters(m);
         if (pass > 0)
             for (FieldRecord r : {FieldRecord::Program, FieldRecord::System})
                 for (const FieldInfo& f : FieldsOf(r))

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "protocol/SendLock.h"
 #include "protocol/TraceRing.h"
 #include "protocol_fixture.h"
 
@@ -15,13 +14,13 @@ protected:
     // The engine has popped the only item of this command into the outgoing record and written it.
     void Sent(unsigned cmd, unsigned argument = 0) {
         handler.Clear();
-        ASSERT_EQ(QueueCommand(cmd, argument), 1);
-        handler.PopInto(OutgoingFrame());
+        ASSERT_EQ(handler.QueueCommand(cmd, argument), 1);
+        handler.PopInto(handler.Outgoing());
         handler.Clear();
-        OutgoingFrame()[outgoing::kReplyAwaited] = 1;
+        handler.Outgoing()[outgoing::kReplyAwaited] = 1;
     }
     bool IncomingClear() {
-        for (uint8_t b : IncomingFrame().bytes)
+        for (uint8_t b : handler.Incoming().bytes)
             if (b) return false;
         return true;
     }
@@ -42,20 +41,20 @@ TEST_F(Assembler, AcknowledgementsAndNegativeAcknowledgements) {
         SCOPED_TRACE(int(c.status));
         handler.ClearFrames(1, true);
         m.current.Mic34.HighPass.SlopeCode ^= 1;
-        ScanForChange();  // a filter frame, CMD 0x04
-        ASSERT_EQ(OutgoingFrame().Cmd(), 0x04);
-        const Bytes reply = MakeFrame(0x04, {c.status});
+        handler.ScanForChange();  // a filter frame, CMD 0x04
+        ASSERT_EQ(handler.Outgoing().Cmd(), CmdFilter);
+        const Bytes reply = MakeFrame(CmdFilter, {c.status});
         EXPECT_EQ(Feed(reply), c.accepted);
-        EXPECT_EQ(IncomingFrame()[incoming::kRejected], c.accepted ? 0 : 1);
+        EXPECT_EQ(handler.Incoming()[incoming::kRejected], c.accepted ? 0 : 1);
         EXPECT_EQ(IncomingClear(), c.accepted == 1);
-        EXPECT_EQ(OutgoingFrame()[outgoing::kSumCopy] == 0, c.accepted == 1);  // cleared from byte 4 on
+        EXPECT_EQ(handler.Outgoing()[outgoing::kSumCopy] == 0, c.accepted == 1);  // cleared from byte 4 on
     }
-    EXPECT_TRUE(sink.posted().empty());
+    EXPECT_TRUE(events.Reported().empty());
 }
 
 TEST_F(Assembler, TheUnitsOwnExamples) {
     m.current.Mic34.HighPass.SlopeCode = 1;
-    ScanForChange();
+    handler.ScanForChange();
     EXPECT_EQ(Feed({0xFF, 0x55, 0x03, 0x00, 0x04, 0x02, 0x09}), 0);  // negative acknowledgement
     // The rejected frame stays until the engine clears the record; nothing more is taken till then.
     EXPECT_EQ(Feed({0xFF, 0x55, 0x03, 0x00, 0x04, 0x00, 0x07}), 0);
@@ -66,11 +65,11 @@ TEST_F(Assembler, TheUnitsOwnExamples) {
 TEST_F(Assembler, FramesAreCollectedAcrossReadsOfAnySize) {
     Bytes payload(66);
     for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i * 7);
-    const Bytes reply = MakeFrame(0x81, payload);
+    const Bytes reply = MakeFrame(CmdReadSystem, payload);
     for (size_t chunk : {1u, 2u, 3u, 5u, 64u, 70u}) {
         SCOPED_TRACE(chunk);
-        Sent(0x81);
-        sink.clear();
+        Sent(CmdReadSystem);
+        events.Clear();
         int accepted = 0;
         for (size_t at = 0; at < reply.size(); at += chunk) {
             ASSERT_EQ(accepted, 0);
@@ -78,12 +77,12 @@ TEST_F(Assembler, FramesAreCollectedAcrossReadsOfAnySize) {
         }
         EXPECT_EQ(accepted, 1);
         EXPECT_EQ(std::memcmp(BytesOf(m.system), payload.data(), 66), 0);
-        EXPECT_EQ(sink.posted(), (std::vector<Posted>{{WM_SYSTEM_RECEIVED, 0, 0}}));
+        EXPECT_EQ(events.Reported(), Reports{"SystemReceived"});
     }
 }
 
 TEST_F(Assembler, StartBytesNoiseAndOversizeFrames) {
-    const Bytes ack = MakeFrame(0x04, {0});
+    const Bytes ack = MakeFrame(CmdFilter, {0});
     Bytes ccAck = ack;  // the unit may open a frame with 03 CC as well
     ccAck[0] = 0x03;
     ccAck[1] = 0xCC;
@@ -117,10 +116,10 @@ TEST_F(Assembler, StartBytesNoiseAndOversizeFrames) {
         SCOPED_TRACE(c.name);
         handler.ClearFrames(1, true);
         m.current.EchoA.HighPass.SlopeCode ^= 1;
-        ScanForChange();
+        handler.ScanForChange();
         EXPECT_EQ(Feed(c.bytes), c.accepted);
-        EXPECT_EQ(IncomingFrame()[incoming::kRejected] == 1, c.rejected);
-        const FrameRecord& in = IncomingFrame();
+        EXPECT_EQ(handler.Incoming()[incoming::kRejected] == 1, c.rejected);
+        const FrameRecord& in = handler.Incoming();
         EXPECT_LE(in[incoming::kWritePosition] | (in[incoming::kWritePosition + 1] << 8),
                   int(kFrameAreaSize));
         if (c.accepted) {
@@ -141,8 +140,7 @@ struct DispatchCase {
     const char* name;
     unsigned sentCmd, sentArg;  // what the engine sent
     Bytes reply;
-    std::vector<Posted> posted;
-    std::vector<std::pair<unsigned, std::string>> texts;
+    Reports reported;
     std::function<void(Model&)> check;
 };
 
@@ -156,42 +154,37 @@ TEST_F(Assembler, EveryDispatchRow) {
     const Bytes system = Payload(9, 65, 0x31);  // 66 bytes from frame byte 5; byte 5 is ProgramNumber
     const DispatchCase kCases[] = {
         {"lookup",
-         0x7F,
+         CmdLookup,
          0,
-         MakeFrame(0x7F, {0, 1}),
-         {{WM_DEVICE_FOUND, 0, 0}},
-         {},
-         [](Model&) { EXPECT_EQ(Flags().storeAuthority, 1); }},
+         MakeFrame(CmdLookup, {0, 1}),
+         {"DeviceFound"},
+         [](Model& m) { EXPECT_EQ(m.flags.storeAuthority, 1); }},
         {"current name",
-         0x80,
+         CmdReadNames,
          0,
-         MakeFrame(0x80, Payload(0, 20, 'A')),
-         {},
+         MakeFrame(CmdReadNames, Payload(0, 20, 'A')),
          {},
          [](Model& m) { EXPECT_EQ(m.current.ProgramName[19], 'A'); }},
         {"stored name",
-         0x80,
+         CmdReadNames,
          0,
-         MakeFrame(0x80, Payload(21, 20, 'B')),
-         {},
+         MakeFrame(CmdReadNames, Payload(21, 20, 'B')),
          {},
          [](Model& m) {
              EXPECT_EQ(m.bank.Programs[20].ProgramName[0], 'B');
              EXPECT_EQ(m.current.ProgramName[0], 0);
          }},
         {"name of no program",
-         0x80,
+         CmdReadNames,
          0,
-         MakeFrame(0x80, Payload(22, 20, 'C')),
-         {},
+         MakeFrame(CmdReadNames, Payload(22, 20, 'C')),
          {},
          [](Model& m) { EXPECT_EQ(m.bank.System.ProgramNumber, 0); }},
         {"system record",
-         0x81,
+         CmdReadSystem,
          0,
-         MakeFrame(0x81, system),
-         {{WM_SYSTEM_RECEIVED, 0, 0}},
-         {},
+         MakeFrame(CmdReadSystem, system),
+         {"SystemReceived"},
          [](Model& m) {
              EXPECT_EQ(m.system.ProgramNumber, 9);
              EXPECT_EQ(m.system.Reserved[40], 0x31);
@@ -202,82 +195,73 @@ TEST_F(Assembler, EveryDispatchRow) {
              EXPECT_EQ(m.passwordEntry[20], 0);
          }},
         {"current program",
-         0x82,
+         CmdReadPrograms,
          0,
-         MakeFrame(0x82, Payload(0, 2712, 0x07)),
-         {{WM_PROGRAM_RECEIVED, 0, 0}},
-         {},
+         MakeFrame(CmdReadPrograms, Payload(0, 2712, 0x07)),
+         {"ProgramReceived"},
          [](Model& m) {
              EXPECT_EQ(m.current.CheckByte, 7);
              EXPECT_TRUE(SameRecord(m.current, m.lastSent));
          }},
         {"stored program 21",
-         0x82,
+         CmdReadPrograms,
          1,
-         MakeFrame(0x82, Payload(1, 2712, 0x08)),
-         {},
+         MakeFrame(CmdReadPrograms, Payload(1, 2712, 0x08)),
          {},
          [](Model& m) { EXPECT_EQ(m.bank.Programs[0].CheckByte, 8); }},
         {"wrong program number",
-         0x82,
+         CmdReadPrograms,
          1,
-         MakeFrame(0x82, Payload(3, 2712, 0x09)),
-         {},
-         {{TextWrongProgramNumber, "11"}},
+         MakeFrame(CmdReadPrograms, Payload(3, 2712, 0x09)),
+         {"WrongProgramNumber(3, 1)"},
          [](Model& m) {
              EXPECT_EQ(m.bank.Programs[0].CheckByte, 9);  // filed under the number asked for
              EXPECT_EQ(m.bank.Programs[2].CheckByte, 0);
          }},
         {"recalled program",
-         0x85,
+         CmdRecall,
          4,
-         MakeFrame(0x85, Payload(4, 2712, 0x0A)),
-         {{WM_PROGRAM_RECEIVED, 0x85, 0}},
-         {},
+         MakeFrame(CmdRecall, Payload(4, 2712, 0x0A)),
+         {"ProgramReceived(recall)"},
          [](Model& m) {
              EXPECT_EQ(m.current.MusicLeft.EqBypass, 0x0A);
              EXPECT_TRUE(SameRecord(m.current, m.lastSent));
          }},
         {"other code with data",
-         0x81,
+         CmdReadSystem,
          0,
          MakeFrame(0x42, Payload(1, 30, 0x55)),
          {},
-         {},
          [](Model& m) { EXPECT_EQ(m.system.ProgramNumber, 0); }},
-        {"acknowledgement of another command", 0x81, 0, MakeFrame(0x0D, {2}), {}, {}, [](Model&) {}},
+        {"acknowledgement of another command", CmdReadSystem, 0, MakeFrame(CmdInputSelect, {2}), {}, [](Model&) {}},
         // Replies too short for their row are accepted but store nothing.
         {"short program",
-         0x82,
+         CmdReadPrograms,
          0,
-         MakeFrame(0x82, Payload(0, 100, 0x0B)),
-         {},
+         MakeFrame(CmdReadPrograms, Payload(0, 100, 0x0B)),
          {},
          [](Model& m) { EXPECT_EQ(m.current.CheckByte, 0); }},
         {"short system record",
-         0x81,
+         CmdReadSystem,
          0,
-         MakeFrame(0x81, {9, 9, 9}),
-         {},
+         MakeFrame(CmdReadSystem, {9, 9, 9}),
          {},
          [](Model& m) { EXPECT_EQ(m.system.ProgramNumber, 0); }},
         {"short lookup",
-         0x7F,
+         CmdLookup,
          0,
          MakeFrame(0x42, {}),
          {},
-         {},
-         [](Model&) { EXPECT_EQ(Flags().storeAuthority, 0); }},
+         [](Model& m) { EXPECT_EQ(m.flags.storeAuthority, 0); }},
     };
     for (const DispatchCase& c : kCases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        sink.clear();
+        events.Clear();
         Sent(c.sentCmd, c.sentArg);
-        if (c.sentCmd == 0x82 && c.sentArg) handler.Clear();
+        if (c.sentCmd == CmdReadPrograms && c.sentArg) handler.Clear();
         EXPECT_EQ(Feed(c.reply), 1);
-        EXPECT_EQ(sink.posted(), c.posted);
-        EXPECT_EQ(sink.texts(), c.texts);
+        EXPECT_EQ(events.Reported(), c.reported);
         c.check(m);
     }
 }
@@ -290,31 +274,32 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
         const char* name;
         Bytes late;
     } kLate[] = {
-        {"current program image", MakeFrame(0x82, Payload(0, 2712, 0x07))},
-        {"stored program image", MakeFrame(0x82, Payload(5, 2712, 0x07))},
-        {"recalled program image", MakeFrame(0x85, Payload(5, 2712, 0x07))},
-        {"system record", MakeFrame(0x81, Payload(9, 65, 0x31))},
-        {"program name", MakeFrame(0x80, Payload(0, 20, 'Z'))},
-        {"stored program name", MakeFrame(0x80, Payload(3, 20, 'Z'))},
-        {"lookup", MakeFrame(0x7F, {0, 1})},
+        {"current program image", MakeFrame(CmdReadPrograms, Payload(0, 2712, 0x07))},
+        {"stored program image", MakeFrame(CmdReadPrograms, Payload(5, 2712, 0x07))},
+        {"recalled program image", MakeFrame(CmdRecall, Payload(5, 2712, 0x07))},
+        {"system record", MakeFrame(CmdReadSystem, Payload(9, 65, 0x31))},
+        {"program name", MakeFrame(CmdReadNames, Payload(0, 20, 'Z'))},
+        {"stored program name", MakeFrame(CmdReadNames, Payload(3, 20, 'Z'))},
+        {"lookup", MakeFrame(CmdLookup, {0, 1})},
     };
-    const Bytes ack = MakeFrame(0x03, {0});
+    const Bytes ack = MakeFrame(CmdEqBand, {0});
     TraceRing trace(64);
     struct Installed {
-        explicit Installed(TraceSink* s) : sink(s) { InstallTraceSink(s); }
-        ~Installed() { RemoveTraceSink(sink); }
+        Installed(ProtocolHandler& h, TraceSink* s) : handler(h), sink(s) { handler.InstallTraceSink(s); }
+        ~Installed() { handler.RemoveTraceSink(sink); }
+        ProtocolHandler& handler;
         TraceSink* sink;
-    } installed(&trace);
+    } installed(handler, &trace);
     for (bool sameRead : {true, false}) {
         for (const auto& c : kLate) {
             SCOPED_TRACE(std::string(c.name) + (sameRead ? ", reply in the same read" : ", reply later"));
             SetUp();
-            sink.clear();
+            events.Clear();
             m.current.Mic12.Eq[3].GainCode = 200;  // the user's edit...
-            ScanForChange();                       // ...goes out
-            ASSERT_EQ(OutgoingFrame().Cmd(), 0x03);
-            OutgoingFrame()[outgoing::kReplyAwaited] = 1;
-            IncomingFrame()[incoming::kRetryCounter] = 1;  // the engine's own count survives the drop
+            handler.ScanForChange();                       // ...goes out
+            ASSERT_EQ(handler.Outgoing().Cmd(), CmdEqBand);
+            handler.Outgoing()[outgoing::kReplyAwaited] = 1;
+            handler.Incoming()[incoming::kRetryCounter] = 1;  // the engine's own count survives the drop
             const ProgramImage current = m.current, lastSent = m.lastSent;
             const SystemRecord system = m.system;
             const ProgramBank bank = m.bank;
@@ -326,8 +311,8 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
                 EXPECT_EQ(Feed(both), 1);
             } else {
                 EXPECT_EQ(Feed(c.late), 0);
-                EXPECT_EQ(IncomingFrame()[incoming::kRejected], 0);
-                EXPECT_EQ(IncomingFrame()[incoming::kRetryCounter], 1);
+                EXPECT_EQ(handler.Incoming()[incoming::kRejected], 0);
+                EXPECT_EQ(handler.Incoming()[incoming::kRetryCounter], 1);
                 EXPECT_EQ(Feed(ack), 1);
             }
             EXPECT_EQ(handler.LateReplyCount(), dropped + 1);
@@ -342,9 +327,8 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
             EXPECT_TRUE(SameRecord(m.system, system));
             EXPECT_TRUE(SameRecord(m.bank, bank));
             EXPECT_EQ(m.current.Mic12.Eq[3].GainCode, 200);
-            EXPECT_EQ(Flags().storeAuthority, 0);
-            EXPECT_TRUE(sink.posted().empty());
-            EXPECT_TRUE(sink.texts().empty());
+            EXPECT_EQ(m.flags.storeAuthority, 0);
+            EXPECT_TRUE(events.Reported().empty());
         }
     }
     // Replies that are not data of another command stay the reply to whatever is in flight.
@@ -353,65 +337,65 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
         unsigned sent;
         Bytes reply;
     } kTaken[] = {
-        {"status reply to the other poll", 0x0C, MakeFrame(0x18, Bytes(12, 50))},
-        {"acknowledgement of another command", 0x81, MakeFrame(0x0D, {0})},
-        {"code without data of its own", 0x81, MakeFrame(0x42, Payload(1, 30, 0x55))},
-        {"stored program for another number", 0x82, MakeFrame(0x82, Payload(2, 2712, 0x07))},
+        {"status reply to the other poll", CmdStatusA, MakeFrame(CmdStatusB, Bytes(12, 50))},
+        {"acknowledgement of another command", CmdReadSystem, MakeFrame(CmdInputSelect, {0})},
+        {"code without data of its own", CmdReadSystem, MakeFrame(0x42, Payload(1, 30, 0x55))},
+        {"stored program for another number", CmdReadPrograms, MakeFrame(CmdReadPrograms, Payload(2, 2712, 0x07))},
     };
     for (const auto& c : kTaken) {
         SCOPED_TRACE(c.name);
         SetUp();
         const uint64_t dropped = handler.LateReplyCount();
-        Sent(c.sent, c.sent == 0x82 ? 1 : 0);
+        Sent(c.sent, c.sent == CmdReadPrograms ? 1 : 0);
         EXPECT_EQ(Feed(c.reply), 1);
         EXPECT_EQ(handler.LateReplyCount(), dropped);
     }
 }
 
 TEST_F(Assembler, LastStoredProgramEndsTheFullRead) {
-    QueueCommand(0x82, 1);
+    handler.QueueCommand(CmdReadPrograms, 1);
     for (int n = 1; n <= 21; ++n) {
-        handler.PopInto(OutgoingFrame());
-        ASSERT_EQ(Feed(ImageReply(0x82, static_cast<uint8_t>(n), static_cast<uint8_t>(n))), 1);
+        handler.PopInto(handler.Outgoing());
+        ASSERT_EQ(Feed(ImageReply(CmdReadPrograms, static_cast<uint8_t>(n), static_cast<uint8_t>(n))), 1);
         EXPECT_EQ(m.bank.Programs[n - 1].CheckByte, n);
     }
-    EXPECT_EQ(sink.posted(), (std::vector<Posted>{{WM_ALL_PROGRAMS_RECEIVED, 0, 0}}));
+    EXPECT_EQ(events.Reported(), Reports{"AllProgramsReceived"});
 }
 
 TEST_F(Assembler, ProgramReplyLeavesNothingToScan) {
     m.current.Mic12.Eq[3].GainCode = 7;  // an edit the reply overwrites
-    Sent(0x82, 0);
-    ASSERT_EQ(Feed(ImageReply(0x82, 0, 0x03)), 1);
-    ScanForChange();
-    EXPECT_EQ(OutgoingFrame().Cmd(), 0x0C);
+    Sent(CmdReadPrograms, 0);
+    ASSERT_EQ(Feed(ImageReply(CmdReadPrograms, 0, 0x03)), 1);
+    handler.ScanForChange();
+    EXPECT_EQ(handler.Outgoing().Cmd(), CmdStatusA);
 }
 
 TEST_F(Assembler, StatusMessageRule) {
     Bytes levels(12);
     for (int i = 0; i < 12; ++i) levels[i] = static_cast<uint8_t>(i + 1);
-    const Bytes statusA = MakeFrame(0x0C, levels);
-    const Bytes statusB = MakeFrame(0x18, levels);
-    EXPECT_EQ(Status().areaA[0], 200);
-    EXPECT_EQ(Status().areaB[11], 100);
+    const Bytes statusA = MakeFrame(CmdStatusA, levels);
+    const Bytes statusB = MakeFrame(CmdStatusB, levels);
+    EXPECT_EQ(m.status.areaA[0], 200);
+    EXPECT_EQ(m.status.areaB[11], 100);
 
     m.pages.CurrentPage = 0;  // the music page: the areas change, nothing is posted
-    ScanForChange();
+    handler.ScanForChange();
     ASSERT_EQ(Feed(statusA), 1);
-    EXPECT_EQ(Status().areaA[11], 12);
-    EXPECT_TRUE(sink.posted().empty());
+    EXPECT_EQ(m.status.areaA[11], 12);
+    EXPECT_TRUE(events.Reported().empty());
 
-    m.pages.CurrentPage = 5;  // the system page: one message until the main window has handled it
-    ScanForChange();
+    m.pages.CurrentPage = kSystemPageIndex;  // the system page: one message until the main window has handled it
+    handler.ScanForChange();
     ASSERT_EQ(Feed(statusB), 1);
-    ScanForChange();
+    handler.ScanForChange();
     ASSERT_EQ(Feed(statusA), 1);
-    EXPECT_EQ(Status().areaB[0], 1);
-    EXPECT_EQ(sink.posted(), (std::vector<Posted>{{WM_STATUS_RECEIVED, 0x18, 0}}));
-    Status().messageFlag = 1;
-    ScanForChange();
+    EXPECT_EQ(m.status.areaB[0], 1);
+    EXPECT_EQ(events.Reported(), Reports{"StatusReceived(indicators)"});
+    m.status.messageFlag = 1;
+    handler.ScanForChange();
     ASSERT_EQ(Feed(statusA), 1);
-    EXPECT_EQ(sink.posted().back(), (Posted{WM_STATUS_RECEIVED, 0x0C, 0}));
-    EXPECT_EQ(Status().messageFlag, 0);
+    EXPECT_EQ(events.Reported().back(), "StatusReceived(levels)");
+    EXPECT_EQ(m.status.messageFlag, 0);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <thread>
 
-#include "protocol/SendLock.h"
 #include "protocol_fixture.h"
 
 namespace pavo::testing {
@@ -64,8 +63,8 @@ TEST_F(CommandTest, EveryRowOfTheCommandTable) {
         SCOPED_TRACE(::testing::Message()
                      << "command " << std::hex << c.command << " argument " << c.argument);
         handler.Clear();
-        Flags().transferPending = 0;
-        ASSERT_EQ(QueueCommand(c.command, c.argument), 1);
+        m.flags.transferPending = 0;
+        ASSERT_EQ(handler.QueueCommand(c.command, c.argument), 1);
         ASSERT_EQ(handler.Count(), c.count);
         const Item first = Describe(handler.Queue().At(0)->Record());
         EXPECT_EQ(first.len, c.first.len);
@@ -76,7 +75,7 @@ TEST_F(CommandTest, EveryRowOfTheCommandTable) {
         EXPECT_EQ(first.lookup, c.first.lookup);
         EXPECT_EQ(first.bulk, c.first.bulk);
         EXPECT_EQ(handler.Queue().At(c.count - 1)->Record()[5], c.lastFirst);
-        EXPECT_EQ(Flags().transferPending, c.transferPending);
+        EXPECT_EQ(m.flags.transferPending, c.transferPending);
         // Every item is a well-formed frame: its sum checks and nothing follows it but control bytes.
         for (int i = 0; i < c.count; ++i) {
             const FrameRecord& r = handler.Queue().At(i)->Record();
@@ -91,18 +90,18 @@ TEST_F(CommandTest, EveryRowOfTheCommandTable) {
 TEST_F(CommandTest, NameRequestsAreNumberedWhateverTheArgument) {
     for (unsigned argument : {0u, 1u, 200u}) {
         handler.Clear();
-        QueueCommand(0x80, argument);
+        handler.QueueCommand(CmdReadNames, argument);
         ASSERT_EQ(handler.Count(), 22);
         for (int n = 0; n < 22; ++n)
             EXPECT_EQ(FrameBytes(handler.Queue().At(n)->Record()),
-                      MakeFrame(0x80, {static_cast<uint8_t>(n)}));
+                      MakeFrame(CmdReadNames, {static_cast<uint8_t>(n)}));
     }
 }
 
 TEST_F(CommandTest, ProgramImagesCarryTheirRecords) {
     for (int n = 0; n < kProgramCount; ++n)
         std::memset(BytesOf(m.bank.Programs[n]), 0x10 + n, sizeof(ProgramImage));
-    QueueCommand(0x84, 1);
+    handler.QueueCommand(CmdSendPrograms, 1);
     ASSERT_EQ(handler.Count(), 21);
     for (int n = 1; n <= 21; ++n) {
         const FrameRecord& r = handler.Queue().At(n - 1)->Record();
@@ -112,13 +111,13 @@ TEST_F(CommandTest, ProgramImagesCarryTheirRecords) {
     }
     handler.Clear();
     m.current.ProgramName[0] = 'Q';
-    QueueCommand(0x84, 0);
+    handler.QueueCommand(CmdSendPrograms, 0);
     EXPECT_EQ(
         std::memcmp(handler.Queue().At(0)->Record().data() + 6, BytesOf(m.current), sizeof(ProgramImage)), 0);
 
     handler.Clear();
     std::memset(BytesOf(m.bank.System), 0x33, sizeof(SystemRecord));
-    QueueCommand(0x83, 2);
+    handler.QueueCommand(CmdSendSystem, 2);
     const FrameRecord& sys = handler.Queue().At(0)->Record();
     EXPECT_EQ(sys[5], 2);
     EXPECT_EQ(std::memcmp(sys.data() + 6, BytesOf(m.bank.System), sizeof(SystemRecord)), 0);
@@ -126,18 +125,18 @@ TEST_F(CommandTest, ProgramImagesCarryTheirRecords) {
 
 TEST_F(CommandTest, StoreSendsTheStoredProgramsNameAndNeverReadsOutsideTheBank) {
     std::memcpy(m.bank.Programs[20].ProgramName, "Program twenty-one  ", 20);
-    QueueCommand(0x86, 21);
+    handler.QueueCommand(CmdStore, 21);
     Bytes name(20);
     std::memcpy(name.data(), "Program twenty-one  ", 20);
     Bytes payload = {21};
     payload.insert(payload.end(), name.begin(), name.end());
-    EXPECT_EQ(FrameBytes(handler.Queue().At(0)->Record()), MakeFrame(0x86, payload));
+    EXPECT_EQ(FrameBytes(handler.Queue().At(0)->Record()), MakeFrame(CmdStore, payload));
     for (unsigned number : {0u, 22u, 255u}) {  // no such stored program: an empty name
         handler.Clear();
-        QueueCommand(0x86, number);
+        handler.QueueCommand(CmdStore, number);
         Bytes empty = {static_cast<uint8_t>(number)};
         empty.resize(21, 0);
-        EXPECT_EQ(FrameBytes(handler.Queue().At(0)->Record()), MakeFrame(0x86, empty));
+        EXPECT_EQ(FrameBytes(handler.Queue().At(0)->Record()), MakeFrame(CmdStore, empty));
     }
 }
 
@@ -146,26 +145,32 @@ TEST_F(CommandTest, PasswordChangesSendOldAndNewAndTakeTheNewAtOnce) {
     std::memcpy(m.system.PanelPassword, "4321", 4);
     std::memcpy(m.passwordEntry.data() + 14, "654321", 6);
     std::memcpy(m.passwordEntry.data() + 4, "9876", 4);
-    QueueCommand(0x8C, 0);
-    QueueCommand(0x8D, 0);
+    handler.QueueCommand(CmdSystemPassword, 0);
+    handler.QueueCommand(CmdPanelPassword, 0);
     EXPECT_EQ(FrameBytes(handler.Queue().At(0)->Record()),
-              MakeFrame(0x8C, {'1', '2', '3', '4', '5', '6', '6', '5', '4', '3', '2', '1'}));
+              MakeFrame(CmdSystemPassword, {'1', '2', '3', '4', '5', '6', '6', '5', '4', '3', '2', '1'}));
     EXPECT_EQ(FrameBytes(handler.Queue().At(1)->Record()),
-              MakeFrame(0x8D, {'4', '3', '2', '1', '9', '8', '7', '6'}));
+              MakeFrame(CmdPanelPassword, {'4', '3', '2', '1', '9', '8', '7', '6'}));
     EXPECT_EQ(std::memcmp(m.system.SystemPassword, "654321", 6), 0);
     EXPECT_EQ(std::memcmp(m.system.PanelPassword, "9876", 4), 0);
 }
 
-TEST_F(CommandTest, WithoutAHandlerNothingIsQueued) {
-    SendDataQueue queue;
-    {
-        ProtocolHandler other;  // the newest handler is the current one ...
-        EXPECT_EQ(ProtocolHandler::Current(), &other);
-    }
-    EXPECT_EQ(ProtocolHandler::Current(), nullptr);  // ... and no handler is current after it is gone
-    EXPECT_EQ(QueueCommand(0x81, 0), 0);
-    EXPECT_EQ(QueueCommand(queue, 0x81, 0), 1);
+TEST_F(CommandTest, EachUnitQueuesOntoItsOwnQueueFromItsOwnModel) {
+    Unit other(false);
+    other.model().bank.System.MicMax = 17;
+    m.bank.System.MicMax = 42;
+    EXPECT_EQ(other.handler().QueueCommand(CmdSendSystem, 0), 1);
+    EXPECT_EQ(handler.Count(), 0);
+    ASSERT_EQ(other.handler().Count(), 1);
+    const Bytes frame = FrameBytes(other.handler().Queue().At(0)->Record());
+    EXPECT_EQ(frame[4], CmdSendSystem);
+    EXPECT_EQ(frame[6 + offsetof(SystemRecord, MicMax)], 17);  // after CMD and the argument
+    // A queue of its own, as a tool may keep, takes a batch too.
+    SendLockMutex lock;
+    SendDataQueue queue(lock);
+    EXPECT_EQ(QueueCommand(m, queue, CmdReadSystem, 0), 1);
     EXPECT_EQ(queue.Count(), 1);
+    EXPECT_EQ(handler.Count(), 0);
 }
 
 TEST_F(CommandTest, PopIntoOnAnEmptyQueueLeavesTheDestination) {
@@ -177,7 +182,7 @@ TEST_F(CommandTest, PopIntoOnAnEmptyQueueLeavesTheDestination) {
 }
 
 TEST_F(CommandTest, ClearDestroysTheBatch) {
-    QueueCommand(0x82, 1);
+    handler.QueueCommand(CmdReadPrograms, 1);
     EXPECT_EQ(handler.Count(), 21);
     handler.Clear();
     EXPECT_EQ(handler.HasItems(), 0);
@@ -189,41 +194,41 @@ class EngineCycle : public ProtocolTest {
 protected:
     Bytes Next() {
         if (handler.HasItems())
-            handler.PopInto(OutgoingFrame());
+            handler.PopInto(handler.Outgoing());
         else
-            ScanForChange();
-        return FrameBytes(OutgoingFrame());
+            handler.ScanForChange();
+        return FrameBytes(handler.Outgoing());
     }
-    void Acknowledge() { ASSERT_EQ(Feed(MakeFrame(OutgoingFrame().Cmd(), {0})), 1); }
+    void Acknowledge() { ASSERT_EQ(Feed(MakeFrame(handler.Outgoing().Cmd(), {0})), 1); }
 };
 
 TEST_F(EngineCycle, QueuedBatchesGoBeforeAnyChangeAndPollsResume) {
     SetUp();
     m.current.Mic12.MicLevel = 3;
-    QueueCommand(0x80, 0);
-    QueueCommand(0x81, 0);
+    handler.QueueCommand(CmdReadNames, 0);
+    handler.QueueCommand(CmdReadSystem, 0);
     for (int n = 0; n < 22; ++n) {
-        EXPECT_EQ(Next(), MakeFrame(0x80, {static_cast<uint8_t>(n)}));
+        EXPECT_EQ(Next(), MakeFrame(CmdReadNames, {static_cast<uint8_t>(n)}));
         Acknowledge();
     }
-    EXPECT_EQ(Next(), MakeFrame(0x81, {0}));
+    EXPECT_EQ(Next(), MakeFrame(CmdReadSystem, {0}));
     Acknowledge();
-    EXPECT_EQ(Next(), MakeFrame(0x13, {1, 3}));
+    EXPECT_EQ(Next(), MakeFrame(CmdInputSetting, {1, 3}));
     Acknowledge();
     EXPECT_EQ(Next()[4], 0x0C);
 }
 
 TEST_F(EngineCycle, ControlBytesTravelWithTheItemAndEndWithItsReply) {
-    QueueCommand(0x84, 0);
-    ASSERT_EQ(Flags().transferPending, 1);
+    handler.QueueCommand(CmdSendPrograms, 0);
+    ASSERT_EQ(m.flags.transferPending, 1);
     Next();
-    const FrameRecord& out = OutgoingFrame();
+    const FrameRecord& out = handler.Outgoing();
     EXPECT_EQ(out[outgoing::kLongPause], 1);
     EXPECT_EQ(out[outgoing::kAckTransfer], 1);
     EXPECT_EQ(out.FrameLength(), 2719u);
-    OutgoingFrame()[outgoing::kReplyAwaited] = 1;  // the engine wrote it
+    handler.Outgoing()[outgoing::kReplyAwaited] = 1;  // the engine wrote it
     Acknowledge();
-    EXPECT_EQ(Flags().transferPending, 0);
+    EXPECT_EQ(m.flags.transferPending, 0);
     for (size_t i = 4; i < kFrameRecordSize; ++i) ASSERT_EQ(out[i], 0) << i;
     EXPECT_EQ(out[0], 0xFF);
     EXPECT_EQ(out[1], 0x55);
@@ -232,14 +237,14 @@ TEST_F(EngineCycle, ControlBytesTravelWithTheItemAndEndWithItsReply) {
 }
 
 TEST_F(CommandTest, SendLockIsReEnteredByItsHolderAndExcludesOthers) {
-    std::unique_lock<std::recursive_mutex> outer(SendLock());  // the full read holds it ...
+    std::unique_lock<std::recursive_mutex> outer(handler.SendLock());  // the full read holds it ...
     std::atomic<bool> otherGotIt{false};
     std::thread other([&] {
-        SendLockGuard g(SendLock());  // ... so the engine waits
+        SendLockGuard g(handler.SendLock());  // ... so the engine waits
         otherGotIt = true;
     });
-    EXPECT_EQ(QueueCommand(0x81, 0), 1);  // and queues through code that takes it again
-    EXPECT_EQ(QueueCommand(0x82, 1), 1);
+    EXPECT_EQ(handler.QueueCommand(CmdReadSystem, 0), 1);  // and queues through code that takes it again
+    EXPECT_EQ(handler.QueueCommand(CmdReadPrograms, 1), 1);
     EXPECT_EQ(handler.Count(), 22);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(otherGotIt);
@@ -253,17 +258,17 @@ TEST_F(CommandTest, SendLockIsReEnteredByItsHolderAndExcludesOthers) {
 
 TEST_F(CommandTest, LinkFlipUnderTheSendLockSendsTheLinkButNotTheCopy) {
     m.current.MusicLeft.Eq[1].GainCode = 99;
-    WithSendLock([&] {
-        EditModel([&] { m.current.MusicLink = 1; });
-        LinkMusic(true);
+    handler.WithSendLock([&] {
+        m.Edit([&] { m.current.MusicLink = 1; });
+        LinkMusic(m);
     });
-    ScanForChange();
-    EXPECT_EQ(OutgoingFrame()[5], 1);  // MusicLeft band 1; MusicRight's copy is not sent
-    EXPECT_EQ(FrameBytes(OutgoingFrame()).size(), 12u);
-    ScanForChange();
-    EXPECT_EQ(FrameBytes(OutgoingFrame()), MakeFrame(0x87, {1, 1}));
-    ScanForChange();
-    EXPECT_EQ(OutgoingFrame().Cmd(), 0x0C);
+    handler.ScanForChange();
+    EXPECT_EQ(handler.Outgoing()[5], 1);  // MusicLeft band 1; MusicRight's copy is not sent
+    EXPECT_EQ(FrameBytes(handler.Outgoing()).size(), 12u);
+    handler.ScanForChange();
+    EXPECT_EQ(FrameBytes(handler.Outgoing()), MakeFrame(CmdLink, {1, 1}));
+    handler.ScanForChange();
+    EXPECT_EQ(handler.Outgoing().Cmd(), CmdStatusA);
 }
 
 }  // namespace

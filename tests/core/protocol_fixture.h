@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the protocol tests: a recording message sink, frame construction with an
-// independently computed sum, and a fixture that starts from a reset model already sent to the unit.
+// Shared pieces of the protocol tests: frame construction with an independently computed sum, and a
+// fixture with a unit of its own whose reset model is already sent, its events recorded.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,48 +13,12 @@
 #include "protocol/Command.h"
 #include "protocol/FrameRecord.h"
 #include "protocol/ProtocolHandler.h"
-#include "protocol/StatusState.h"
+#include "unit/Unit.h"
+#include "unit_events_recorder.h"
 
 namespace pavo::testing {
 
 using Bytes = std::vector<uint8_t>;
-
-struct Posted {
-    unsigned message;
-    WParam wParam;
-    LParam lParam;
-    bool operator==(const Posted&) const = default;
-};
-
-class RecordingSink : public MessageSink {
-public:
-    void Post(unsigned message, WParam w, LParam l) override {
-        std::lock_guard<std::mutex> g(lock_);
-        posted_.push_back({message, w, l});
-    }
-    void PostText(unsigned kind, const char* title, const char* text) override {
-        std::lock_guard<std::mutex> g(lock_);
-        texts_.push_back({kind, text ? text : ""});
-    }
-    std::vector<Posted> posted() {
-        std::lock_guard<std::mutex> g(lock_);
-        return posted_;
-    }
-    std::vector<std::pair<unsigned, std::string>> texts() {
-        std::lock_guard<std::mutex> g(lock_);
-        return texts_;
-    }
-    void clear() {
-        std::lock_guard<std::mutex> g(lock_);
-        posted_.clear();
-        texts_.clear();
-    }
-
-private:
-    std::mutex lock_;
-    std::vector<Posted> posted_;
-    std::vector<std::pair<unsigned, std::string>> texts_;
-};
 
 // FF 55 LEN CMD payload SUM, the sum taken here without the code under test.
 inline Bytes MakeFrame(uint8_t cmd, const Bytes& payload) {
@@ -82,27 +46,26 @@ protected:
         // The reset leaves a few fields alone (mutes, mic levels, sensitivity): start from zero.
         std::memset(BytesOf(m.current), 0, sizeof m.current);
         std::memset(BytesOf(m.system), 0, sizeof m.system);
-        ResetParameters();
-        AcceptProgram(true);
-        Flags().transferPending = 0;
-        Flags().storeAuthority = 0;
+        unit.Reset(false);
+        AcceptProgram(m, true);
+        m.flags.transferPending = 0;
+        m.flags.storeAuthority = 0;
+        unit.AddListener(&events);
+        events.Clear();
     }
-    void TearDown() override {
-        handler.Clear();
-        handler.ClearFrames(1, true);
-    }
+    void TearDown() override { unit.RemoveListener(&events); }
 
     // One scan; the frame it built.
     Bytes Scan() {
-        ScanForChange();
-        return FrameBytes(OutgoingFrame());
+        handler.ScanForChange();
+        return FrameBytes(handler.Outgoing());
     }
     // Feeds a whole reply; the assembler's result.
     int Feed(const Bytes& b) { return handler.FeedBytes(1, b.data(), b.size()); }
-
-    Model& m = TheModel();
-    RecordingSink sink;
-    ProtocolHandler handler{&sink};
+    Unit unit{false};
+    Model& m = unit.model();
+    ProtocolHandler& handler = unit.handler();
+    RecordingEvents events;
 };
 
 }  // namespace pavo::testing

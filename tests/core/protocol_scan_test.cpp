@@ -40,40 +40,40 @@ const ScanCase kScanCases[] = {
     {"SurroundR ReverbLevel", [](Model& m) { Ch(m, 7).ReverbLevel = 6; }, 0x02, {57, 6}},
     {"MusicLeft band 0",
      [](Model& m) { SetBand(m.current.MusicLeft.Eq[0], 0x0102, 130, 11, 2); },
-     0x03,
+     CmdEqBand,
      {0, 0x02, 0x01, 130, 11, 2}},
     {"MusicRight aux band 4",
      [](Model& m) { m.current.MusicRight.AuxBands[4].QCode = 20; },
-     0x03,
+     CmdEqBand,
      {39, 204, 0, 120, 20, 0}},
     {"Mic34 band 19",
      [](Model& m) { SetBand(m.current.Mic34.Eq[19], 300, 1, 2, 1); },
-     0x03,
+     CmdEqBand,
      {84, 0x2C, 0x01, 1, 2, 1}},
     {"Reverb band 0",
      [](Model& m) { SetBand(m.current.Reverb.Eq[0], 7, 0, 3, 3); },
-     0x03,
+     CmdEqBand,
      {97, 7, 0, 0, 3, 3}},
     {"EchoB band 6",
      [](Model& m) { SetBand(m.current.EchoB.Eq[6], 361, 240, 100, 1); },
-     0x03,
+     CmdEqBand,
      {110, 0x69, 0x01, 240, 100, 1}},
     {"SurroundR band 9",
      [](Model& m) { Ch(m, 7).Eq[9].FrequencyCode = 0x0123; },
-     0x03,
+     CmdEqBand,
      {190, 0x23, 0x01, 120, 10, 0}},
     {"MusicLeft high-pass",
      [](Model& m) { m.current.MusicLeft.HighPass.SlopeCode = 3; },
-     0x04,
+     CmdFilter,
      {0, 0, 0, 0, 3}},
     {"EchoB low-pass",
      [](Model& m) { m.current.EchoB.LowPass.FrequencyCode = 300; },
-     0x04,
+     CmdFilter,
      {6, 1, 0x2C, 0x01, 0}},
     {"SurroundR high-pass", [](Model& m) { Ch(m, 7).HighPass.SlopeCode = 12; }, 0x04, {14, 0, 0, 0, 12}},
     {"MusicRight main high-pass",
      [](Model& m) { m.current.MusicRight.MainHighPass.SlopeCode = 2; },
-     0x04,
+     CmdFilter,
      {16, 0, 0, 0, 2}},
     {"EchoA RightDelay", [](Model& m) { m.current.EchoA.RightDelay = 0x1234; }, 0x05, {3, 0x34, 0x12}},
     {"Reverb ReverbTime", [](Model& m) { m.current.Reverb.ReverbTime = 500; }, 0x05, {9, 0xF4, 0x01}},
@@ -82,7 +82,7 @@ const ScanCase kScanCases[] = {
     {"SurroundL Limiter", [](Model& m) { Ch(m, 6).Limiter.Threshold = 8; }, 0x07, {6, 8, 0, 0, 0}},
     {"MusicLeft Compressor",
      [](Model& m) { m.current.MusicLeft.Compressor.Attack = 3; },
-     0x07,
+     CmdCompressor,
      {7, 0, 3, 0, 0}},
     {"Out1 Mute", [](Model& m) { Ch(m, 5).Mute = 1; }, 0x08, {5, 1, 0}},
     {"Mic12 MicLevel", [](Model& m) { m.current.Mic12.MicLevel = 11; }, 0x13, {1, 11}},
@@ -98,22 +98,22 @@ const ScanCase kScanCases[] = {
          SetBand(d.Band, 0x0155, 100, 20, 1);
          d.Ratio = 4;
      },
-     0x11,
+     CmdDynEq,
      {5, 0x55, 0x01, 100, 20, 1, 0, 0, 0, 4, 1}},
     {"Mic34 FeedbackSuppress", [](Model& m) { m.current.Mic34.FeedbackSuppress = 2; }, 0x06, {1, 0, 2}},
     {"InputSelect", [](Model& m) { m.system.InputSelect = 2; }, 0x0D, {2}},
     {"Mic34 Gate", [](Model& m) { m.current.Mic34.Gate.Threshold = 7; }, 0x0A, {1, 7, 0, 0, 1}},
     {"MusicLeft Gate, threshold 0",
      [](Model& m) { m.current.MusicLeft.Gate.Release = 2; },
-     0x0A,
+     CmdGate,
      {2, 0, 0, 2, 0}},
     {"MusicLeft HighExciter",
      [](Model& m) { m.current.MusicLeft.HighExciter.Timbre = 3; },
-     0x12,
+     CmdExciter,
      {0, 1, 0, 0, 0, 3, 0, 0, 0, 0, 0}},
     {"Mic34 LowExciter frequency",
      [](Model& m) { m.current.Mic34.LowExciter.FrequencyCode = 300; },
-     0x12,
+     CmdExciter,
      {7, 0, 0x2C, 0x01, 0, 0, 0, 0, 0, 0, 0}},
     {"MicMax", [](Model& m) { m.system.MicMax = 90; }, 0x89, {1, 90}},
     {"EffectMax", [](Model& m) { m.system.EffectMax = 71; }, 0x89, {2, 71}},
@@ -133,7 +133,7 @@ TEST_P(ScanGroups, OneEditGivesOneFrameThenPolls) {
     c.edit(m);
     EXPECT_EQ(Scan(), MakeFrame(c.cmd, c.payload));
     // The sent bytes are now the last-sent bytes: nothing more to send.
-    EXPECT_EQ(OutgoingFrame().Cmd(), c.cmd);
+    EXPECT_EQ(handler.Outgoing().Cmd(), c.cmd);
     EXPECT_EQ(Scan()[4], 0x0C);
     EXPECT_TRUE(SameRecord(m.current, m.lastSent));
     EXPECT_TRUE(SameRecord(m.system, m.lastSentSystem));
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, ScanGroups, ::testing::ValuesIn(kScanCases), []
 TEST_F(ScanGroups, HandCheckedFrames) {
     m.current.EchoB.DirectSwitch = 1;  // SUM = 04 + 0B + 05 + 01
     EXPECT_EQ(Scan(), (Bytes{0xFF, 0x55, 0x04, 0x00, 0x0B, 0x05, 0x01, 0x15}));
-    EXPECT_EQ(OutgoingFrame()[outgoing::kSumCopy], 0x15);
+    EXPECT_EQ(handler.Outgoing()[outgoing::kSumCopy], 0x15);
     m.current.Mic12.Eq[2].GainCode = 0x80;  // band 42: 08 + 03 + 2A + 1D + 00 + 80 + 0A + 00 = 0xDC
     m.current.Mic12.Eq[2].FrequencyCode = 0x1D;
     EXPECT_EQ(Scan(), (Bytes{0xFF, 0x55, 0x08, 0x00, 0x03, 0x2A, 0x1D, 0x00, 0x80, 0x0A, 0x00, 0xDC}));
@@ -225,33 +225,33 @@ TEST_F(ScanGroups, FieldsNeverSentGiveOnlyPolls) {
 TEST_F(ScanGroups, NibblesOfSystemByte9AreComparedAndCopiedApart) {
     const uint8_t before = m.system.SensitivityKeyShift;  // key 14, sensitivity 0
     SetKeyShift(m.system, 5);
-    EXPECT_EQ(Scan(), MakeFrame(0x09, {5, 0, 0}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdKeyShift, {5, 0, 0}));
     EXPECT_EQ(m.lastSentSystem.SensitivityKeyShift, (before & 0x0F) | 0x50);
 
     // A sensitivity change made while the key shift is pending is still found, and sent first.
     SetKeyShift(m.system, 6);
     SetAnalogSensitivity(m.system, 1);
-    EXPECT_EQ(Scan(), MakeFrame(0x13, {0, 1}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdInputSetting, {0, 1}));
     EXPECT_EQ(m.lastSentSystem.SensitivityKeyShift, 0x51);
-    EXPECT_EQ(Scan(), MakeFrame(0x09, {6, 0, 0}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdKeyShift, {6, 0, 0}));
     EXPECT_EQ(m.lastSentSystem.SensitivityKeyShift, 0x61);
     EXPECT_EQ(Scan()[4], 0x0C);
 }
 
 TEST_F(ScanGroups, FilterSlotSendsHighPassThenLowPassUnderOneSlot) {
     m.current.Mic34.HighPass.FrequencyCode = 20;
-    EXPECT_EQ(Scan(), MakeFrame(0x04, {3, 0, 20, 0, 0}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdFilter, {3, 0, 20, 0, 0}));
     m.current.Mic34.LowPass.SlopeCode = 2;
-    EXPECT_EQ(Scan(), MakeFrame(0x04, {3, 1, 0x69, 0x01, 2}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdFilter, {3, 1, 0x69, 0x01, 2}));
     m.current.MusicLeft.MainHighPass.FrequencyCode = 9;  // one record in both roles: one frame
-    EXPECT_EQ(Scan(), MakeFrame(0x04, {15, 0, 9, 0, 1}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdFilter, {15, 0, 9, 0, 1}));
     EXPECT_EQ(Scan()[4], 0x0C);
 }
 
 TEST_F(ScanGroups, LatestValueIsSentOnce) {
     m.current.EchoA.Delay = 100;
     m.current.EchoA.Delay = 300;
-    EXPECT_EQ(Scan(), MakeFrame(0x05, {2, 0x2C, 0x01}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdTime, {2, 0x2C, 0x01}));
     EXPECT_EQ(Scan()[4], 0x0C);
 }
 
@@ -259,19 +259,19 @@ TEST_F(ScanGroups, OutputsFollowTheEditedScene) {
     m.current.ActiveScene = 0;  // automatic: Scene1 is edited
     SetBand(m.current.Scenes[0].Channel[3].Eq[4], 57, 1, 10, 0);
     SetBand(m.current.Scenes[1].Channel[3].Eq[4], 57, 1, 10, 0);
-    EXPECT_EQ(Scan(), MakeFrame(0x03, {145, 57, 0, 1, 10, 0}));  // 111 + 10 * 3 + 4
-    EXPECT_EQ(Scan(), MakeFrame(0x8E, {0}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdEqBand, {145, 57, 0, 1, 10, 0}));  // 111 + 10 * 3 + 4
+    EXPECT_EQ(Scan(), MakeFrame(CmdScene, {0}));
     m.current.ActiveScene = 2;
-    EXPECT_EQ(Scan(), MakeFrame(0x03, {145, 57, 0, 1, 10, 0}));
-    EXPECT_EQ(Scan(), MakeFrame(0x8E, {2}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdEqBand, {145, 57, 0, 1, 10, 0}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdScene, {2}));
 }
 
 TEST_F(ScanGroups, StaleOutgoingRecordDoesNotLeakIntoAScanFrame) {
     // A program-image item was popped into the outgoing record and never answered.
-    FrameRecord& out = OutgoingFrame();
+    FrameRecord& out = handler.Outgoing();
     std::memset(out.data() + 4, 0xAB, kFrameRecordSize - 4);
     m.current.Mic12.FeedbackSuppress = 1;
-    EXPECT_EQ(Scan(), MakeFrame(0x06, {0, 0, 1}));
+    EXPECT_EQ(Scan(), MakeFrame(CmdFeedback, {0, 0, 1}));
     for (size_t offset = 4 + 5 + 1; offset < kFrameRecordSize; ++offset)
         if (offset != outgoing::kSumCopy) {
             ASSERT_EQ(out[offset], 0) << offset;

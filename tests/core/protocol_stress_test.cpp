@@ -8,8 +8,6 @@
 #include <thread>
 #include <vector>
 
-#include "model/ModelLock.h"
-#include "protocol/SendLock.h"
 #include "protocol_fixture.h"
 
 namespace pavo::testing {
@@ -55,11 +53,11 @@ TEST_F(StressTest, EditsDuringScansAreNeverLost) {
 
     std::thread engine([&] {
         while (editing) {
-            SendLockGuard g(SendLock());
+            SendLockGuard g(handler.SendLock());
             if (handler.HasItems())
-                handler.PopInto(OutgoingFrame());
+                handler.PopInto(handler.Outgoing());
             else
-                ScanForChange();
+                handler.ScanForChange();
             ++scans;
         }
     });
@@ -70,14 +68,14 @@ TEST_F(StressTest, EditsDuringScansAreNeverLost) {
         const auto value = static_cast<uint8_t>(rng());
         if (rng() % 8 == 0) {
             const size_t offset = 1 + rng() % 14;  // system bytes 1..14 are scanned
-            EditModel([&] { BytesOf(m.system)[offset] = value; });
+            m.Edit([&] { BytesOf(m.system)[offset] = value; });
         } else {
             const size_t offset = image[rng() % image.size()];
-            EditModel([&] { BytesOf(m.current)[offset] = value; });
+            m.Edit([&] { BytesOf(m.current)[offset] = value; });
         }
         if (i % 5000 == 0) {  // the UI queues a batch now and then
-            SendLockGuard g(SendLock());
-            QueueCommand(0x81, 0);
+            SendLockGuard g(handler.SendLock());
+            handler.QueueCommand(CmdReadSystem, 0);
         }
     }
     editing = false;
@@ -88,8 +86,8 @@ TEST_F(StressTest, EditsDuringScansAreNeverLost) {
     handler.Clear();
     int frames = 0;
     for (; frames < 2000; ++frames) {
-        ScanForChange();
-        const uint8_t cmd = OutgoingFrame().Cmd();
+        handler.ScanForChange();
+        const uint8_t cmd = handler.Outgoing().Cmd();
         if (cmd == 0x0C || cmd == 0x18) break;
     }
     EXPECT_LT(frames, 2000);

@@ -33,7 +33,7 @@ TEST_F(FrameFieldsTest, EveryFieldTheScannerSendsIsFoundInItsFrame) {
         SCOPED_TRACE(f.path);
         const uint32_t old = ReadCode(f, Record(f));
         const uint32_t code = old < f.max ? old + 1 : old - 1;
-        EditModel([&] { WriteCode(f, Record(f), code); });
+        m.Edit([&] { WriteCode(f, Record(f), code); });
         const Bytes frame = Scan();
         const uint8_t cmd = frame[4];
         const std::span<const uint8_t> payload(frame.data() + 5, frame.size() - 6);
@@ -53,7 +53,7 @@ TEST_F(FrameFieldsTest, EveryFieldTheScannerSendsIsFoundInItsFrame) {
             EXPECT_NE(text.find(" = " + FormatCode(f, code)), std::string::npos) << text;
         }
         // Back as it was, and sent, so the next field starts from a quiet scan.
-        EditModel([&] { WriteCode(f, Record(f), old); });
+        m.Edit([&] { WriteCode(f, Record(f), old); });
         for (uint8_t c = Scan()[4]; c != 0x0C && c != 0x18; c = Scan()[4]) {
         }
     }

@@ -56,15 +56,19 @@ TEST(TraceRing, KeepsTheNewestRecordsInOrderAndCountsWhatWasPushedOut) {
 }
 
 TEST(TraceRing, AnObserverThatGoesAwayLeavesALaterOneInstalled) {
-    TraceRing first(4), second(4);
-    InstallTraceSink(&first);
-    InstallTraceSink(&second);  // a second window replaced the first
-    RemoveTraceSink(&first);    // the first closes afterwards
-    Trace(TraceKind::NoReply, 0x7F, 1);
+    Model m;
+    ProtocolHandler handler(m), otherUnit(m);
+    TraceRing first(4), second(4), other(4);
+    handler.InstallTraceSink(&first);
+    handler.InstallTraceSink(&second);  // a second window replaced the first
+    handler.RemoveTraceSink(&first);    // the first closes afterwards
+    otherUnit.InstallTraceSink(&other);
+    handler.Trace(TraceKind::NoReply, CmdLookup, 1);
     EXPECT_EQ(first.Size(), 0u);
     EXPECT_EQ(second.Size(), 1u);
-    RemoveTraceSink(&second);
-    Trace(TraceKind::NoReply, 0x7F, 2);
+    EXPECT_EQ(other.Size(), 0u);  // each handler has its own observer
+    handler.RemoveTraceSink(&second);
+    handler.Trace(TraceKind::NoReply, CmdLookup, 2);
     EXPECT_EQ(second.Size(), 1u);
 }
 
@@ -145,6 +149,22 @@ TEST(TrafficText, EachRecordReadsAsWhatHappenedOnTheLine) {
         EXPECT_EQ(line.statusPoll, s.poll);
         EXPECT_EQ(line.hex.size(), s.bytes.empty() ? 0 : s.bytes.size() * 3 - 1);
     }
+}
+
+// A link failure carries the port's error in its own words, through the ring into the line.
+TEST(TrafficText, ALinkFailureSaysWhyInThePortsWords) {
+    TraceRing ring(4);
+    ring.OnTrace({TraceKind::LinkFailed, CmdSwitch, 0, nullptr, 0, "no answer"});
+    ring.OnTrace({TraceKind::LinkFailed, CmdLookup, 1, nullptr, 0, "unplugged (Input/output error)"});
+    ring.OnTrace({TraceKind::NoReply, CmdSwitch, 1});
+    std::vector<TraceRecord> taken;
+    ring.TakeAll(taken);
+    ASSERT_EQ(taken.size(), 3u);
+    TrafficDecoder decoder;
+    EXPECT_EQ(decoder.Describe(taken[0]).text, "link failure on Switch (no answer)");
+    EXPECT_EQ(decoder.Describe(taken[1]).text,
+              "link failure: no unit answered the device lookup (unplugged (Input/output error))");
+    EXPECT_TRUE(taken[2].note.empty());  // a slot reused for another kind keeps no old note
 }
 
 TEST(TrafficText, LinesCarryTimeDirectionHexAndTextSeparatedByTabs) {

@@ -19,6 +19,7 @@
 #include "protocol/Command.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/FrameRecord.h"
+#include "unit/Unit.h"
 
 namespace pavo::fuzz {
 
@@ -46,25 +47,26 @@ inline std::string WriteScratchFile(const uint8_t* data, size_t size) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
-inline void ScanUntilNothingDiffers() {
+inline void ScanUntilNothingDiffers(ProtocolHandler& handler) {
     // Far more scans than there are fields: a scanner that keeps finding changes never settles.
     for (int i = 0; i < 4000; ++i) {
-        ScanForChange();
-        const uint8_t cmd = OutgoingFrame().Cmd();
-        OutgoingFrame().ClearFrom(kFrameHeaderSize);
+        handler.ScanForChange();
+        const uint8_t cmd = handler.Outgoing().Cmd();
+        handler.Outgoing().ClearFrom(kFrameHeaderSize);
         if (cmd == CmdStatusA || cmd == CmdStatusB) return;
     }
     std::abort();
 }
 
-// Applying a file re-binds every band set, which recomputes each member's response; what is left is
-// the sum each graph draws. Every set once: the output channels in each of the three scenes.
-inline void RecomputeEveryCurve() {
+// Applying a file moves the records version: the band sets re-read every record that changed, which
+// recomputes each member's response; what is left is the sum each graph draws. Every set once: the
+// output channels in each of the three scenes.
+inline void RecomputeEveryCurve(BandSets& bands) {
     const PlotRect plot{40, 10, 700, 250};
     for (int block = 0; block < kBlockCount; ++block) {
         const bool output = block >= BlockOutputFirst && block <= BlockOutputLast;
         for (int scene = 1; scene <= (output ? kSceneCount : 1); ++scene) {
-            CKTVEQ* set = BandSetOf(block, scene);
+            CKTVEQ* set = bands.Of(block, scene);
             if (!set) continue;
             set->SetPlotRect(plot);
             set->SumResponse();
@@ -75,33 +77,30 @@ inline void RecomputeEveryCurve() {
 }
 
 inline void LoadPresetOnce(const uint8_t* data, size_t size) {
-    static const bool reset = [] {
-        ResetParameters();
-        return true;
-    }();
-    (void)reset;
+    // One unit for the whole run, as the program keeps one while files are loaded one after another.
+    static Unit unit(false);
     if (size < 1) return;
     const bool dat = data[0] & 1;
     const std::string path = WriteScratchFile(data + 1, size - 1);
-    Model& m = TheModel();
+    Model& m = unit.model();
     const ModelRecords before = ModelRecords::Of(m);
 
     bool taken;
     if (dat) {
         static ProgramBank bank;  // 57 kB: not on the stack
         taken = ReadDat(path, bank);
-        if (taken) ApplyDat(bank);
+        if (taken) ApplyDat(m, bank);
     } else {
         DiaContents file;
         taken = ReadDia(path, file);
-        if (taken) ApplyDia(file);
+        if (taken) ApplyDia(m, file);
     }
     if (!taken) {
         if (!before.SameAs(m)) std::abort();
         return;
     }
-    ScanUntilNothingDiffers();
-    RecomputeEveryCurve();
+    ScanUntilNothingDiffers(unit.handler());
+    RecomputeEveryCurve(unit.bands());
 }
 
 }  // namespace pavo::fuzz

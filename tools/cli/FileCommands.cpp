@@ -6,7 +6,7 @@
 #include "CliFailure.h"
 #include "FieldText.h"
 #include "PresetInput.h"
-#include "eq/BandSets.h"
+#include "eq/BlockResponse.h"
 #include "model/FieldCatalog.h"
 #include "model/Model.h"
 
@@ -14,22 +14,16 @@ namespace pavo::cli {
 
 namespace {
 
-// The summed response of block N as the response graph draws it: the block's band set, bound to
-// the file's program, in the scene the program edits.
+// The summed response of block N as the response graph draws it, from the file's program in the
+// scene the program edits.
 int Curve(const CliOptions& o) {
     if (o.args.size() != 1 || o.block < 0) FailUsage("usage: pavo-cli curve FILE.dia --block N");
     const auto file = ReadProgramFile(o.args[0]);
-    ResetParameters(false);
-    ApplyDia(*file);
-    const CKTVEQ* set = BandSetOf(o.block);
-    if (!set) FailUsage("block " + std::to_string(o.block) + " has no EQ");
-    GridLevels sum{};
-    for (int i = 0; i < set->GetSize(); ++i) {
-        const GridLevels& level = (*set)[i].LevelDb();
-        for (int k = 0; k < kGridPoints; ++k) sum[k] += level[k];
-    }
+    const int active = file->image.ActiveScene;
+    const auto sum = BlockResponse(file->image, o.block, active >= 1 && active <= 3 ? active : 1);
+    if (!sum) FailUsage("block " + std::to_string(o.block) + " has no EQ");
     std::printf("Hz,dB\n");
-    for (int k = 0; k < kGridPoints; ++k) std::printf("%g,%.4f\n", ResponseGrid()[k], sum[k]);
+    for (int k = 0; k < kGridPoints; ++k) std::printf("%g,%.4f\n", ResponseGrid()[k], (*sum)[k]);
     return ExitOk;
 }
 

@@ -57,8 +57,8 @@ std::string ProgramLine(int number, const uint8_t* name) {
 
 void Info(UnitSession& s) {
     s.ReadEverything();  // under a second: no progress to show
-    const Model& m = TheModel();
-    EditModel([&] {
+    const Model& m = s.model();
+    m.Edit([&] {
         std::printf("store authority   %s\n", s.StoreAuthority() ? "yes" : "no");
         std::printf("current program   %s %s\n", ProgramNumberText(m.system.ProgramNumber).c_str(),
                     QuotedName({m.current.ProgramName, static_cast<size_t>(kProgramNameLength)}).c_str());
@@ -73,8 +73,7 @@ void Info(UnitSession& s) {
     });
 }
 
-uint8_t* RecordOf(const FieldInfo& f) {
-    Model& m = TheModel();
+uint8_t* RecordOf(Model& m, const FieldInfo& f) {
     return f.record == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
 }
 
@@ -90,19 +89,20 @@ void Get(UnitSession& s, const UnitRequest& r) {
     s.ReadCurrent();
     const FieldInfo& f = *FindField(r.path);
     std::string text;
-    EditModel([&] { text = Described(f, RecordOf(f)); });
+    Model& m = s.model();
+    m.Edit([&] { text = Described(f, RecordOf(m, f)); });
     std::printf("%s\n", text.c_str());
 }
 
 // Output channels are sent for the scene the unit plays only; a change to another scene would sit in
 // the model unsent.
-void CheckScene(const FieldInfo& f) {
+void CheckScene(const Model& m, const FieldInfo& f) {
     if (f.path.rfind("Scene", 0) != 0 || f.path.size() < 7 || f.path[6] != '.') return;
     const int scene = f.path[5] - '0';
     int active = 0, edited = 0;
-    EditModel([&] {
-        active = TheModel().current.ActiveScene;
-        edited = TheModel().scene.EditedScene();
+    m.Edit([&] {
+        active = m.current.ActiveScene;
+        edited = m.scene.EditedScene();
     });
     if (scene != edited)
         FailUsage(f.path + " is in Scene" + std::to_string(scene) + ", but the unit plays Scene" +
@@ -113,21 +113,26 @@ void CheckScene(const FieldInfo& f) {
 void Set(UnitSession& s, const UnitRequest& r) {
     s.ReadCurrent();
     const FieldInfo& f = *FindField(r.path);
-    CheckScene(f);
+    Model& m = s.model();
+    CheckScene(m, f);
     uint32_t old = 0;
     std::string was;
-    EditModel([&] {
-        old = ReadCode(f, RecordOf(f));
-        was = ShownValue(f, RecordOf(f));
+    m.Edit([&] {
+        old = ReadCode(f, RecordOf(m, f));
+        was = ShownValue(f, RecordOf(m, f));
     });
     if (old == r.code) {
         std::printf("%s = %s (unchanged)\n", f.path.c_str(), FormatCode(f, r.code).c_str());
         return;
     }
     // Into the model, as a page stores an edit; the change scanner sends it.
-    const bool sent = s.ChangeAndSend([&] { EditModel([&] { WriteCode(f, RecordOf(f), r.code); }); });
+    const bool sent = s.ChangeAndSend([&] {
+        m.Edit([&] { WriteCode(f, RecordOf(m, f), r.code); });
+        m.RecordsReplaced();
+    });
     if (!sent) {
-        EditModel([&] { WriteCode(f, RecordOf(f), old); });
+        m.Edit([&] { WriteCode(f, RecordOf(m, f), old); });
+        m.RecordsReplaced();
         if (f.path == "System.ProgramNumber")
             FailUsage(f.path + " is not sent on its own; pavo-cli recall changes the program");
         FailUsage(f.path + " is not sent to the unit on its own: it travels only with whole programs");
@@ -162,8 +167,8 @@ void Recall(UnitSession& s, const UnitRequest& r) {
     const bool image = s.Recall(r.program);
     std::string name;
     if (image)
-        EditModel([&] {
-            name = " " + QuotedName({TheModel().current.ProgramName, size_t{kProgramNameLength}});
+        s.model().Edit([&] {
+            name = " " + QuotedName({s.model().current.ProgramName, size_t{kProgramNameLength}});
         });
     std::printf("recalled program %s%s\n", ProgramNumberText(r.program).c_str(), name.c_str());
 }

@@ -9,7 +9,6 @@
 #include "model/Model.h"
 #include "model/PresetFiles.h"
 #include "protocol/Command.h"
-#include "protocol/SendLock.h"
 
 namespace pavo::cli {
 
@@ -33,41 +32,50 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 UnitSession::UnitSession(std::string device, TraceSink* trace) : device_(std::move(device)), trace_(trace) {
-    InstallTraceSink(this);
+    unit_.handler().InstallTraceSink(this);
+    unit_.AddListener(this);
 }
 
 UnitSession::~UnitSession() {
     port_.ClosePort();
-    RemoveTraceSink(this);
+    unit_.RemoveListener(this);
+    unit_.handler().RemoveTraceSink(this);
 }
 
-void UnitSession::Post(unsigned message, WParam, LParam lParam) {
+void UnitSession::DeviceFound() {
     {
         std::lock_guard<std::mutex> g(mutex_);
-        switch (message) {
-            case WM_DEVICE_FOUND:
-                deviceFound_ = true;
-                break;
-            case WM_LINK_FAILED:
-                linkFailed_ = true;
-                lookupFailed_ = lParam == 1;
-                break;
-            case WM_PROGRAM_RECEIVED:
-                programReceived_ = true;
-                break;
-            default:
-                return;
-        }
+        deviceFound_ = true;
     }
     changed_.notify_all();
 }
 
-void UnitSession::PostText(unsigned kind, const char*, const char* text) {
+void UnitSession::ProgramReceived(ProgramSource) {
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        programReceived_ = true;
+    }
+    changed_.notify_all();
+}
+
+void UnitSession::LinkFailed(const PortError& error, bool lookupFrame) {
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        linkFailed_ = true;
+        lookupFailed_ = lookupFrame;
+        linkError_ = error;
+    }
+    changed_.notify_all();
+}
+
+void UnitSession::WrongProgramNumber(int, int) {
     std::lock_guard<std::mutex> g(mutex_);
-    if (kind == TextWrongProgramNumber)
-        warnings_.push_back("the unit answered a program request with another program's image");
-    else
-        warnings_.push_back(OneLine(text ? text : ""));
+    warnings_.push_back("the unit answered a program request with another program's image");
+}
+
+void UnitSession::PortWarning(const PortError& error, int portNumber) {
+    std::lock_guard<std::mutex> g(mutex_);
+    warnings_.push_back(OneLine(error.ApplicationErrorText(portNumber)));
 }
 
 std::vector<std::string> UnitSession::Warnings() const {
@@ -92,29 +100,25 @@ void UnitSession::OnTrace(const TraceEvent& e) {
 }
 
 void UnitSession::Connect() {
-    ResetParameters(false);
-    AcceptProgram(true);  // nothing to send: the unit's records replace these
-    if (port_.OpenPort(this, device_, 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) != 1) {
-        const int err = errno;
-        if (err == EBUSY || err == EWOULDBLOCK) FailUnit(device_ + " is in use by another program");
-        FailUnit("cannot open " + device_ + ": " + std::strerror(err));
+    unit_.Reset(false);
+    AcceptProgram(unit_.model(), true);  // nothing to send: the unit's records replace these
+    if (const PortError error = port_.OpenPort(device_, 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200)) {
+        if (error.fault == LinkFault::PortBusy) FailUnit(device_ + " is in use by another program");
+        if (error.fault == LinkFault::NoPort) FailUsage("the port is empty: give a device, e.g. --port /dev/ttyUSB0");
+        FailUnit("cannot open " + device_ + ": " + error.Text());
     }
-    {
-        SendLockGuard lock(SendLock());
-        QueueCommand(CmdLookup, 0);
-    }
+    unit_.handler().QueueCommand(CmdLookup, 0);
     if (port_.StartEngine() != 1) FailUnit("cannot start the serial engine on " + device_);
     WaitUntil([this] { return deviceFound_; }, "the device lookup");
 }
 
 bool UnitSession::StoreAuthority() const {
-    return Flags().storeAuthority.load() != 0;
+    return unit_.model().flags.storeAuthority.load() != 0;
 }
 
 void UnitSession::LinkFailed(const char* what) {
     if (lookupFailed_) FailUnit("no answer from a unit on " + device_ + " (device lookup tried 3 times)");
-    FailUnit("the link to the unit on " + device_ + " failed during " + what +
-             " (no valid reply after 3 attempts, or the port went away)");
+    FailUnit("the link to the unit on " + device_ + " failed during " + what + ": " + linkError_.Text());
 }
 
 void UnitSession::WaitUntil(const std::function<bool()>& done, const char* what,
@@ -142,13 +146,14 @@ void UnitSession::RunBatch(std::initializer_list<std::pair<unsigned, unsigned>> 
     {
         // As the program numbers a batch: every queued item 1..n, under the send lock, so the engine
         // sees the whole batch or none of it.
-        SendLockGuard lock(SendLock());
+        ProtocolHandler& handler = unit_.handler();
+        SendLockGuard lock(handler.SendLock());
         for (auto [command, argument] : commands)
-            if (QueueCommand(command, argument) != 1)
+            if (handler.QueueCommand(command, argument) != 1)
                 FailUnit("out of memory while queueing " + std::string(what));
-        n = handler_.Count();
+        n = handler.Count();
         for (int i = 0; i < n; ++i)
-            handler_.Queue().At(i)->Record()[outgoing::kSequence] = static_cast<uint8_t>(i + 1);
+            handler.Queue().At(i)->Record()[outgoing::kSequence] = static_cast<uint8_t>(i + 1);
         std::lock_guard<std::mutex> g(mutex_);
         acceptedSequence_ = 0;
     }
@@ -177,11 +182,11 @@ void UnitSession::ReadCurrent() {
 ProgramBank UnitSession::ReadBank(const ProgressFn& progress) {
     RunBatch({{CmdReadSystem, 0}, {CmdReadPrograms, 1}}, "reading the programs", progress);
     // Bank completion, as when the unit has sent program 21: the header is the system record.
-    Model& m = TheModel();
+    Model& m = unit_.model();
     auto bank = std::make_unique<ProgramBank>();
     {
-        SendLockGuard lock(SendLock());
-        EditModel([&] {
+        SendLockGuard lock(unit_.handler().SendLock());
+        m.Edit([&] {
             CopyRecord(m.bank.System, m.system);
             m.bank.Valid = 1;
             CopyRecord(*bank, m.bank);
@@ -193,8 +198,8 @@ ProgramBank UnitSession::ReadBank(const ProgressFn& progress) {
 void UnitSession::WriteBank(const ProgramBank& bank, const ProgressFn& progress) {
     {
         // The engine must not see a half-applied bank; once applied, it is declared sent.
-        SendLockGuard lock(SendLock());
-        ApplyDat(bank);
+        SendLockGuard lock(unit_.handler().SendLock());
+        ApplyDat(unit_.model(), bank);
     }
     RunBatch({{CmdSendPrograms, 1}, {CmdSendSystem, 1}}, "writing the programs", progress);
 }
@@ -204,7 +209,8 @@ bool UnitSession::Recall(int n) {
         std::lock_guard<std::mutex> g(mutex_);
         programReceived_ = false;
     }
-    EditModel([&] { TheModel().system.ProgramNumber = static_cast<uint8_t>(n); });
+    Model& m = unit_.model();
+    m.Edit([&] { m.system.ProgramNumber = static_cast<uint8_t>(n); });
     RunBatch({{CmdRecall, static_cast<unsigned>(n)}}, "the recall", {});
     std::lock_guard<std::mutex> g(mutex_);
     return programReceived_;
@@ -214,7 +220,7 @@ bool UnitSession::ChangeAndSend(const std::function<void()>& edit) {
     uint64_t polls, changes;
     {
         // Under the send lock: every scan from here on sees the edit.
-        SendLockGuard lock(SendLock());
+        SendLockGuard lock(unit_.handler().SendLock());
         edit();
         std::lock_guard<std::mutex> g(mutex_);
         polls = polls_;

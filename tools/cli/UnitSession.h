@@ -3,8 +3,8 @@
 // handler of the core, the device lookup, numbered batches of bulk commands, and single edits left to
 // the change scanner. Every wait ends with the unit's answer, a link failure or a stalled exchange.
 //
-// The model, the frame records and the send queue are process-wide, so a process has one session at
-// a time; several units are served by one process each (PortRunner).
+// The session owns the unit it drives (model, frame records, send queue): sessions never share
+// anything.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -15,17 +15,16 @@
 #include <vector>
 
 #include "model/Blocks.h"
-#include "model/Messages.h"
-#include "protocol/ProtocolHandler.h"
 #include "protocol/TraceSink.h"
 #include "serial/SerialPort.h"
+#include "unit/Unit.h"
 
 namespace pavo::cli {
 
 // Called with (items done, items in the batch) as the unit accepts each one.
 using ProgressFn = std::function<void(int, int)>;
 
-class UnitSession final : public MessageSink, public TraceSink {
+class UnitSession final : public UnitEvents, public TraceSink {
 public:
     // `device`: a port name or a device path. `trace`: where the traffic also goes (may be null).
     UnitSession(std::string device, TraceSink* trace);
@@ -58,10 +57,15 @@ public:
     // Reports of the core that are not failures (a wrong program number, a port setting refused).
     std::vector<std::string> Warnings() const;
     const std::string& device() const { return device_; }
+    Unit& unit() { return unit_; }
+    Model& model() { return unit_.model(); }
 
 private:
-    void Post(unsigned message, WParam wParam, LParam lParam) override;
-    void PostText(unsigned kind, const char* title, const char* text) override;
+    void DeviceFound() override;
+    void ProgramReceived(ProgramSource source) override;
+    void WrongProgramNumber(int received, int requested) override;
+    void LinkFailed(const PortError& error, bool lookupFrame) override;
+    void PortWarning(const PortError& error, int portNumber) override;
     void OnTrace(const TraceEvent& event) override;
 
     // Queues the commands as one numbered batch and waits until the unit has accepted every item.
@@ -75,14 +79,15 @@ private:
 
     std::string device_;
     TraceSink* trace_;
-    ProtocolHandler handler_{this};
-    SerialPort port_;
+    Unit unit_{false};  // no "Mode" folder where the tool is run
+    SerialPort port_{unit_.handler(), &unit_.events()};
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool deviceFound_ = false;
     bool linkFailed_ = false;
     bool lookupFailed_ = false;
+    PortError linkError_;
     bool programReceived_ = false;
     int inFlightSequence_ = 0;  // sequence number of the frame last written
     int acceptedSequence_ = 0;  // of the last item whose reply was accepted
