@@ -17,7 +17,6 @@
 #include "eq/KTVEQ.h"
 #include "model/Blocks.h"
 #include "model/DataConver.h"
-#include "model/ModelLock.h"
 
 namespace pavo {
 namespace {
@@ -65,6 +64,7 @@ void ReferenceCascade(const FilterSetting& f, GridLevels& levelDb) {
 // A drag step the reference way: the same record update as DragBand, then the band's levels and
 // outline from the reference evaluation, then the sum point by point over the members.
 struct ReferenceDrag {
+    std::mutex* lock;  // the record's model lock, taken as the real drag takes it
     EqBand* band;
     const CKTVEQ* set;
     int dragged;  // index of the band in the set
@@ -80,7 +80,7 @@ struct ReferenceDrag {
         const int code = NearestFrequencyCode(frequency);
         EqBand snap;
         {
-            std::lock_guard<std::mutex> guard(ModelLock());
+            std::lock_guard<std::mutex> guard(*lock);
             band->FrequencyCode = static_cast<uint16_t>(code);
             band->GainCode = static_cast<uint8_t>((gain + 24) / 0.2 + 0.5);
             snap = *band;
@@ -125,6 +125,7 @@ struct CascadeFixture {
 // A microphone block: 20 bands of every type and both filters in use.
 struct SetFixture {
     MicBlock mic{};
+    std::mutex lock;  // stands for the model lock the records are guarded by
     CKTVEQ set;
     static constexpr int kDragged = 7;
     PlotPoint start;
@@ -134,7 +135,7 @@ struct SetFixture {
                     static_cast<uint8_t>(5 * i), static_cast<uint8_t>(i % 4));
         SetFilter(mic.HighPass, FilterKindHighPass, 60, 9);
         SetFilter(mic.LowPass, FilterKindLowPass, 330, 12);
-        set.CreateBands(20, mic.Eq, &mic.HighPass, &mic.LowPass);
+        set.CreateBands(20, mic.Eq, &mic.HighPass, &mic.LowPass, &lock);
         set.SetPlotRect(kPlot);
         set.SumResponse();
         start = set[kDragged].HandleRect().Centre();
@@ -188,7 +189,7 @@ void BM_DragStep(benchmark::State& state) {
 }
 void BM_DragStepReference(benchmark::State& state) {
     SetFixture f;
-    ReferenceDrag ref{&f.mic.Eq[SetFixture::kDragged], &f.set, SetFixture::kDragged, 700, 180};
+    ReferenceDrag ref{&f.lock, &f.mic.Eq[SetFixture::kDragged], &f.set, SetFixture::kDragged, 700, 180};
     int i = 0;
     for (auto _ : state) {
         const PlotPoint p = f.Mouse(++i);
@@ -215,7 +216,8 @@ void PrintSummary() {
     PeakFixture peak;
     CascadeFixture cascade;
     SetFixture fast, slow;
-    ReferenceDrag ref{&slow.mic.Eq[SetFixture::kDragged], &slow.set, SetFixture::kDragged, 700, 180};
+    ReferenceDrag ref{&slow.lock, &slow.mic.Eq[SetFixture::kDragged], &slow.set, SetFixture::kDragged, 700,
+                      180};
     GridLevels levels;
     GridResponse response;
 

@@ -58,7 +58,6 @@ void Button(QWidget* w, QEvent::Type type, QPoint at) {
 }
 
 int Run() {
-    ResetParameters();
     unit::UnitLine unitLine;
     std::string error;
     const double before = NowMs();
@@ -79,8 +78,9 @@ int Run() {
     PostMessage(&window, WM_CONNECT_REQUEST);
     if (!WaitFor(
             [&] {
-                return Flags().connected.load() && window.progress().mode() == Show_Dlg::Mode::Hidden &&
-                       Flags().transferPending.load() == 0 && window.programLabelText() != "Off Line";
+                const UnitFlags& flags = window.unit().model().flags;
+                return flags.connected.load() && window.progress().mode() == Show_Dlg::Mode::Hidden &&
+                       flags.transferPending.load() == 0 && window.programLabelText() != "Off Line";
             },
             30000)) {
         std::fprintf(stderr, "no connection to the virtual unit\n");
@@ -121,8 +121,9 @@ int Run() {
         const QPoint at = start + QPoint(i % 7, i % 2 == 0 ? -30 : -10);
         const double t0 = NowMs() - unitStart;
         Move(graph, at, Qt::LeftButton);
-        const uint16_t freq = EditModel([&] { return band.Band()->FrequencyCode.get(); });
-        const uint8_t gain = EditModel([&] { return band.Band()->GainCode; });
+        const EqBand record = band.BandRecord();
+        const uint16_t freq = record.FrequencyCode.get();
+        const uint8_t gain = record.GainCode;
         double arrived = -1;
         WaitFor(
             [&] {

@@ -18,6 +18,7 @@
 
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
+#include "unit/Unit.h"
 #include "model/Model.h"
 #include "platform/DialogTemplate.h"
 
@@ -40,13 +41,13 @@ void Shape(CFilter& f, FilterType type, int frequencyCode, int gainCode, int qCo
 
 // The music graph showing a shaped left channel, with band 5 under the mouse and grabbed.
 struct GraphFixture {
+    Unit unit{false};
     std::unique_ptr<CFStatic> graph;
     CFilter* band = nullptr;
     QPoint start;
 
     GraphFixture() {
-        ResetParameters();
-        CKTVEQ& set = *BandSetOf(BlockMusicLeft);
+        CKTVEQ& set = *unit.bands().Of(BlockMusicLeft);
         for (int i = 0; i < 15; ++i)
             Shape(set[i], static_cast<FilterType>(1 + i % 3), 20 + 22 * i, 90 + 5 * i, 8 + 2 * i);
         set.GetHighPass()->SetFilterFrequencyCode(60);
@@ -54,7 +55,7 @@ struct GraphFixture {
         set.GetLowPass()->SetFilterFrequencyCode(330);
         set.GetLowPass()->SetSlopeCode(12);
 
-        graph = std::make_unique<CFStatic>();
+        graph = std::make_unique<CFStatic>(unit.bands());
         graph->resize(MusicGraphSize());
         graph->InitLayout();
         graph->SetPlotRects(0);

@@ -1,6 +1,6 @@
 // How fast the main window's pages appear: for every page index (and the effect page), the page switch
-// (SelectPage with the page's RefreshFromModel) and the refresh after a received program (the band
-// sets re-bound and the current page refreshed), each alone and with the window's repaint that
+// (SelectPage with the page's RefreshFromModel) and the refresh after a received program (another
+// program stored, the band sets re-reading it and the current page refreshed), each alone and with the window's repaint that
 // follows, as medians of many runs against one 60 Hz frame. The first switch to a page is printed on
 // its own: pages build their controls then. The window is off line on a program of the virtual unit's
 // factory set, so the curves and values are those of a real program.
@@ -15,7 +15,6 @@
 #include "app/PavoDlg.h"
 #include "model/Flags.h"
 #include "model/Model.h"
-#include "model/ModelHooks.h"
 #include "pages/PageDlg.h"
 #include "platform/WinMessage.h"
 #include "virtual_unit/VirtualUnit.h"
@@ -37,16 +36,21 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-void LoadFactoryProgram() {
-    ResetParameters();
-    EditModel([] {
-        Model& m = TheModel();
-        m.current = unit::FactoryProgram(1);
+void LoadFactoryProgram(Model& m, int n = 1) {
+    m.Edit([&] {
+        m.current = unit::FactoryProgram(n);
         m.system = unit::FactorySystem();
         m.lastSent = m.current;
         m.lastSentSystem = m.system;
     });
-    RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();
+}
+
+// A program arrives as the receive path stores it (another one each time, so every band changes),
+// and the window handles the report.
+void ReceiveProgram(PavoDlg& window, int n) {
+    LoadFactoryProgram(window.unit().model(), n);
+    window.OnProgramReceived(ProgramSource::Read);
 }
 
 const char* PageName(int index) {
@@ -56,10 +60,10 @@ const char* PageName(int index) {
 }
 
 int Run() {
-    LoadFactoryProgram();
     StartOptions options;
     options.connectAtStart = false;
     PavoDlg window(options);
+    LoadFactoryProgram(window.unit().model());
     window.show();
     QApplication::processEvents();
 
@@ -89,9 +93,9 @@ int Run() {
                 window.SelectPage(index);
                 window.repaint();
             }));
-            program.push_back(Ms([&] { SendMessage(&window, WM_PROGRAM_RECEIVED); }));
+            program.push_back(Ms([&] { ReceiveProgram(window, 2 + r % 2); }));
             programPaint.push_back(Ms([&] {
-                SendMessage(&window, WM_PROGRAM_RECEIVED);
+                ReceiveProgram(window, 2 + (r + 1) % 2);
                 window.repaint();
             }));
             QApplication::processEvents();

@@ -25,16 +25,12 @@
 #include "model/Model.h"
 #include "protocol/ProtocolHandler.h"
 #include "serial/SerialPort.h"
+#include "unit/Unit.h"
 #include "virtual_unit/UnitLine.h"
 
 namespace {
 
 using namespace pavo;
-
-class NullSink : public MessageSink {
-public:
-    void Post(unsigned, WParam, LParam) override {}
-};
 
 enum class Log { None, PollsHidden, PollsShown };
 
@@ -50,22 +46,19 @@ struct Measured {
 };
 
 Measured Exchanges(Log log, unsigned wireBaud, double seconds) {
-    ResetParameters(false);
-    AcceptProgram(true);
-    NullSink sink;
-    ProtocolHandler handler(&sink);
+    Unit programUnit(false);
+    AcceptProgram(programUnit.model(), true);
     std::unique_ptr<TrafficLog> traffic;
     if (log != Log::None) {
-        traffic = std::make_unique<TrafficLog>();
+        traffic = std::make_unique<TrafficLog>(programUnit.handler());
         traffic->ShowWindow(nullptr);
         traffic->window()->hidePolls().setChecked(log == Log::PollsHidden);
     }
     unit::UnitOptions options;
     options.wireBaud = wireBaud;
     unit::UnitLine line(options);
-    SerialPort port;
-    if (!line.Start() ||
-        port.OpenPort(&sink, line.DevicePath(), 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) != 1 ||
+    SerialPort port(programUnit.handler());
+    if (!line.Start() || port.OpenPort(line.DevicePath(), 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) ||
         !port.StartEngine())
         return {};
     // The UI thread runs its event loop (timers, the log's reads, painting) as in the program.

@@ -18,8 +18,10 @@
 
 #include "model/Model.h"
 #include "protocol/Command.h"
+#include "protocol/CommandCodes.h"
 #include "protocol/ProtocolHandler.h"
 #include "serial/SerialPort.h"
+#include "unit/Unit.h"
 #include "virtual_unit/UnitFrames.h"
 #include "virtual_unit/UnitLine.h"
 #include "virtual_unit/UnitProcess.h"
@@ -29,10 +31,9 @@ namespace {
 using namespace pavo;
 using Clock = std::chrono::steady_clock;
 
-class TimingSink : public MessageSink {
+class TimingSink : public LinkEvents {
 public:
-    void Post(unsigned message, WParam, LParam) override {
-        if (message != WM_LINK_FAILED) return;
+    void LinkFailed(const PortError&, bool) override {
         std::lock_guard<std::mutex> g(mutex_);
         if (!failed_) failedAt_ = Clock::now();
         failed_ = true;
@@ -95,22 +96,20 @@ double UnitProcessIdleCpu(bool afterOneExchange, int seconds) {
     return cpu0 >= 0 ? 100.0 * (cpu1 - cpu0) / elapsed : -1;
 }
 
-bool Open(SerialPort& port, MessageSink& sink, const unit::UnitLine& line) {
-    return port.OpenPort(&sink, line.DevicePath(), 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200) == 1;
+bool Open(SerialPort& port, const unit::UnitLine& line) {
+    return !port.OpenPort(line.DevicePath(), 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200);
 }
 
 // Status-poll exchanges per second over `seconds`, with the unit answering at once or paced like a
 // real line.
 double CyclesPerSecond(unsigned wireBaud, double seconds) {
-    ResetParameters();
-    AcceptProgram(true);
-    TimingSink sink;
-    ProtocolHandler handler(&sink);
+    Unit programUnit(false);
+    AcceptProgram(programUnit.model(), true);
     unit::UnitOptions options;
     options.wireBaud = wireBaud;
     unit::UnitLine line(options);
-    SerialPort port;
-    if (!line.Start() || !Open(port, sink, line) || !port.StartEngine()) return -1;
+    SerialPort port(programUnit.handler());
+    if (!line.Start() || !Open(port, line) || !port.StartEngine()) return -1;
     line.WaitForFrames(10, 5000);  // settled
     const size_t first = line.ReceivedCount();
     const auto start = Clock::now();
@@ -121,17 +120,16 @@ double CyclesPerSecond(unsigned wireBaud, double seconds) {
     return (last - first) / elapsed;
 }
 
-// Seconds from the first write of the lookup to WM_LINK_FAILED, against a unit that never answers.
+// Seconds from the first write of the lookup to the link failure, against a unit that never answers.
 double SecondsToLinkFailure(const unit::UnitOptions& options) {
-    ResetParameters();
-    AcceptProgram(true);
+    Unit programUnit(false);
+    AcceptProgram(programUnit.model(), true);
     TimingSink sink;
-    ProtocolHandler handler(&sink);
     unit::UnitLine line(options);
-    SerialPort port;
+    SerialPort port(programUnit.handler(), &sink);
     line.Start();
-    QueueCommand(0x7F, 0);
-    Open(port, sink, line);
+    programUnit.handler().QueueCommand(CmdLookup, 0);
+    Open(port, line);
     port.StartEngine();
     line.WaitForFrames(1, 5000);
     const auto firstWrite = Clock::now();
@@ -160,15 +158,13 @@ int main() {
         paced, limit, paced / limit);
 
     {
-        ResetParameters();
-        AcceptProgram(true);
-        TimingSink sink;
-        ProtocolHandler handler(&sink);
+        Unit programUnit(false);
+        AcceptProgram(programUnit.model(), true);
         unit::UnitLine line;
-        SerialPort port;
+        SerialPort port(programUnit.handler());
         line.Start();
         const std::set<int> before = Threads();
-        Open(port, sink, line);
+        Open(port, line);
         port.StartEngine();
         int engine = 0;
         for (int tid : Threads())
@@ -187,13 +183,13 @@ int main() {
     {
         unit::UnitOptions silent;
         silent.silent = true;
-        std::printf("silent unit, lookup write to WM_LINK_FAILED: %.2f s (about three seconds)\n",
+        std::printf("silent unit, lookup write to the link failure: %.2f s (about three seconds)\n",
                     SecondsToLinkFailure(silent));
         // Another device talking on the port: 64 bytes every 5 ms, none of them a reply.
         unit::UnitOptions chatter = silent;
         for (int i = 0; i < 64; ++i) chatter.chatter.push_back(static_cast<uint8_t>(i * 37 + 11));
         chatter.chatterEveryMs = 5;
-        std::printf("chattering port, lookup write to WM_LINK_FAILED: %.2f s (about three seconds)\n",
+        std::printf("chattering port, lookup write to the link failure: %.2f s (about three seconds)\n",
                     SecondsToLinkFailure(chatter));
     }
 

@@ -11,6 +11,7 @@
 
 #include "model/Model.h"
 #include "model/UndoHistory.h"
+#include "unit/Unit.h"
 
 namespace {
 
@@ -33,35 +34,40 @@ double StepBytes(const UndoHistory& h) {
 }
 
 void BM_CommitNothingChanged(benchmark::State& state) {
-    ResetParameters();
-    UndoHistory history;
+    Unit unit(false);
+    UndoHistory& history = unit.history();
     state.counters["frame_share_pct"] =
         FrameShare(state, 1, [&] { benchmark::DoNotOptimize(history.Commit()); });
 }
 BENCHMARK(BM_CommitNothingChanged);
 
 void BM_CommitEqDrag(benchmark::State& state) {
-    ResetParameters();
-    UndoHistory history;
+    Unit unit(false);
+    UndoHistory& history = unit.history();
+    Model& m = unit.model();
     uint8_t gain = 120;
     state.counters["frame_share_pct"] = FrameShare(state, 1, [&] {
-        EditModel([&] { TheModel().current.MusicLeft.Eq[3].GainCode = ++gain; });
+        m.Edit([&] { m.current.MusicLeft.Eq[3].GainCode = ++gain; });
         benchmark::DoNotOptimize(history.Commit());
     });
     state.counters["step_bytes"] = StepBytes(history);
 }
 BENCHMARK(BM_CommitEqDrag);
 
-// One undo and one redo per iteration.
+// One undo and one redo per iteration, each with the band sets re-reading what it restored (as the
+// page that shows the records next does).
 void UndoRedo(benchmark::State& state, const std::function<void(Model&)>& edit) {
-    ResetParameters();
-    UndoHistory history;
-    EditModel([&] { edit(TheModel()); });
+    Unit unit(false);
+    UndoHistory& history = unit.history();
+    Model& m = unit.model();
+    m.Edit([&] { edit(m); });
     history.Commit();
     const double bytes = StepBytes(history);
     state.counters["frame_share_pct"] = FrameShare(state, 2, [&] {
         history.Undo();
+        unit.bands().Refresh();
         history.Redo();
+        unit.bands().Refresh();
     });
     state.counters["step_bytes"] = bytes;
 }

@@ -13,7 +13,6 @@
 #include "platform/MessageBox.h"
 #include "protocol/Command.h"
 #include "protocol/ProtocolHandler.h"
-#include "protocol/SendLock.h"
 #include "serial/PortEnumeration.h"
 #include "serial/SerialLine.h"
 #include "serial/SerialPort.h"
@@ -35,18 +34,25 @@ std::vector<std::string> MachinePorts() {
 
 Connection::Connection(PavoDlg& main)
     : main_(main),
-      handler_(std::make_unique<ProtocolHandler>(&main.sink())),
-      port_(std::make_unique<SerialPort>()),
+      port_(std::make_unique<SerialPort>(main.unit().handler(), &main.unit().events())),
       lister_(&MachinePorts),
       watch_(std::make_unique<PortWatch>([this] { OnPortBack(); })),
-      edits_(std::make_unique<OfflineEdits>()) {}
+      edits_(std::make_unique<OfflineEdits>(main.unit().model())) {}
+
+Model& Connection::model() const {
+    return main_.unit().model();
+}
+
+ProtocolHandler& Connection::handler() {
+    return main_.unit().handler();
+}
 
 Connection::~Connection() {
     port_->ClosePort();
 }
 
 void Connection::ConnectOrDisconnect() {
-    if (Flags().connected.load()) {
+    if (model().flags.connected.load()) {
         Disconnect();
         return;
     }
@@ -61,16 +67,16 @@ void Connection::ConnectOrDisconnect() {
         std::erase_if(candidates_, [&](const std::string& n) { return DevicePathFor(n) == last; });
         candidates_.push_front(lastPort_);
     }
-    if (!candidates_.empty()) Flags().lookupPending = 1;
+    if (!candidates_.empty()) model().flags.lookupPending = 1;
     if (OpenNextCandidate()) {
-        Flags().lookupPending = 1;
+        model().flags.lookupPending = 1;
         main_.progress().StartLookup();
         edits_->TakeSnapshot();  // what the user has, before the unit's records replace it
-        AcceptProgram(true);  // the unit's records replace ours on the full read; nothing to send until then
+        AcceptProgram(model(), true);  // the unit's records replace ours on the full read; nothing to send until then
         StartLookupOnOpenPort();
         return;
     }
-    Flags().lookupPending = 0;
+    model().flags.lookupPending = 0;
     main_.UpdateStatus(true);  // the reason, if a port said one
     ShowUnableToOpen();
 }
@@ -121,29 +127,29 @@ bool Connection::OpenNextCandidate() {
 
 int Connection::OpenCurrentPort() {
     constexpr int kOneStopBit = 0;
-    const int ok = port_->OpenPort(&main_.sink(), "\\\\.\\" + currentPort_, 115200, 'N', 8, kOneStopBit,
-                                   kEventRxChar | kEventCts, 115200);
+    const bool ok = !port_->OpenPort("\\\\.\\" + currentPort_, 115200, 'N', 8, kOneStopBit,
+                                     kEventRxChar | kEventCts, 115200);
     if (ok) {
         linkUp_ = true;
-        Flags().connected = 1;
-        SendLockGuard lock(SendLock());
-        handler_->Clear();
+        model().flags.connected = 1;
+        SendLockGuard lock(handler().SendLock());
+        handler().Clear();
     }
     return ok;
 }
 
 void Connection::StartLookupOnOpenPort() {
     {
-        SendLockGuard lock(SendLock());
-        QueueCommand(CmdLookup, 0);
+        SendLockGuard lock(handler().SendLock());
+        handler().QueueCommand(CmdLookup, 0);
     }
     port_->StartEngine();
 }
 
 void Connection::GoOffLine() {
     linkUp_ = false;
-    Flags().connected = 0;
-    Flags().transferPending = 0;
+    model().flags.connected = 0;
+    model().flags.transferPending = 0;
     readingUnit_ = false;
     if (!asking_) {
         if (inSync_) {
@@ -166,15 +172,15 @@ void Connection::Disconnect() {
     port_->ClosePort();
     offLineReason_ = LinkFault::None;
     GoOffLine();
-    if (TheModel().pages.CurrentPage == PavoDlg::PageSystem) main_.SystemPage()->RefreshFromModel();
+    if (model().pages.CurrentPage == PavoDlg::PageSystem) main_.SystemPage()->RefreshFromModel();
 }
 
 void Connection::ShowUnableToOpen() {
     ShowMessageBox(&main_, Bilingual("不能打开设备!", "Unable to Open Device!"));
 }
 
-void Connection::OnLinkFailed(LParam lookupFrame) {
-    if (lookupFrame == 1) {
+void Connection::OnLinkFailed(bool lookupFrame) {
+    if (lookupFrame) {
         // The unit on this port never answered the lookup: try the next candidate, dialog still up.
         port_->ClosePort();
         NoteFault(port_->Fault());
@@ -186,7 +192,7 @@ void Connection::OnLinkFailed(LParam lookupFrame) {
         ShowUnableToOpen();
         return;
     }
-    if (!Flags().connected.load()) return;
+    if (!model().flags.connected.load()) return;
     port_->ClosePort();
     offLineReason_ = port_->Fault();
     GoOffLine();
@@ -194,23 +200,23 @@ void Connection::OnLinkFailed(LParam lookupFrame) {
     // gone, so that a return during the message below is seen too; the offer waits for the message.
     if (offLineReason_ == LinkFault::Unplugged) watch_->Start(DevicePathFor(currentPort_));
     ShowUnableToOpen();
-    if (TheModel().pages.CurrentPage == PavoDlg::PageSystem) main_.SystemPage()->RefreshFromModel();
+    if (model().pages.CurrentPage == PavoDlg::PageSystem) main_.SystemPage()->RefreshFromModel();
 }
 
 void Connection::OnPortBack() {
-    if (Flags().connected.load()) return;
+    if (model().flags.connected.load()) return;
     const QString port = QString::fromStdString(currentPort_);
     const QString text = UiIsChinese() ? QString::fromUtf8("设备 %1 已重新接入。\n是否重新联机？").arg(port)
                                        : QStringLiteral("The device %1 is back.\nConnect again?").arg(port);
-    if (ShowMessageBox(&main_, text, {}, BoxYesNo) == ResultYes && !Flags().connected.load())
+    if (ShowMessageBox(&main_, text, {}, BoxYesNo) == ResultYes && !model().flags.connected.load())
         ConnectOrDisconnect();
 }
 
 void Connection::OnDeviceFound() {
     lastPort_ = currentPort_;
     readingUnit_ = true;
-    SendLockGuard lock(SendLock());
-    QueueCommand(CmdReadNames, 0);
+    SendLockGuard lock(handler().SendLock());
+    handler().QueueCommand(CmdReadNames, 0);
     SendDeviceCommand(CmdReadSystem, 0);
     SendDeviceCommand(CmdReadPrograms, 0);
     NumberQueueAndStartProgress();
@@ -241,59 +247,59 @@ void Connection::OfferOffLineEdits() {
     // As a .dia import: the image goes out whole, acknowledged; the system settings edited off line
     // follow through the change scan. Should the link have ended meanwhile, the edits are back in the
     // model and will be offered again at the next connection.
-    SendLockGuard lock(SendLock());
+    SendLockGuard lock(handler().SendLock());
     const bool sendImage = edits_->RestoreEdits();
     main_.RefreshCurrentPage();
     main_.ClampMusicLevel();
     main_.ClampMicLevel();
     main_.ClampEffectLevel();
     main_.UpdateStatus(true);
-    if (sendImage && Flags().connected.load()) SendDeviceCommand(CmdSendPrograms, 0);
+    if (sendImage && model().flags.connected.load()) SendDeviceCommand(CmdSendPrograms, 0);
 }
 
 void Connection::NumberQueueAndStartProgress() {
-    SendLockGuard lock(SendLock());
-    const int n = handler_->Count();
+    SendLockGuard lock(handler().SendLock());
+    const int n = handler().Count();
     for (int i = 0; i < n; ++i)
-        if (SendData* item = handler_->Queue().At(i))
+        if (SendData* item = handler().Queue().At(i))
             item->Record()[outgoing::kSequence] = static_cast<uint8_t>(i + 1);
     main_.progress().StartProgress(n);
 }
 
 void Connection::SendDeviceCommand(unsigned command, unsigned argument) {
-    Model& m = TheModel();
-    if (Flags().connected.load()) {
-        SendLockGuard lock(SendLock());
-        QueueCommand(command, argument);
+    Model& m = model();
+    if (model().flags.connected.load()) {
+        SendLockGuard lock(handler().SendLock());
+        handler().QueueCommand(command, argument);
         if (command == CmdReadPrograms && argument != 0) {
             NumberQueueAndStartProgress();
         } else if (command == CmdRecall) {
-            EditModel([&] { m.system.ProgramNumber = static_cast<uint8_t>(argument); });
+            m.Edit([&] { m.system.ProgramNumber = static_cast<uint8_t>(argument); });
         } else if (command == CmdStore) {
-            if (argument != 0) EditModel([&] { m.system.ProgramNumber = static_cast<uint8_t>(argument); });
+            if (argument != 0) m.Edit([&] { m.system.ProgramNumber = static_cast<uint8_t>(argument); });
             main_.UpdateStatus(true);
         }
-        if (Flags().transferPending.load()) main_.progress().StartWait();
+        if (model().flags.transferPending.load()) main_.progress().StartWait();
         return;
     }
     // Off line nothing is sent; recall and reading all programs work on the bank instead.
     if (command == CmdRecall && m.bank.Valid && argument >= 1 && argument <= kProgramCount) {
-        EditModel([&] {
+        m.Edit([&] {
             CopyRecord(m.current, m.bank.Programs[argument - 1]);
             m.system.ProgramNumber = static_cast<uint8_t>(argument);
         });
-        AcceptProgram(false);
+        AcceptProgram(m, false);
     } else if (command == CmdReadPrograms && argument != 0 && m.bank.Valid) {
-        EditModel([&] { CopyRecord(m.bank.System, m.system); });
+        m.Edit([&] { CopyRecord(m.bank.System, m.system); });
         main_.presets().ExportBank();
     }
 }
 
 void Connection::OnAllProgramsReceived() {
-    Model& m = TheModel();
+    Model& m = model();
     {
-        SendLockGuard lock(SendLock());
-        EditModel([&] {
+        SendLockGuard lock(handler().SendLock());
+        m.Edit([&] {
             CopyRecord(m.bank.System, m.system);
             m.bank.Valid = 1;
         });

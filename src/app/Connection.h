@@ -23,6 +23,7 @@ class OfflineEdits;
 class PavoDlg;
 class PortWatch;
 class ProtocolHandler;
+struct Model;
 
 class Connection {
 public:
@@ -36,14 +37,15 @@ public:
 
     void ConnectOrDisconnect();
     void Disconnect();
-    void OnLinkFailed(LParam lookupFrame);
+    // The engine gave the link up; `lookupFrame`: the unanswered frame was the device lookup.
+    void OnLinkFailed(bool lookupFrame);
     void OnDeviceFound();          // the full read
     void OnProgramReceived();      // after the main window has shown a received current program
     void OnAllProgramsReceived();  // bank completion
     void SendDeviceCommand(unsigned command, unsigned argument);
     void NumberQueueAndStartProgress();
 
-    ProtocolHandler& handler() { return *handler_; }
+    ProtocolHandler& handler();
     SerialPort& port() { return *port_; }
     const std::string& currentPort() const { return currentPort_; }
     size_t candidatesLeft() const { return candidates_.size(); }
@@ -64,8 +66,9 @@ private:
     void OnPortBack();
     void OfferOffLineEdits();
 
+    Model& model() const;
+
     PavoDlg& main_;
-    std::unique_ptr<ProtocolHandler> handler_;
     std::unique_ptr<SerialPort> port_;
     PortLister lister_;
     std::deque<std::string> candidates_;

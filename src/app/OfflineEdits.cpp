@@ -18,17 +18,17 @@ static_assert(kSettingsFirst == 1 && kSettingsEnd == 15);
 
 }  // namespace
 
-OfflineEdits::OfflineEdits() : baseline_(std::make_unique<Records>()) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    CopyRecord(baseline_->image, TheModel().current);
-    CopyRecord(baseline_->system, TheModel().system);
+OfflineEdits::OfflineEdits(Model& model) : model_(model), baseline_(std::make_unique<Records>()) {
+    std::lock_guard<std::mutex> guard(model_.Lock());
+    CopyRecord(baseline_->image, model_.current);
+    CopyRecord(baseline_->system, model_.system);
 }
 
 OfflineEdits::~OfflineEdits() = default;
 
 void OfflineEdits::TakeBaselineFromSent() {
-    const Model& m = TheModel();
-    std::lock_guard<std::mutex> guard(ModelLock());
+    const Model& m = model_;
+    std::lock_guard<std::mutex> guard(model_.Lock());
     CopyRecord(baseline_->image, m.lastSent);
     CopyRecord(baseline_->system, m.lastSentSystem);
     // The name and the check byte travel only with whole images, never with the change scan: what
@@ -40,9 +40,9 @@ void OfflineEdits::TakeBaselineFromSent() {
 
 void OfflineEdits::TakeSnapshot() {
     snapshot_ = std::make_unique<Records>();
-    std::lock_guard<std::mutex> guard(ModelLock());
-    CopyRecord(snapshot_->image, TheModel().current);
-    CopyRecord(snapshot_->system, TheModel().system);
+    std::lock_guard<std::mutex> guard(model_.Lock());
+    CopyRecord(snapshot_->image, model_.current);
+    CopyRecord(snapshot_->system, model_.system);
 }
 
 bool OfflineEdits::ImageEdited() const {
@@ -51,8 +51,8 @@ bool OfflineEdits::ImageEdited() const {
 
 bool OfflineEdits::UnitDiffers() const {
     if (!snapshot_) return false;
-    const Model& m = TheModel();
-    std::lock_guard<std::mutex> guard(ModelLock());
+    const Model& m = model_;
+    std::lock_guard<std::mutex> guard(model_.Lock());
     if (ImageEdited() && !SameRecord(m.current, snapshot_->image)) return true;
     const uint8_t* snap = BytesOf(snapshot_->system);
     const uint8_t* base = BytesOf(baseline_->system);
@@ -66,10 +66,10 @@ bool OfflineEdits::UnitDiffers() const {
 
 bool OfflineEdits::RestoreEdits() {
     if (!snapshot_) return false;
-    Model& m = TheModel();
+    Model& m = model_;
     bool sendImage = false;
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
+        std::lock_guard<std::mutex> guard(model_.Lock());
         sendImage = ImageEdited() && !SameRecord(m.current, snapshot_->image);
         if (sendImage) CopyRecord(m.current, snapshot_->image);
         const uint8_t* snap = BytesOf(snapshot_->system);
@@ -80,18 +80,18 @@ bool OfflineEdits::RestoreEdits() {
             sys[i] = static_cast<uint8_t>((sys[i] & ~edited) | (snap[i] & edited));
         }
     }
-    if (sendImage) AcceptProgram(false);  // declared sent and the band sets re-bound
+    if (sendImage) AcceptProgram(model_, false);  // declared sent; the band sets re-read it
     return sendImage;
 }
 
 void OfflineEdits::RestoreSnapshot() {
     if (!snapshot_) return;
     {
-        std::lock_guard<std::mutex> guard(ModelLock());
-        CopyRecord(TheModel().current, snapshot_->image);
-        CopyRecord(TheModel().system, snapshot_->system);
+        std::lock_guard<std::mutex> guard(model_.Lock());
+        CopyRecord(model_.current, snapshot_->image);
+        CopyRecord(model_.system, snapshot_->system);
     }
-    AcceptProgram(false);
+    AcceptProgram(model_, false);
 }
 
 }  // namespace pavo

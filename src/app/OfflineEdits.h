@@ -12,12 +12,13 @@
 #include <memory>
 
 #include "model/Blocks.h"
+#include "model/Model.h"
 
 namespace pavo {
 
 class OfflineEdits {
 public:
-    OfflineEdits();  // the baseline is the model as it stands
+    explicit OfflineEdits(Model& model);  // the baseline is the model as it stands
     ~OfflineEdits();
 
     // The link ended after a full read: the unit holds what was sent to it.
@@ -44,6 +45,7 @@ private:
     };
     bool ImageEdited() const;
 
+    Model& model_;
     std::unique_ptr<Records> baseline_;
     std::unique_ptr<Records> snapshot_;
 };

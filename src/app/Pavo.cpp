@@ -100,7 +100,6 @@ int RunPavo(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("pavo"));
-    ResetParameters();
     SystemLocaleId() = LocaleIdOf(QLocale::system().name());
 
     StartOptions options;

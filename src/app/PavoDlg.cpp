@@ -29,8 +29,8 @@
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
 #include "model/DataConver.h"
+#include "app/WindowEvents.h"
 #include "model/Model.h"
-#include "model/ModelHooks.h"
 #include "pages/DEQ_Dlg.h"
 #include "pages/Effect_Dlg.h"
 #include "pages/MainDlg.h"
@@ -47,7 +47,6 @@
 #include "platform/Resources.h"
 #include "platform/Skin.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/StatusState.h"
 
 namespace pavo {
 
@@ -98,17 +97,14 @@ QSettings UserSettings() {
 }
 constexpr char kEffectsTabKey[] = "window/effectsTab";
 
-uint8_t& SystemByte(int offset) {
-    return BytesOf(TheModel().system)[offset];
-}
-
 }  // namespace
 
 PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent), options_(options) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFocusPolicy(Qt::StrongFocus);
-    sink_ = std::make_unique<WindowMessageSink>(this);
+    events_ = std::make_unique<WindowEvents>(*this);
+    unit_.AddListener(events_.get());
 
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
@@ -127,9 +123,9 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     layout->addWidget(scroll_);
 
     setWindowIcon(AppIcon());
-    Flags().uiLanguage = SystemLocaleId() == kLocaleChinesePrc ? LanguageChinese : LanguageEnglish;
+    SetUiLanguage(SystemLocaleId() == kLocaleChinesePrc ? LanguageChinese : LanguageEnglish);
 
-    trafficLog_ = std::make_unique<TrafficLog>();
+    trafficLog_ = std::make_unique<TrafficLog>(unit_.handler());
     if (!options_.traceFile.empty()) {
         std::string error;
         if (!trafficLog_->WriteTraceTo(options_.traceFile, &error))
@@ -153,7 +149,7 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     SelectPage(PageSystem);
     tab_->SetCurSel(PageSystem);
 
-    progress_ = new Show_Dlg(this);
+    progress_ = new Show_Dlg(unit_.model().flags, this);
     ApplyLanguage();
     if (options_.connectAtStart) PostMessage(this, WM_CONNECT_REQUEST);
 
@@ -166,27 +162,28 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
 void PavoDlg::CreateUndo() {
     UndoGestures::Hooks hooks;
     hooks.busy = [this] {
-        return Flags().transferPending.load() != 0 || progress_->mode() != Show_Dlg::Mode::Hidden;
+        return unit_.model().flags.transferPending.load() != 0 || progress_->mode() != Show_Dlg::Mode::Hidden;
     };
     // An import or a recall brought a whole program: taking it back (or again) sends the whole program,
     // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
     // spare reverb, the spare bytes).
     hooks.applied = [this](const UndoStep& step) {
         if (step.tag.kind == StepKind::Edit || !Connected()) return;
-        AcceptProgram(false);
+        AcceptProgram(unit_.model(), false);
         connection_->SendDeviceCommand(CmdSendPrograms, 0);
     };
     hooks.restored = [this] {
         RefreshCurrentPage();
         UpdateStatus(true);
     };
-    undo_ = std::make_unique<UndoGestures>(*this, std::move(hooks));
+    undo_ = std::make_unique<UndoGestures>(*this, unit_, std::move(hooks));
 }
 
 PavoDlg::~PavoDlg() {
     undo_.reset();
     qApp->removeEventFilter(this);
-    // The engine posts to this window: stop it before the window goes.
+    // The engine reports to this window: no report from here on, then stop it.
+    unit_.RemoveListener(events_.get());
     connection_.reset();
 }
 
@@ -290,8 +287,8 @@ void PavoDlg::SetPage(int slot, PageDlg* page) {
     page->setGeometry(client.adjusted(1, 21, -1, -1));
     page->hide();
     delete old;
-    if (TheModel().pages.CurrentPage >= 0 && TheModel().pages.CurrentPage <= kEffectSlot &&
-        Page(TheModel().pages.CurrentPage) == page) {
+    const int current = unit_.model().Edit([this] { return unit_.model().pages.CurrentPage; });
+    if (current >= 0 && current <= kEffectSlot && Page(current) == page) {
         page->show();
         page->RefreshFromModel();
     }
@@ -311,7 +308,7 @@ void PavoDlg::RegisterHandlers() {
     for (int g = 0; g < 3; ++g) OnCommand(kGroups[g].mute, BN_CLICKED, [this, g] { OnMute(g); });
     OnCommand(IDC_CONNECT, BN_CLICKED, [this] { connection_->ConnectOrDisconnect(); });
     OnCommand(IDC_LANGUAGE, BN_CLICKED, [this] {
-        Flags().uiLanguage = UiIsChinese() ? LanguageEnglish : LanguageChinese;
+        SetUiLanguage(UiIsChinese() ? LanguageEnglish : LanguageChinese);
         ApplyLanguage();
     });
     OnMessage(WM_NOTIFY, [this](WParam id, LParam l) {
@@ -320,66 +317,65 @@ void PavoDlg::RegisterHandlers() {
             SelectPage(tab_->GetCurSel());
         return LResult{0};
     });
-    OnMessage(WM_LINK_FAILED, [this](WParam, LParam l) {
-        connection_->OnLinkFailed(l);
-        undo_->LinkLost();
-        return LResult{0};
-    });
     OnMessage(WM_CONNECT_REQUEST, [this](WParam, LParam) {
         connection_->ConnectOrDisconnect();
         return LResult{0};
     });
-    OnMessage(WM_SYSTEM_RECEIVED, [this](WParam, LParam) {
-        if (TheModel().pages.CurrentPage == PageSystem) SystemPage()->RefreshFromModel();
-        undo_->SystemReceived();
-        return LResult{0};
-    });
-    OnMessage(WM_PROGRAM_RECEIVED, [this](WParam from, LParam) {
-        // The receive path stored the image; its band sets belong to this thread.
-        RebindBandSets(Rebind::Everything, 0);
-        RefreshCurrentPage();
-        UpdateStatus(true);
-        connection_->OnProgramReceived();
-        // After the offer of off-line edits: what the full read ends with starts the history.
-        undo_->ProgramReceived(from == CmdRecall);
-        return LResult{0};
-    });
-    OnMessage(WM_ALL_PROGRAMS_RECEIVED, [this](WParam, LParam) {
-        connection_->OnAllProgramsReceived();
-        return LResult{0};
-    });
-    OnMessage(WM_STATUS_RECEIVED, [this](WParam kind, LParam) {
-        OnStatusReceived(kind);
-        return LResult{0};
-    });
-    OnMessage(WM_DEVICE_FOUND, [this](WParam, LParam) {
-        undo_->DeviceFound();
-        connection_->OnDeviceFound();
-        return LResult{0};
-    });
-    OnMessage(WM_PROGRESS_POSITION, [this](WParam p, LParam) {
-        progress_->SetPosition(static_cast<int>(p));
-        return LResult{0};
-    });
-    OnMessage(WM_CORE_TEXT, [this](WParam, LParam l) {
-        if (const auto* text = reinterpret_cast<const CoreText*>(l)) ShowCoreText(*text);
-        return LResult{0};
-    });
 }
 
-void PavoDlg::OnStatusReceived(WParam kind) {
-    SystemPage()->StatusReceived(static_cast<int>(kind));
-    Status().messageFlag = 1;
+void PavoDlg::OnLinkFailed(const PortError&, bool lookupFrame) {
+    connection_->OnLinkFailed(lookupFrame);
+    undo_->LinkLost();
 }
 
-void PavoDlg::ShowCoreText(const CoreText& t) {
-    ShowMessageBox(this, QString::fromUtf8(t.text), QString::fromUtf8(t.title));
+void PavoDlg::OnSystemReceived() {
+    if (unit_.model().Edit([this] { return unit_.model().pages.CurrentPage; }) == PageSystem)
+        SystemPage()->RefreshFromModel();
+    undo_->SystemReceived();
+}
+
+void PavoDlg::OnProgramReceived(ProgramSource source) {
+    // The receive path stored the image; the band sets see it at their next look.
+    RefreshCurrentPage();
+    UpdateStatus(true);
+    connection_->OnProgramReceived();
+    // After the offer of off-line edits: what the full read ends with starts the history.
+    undo_->ProgramReceived(source == ProgramSource::Recall);
+}
+
+void PavoDlg::OnAllProgramsReceived() {
+    connection_->OnAllProgramsReceived();
+}
+
+void PavoDlg::OnDeviceFound() {
+    undo_->DeviceFound();
+    connection_->OnDeviceFound();
+}
+
+void PavoDlg::OnProgressPosition(int sequence) {
+    progress_->SetPosition(sequence);
+}
+
+void PavoDlg::OnStatusReceived(StatusArea area) {
+    SystemPage()->StatusReceived(area);
+    unit_.model().status.messageFlag = 1;
+}
+
+// A stored-program reply carried another program's number: the unit's own box says "11".
+void PavoDlg::OnWrongProgramNumber(int, int) {
+    ShowMessageBox(this, QStringLiteral("11"), QString());
+}
+
+void PavoDlg::OnPortWarning(const PortError& error, int portNumber) {
+    ShowMessageBox(this, QString::fromStdString(error.ApplicationErrorText(portNumber)),
+                   QStringLiteral("Application Error"));
 }
 
 void PavoDlg::SelectPage(int index) {
-    Model& m = TheModel();
-    if (index == m.pages.CurrentPage) return;
-    m.pages.CurrentPage = index;
+    Model& m = unit_.model();
+    // The engine reads the page selection (the status replies report only to the system page).
+    if (index == m.Edit([&] { return m.pages.CurrentPage; })) return;
+    m.Edit([&] { m.pages.CurrentPage = index; });
     PageDlg* shown = Page(index);
     for (PageDlg* p : pages_)
         if (p && p != shown) p->hide();
@@ -391,7 +387,7 @@ void PavoDlg::SelectPage(int index) {
 }
 
 void PavoDlg::RefreshCurrentPage() {
-    if (PageDlg* page = Page(TheModel().pages.CurrentPage)) {
+    if (PageDlg* page = Page(unit_.model().Edit([this] { return unit_.model().pages.CurrentPage; }))) {
         page->show();
         page->RefreshFromModel();
     }
@@ -423,7 +419,7 @@ void PavoDlg::OnMasterSlider(int sliderId) {
         grp.slider->SetPos(p);
     }
     grp.label->SetValue(p);
-    EditModel([&] { SystemByte(grp.masterByte) = static_cast<uint8_t>(p); });
+    unit_.model().Edit([&] { SystemByte(grp.masterByte) = static_cast<uint8_t>(p); });
     grp.mute->SetLatched(false);
 }
 
@@ -431,7 +427,7 @@ void PavoDlg::OnMute(int g) {
     MasterGroup& grp = groups_[g];
     const bool muted = !grp.mute->IsLatched();
     grp.mute->SetLatched(muted);
-    EditModel([&] {
+    unit_.model().Edit([&] {
         uint8_t& b = SystemByte(grp.masterByte);
         b = static_cast<uint8_t>((muted ? kMasterMuteBit : 0) | (b & kMasterLevelMask));
     });
@@ -441,7 +437,7 @@ void PavoDlg::ClampLevel(int g) {
     MasterGroup& grp = groups_[g];
     const int max = SystemByte(grp.maxByte);
     if ((SystemByte(grp.masterByte) & kMasterLevelMask) <= max) return;
-    EditModel([&] { SystemByte(grp.masterByte) = static_cast<uint8_t>(max); });
+    unit_.model().Edit([&] { SystemByte(grp.masterByte) = static_cast<uint8_t>(max); });
     grp.label->SetValue(max);
     grp.slider->SetPos(max);
     grp.mute->SetLatched(false);
@@ -466,7 +462,7 @@ void PavoDlg::ImportBank() {
     undo_->AfterImport(StepKind::ImportBank);
 }
 bool PavoDlg::Connected() const {
-    return Flags().connected.load() != 0;
+    return unit_.model().flags.connected.load() != 0;
 }
 
 void PavoDlg::ClampMusicLevel() {
@@ -496,13 +492,13 @@ void PavoDlg::ApplyLanguage() {
 }
 
 void PavoDlg::UpdateStatus(bool withName) {
-    const bool connected = Flags().connected.load() != 0;
+    const bool connected = Connected();
     if (!withName) connect_->SetLatched(connected);
     connect_->setText(connected ? Bilingual("断开", "Disconnect") : Bilingual("联机", "Connect"));
     if (!connected) {
         programLabel_->SetText(connection_->OffLineText());  // says why, after a failure
     } else if (withName) {
-        const Model& m = TheModel();
+        const Model& m = unit_.model();
         programLabel_->SetText(QString::fromStdString(ProgramNumberText(m.system.ProgramNumber) + ":") +
                                ProgramNameText(m.current.ProgramName, kProgramNameLength));
     }
@@ -583,7 +579,7 @@ void PavoDlg::ShowEffectsTab(bool show) {
         tab_->InsertItem(kEffectSlot, QString::fromUtf8(tabs[kEffectSlot]));
         return;
     }
-    const bool shown = TheModel().pages.CurrentPage == kEffectSlot;
+    const bool shown = unit_.model().Edit([this] { return unit_.model().pages.CurrentPage; }) == kEffectSlot;
     tab_->DeleteItem(kEffectSlot);
     if (shown) {
         tab_->SetCurSel(PageSystem);

@@ -8,6 +8,7 @@
 
 #include "pages/PageHost.h"
 #include "platform/WinMessage.h"
+#include "unit/Unit.h"
 
 class QScrollArea;
 
@@ -24,6 +25,7 @@ class PresetCommands;
 class Show_Dlg;
 class TrafficLog;
 class UndoGestures;
+class WindowEvents;
 
 // Start-up choices beyond what the unit needs: a device to try first, or the virtual unit alone.
 struct StartOptions {
@@ -64,6 +66,7 @@ public:
     void UpdateStatus(bool withName);
 
     // What the pages ask of the window.
+    Unit& unit() override { return unit_; }
     void SendDeviceCommand(unsigned command, unsigned argument) override;
     void ExportDia() override;
     void ImportDia() override;
@@ -81,11 +84,21 @@ public:
     // Fits the window to a screen smaller than 1366 x 768 (scroll bars), as at start.
     void AdaptToScreen(const QSize& screen);
 
+    // What the unit reports, on this window's thread (WindowEvents queues the calls).
+    void OnDeviceFound();
+    void OnSystemReceived();
+    void OnProgramReceived(ProgramSource source);
+    void OnAllProgramsReceived();
+    void OnStatusReceived(StatusArea area);
+    void OnWrongProgramNumber(int received, int requested);
+    void OnLinkFailed(const PortError& error, bool lookupFrame);
+    void OnProgressPosition(int sequence);
+    void OnPortWarning(const PortError& error, int portNumber);
+
     Connection& connection() { return *connection_; }
     PresetCommands& presets() { return *presets_; }
     Show_Dlg& progress() { return *progress_; }
     TrafficLog& trafficLog() { return *trafficLog_; }
-    MessageSink& sink() { return *sink_; }
     UndoGestures& undo() { return *undo_; }
     PageDlg* Page(int pageIndex) const;
     PageDlg* SystemPage() const { return pages_[PageSystem]; }
@@ -127,12 +140,12 @@ private:
     void OnMute(int group);
     void ShowMaster(int group);
     void ClampLevel(int group);
-    void OnStatusReceived(WParam kind);
     void ShowAbout();
-    void ShowCoreText(const CoreText& text);
     int GroupOfSlider(int id) const;
+    uint8_t& SystemByte(int offset) { return BytesOf(unit_.model().system)[offset]; }
 
     StartOptions options_;
+    Unit unit_;  // before everything that talks to it
     QScrollArea* scroll_ = nullptr;
     QWidget* canvas_ = nullptr;  // the dialog's surface; the scroll area shows it on small screens
     EnTabCtrl* tab_ = nullptr;
@@ -142,7 +155,7 @@ private:
     BitButton* language_ = nullptr;
     std::array<PageDlg*, 7> pages_{};  // by page index; 3 and 4 share the output page; 6 the effect page
     Show_Dlg* progress_ = nullptr;
-    std::unique_ptr<MessageSink> sink_;
+    std::unique_ptr<WindowEvents> events_;
     std::unique_ptr<TrafficLog> trafficLog_;  // before the connection: it sees the first frame
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PresetCommands> presets_;

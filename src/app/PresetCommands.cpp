@@ -10,7 +10,7 @@
 #include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/SendLock.h"
+#include "protocol/ProtocolHandler.h"
 
 namespace pavo {
 
@@ -43,18 +43,18 @@ void RefusedFile(PavoDlg& main, const FileFault& fault) {
 }  // namespace
 
 void PresetCommands::ExportDia() {
-    const QString chosen = Ask(main_, true, TheModel().paths.diaPatternSave, "*.dia");
+    const QString chosen = Ask(main_, true, main_.unit().model().paths.diaPatternSave, "*.dia");
     if (chosen.isEmpty()) return;
     DiaContents file;
-    EditModel([&] {
-        CopyRecord(file.system, TheModel().system);
-        CopyRecord(file.image, TheModel().current);
+    main_.unit().model().Edit([&] {
+        CopyRecord(file.system, main_.unit().model().system);
+        CopyRecord(file.image, main_.unit().model().current);
     });
     if (!WriteDia(WithExtension(chosen.toStdString(), ".dia"), file.system, file.image)) WriteError(main_);
 }
 
 void PresetCommands::ImportDia() {
-    const QString chosen = Ask(main_, false, TheModel().paths.diaPatternLoad, "*.dia");
+    const QString chosen = Ask(main_, false, main_.unit().model().paths.diaPatternLoad, "*.dia");
     if (chosen.isEmpty()) return;
     auto file = std::make_unique<DiaContents>();
     if (!ReadDia(chosen.toStdString(), *file)) {
@@ -66,25 +66,25 @@ void PresetCommands::ImportDia() {
         return;
     }
     // The engine must not take a half-loaded image: hold the send lock until the send is queued.
-    SendLockGuard lock(SendLock());
-    ApplyDia(*file);
+    SendLockGuard lock(main_.unit().handler().SendLock());
+    ApplyDia(main_.unit().model(), *file);
     main_.RefreshCurrentPage();
-    if (Flags().connected.load()) {
+    if (main_.unit().model().flags.connected.load()) {
         main_.UpdateStatus(true);
         main_.connection().SendDeviceCommand(CmdSendPrograms, 0);
     }
 }
 
 void PresetCommands::ExportBank() {
-    const QString chosen = Ask(main_, true, TheModel().paths.datPatternSave, "*.dat");
+    const QString chosen = Ask(main_, true, main_.unit().model().paths.datPatternSave, "*.dat");
     if (chosen.isEmpty()) return;
     auto bank = std::make_unique<ProgramBank>();
-    EditModel([&] { CopyRecord(*bank, TheModel().bank); });
+    main_.unit().model().Edit([&] { CopyRecord(*bank, main_.unit().model().bank); });
     if (!WriteDat(WithExtension(chosen.toStdString(), ".dat"), *bank)) WriteError(main_);
 }
 
 void PresetCommands::ImportBank() {
-    const QString chosen = Ask(main_, false, TheModel().paths.datPatternLoad, "*.dat");
+    const QString chosen = Ask(main_, false, main_.unit().model().paths.datPatternLoad, "*.dat");
     if (chosen.isEmpty()) return;
     if (!ContainsExtension(chosen.toStdString(), ".dat")) return;
     auto bank = std::make_unique<ProgramBank>();
@@ -96,11 +96,11 @@ void PresetCommands::ImportBank() {
         RefusedFile(main_, *fault);
         return;
     }
-    SendLockGuard lock(SendLock());
-    ApplyDat(*bank);
+    SendLockGuard lock(main_.unit().handler().SendLock());
+    ApplyDat(main_.unit().model(), *bank);
     main_.RefreshCurrentPage();
     main_.UpdateStatus(true);
-    if (Flags().connected.load()) {
+    if (main_.unit().model().flags.connected.load()) {
         main_.connection().SendDeviceCommand(CmdSendPrograms, 1);
         main_.connection().SendDeviceCommand(CmdSendSystem, 1);
         main_.connection().NumberQueueAndStartProgress();

@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "model/Flags.h"
 #include "platform/ControlId.h"
 #include "platform/InputBlocker.h"
 #include "platform/Language.h"
@@ -17,8 +16,9 @@
 
 namespace pavo {
 
-Show_Dlg::Show_Dlg(QWidget* mainWindow)
+Show_Dlg::Show_Dlg(const UnitFlags& flags, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      flags_(flags),
       main_(mainWindow),
       blocker_(new InputBlocker(mainWindow)) {
     blocker_->setParent(this);
@@ -141,16 +141,16 @@ void Show_Dlg::ShowCentred(bool centre) {
 // The flags are polled; when one drops, the dialog stays a moment longer (without blocking the UI)
 // and ends unless a new transfer or lookup raised the flag again meanwhile.
 void Show_Dlg::OnTimer(int id) {
-    if (id == TimerWait && !waitEnding_ && Flags().transferPending.load() == 0) {
+    if (id == TimerWait && !waitEnding_ && flags_.transferPending.load() == 0) {
         waitEnding_ = true;
         QTimer::singleShot(waitGraceMs_, this, [this] {
-            if (waitEnding_ && Flags().transferPending.load() == 0) EndWait();
+            if (waitEnding_ && flags_.transferPending.load() == 0) EndWait();
             waitEnding_ = false;
         });
-    } else if (id == TimerLookup && !lookupEnding_ && Flags().lookupPending.load() == 0) {
+    } else if (id == TimerLookup && !lookupEnding_ && flags_.lookupPending.load() == 0) {
         lookupEnding_ = true;
         QTimer::singleShot(lookupGraceMs_, this, [this] {
-            if (lookupEnding_ && Flags().lookupPending.load() == 0) EndLookup();
+            if (lookupEnding_ && flags_.lookupPending.load() == 0) EndLookup();
             lookupEnding_ = false;
         });
     }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "model/Flags.h"
 #include "platform/WinMessage.h"
 
 class QLabel;
@@ -22,7 +23,8 @@ public:
     enum class Mode { Hidden, Lookup, Progress, Wait };
 
     // The dialog is centred on `mainWindow`, whose input it blocks while it shows.
-    explicit Show_Dlg(QWidget* mainWindow);
+    // The progress of `flags`' unit, over `mainWindow`.
+    Show_Dlg(const UnitFlags& flags, QWidget* mainWindow);
 
     void StartLookup();
     void EndLookup();
@@ -59,6 +61,7 @@ private:
     void BlockMainWindow(bool block);
     void OnTimer(int id);
 
+    const UnitFlags& flags_;
     QWidget* main_;
     InputBlocker* blocker_;
     std::function<void()> whenFinished_;

@@ -7,15 +7,16 @@
 
 namespace pavo {
 
-TrafficLog::TrafficLog(QObject* parent) : QObject(parent), model_(std::make_unique<TrafficLogModel>()) {
+TrafficLog::TrafficLog(ProtocolHandler& handler, QObject* parent)
+    : QObject(parent), handler_(handler), model_(std::make_unique<TrafficLogModel>()) {
     model_->SetLimit(kClosedRecords);
     timer_.setInterval(kReadIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &TrafficLog::ReadNow);
-    InstallTraceSink(&ring_);
+    handler_.InstallTraceSink(&ring_);
 }
 
 TrafficLog::~TrafficLog() {
-    RemoveTraceSink(&ring_);  // after this the engine no longer reaches the ring
+    handler_.RemoveTraceSink(&ring_);  // after this the engine no longer reaches the ring
     if (window_) delete window_.data();
     if (trace_) {
         ReadNow();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/TrafficLogModel.h"
+#include "protocol/ProtocolHandler.h"
 #include "protocol/TraceRing.h"
 #include "protocol/TrafficText.h"
 
@@ -27,7 +28,8 @@ public:
     static constexpr size_t kOpenRecords = 8192;   // the queue between the engine and a reader
     static constexpr int kReadIntervalMs = 100;
 
-    explicit TrafficLog(QObject* parent = nullptr);
+    // Reads the trace of `handler` (a unit's) for as long as it lives.
+    explicit TrafficLog(ProtocolHandler& handler, QObject* parent = nullptr);
     ~TrafficLog() override;
 
     // Starts writing every line to `path` (created or emptied). False with `error` set if it cannot.
@@ -49,6 +51,7 @@ private:
     void WindowShown(bool shown);
     void UpdateReading();
 
+    ProtocolHandler& handler_;
     TraceRing ring_{kClosedRecords};
     TrafficDecoder decoder_;
     QTimer timer_;

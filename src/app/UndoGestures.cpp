@@ -10,13 +10,11 @@
 #include "app/UndoNames.h"
 #include "controls/BitmapSlider.h"  // NumEdit holds a pointer to its buddy slider
 #include "controls/NumEdit.h"
-#include "model/Flags.h"
 #include "model/Model.h"
-#include "model/ModelLock.h"
 #include "platform/Language.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/RestoredLinks.h"
-#include "protocol/SendLock.h"
+#include "protocol/ProtocolHandler.h"
 
 namespace pavo {
 
@@ -39,7 +37,8 @@ ShortcutKind ShortcutOf(const QKeyEvent* k) {
 
 }  // namespace
 
-UndoGestures::UndoGestures(QWidget& window, Hooks hooks) : window_(window), hooks_(std::move(hooks)) {
+UndoGestures::UndoGestures(QWidget& window, Unit& unit, Hooks hooks)
+    : window_(window), unit_(unit), hooks_(std::move(hooks)), history_(unit.history()) {
     OnMessage(WM_COMMIT_GESTURE, [this](WParam, LParam) {
         if (--hopsLeft_ > 0) {
             PostMessage(this, WM_COMMIT_GESTURE);
@@ -171,11 +170,13 @@ bool UndoGestures::Restore(bool redo) {
     if (hold_ != Hold::None || buttons_ != Qt::NoButton || (hooks_.busy && hooks_.busy())) return false;
     CommitGesture();
     // A link byte and its channel go back together as far as the scanner can see.
-    const bool done = WithSendLock([&] {
-        const ProgramImage before = EditModel([] { return TheModel().current; });
+    ProtocolHandler& handler = unit_.handler();
+    Model& m = unit_.model();
+    const bool done = handler.WithSendLock([&] {
+        const ProgramImage before = m.Edit([&] { return m.current; });
         if (!(redo ? history_.Redo() : history_.Undo())) return false;
         const UndoStep& applied = redo ? *history_.NextUndo() : *history_.NextRedo();
-        if (applied.tag.kind == StepKind::Edit && Flags().connected.load()) SendLinksTurnedOff(before);
+        if (applied.tag.kind == StepKind::Edit && m.flags.connected.load()) SendLinksTurnedOff(handler, before);
         if (hooks_.applied) hooks_.applied(applied);
         return true;
     });
@@ -225,8 +226,10 @@ void UndoGestures::ProgramReceived(bool answersRecall) {
     }
     // Normally the recall command's gesture waits for it; one arriving later is a step of its own.
     StepTag tag = tag_;
-    if (was != Hold::Recall)
-        tag = {StepKind::Recall, EditModel([] { return int(TheModel().system.ProgramNumber); })};
+    if (was != Hold::Recall) {
+        const Model& m = unit_.model();
+        tag = {StepKind::Recall, m.Edit([&] { return int(m.system.ProgramNumber); })};
+    }
     if (history_.Commit(tag)) lastRepeat_ = {};
 }
 

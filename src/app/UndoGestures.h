@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "model/UndoHistory.h"
+#include "unit/Unit.h"
 #include "platform/WinMessage.h"
 
 class QMenu;
@@ -36,10 +37,12 @@ public:
         std::function<void()> restored;  // then, without the lock: show the records
     };
 
-    UndoGestures(QWidget& window, Hooks hooks);
+    // The gestures in `window` edit `unit`, whose undo history they fill.
+    UndoGestures(QWidget& window, Unit& unit, Hooks hooks);
     ~UndoGestures() override;
 
     UndoHistory& history() { return history_; }
+    const UndoHistory& history() const { return history_; }
     // Repeats on one control closer than this join one step (one second; tests choose their own).
     void SetJoinWindow(int ms) { joinMs_ = ms; }
 
@@ -83,8 +86,9 @@ private:
     bool Restore(bool redo);
 
     QWidget& window_;
+    Unit& unit_;
     Hooks hooks_;
-    UndoHistory history_;
+    UndoHistory& history_;
     Hold hold_ = Hold::None;
     Qt::MouseButtons buttons_ = Qt::NoButton;
     StepTag tag_;          // what the open gesture is, when the main window knows better

@@ -12,7 +12,6 @@
 
 #include "eq/BandSets.h"
 #include "model/CodeTables.h"
-#include "model/Messages.h"
 #include "model/Model.h"
 #include "platform/Resources.h"
 #include "platform/WinMessage.h"
@@ -86,9 +85,9 @@ bool IsFilter(const CFilter& f) {
 
 // The EqBypass byte of the block a graph shows. Output channels follow the scene ActiveScene names;
 // with the Auto scene (0) and for the dynamic-EQ graphs there is none.
-bool BypassByteSet(int graphId) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    const ProgramImage& img = TheModel().current;
+bool BypassByteSet(const Model& m, int graphId) {
+    std::lock_guard<std::mutex> guard(m.Lock());
+    const ProgramImage& img = m.current;
     switch (graphId) {
         case BlockMusicLeft:
             return img.MusicLeft.EqBypass != 0;
@@ -119,7 +118,7 @@ bool BypassByteSet(int graphId) {
 
 }  // namespace
 
-CFStatic::CFStatic(QWidget* parent) : QWidget(parent) {
+CFStatic::CFStatic(BandSets& bands, QWidget* parent) : QWidget(parent), bands_(bands) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
@@ -147,16 +146,16 @@ void CFStatic::SetPlotRects(int pageIndex) {
     };
     switch (pageIndex) {
         case 0:
-            give(BandSetOf(BlockMusicLeft));
-            give(BandSetOf(BlockMusicRight));
+            give(bands_.Of(BlockMusicLeft));
+            give(bands_.Of(BlockMusicRight));
             break;
         case 1:
-            give(BandSetOf(BlockMusicLeftDyn));
-            give(BandSetOf(BlockMusicRightDyn));
+            give(bands_.Of(BlockMusicLeftDyn));
+            give(bands_.Of(BlockMusicRightDyn));
             break;
         case 2:
-            give(BandSetOf(BlockMic12));
-            give(BandSetOf(BlockMic34));
+            give(bands_.Of(BlockMic12));
+            give(bands_.Of(BlockMic34));
             break;
         case 3:
         case 4:
@@ -164,10 +163,10 @@ void CFStatic::SetPlotRects(int pageIndex) {
         case 8:
         case 9:
             for (int scene = 1; scene <= kSceneCount; ++scene)
-                for (int c = 0; c < kOutputChannels; ++c) give(OutputBandSet(scene, c));
+                for (int c = 0; c < kOutputChannels; ++c) give(bands_.Output(scene, c));
             break;
         case 6:
-            for (int block = BlockEchoA; block <= BlockReverbSpare; ++block) give(BandSetOf(block));
+            for (int block = BlockEchoA; block <= BlockReverbSpare; ++block) give(bands_.Of(block));
             break;
         default:
             break;
@@ -178,7 +177,7 @@ void CFStatic::ShowBandSet(int graphId) {
     const bool known = (graphId >= BlockMusicLeft && graphId <= BlockOutputLast) ||
                        graphId == BlockMusicLeftDyn || graphId == BlockMusicRightDyn;
     if (known) {
-        if (CKTVEQ* set = BandSetOf(graphId)) {
+        if (CKTVEQ* set = bands_.Of(graphId)) {
             bandSet_ = set;
             graphId_ = graphId;
         }
@@ -197,7 +196,7 @@ void CFStatic::SelectBand(int index, bool clearActive) {
 }
 
 bool CFStatic::BypassShown() const {
-    return BypassByteSet(graphId_);
+    return BypassByteSet(bands_.model(), graphId_);
 }
 
 qreal CFStatic::TargetDpr() const {
@@ -276,6 +275,7 @@ void CFStatic::RenderAxes(qreal dpr) {
 // The plot pass: background and frame, the highlighted band's response, the grid, the summed curve,
 // the bypass overlay, the handle labels and the highlighted handle with its description.
 void CFStatic::RenderPlot(qreal dpr) {
+    bands_.Refresh();  // records replaced since the last look are drawn as they are now
     const QRect plot = ToQRect(plot_);
     if (plot.isEmpty()) {
         plotImage_ = QImage();
@@ -428,8 +428,8 @@ PlotPoint PointOf(const QMouseEvent* e) {
 // The output EQ of the Auto scene cannot be edited with the mouse.
 bool CFStatic::MouseLocked() const {
     if (graphId_ < BlockOutputFirst || graphId_ > BlockOutputLast) return false;
-    std::lock_guard<std::mutex> guard(ModelLock());
-    return TheModel().current.ActiveScene == 0;
+    const Model& m = bands_.model();
+    return m.Edit([&] { return m.current.ActiveScene == 0; });
 }
 
 void CFStatic::PostChanged() {
@@ -613,10 +613,7 @@ void CFStatic::wheelEvent(QWheelEvent* e) {
     const int notches = wheelRest_ / kWheelNotch;
     wheelRest_ -= notches * kWheelNotch;
     if (notches == 0) return;
-    auto qCode = [band] {
-        std::lock_guard<std::mutex> guard(ModelLock());
-        return int{band->Band()->QCode};
-    };
+    auto qCode = [this, band] { return bands_.model().Edit([band] { return int{band->Band()->QCode}; }); };
     const int before = qCode();
     band->SetQCode(std::clamp(before + notches, 0, kQCodeMax));
     MakeActive(index);

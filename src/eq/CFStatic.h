@@ -23,6 +23,7 @@
 #include <array>
 #include <map>
 
+#include "eq/BandSets.h"
 #include "eq/KTVEQ.h"
 #include "platform/WinMessage.h"
 
@@ -33,7 +34,9 @@ class CFStatic : public QWidget, public MessageTarget {
 public:
     static constexpr int kGridLines = 30;
 
-    explicit CFStatic(QWidget* parent = nullptr);
+    // Shows sets of `bands` (the unit's), which outlive the graph.
+    explicit CFStatic(BandSets& bands, QWidget* parent = nullptr);
+    BandSets& Bands() const { return bands_; }
 
     // The window that receives WM_EQCURVE_CHANGED; set before the control sees the mouse.
     void SetNotifyWindow(QObject* window) { notify_ = window; }
@@ -92,6 +95,7 @@ private:
     void ToggleBypass(CFilter& band);
     bool StepBand(CFilter& member, int key, int step);
 
+    BandSets& bands_;
     QPointer<QObject> notify_;
     CKTVEQ* bandSet_ = nullptr;
     CFilter* active_ = nullptr;

@@ -346,6 +346,18 @@ std::string CFilter::GetInfoText() {
     return infoText_;
 }
 
+EqBand CFilter::BandRecord() const {
+    EqBand copy{};
+    Snapshot(band_, copy);
+    return copy;
+}
+
+FilterSetting CFilter::SettingRecord() const {
+    FilterSetting copy{};
+    Snapshot(setting_, copy);
+    return copy;
+}
+
 int CFilter::GetFrequencyCode() const {
     if (IsFilterType()) {
         FilterSetting snap{};

@@ -97,6 +97,10 @@ public:
     const PlotRect& TextRect() const { return textRect_; }
     const std::string& InfoText() const { return infoText_; }
 
+    // Copies of the bound records, taken under their lock (zero when none is bound).
+    EqBand BandRecord() const;
+    FilterSetting SettingRecord() const;
+
     // Members as they stand (for the band set, the graph and the pages).
     EqBand* Band() const { return band_; }
     FilterSetting* Setting() const { return setting_; }

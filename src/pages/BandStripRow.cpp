@@ -2,6 +2,7 @@
 
 #include "controls/BitmapSlider.h"
 #include "controls/FontStatic.h"
+#include "eq/CFStatic.h"
 #include "pages/EQDlg.h"
 #include "platform/Skin.h"
 
@@ -10,7 +11,7 @@ namespace pavo {
 void BandStripRow::Create(QWidget* page, CFStatic* graph, int block, int count, int pitch) {
     block_ = block;
     for (int i = 0; i < count; ++i) {
-        auto* strip = new EQDlg(page);
+        auto* strip = new EQDlg(graph->Bands(), page);
         strip->SetGraph(graph);
         strip->move(kOrigin.x() + pitch * i, kOrigin.y());
         strip->show();

@@ -16,7 +16,7 @@
 #include "pages/PageCaptions.h"
 #include "pages/PageControls.h"
 #include "platform/ControlId.h"
-#include "protocol/SendLock.h"
+#include "protocol/ProtocolHandler.h"
 
 namespace pavo {
 
@@ -81,7 +81,7 @@ std::vector<Caption> MakeCaptions() {
 
 }  // namespace
 
-DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
+DEQ_Dlg::DEQ_Dlg(PageHost& host, QWidget* parent) : PageDlg(host.unit(), parent), host_(host) {}
 
 void DEQ_Dlg::CreateContents() {
     CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
@@ -90,7 +90,7 @@ void DEQ_Dlg::CreateContents() {
 }
 
 QWidget* DEQ_Dlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
-    if (c.id == IDC_GRAPH) return graph_ = new CFStatic(parent);
+    if (c.id == IDC_GRAPH) return graph_ = new CFStatic(bands(), parent);
     return MakePageControl(c, parent, IsValueLabel(c.id));
 }
 
@@ -156,11 +156,11 @@ void DEQ_Dlg::RegisterHandlers() {
 // ---- The channel ----
 
 CKTVEQ* DEQ_Dlg::Set() const {
-    return BandSetOf(currentSet_);
+    return bands().Of(currentSet_);
 }
 
 MusicBlock& DEQ_Dlg::CurrentBlock() const {
-    ProgramImage& img = TheModel().current;
+    ProgramImage& img = model().current;
     return currentSet_ == BlockMusicRightDyn ? img.MusicRight : img.MusicLeft;
 }
 
@@ -187,8 +187,8 @@ void DEQ_Dlg::ApplyLanguage() {
 
 void DEQ_Dlg::RefreshFromModel() {
     EnsureCreated();
-    int& side = TheModel().pages.DynEqSide;
-    const bool linked = EditModel([] { return TheModel().current.MusicLink != 0; });
+    int& side = model().pages.DynEqSide;
+    const bool linked = model().Edit([this] { return model().current.MusicLink != 0; });
     // Linked, the right channel follows the left: the page shows and edits the left one, graph
     // included (a whole-state load may link the channels while the right one was selected).
     if (linked) side = BlockMusicLeftDyn;
@@ -199,7 +199,7 @@ void DEQ_Dlg::RefreshFromModel() {
     struct Bands {
         DynEqBand band[kBands];
     };
-    const Bands b = EditModel([this] {
+    const Bands b = model().Edit([this, this] {
         Bands copy;
         std::copy(std::begin(CurrentBlock().DynEq), std::end(CurrentBlock().DynEq), copy.band);
         return copy;
@@ -218,7 +218,7 @@ void DEQ_Dlg::RefreshFromModel() {
 void DEQ_Dlg::ShowBandEq(int band) {
     CFilter* f = Set() ? Set()->GetAt(band) : nullptr;
     if (!f || !f->Band()) return;
-    const EqBand b = EditModel([f] { return *f->Band(); });
+    const EqBand b = model().Edit([this, f] { return *f->Band(); });
     auto* type = Item<BitComboBox>(IDC_TYPE + band);
     type->setCurrentIndex(b.BandType < type->count() ? b.BandType : -1);
     Item<NumEdit>(IDC_FREQUENCY + band)->SetValue(b.FrequencyCode);
@@ -242,18 +242,18 @@ void DEQ_Dlg::BandEdited(int band) {
 
 void DEQ_Dlg::SelectDynEqChannel(int side) {
     EnsureCreated();
-    int& current = TheModel().pages.DynEqSide;
+    int& current = model().pages.DynEqSide;
     if (side == BlockMusicLeftDyn || side == BlockMusicRightDyn) {
         if (side == current) return;
         current = side;
         RefreshFromModel();
         return;
     }
-    const bool linked = EditModel([] { return TheModel().current.MusicLink != 0; });
+    const bool linked = model().Edit([this] { return model().current.MusicLink != 0; });
     if (!linked) {
         // The right channel takes the left one's settings in the current and the last-sent image:
         // the unit already runs it that way.
-        LinkMusic(true);
+        LinkMusic(model());
     } else if (current == BlockMusicRightDyn) {
         current = BlockMusicLeftDyn;
         RefreshFromModel();
@@ -262,9 +262,9 @@ void DEQ_Dlg::SelectDynEqChannel(int side) {
 }
 
 void DEQ_Dlg::OnSync() {
-    WithSendLock([this] {
-        EditModel([] {
-            uint8_t& link = TheModel().current.MusicLink;
+    unit().handler().WithSendLock([this] {
+        model().Edit([this] {
+            uint8_t& link = model().current.MusicLink;
             link = link ? 0 : 1;
         });
         SelectDynEqChannel(-1);
@@ -272,8 +272,8 @@ void DEQ_Dlg::OnSync() {
 }
 
 void DEQ_Dlg::OnEqReset() {
-    const int side = TheModel().pages.DynEqSide;
-    ResetEqBands(side);
+    const int side = model().pages.DynEqSide;
+    ResetEqBands(model(), side);
     for (int i = 0; i < kBands; ++i) ShowBandEq(i);
     graph_->ShowBandSet(side);
     graph_->SelectBand(-1, false);
@@ -324,7 +324,7 @@ void DEQ_Dlg::OnSlider(int id) {
     if (!row) return;
     const int p = Item<BitmapSlider>(id)->GetPos();
     Item<Edit_Static>(id - kLabelOffset)->SetValue(p);
-    EditModel([&] { CurrentBlock().DynEq[band].*row->field = static_cast<uint8_t>(p); });
+    model().Edit([&] { CurrentBlock().DynEq[band].*row->field = static_cast<uint8_t>(p); });
 }
 
 }  // namespace pavo

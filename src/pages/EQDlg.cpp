@@ -19,7 +19,6 @@
 #include "eq/CFStatic.h"
 #include "eq/Filter.h"
 #include "eq/FilterResponse.h"
-#include "model/ModelLock.h"
 #include "pages/PageControls.h"
 #include "platform/ControlId.h"
 #include "platform/KeyedBitmap.h"
@@ -69,7 +68,7 @@ const DialogTemplate& EQDlg::Template() {
     return tpl;
 }
 
-EQDlg::EQDlg(QWidget* parent) : QWidget(parent) {
+EQDlg::EQDlg(BandSets& bands, QWidget* parent) : QWidget(parent), bands_(bands) {
     CreateFromTemplate(this, Template(), [this](const ControlTemplate& c, QWidget* dialog) -> QWidget* {
         switch (c.id) {
             case kCaptionId:
@@ -163,14 +162,14 @@ void EQDlg::keyPressEvent(QKeyEvent* event) {
 void EQDlg::BindBandSet(int blockNumber, bool rebind) {
     blockNumber_ = blockNumber;
     if (!rebind) return;
-    CKTVEQ* set = BandSetOf(blockNumber_);
+    CKTVEQ* set = bands_.Of(blockNumber_);
     band_ = set ? set->GetAt(bandIndex_) : nullptr;
     RefreshFromBand();
 }
 
 void EQDlg::SetBandIndex(int bandIndex) {
     bandIndex_ = bandIndex;
-    CKTVEQ* set = BandSetOf(blockNumber_);
+    CKTVEQ* set = bands_.Of(blockNumber_);
     band_ = set ? set->GetAt(bandIndex_) : nullptr;
     caption_->SetText(QString::asprintf("%d", bandIndex_ + 1));
     if (band_) {
@@ -181,19 +180,16 @@ void EQDlg::SetBandIndex(int bandIndex) {
 }
 
 namespace {
-EqBand SnapshotOf(const CFilter* band) {
+EqBand SnapshotOf(const Model& m, const CFilter* band) {
     EqBand copy{};
-    if (band && band->Band()) {
-        std::lock_guard<std::mutex> guard(ModelLock());
-        copy = *band->Band();
-    }
+    if (band && band->Band()) m.Edit([&] { copy = *band->Band(); });
     return copy;
 }
 }  // namespace
 
 void EQDlg::RefreshFromBand() {
     if (!band_ || !band_->Band()) return;
-    const EqBand b = SnapshotOf(band_);
+    const EqBand b = SnapshotOf(bands_.model(), band_);
     typeCombo_->setCurrentIndex(b.BandType < typeCombo_->count() ? b.BandType : -1);
     gainEdit_->SetValue(b.GainCode);
     gainSlider_->SetInvertedPos(b.GainCode);
@@ -203,7 +199,7 @@ void EQDlg::RefreshFromBand() {
 
 void EQDlg::RefreshAndFocus() {
     if (!band_ || !band_->Band()) return;
-    const EqBand b = SnapshotOf(band_);
+    const EqBand b = SnapshotOf(bands_.model(), band_);
     // The type too: a double-click on the graph switches a band to bypass and back.
     typeCombo_->setCurrentIndex(b.BandType < typeCombo_->count() ? b.BandType : -1);
     gainSlider_->SetInvertedPos(b.GainCode);

@@ -10,6 +10,7 @@
 
 namespace pavo {
 
+class BandSets;
 class BitComboBox;
 class BitmapSlider;
 class CFilter;
@@ -29,7 +30,8 @@ public:
     static constexpr int kFrequencyEditId = 1023;
     static constexpr int kQEditId = 1024;
 
-    explicit EQDlg(QWidget* parent = nullptr);
+    // A strip on sets of `bands` (its unit's).
+    explicit EQDlg(BandSets& bands, QWidget* parent = nullptr);
     ~EQDlg() override;
 
     void SetGraph(CFStatic* graph) { graph_ = graph; }
@@ -67,6 +69,7 @@ private:
     void OnSliderMoved();
     void BandEdited(bool sent);
 
+    BandSets& bands_;
     CFStatic* graph_ = nullptr;
     int blockNumber_ = -1;
     int bandIndex_ = 0;

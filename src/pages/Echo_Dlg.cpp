@@ -82,11 +82,11 @@ const DialogTemplate& Echo_Dlg::Template() {
     return t;
 }
 
-Echo_Dlg::Echo_Dlg(CFStatic* graph, QWidget* parent)
-    : EffectPage(kLayout, Template(), graph, BlockEchoA, parent) {}
+Echo_Dlg::Echo_Dlg(Unit& unit, CFStatic* graph, QWidget* parent)
+    : EffectPage(unit, kLayout, Template(), graph, BlockEchoA, parent) {}
 
 int Echo_Dlg::Block() const {
-    return TheModel().pages.EffectSide == BlockEchoB ? BlockEchoB : BlockEchoA;
+    return model().pages.EffectSide == BlockEchoB ? BlockEchoB : BlockEchoA;
 }
 
 void Echo_Dlg::HighlightStrip(int index) {

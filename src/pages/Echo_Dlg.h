@@ -30,7 +30,7 @@ public:
         IDC_EQ_PASS = 3551,
     };
 
-    Echo_Dlg(CFStatic* graph, QWidget* parent);
+    Echo_Dlg(Unit& unit, CFStatic* graph, QWidget* parent);
 
     int Block() const override;
     // The strip whose band was edited last turns red; the same strip again changes nothing.

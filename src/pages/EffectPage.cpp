@@ -21,9 +21,9 @@ static_assert(offsetof(EchoBlock, EqBypass) == offsetof(ReverbBlock, EqBypass) &
               offsetof(EchoBlock, DirectSwitch) == offsetof(ReverbBlock, DirectSwitch));
 }  // namespace
 
-EffectPage::EffectPage(const EffectLayout& layout, const DialogTemplate& tpl, CFStatic* graph, int block,
-                       QWidget* parent)
-    : PageDlg(parent), layout_(layout), template_(tpl), graph_(graph), firstBlock_(block) {
+EffectPage::EffectPage(Unit& unit, const EffectLayout& layout, const DialogTemplate& tpl, CFStatic* graph,
+                       int block, QWidget* parent)
+    : PageDlg(unit, parent), layout_(layout), template_(tpl), graph_(graph), firstBlock_(block) {
     EnsureCreated();  // with the effect page, which holds the graph and relabels and refreshes this one
 }
 
@@ -93,7 +93,7 @@ void EffectPage::RegisterHandlers() {
 }
 
 uint8_t* EffectPage::BlockBytes() const {
-    ProgramImage& img = TheModel().current;
+    ProgramImage& img = model().current;
     switch (Block()) {
         case BlockEchoB:
             return BytesOf(img.EchoB);
@@ -110,17 +110,17 @@ void EffectPage::ApplyLanguage() {
 
 void EffectPage::RefreshFromModel() {
     strips_.RefreshFromBand();
-    CKTVEQ* set = BandSetOf(Block());
+    CKTVEQ* set = bands().Of(Block());
     highPass_->Bind(set, graph_);
     lowPass_->Bind(set, graph_);
 
-    const bool bypassed = EditModel([this] { return BlockBytes()[offsetof(EchoBlock, EqBypass)] != 0; });
+    const bool bypassed = model().Edit([this, this] { return BlockBytes()[offsetof(EchoBlock, EqBypass)] != 0; });
     Item<BitButton>(layout_.eqPass)->SetLatched(bypassed);
     highPass_->Refresh();
     lowPass_->Refresh();
 
     auto show = [this](const EffectValueRow& r) {
-        const int pos = EditModel([&] { return ReadField(BlockBytes(), r.field); }) / r.factor;
+        const int pos = model().Edit([&] { return ReadField(BlockBytes(), r.field); }) / r.factor;
         Item<BitmapSlider>(r.slider)->SetPos(pos);
         Item<Edit_Static>(r.label)->SetValue(pos);
     };
@@ -129,7 +129,7 @@ void EffectPage::RefreshFromModel() {
     for (const EffectValueRow& r : layout_.times) show(r);
     for (auto [button, field] : {std::pair{layout_.wetSwitch, layout_.wetSwitchField},
                                  std::pair{layout_.drySwitch, layout_.drySwitchField}}) {
-        const bool on = EditModel([&] { return ReadField(BlockBytes(), field) != 0; });
+        const bool on = model().Edit([&] { return ReadField(BlockBytes(), field) != 0; });
         Item<BitButton>(button)->SetLatched(on);
     }
 }
@@ -151,11 +151,11 @@ void EffectPage::OnSlider(int id) {
     if (!r) return;
     const int pos = Item<BitmapSlider>(id)->GetPos();
     Item<Edit_Static>(r->label)->SetValue(pos);
-    EditModel([&] { WriteField(BlockBytes(), r->field, pos * r->factor); });
+    model().Edit([&] { WriteField(BlockBytes(), r->field, pos * r->factor); });
 }
 
 void EffectPage::OnSwitch(int button, RecordField field) {
-    const bool on = EditModel([&] {
+    const bool on = model().Edit([&] {
         const int value = ReadField(BlockBytes(), field) ? 0 : 1;
         WriteField(BlockBytes(), field, value);
         return value != 0;
@@ -164,7 +164,7 @@ void EffectPage::OnSwitch(int button, RecordField field) {
 }
 
 void EffectPage::OnEqPass() {
-    const bool bypassed = EditModel([&] {
+    const bool bypassed = model().Edit([&] {
         uint8_t& bypass = BlockBytes()[offsetof(EchoBlock, EqBypass)];
         bypass = bypass ? 0 : 1;
         return bypass != 0;
@@ -174,7 +174,7 @@ void EffectPage::OnEqPass() {
 }
 
 void EffectPage::OnEqReset() {
-    ResetEqBands(Block());
+    ResetEqBands(model(), Block());
     strips_.WhitenHighlighted();
     strips_.RefreshFromBand();
     graph_->ShowBandSet(Block());

@@ -68,7 +68,7 @@ public:
     static DialogTemplate MakeTemplate(const EffectLayout& layout);
 
 protected:
-    EffectPage(const EffectLayout& layout, const DialogTemplate& tpl, CFStatic* graph, int block,
+    EffectPage(Unit& unit, const EffectLayout& layout, const DialogTemplate& tpl, CFStatic* graph, int block,
                QWidget* parent);
     ~EffectPage() override;
 

@@ -40,17 +40,17 @@ const DialogTemplate& Effect_Dlg::Template() {
     return t;
 }
 
-Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
+Effect_Dlg::Effect_Dlg(PageHost& host, QWidget* parent) : PageDlg(host.unit(), parent), host_(host) {}
 
 void Effect_Dlg::CreateContents() {
     CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) -> QWidget* {
-        if (c.id == IDC_GRAPH) return graph_ = new CFStatic(p);
+        if (c.id == IDC_GRAPH) return graph_ = new CFStatic(bands(), p);
         return MakePageControl(c, p, false);
     });
     SetUpPageGraph(graph_, this, kGraphPageIndex, BlockEchoA);
 
-    echo_ = new Echo_Dlg(graph_, this);
-    reverb_ = new Rev_Dlg(graph_, this);
+    echo_ = new Echo_Dlg(unit(), graph_, this);
+    reverb_ = new Rev_Dlg(unit(), graph_, this);
     for (PageDlg* child : {static_cast<PageDlg*>(echo_), static_cast<PageDlg*>(reverb_)}) {
         child->move(kChildOrigin);
         child->hide();
@@ -78,7 +78,7 @@ void Effect_Dlg::ApplyLanguage() {
 
 void Effect_Dlg::RefreshFromModel() {
     EnsureCreated();
-    const int side = TheModel().pages.EffectSide;
+    const int side = model().pages.EffectSide;
     const bool reverb = side == BlockReverb;
     if (graph_->GraphId() != side) graph_->ShowBandSet(side);
     if (reverb) {
@@ -97,7 +97,7 @@ void Effect_Dlg::RefreshFromModel() {
 }
 
 void Effect_Dlg::SelectEffect(int side) {
-    int& current = TheModel().pages.EffectSide;
+    int& current = model().pages.EffectSide;
     if (side == current) return;
     current = side;
     if (side != BlockReverb) echo_->SetEffectSide();

@@ -23,16 +23,16 @@ int EqHarnessPage::PageIndexOfBlock(int blockNumber) {
     return -1;
 }
 
-EqHarnessPage::EqHarnessPage(int blockNumber, int stripCount, QWidget* parent)
-    : PageDlg(parent), block_(blockNumber) {
-    const CKTVEQ* set = BandSetOf(blockNumber);
+EqHarnessPage::EqHarnessPage(Unit& unit, int blockNumber, int stripCount, QWidget* parent)
+    : PageDlg(unit, parent), block_(blockNumber) {
+    const CKTVEQ* set = bands().Of(blockNumber);
     const int strips = std::min(stripCount, set ? set->BandCount() : 0);
     const QSize stripSize = DialogUnits().ToPixels(EQDlg::Template().size);
     const int width = std::max(BandStripRow::kOrigin.x() + BandStripRow::kPitch * strips + 10, 720);
     const int graphTop = BandStripRow::kOrigin.y() + stripSize.height() + 10;
     resize(width, graphTop + kGraphHeight + 10);
 
-    graph_ = new CFStatic(this);
+    graph_ = new CFStatic(bands(), this);
     graph_->setGeometry(10, graphTop, width - 20, kGraphHeight);
     SetUpPageGraph(graph_, this, PageIndexOfBlock(blockNumber), blockNumber);
 

@@ -13,7 +13,7 @@ class EqHarnessPage : public PageDlg {
     Q_OBJECT
 public:
     // Strips for the first `stripCount` bands of the block's band set (fewer when it has fewer).
-    explicit EqHarnessPage(int blockNumber, int stripCount = 10, QWidget* parent = nullptr);
+    EqHarnessPage(Unit& unit, int blockNumber, int stripCount = 10, QWidget* parent = nullptr);
 
     // Switches graph and strips to another block with the same page index (the other channel).
     void ShowBlock(int blockNumber);

@@ -6,7 +6,7 @@
 #include "controls/NumEdit.h"
 #include "eq/CFStatic.h"
 #include "eq/KTVEQ.h"
-#include "model/ModelLock.h"
+#include "eq/CFStatic.h"
 #include "pages/PageControls.h"
 #include "platform/ControlId.h"
 
@@ -37,7 +37,7 @@ void FilterControls::Bind(CKTVEQ* set, CFStatic* graph) {
 
 void FilterControls::Refresh() {
     if (!filter_ || !filter_->Setting()) return;
-    const FilterSetting f = EditModel([this] { return *filter_->Setting(); });
+    const FilterSetting f = graph_->Bands().model().Edit([this] { return *filter_->Setting(); });
     combo_->setCurrentIndex(f.SlopeCode < combo_->count() ? f.SlopeCode : -1);
     edit_->SetValue(f.FrequencyCode);
     slider_->SetPos(f.FrequencyCode);
@@ -45,7 +45,7 @@ void FilterControls::Refresh() {
 
 void FilterControls::ShowFrequency() {
     if (!filter_ || !filter_->Setting()) return;
-    const int code = EditModel([this] { return int(filter_->Setting()->FrequencyCode); });
+    const int code = graph_->Bands().model().Edit([this] { return int(filter_->Setting()->FrequencyCode); });
     edit_->SetValue(code);
     slider_->SetPos(code);
 }

@@ -15,7 +15,7 @@
 #include "model/CodeTables.h"
 #include "pages/EQDlg.h"
 #include "platform/ControlId.h"
-#include "protocol/SendLock.h"
+#include "protocol/ProtocolHandler.h"
 
 namespace pavo {
 
@@ -49,8 +49,8 @@ const Def* Find(std::span<const Def> defs, int id, int Def::*key) {
 
 }  // namespace
 
-InputChannelPage::InputChannelPage(PageHost&, const InputChannelDef& def, QWidget* parent)
-    : PageDlg(parent), def_(def), currentBlock_(def.firstBlock) {}
+InputChannelPage::InputChannelPage(PageHost& host, const InputChannelDef& def, QWidget* parent)
+    : PageDlg(host.unit(), parent), def_(def), currentBlock_(def.firstBlock) {}
 
 InputChannelPage::~InputChannelPage() = default;
 
@@ -70,7 +70,7 @@ Trackbar* InputChannelPage::ScrollBar() {
 // ---- Building ----
 
 QWidget* InputChannelPage::MakeControl(const ControlTemplate& c, QWidget* parent) {
-    if (c.id == def_.graphId) return graph_ = new CFStatic(parent);
+    if (c.id == def_.graphId) return graph_ = new CFStatic(bands(), parent);
     if (c.id == def_.trackbarId) return trackbar_ = new Trackbar(parent);
     return MakePageControl(c, parent, Find(def_.valueSliders, c.id, &ValueSliderDef::label) != nullptr);
 }
@@ -159,36 +159,36 @@ bool InputChannelPage::eventFilter(QObject* watched, QEvent* event) {
 // ---- The model ----
 
 int InputChannelPage::LinkByte() const {
-    return EditModel([this] { return int{TheModel().current.*def_.link}; });
+    return model().Edit([this, this] { return int{model().current.*def_.link}; });
 }
 
 int32_t& InputChannelPage::Side() const {
-    return TheModel().pages.*def_.side;
+    return model().pages.*def_.side;
 }
 
 int InputChannelPage::BandCount() const {
-    const CKTVEQ* set = BandSetOf(def_.firstBlock);
+    const CKTVEQ* set = bands().Of(def_.firstBlock);
     return set ? set->BandCount() : kStripCount;
 }
 
 uint8_t* InputChannelPage::FieldBytes(const ChannelField& f) const {
-    Model& m = TheModel();
+    Model& m = model();
     const int block = f.home == ChannelField::Dynamics ? def_.firstBlock : currentBlock_;
     return BytesOf(m.current) + OffsetOfBlock(block) + f.offset;
 }
 
 int InputChannelPage::Load(const ChannelField& f) const {
-    return EditModel([&] {
-        if (f.home == ChannelField::KeyShift) return pavo::KeyShift(TheModel().system);
+    return model().Edit([&] {
+        if (f.home == ChannelField::KeyShift) return pavo::KeyShift(model().system);
         const uint8_t* p = FieldBytes(f);
         return f.width == 2 ? p[0] | (p[1] << 8) : int{p[0]};
     });
 }
 
 void InputChannelPage::Store(const ChannelField& f, int value) {
-    EditModel([&] {
+    model().Edit([&] {
         if (f.home == ChannelField::KeyShift) {
-            SetKeyShift(TheModel().system, value);  // the sensitivity nibble stays
+            SetKeyShift(model().system, value);  // the sensitivity nibble stays
             return;
         }
         uint8_t* p = FieldBytes(f);
@@ -201,7 +201,7 @@ template <class Code>
 int InputChannelPage::LoadVia(Via via, const ChannelField& field, Code FilterSetting::*code) const {
     if (via == Via::Field) return Load(field);
     const CFilter* f = FilterOf(via);
-    return f ? EditModel([&] { return int{f->Setting()->*code}; }) : 0;
+    return f ? model().Edit([&] { return int{f->Setting()->*code}; }) : 0;
 }
 
 CFilter* InputChannelPage::FilterOf(Via via) const {
@@ -225,7 +225,7 @@ void InputChannelPage::RefreshFromModel() {
     if (linked && side == def_.secondBlock) side = def_.firstBlock;
     if (strips_.Block() != side) strips_.Bind(side);
     // The scroll position is the program's; it went back to the start if the model was reset.
-    const int first = std::clamp(int{TheModel().pages.*def_.eqFirst}, 0, BandCount() - kStripCount);
+    const int first = std::clamp(int{model().pages.*def_.eqFirst}, 0, BandCount() - kStripCount);
     if (trackbar_->GetPos() != first || strips_.First() != first) {
         trackbar_->SetPos(first);
         strips_.ShowFrom(first);
@@ -233,7 +233,7 @@ void InputChannelPage::RefreshFromModel() {
 
     strips_.RefreshFromBand();
     currentBlock_ = linked ? def_.firstBlock : side;
-    const CKTVEQ* set = BandSetOf(currentBlock_);
+    const CKTVEQ* set = bands().Of(currentBlock_);
     highPass_ = set ? set->GetHighPass() : nullptr;
     lowPass_ = set ? set->GetLowPass() : nullptr;
     ShowChannelButtons(linked, side);
@@ -316,9 +316,9 @@ void InputChannelPage::OnCombo(int id) {
 // ---- Channels ----
 
 void InputChannelPage::OnSync() {
-    WithSendLock([&] {
-        EditModel([&] {
-            uint8_t& link = TheModel().current.*def_.link;
+    unit().handler().WithSendLock([&] {
+        model().Edit([&] {
+            uint8_t& link = model().current.*def_.link;
             link = link == 1 ? 0 : 1;
         });
         SelectChannel(-1);
@@ -339,7 +339,7 @@ void InputChannelPage::SelectChannel(int block) {
             ShowChannelButtons(true, side);
         } else {
             // The second channel becomes a copy of the first in both images: nothing to send for it.
-            def_.linkChannels(true);
+            def_.linkChannels(model());
             ShowChannelButtons(false, side);
         }
         return;
@@ -352,7 +352,7 @@ void InputChannelPage::SelectChannel(int block) {
 
 void InputChannelPage::OnEqReset() {
     const int side = Side();
-    ResetEqBands(side);
+    ResetEqBands(model(), side);
     RefreshStrips();
     graph_->ShowBandSet(side);  // with no band selected
 }
@@ -371,7 +371,7 @@ void InputChannelPage::OnEqBypass() {
 void InputChannelPage::OnScroll(int id) {
     if (id != def_.trackbarId) return;
     const int position = trackbar_->GetPos();
-    PageSelection& pages = TheModel().pages;
+    PageSelection& pages = model().pages;
     if (position == pages.*def_.eqFirst && position == strips_.First()) return;
     pages.*def_.eqFirst = position;
     pages.*def_.eqLast = position + kStripCount - 1;
@@ -380,7 +380,7 @@ void InputChannelPage::OnScroll(int id) {
 
 void InputChannelPage::RefreshStrips() {
     EnsureCreated();
-    strips_.ShowFrom(TheModel().pages.*def_.eqFirst);
+    strips_.ShowFrom(model().pages.*def_.eqFirst);
     update();
 }
 
@@ -392,7 +392,7 @@ void InputChannelPage::ShowBand(int index) {
         const Via via = index == set->HighPassIndex() ? Via::HighPass : Via::LowPass;
         const CFilter* f = FilterOf(via);
         if (!f) return;
-        const int code = EditModel([f] { return int{f->Setting()->FrequencyCode}; });
+        const int code = model().Edit([this, f] { return int{f->Setting()->FrequencyCode}; });
         for (const FrequencyRowDef& r : def_.frequencyRows) {
             if (r.via != via) continue;
             Item<NumEdit>(r.edit)->SetValue(code);
@@ -401,7 +401,7 @@ void InputChannelPage::ShowBand(int index) {
         return;
     }
     if (index < 0 || index >= set->BandCount()) return;
-    PageSelection& pages = TheModel().pages;
+    PageSelection& pages = model().pages;
     if (index < pages.*def_.eqFirst || index > pages.*def_.eqLast) {
         const int p = index > kStripCount - 1 ? index - (kStripCount - 1) : 0;
         if (p != trackbar_->GetPos()) {

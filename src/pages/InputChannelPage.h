@@ -78,7 +78,7 @@ struct InputChannelDef {
     int firstBlock;
     int secondBlock;
     uint8_t ProgramImage::*link;
-    void (*linkChannels)(bool rebind);  // copies the first channel onto the second in both images
+    void (*linkChannels)(Model& model);  // copies the first channel onto the second in both images
     int32_t PageSelection::*side;       // the selected channel's block number
     int32_t PageSelection::*eqFirst;    // bands shown by the first and the last strip
     int32_t PageSelection::*eqLast;

@@ -13,7 +13,7 @@
 #include "pages/PageCaptions.h"
 #include "pages/PageControls.h"
 #include "platform/ControlId.h"
-#include "protocol/SendLock.h"
+#include "protocol/ProtocolHandler.h"
 
 namespace pavo {
 
@@ -106,7 +106,7 @@ bool IsValueLabel(int id) {
 
 }  // namespace
 
-MainDlg::MainDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
+MainDlg::MainDlg(PageHost& host, QWidget* parent) : PageDlg(host.unit(), parent), host_(host) {}
 
 MainDlg::~MainDlg() = default;
 
@@ -117,7 +117,7 @@ void MainDlg::CreateContents() {
 }
 
 QWidget* MainDlg::MakeControl(const ControlTemplate& c, QWidget* parent) {
-    if (c.id == IDC_GRAPH) return graph_ = new CFStatic(parent);
+    if (c.id == IDC_GRAPH) return graph_ = new CFStatic(bands(), parent);
     return MakePageControl(c, parent, IsValueLabel(c.id));
 }
 
@@ -185,7 +185,7 @@ int MainDlg::SecondBlock() const {
 }
 
 int& MainDlg::Side() const {
-    PageSelection& p = TheModel().pages;
+    PageSelection& p = model().pages;
     return outputIndex_ == 4 ? p.Out34Side : p.Out12Side;
 }
 
@@ -194,25 +194,25 @@ int MainDlg::SideBlock() const {
 }
 
 uint8_t MainDlg::LinkByte() const {
-    return EditModel([this] {
-        const ProgramImage& img = TheModel().current;
+    return model().Edit([this, this] {
+        const ProgramImage& img = model().current;
         return outputIndex_ == 4 ? img.Out34Link : img.Out12Link;
     });
 }
 
 void MainDlg::SetLinkByte(uint8_t value) {
-    EditModel([&] {
-        ProgramImage& img = TheModel().current;
+    model().Edit([&] {
+        ProgramImage& img = model().current;
         (outputIndex_ == 4 ? img.Out34Link : img.Out12Link) = value;
     });
 }
 
-OutputChannel& MainDlg::Channel(int block) {
-    return TheModel().EditedScene().Channel[block - BlockOutputFirst];
+OutputChannel& MainDlg::Channel(int block) const {
+    return model().EditedScene().Channel[block - BlockOutputFirst];
 }
 
 void MainDlg::BindFilters() {
-    CKTVEQ* set = BandSetOf(SideBlock());
+    CKTVEQ* set = bands().Of(SideBlock());
     highPass_->Bind(set, graph_);
     lowPass_->Bind(set, graph_);
 }
@@ -269,7 +269,7 @@ void MainDlg::RefreshFromModel() {
     EnsureCreated();
     strips_.WhitenHighlighted();
 
-    const int activeScene = EditModel([] { return int(TheModel().current.ActiveScene); });
+    const int activeScene = model().Edit([this] { return int(model().current.ActiveScene); });
     EnableAll(activeScene != 0);
     for (int k = 0; k < kScenes; ++k) Item<BitButton>(IDC_SCENE_FIRST + k)->SetLatched(activeScene == k);
 
@@ -287,7 +287,7 @@ void MainDlg::RefreshFromModel() {
     struct Channels {
         OutputChannel selected, first, second;
     };
-    const Channels c = EditModel([this] {
+    const Channels c = model().Edit([this, this] {
         return Channels{Channel(SideBlock()), Channel(FirstBlock()), Channel(SecondBlock())};
     });
     Item<BitButton>(IDC_EQ_PASS)->SetLatched(c.selected.EqBypass != 0);
@@ -324,19 +324,19 @@ void MainDlg::OnSlider(int id) {
     Item<Edit_Static>(label)->SetValue(p);
     const auto value = static_cast<uint8_t>(p);
     if (id >= IDC_SOURCE_SLIDER && id < IDC_SOURCE_SLIDER + kSources) {
-        EditModel([&] { Channel(SideBlock()).*kSourceFields[id - IDC_SOURCE_SLIDER].level = value; });
+        model().Edit([&] { Channel(SideBlock()).*kSourceFields[id - IDC_SOURCE_SLIDER].level = value; });
     } else if (id >= IDC_LIMITER_SLIDER && id < IDC_LIMITER_SLIDER + 4) {
-        EditModel(
+        model().Edit(
             [&] { Channel(FirstBlock()).Limiter.*kLimiterRows[id - IDC_LIMITER_SLIDER].field = value; });
     } else {
         const bool first = id == IDC_FIRST_DELAY;
         Item<Edit_Static>(first ? IDC_FIRST_DISTANCE : IDC_SECOND_DISTANCE)->SetValue(p);
-        EditModel([&] { Channel(first ? FirstBlock() : SecondBlock()).Delay = static_cast<uint16_t>(p); });
+        model().Edit([&] { Channel(first ? FirstBlock() : SecondBlock()).Delay = static_cast<uint16_t>(p); });
     }
 }
 
 void MainDlg::OnSourceSwitch(int source) {
-    const bool on = EditModel([&] {
+    const bool on = model().Edit([&] {
         uint8_t& onOff = Channel(SideBlock()).*kSourceFields[source].onOff;
         onOff = onOff ? 0 : 1;
         return onOff != 0;
@@ -345,7 +345,7 @@ void MainDlg::OnSourceSwitch(int source) {
 }
 
 void MainDlg::OnMute(bool first) {
-    const bool muted = EditModel([&] {
+    const bool muted = model().Edit([&] {
         uint8_t& mute = Channel(first ? FirstBlock() : SecondBlock()).Mute;
         mute = mute ? 0 : 1;
         return mute != 0;
@@ -361,7 +361,7 @@ void MainDlg::SelectChannel(int block) {
 }
 
 void MainDlg::OnSync() {
-    WithSendLock([&] {
+    unit().handler().WithSendLock([&] {
         const bool linked = LinkByte() == 0;
         SetLinkByte(linked ? 1 : 0);
         if (linked) {
@@ -373,21 +373,21 @@ void MainDlg::OnSync() {
         } else {
             // The second channel takes the first one's settings, keeping its own mute and delay, in
             // the current and the last-sent image: the unit already runs it that way.
-            LinkOutputPair(SecondBlock());
+            LinkOutputPair(model(), SecondBlock());
         }
         RefreshFromModel();
     });
 }
 
 void MainDlg::OnEqReset() {
-    ResetEqBands(SideBlock());
+    ResetEqBands(model(), SideBlock());
     strips_.ShowFrom(0);
     graph_->ShowBandSet(SideBlock());
     graph_->SelectBand(-1, false);
 }
 
 void MainDlg::OnEqPass() {
-    const bool bypassed = EditModel([&] {
+    const bool bypassed = model().Edit([&] {
         uint8_t& bypass = Channel(SideBlock()).EqBypass;
         bypass = bypass ? 0 : 1;
         return bypass != 0;

@@ -90,7 +90,7 @@ private:
     uint8_t LinkByte() const;
     void SetLinkByte(uint8_t value);
     // A channel of the edited scene; the caller holds the model lock while using it.
-    static OutputChannel& Channel(int block);
+    OutputChannel& Channel(int block) const;
     void BindFilters();
     void EnableAll(bool enable);
     void ShowChannelButtons(bool linked, bool editable);

@@ -6,7 +6,7 @@
 
 namespace pavo {
 
-PageDlg::PageDlg(QWidget* parent) : QWidget(parent) {
+PageDlg::PageDlg(Unit& unit, QWidget* parent) : QWidget(parent), unit_(unit) {
     setFont(TemplateFont());
     setAutoFillBackground(false);
 }

@@ -12,19 +12,21 @@
 #include "pages/ControlIndex.h"
 #include "platform/DialogTemplate.h"
 #include "platform/WinMessage.h"
+#include "unit/Unit.h"
 
 namespace pavo {
 
 class PageDlg : public QWidget, public MessageTarget {
     Q_OBJECT
 public:
-    explicit PageDlg(QWidget* parent = nullptr);
+    // A page of `unit`: its model and band sets are what the page shows and edits.
+    explicit PageDlg(Unit& unit, QWidget* parent = nullptr);
     // Re-set every caption for the current UI language.
     virtual void ApplyLanguage() {}
     // Show the model's values in the controls.
     virtual void RefreshFromModel() {}
-    // A status reply arrived (kind 12: levels, 24: indicators); the system page shows its meters.
-    virtual void StatusReceived(int kind) {}
+    // A status reply filled an area (levels or indicators); the system page shows its meters.
+    virtual void StatusReceived(StatusArea area) {}
     // The page became the selected one for a page index (the output page serves two indices).
     virtual void Selected(int pageIndex) {}
 
@@ -32,6 +34,10 @@ public:
     // page's place and size.
     void EnsureCreated();
     bool IsCreated() const { return created_; }
+
+    Unit& unit() const { return unit_; }
+    Model& model() const { return unit_.model(); }
+    BandSets& bands() const { return unit_.bands(); }
 
 protected:
     // Builds the controls; called once, by EnsureCreated.
@@ -51,6 +57,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    Unit& unit_;
     ControlIndex items_;
     bool created_ = false;
     bool creating_ = false;

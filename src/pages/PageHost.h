@@ -1,13 +1,18 @@
 #pragma once
-// What a page may ask of the window that holds it: the device commands, the preset-file commands, the
-// master-level clamps and the connection state. The main window implements it; pages receive it at
-// construction and never reach the application any other way. The send lock is the process-wide one
-// of the protocol layer (protocol/SendLock.h): pages take it there, around a link flip and its copy.
+// What a page may ask of the window that holds it: the unit it shows, the device commands, the
+// preset-file commands, the master-level clamps and the connection state. The main window implements
+// it; pages receive it at construction and never reach the application any other way. The send lock
+// is the unit's (its protocol handler's): pages take it there, around a link flip and its copy.
 namespace pavo {
+
+class Unit;
 
 class PageHost {
 public:
     virtual ~PageHost() = default;
+
+    // The unit whose model the pages show and edit.
+    virtual Unit& unit() = 0;
 
     // Queues a device command (protocol/CommandCodes.h) as the main window does: on line under the send
     // lock with the progress dialog where the command is a transfer; off line on the program bank.

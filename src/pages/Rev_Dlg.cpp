@@ -70,8 +70,8 @@ const DialogTemplate& Rev_Dlg::Template() {
     return t;
 }
 
-Rev_Dlg::Rev_Dlg(CFStatic* graph, QWidget* parent)
-    : EffectPage(kLayout, Template(), graph, BlockReverb, parent) {}
+Rev_Dlg::Rev_Dlg(Unit& unit, CFStatic* graph, QWidget* parent)
+    : EffectPage(unit, kLayout, Template(), graph, BlockReverb, parent) {}
 
 int Rev_Dlg::Block() const {
     return BlockReverb;

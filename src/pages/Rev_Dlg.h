@@ -26,7 +26,7 @@ public:
         IDC_EQ_PASS = 1067,
     };
 
-    Rev_Dlg(CFStatic* graph, QWidget* parent);
+    Rev_Dlg(Unit& unit, CFStatic* graph, QWidget* parent);
 
     int Block() const override;
     // The previously highlighted strip turns white, then the strip at index red: highlighting the

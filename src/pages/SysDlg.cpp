@@ -19,8 +19,8 @@
 #include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/SendLock.h"
-#include "protocol/StatusState.h"
+#include "protocol/ProtocolHandler.h"
+#include "model/StatusState.h"
 
 namespace pavo {
 
@@ -141,17 +141,16 @@ NameField CopyName(const uint8_t* field) {
     return copy;
 }
 
-QString BankName(int number) {
+QString BankName(const Model& m, int number) {
     if (number < 1 || number > kProgramCount) return {};
     // The receive path writes the names on the engine's thread during a full read.
-    const NameField name =
-        EditModel([&] { return CopyName(TheModel().bank.Programs[number - 1].ProgramName); });
+    const NameField name = m.Edit([&] { return CopyName(m.bank.Programs[number - 1].ProgramName); });
     return ProgramNameText(name.data(), name.size());
 }
 
 }  // namespace
 
-SysDlg::SysDlg(PageHost& host, QWidget* parent) : PageDlg(parent), host_(host) {}
+SysDlg::SysDlg(PageHost& host, QWidget* parent) : PageDlg(host.unit(), parent), host_(host) {}
 
 void SysDlg::CreateContents() {
     CreateControls(Template(), [this](const ControlTemplate& c, QWidget* p) { return MakeControl(c, p); });
@@ -230,18 +229,18 @@ bool SysDlg::Connected() const {
 
 // The lookup reply stores the unit's byte; anything but 0 allows storing.
 bool SysDlg::HasStoreAuthority() const {
-    return Flags().storeAuthority.load() != 0;
+    return model().flags.storeAuthority.load() != 0;
 }
 
 std::string SysDlg::CurrentSystemPassword() const {
-    return EditModel([] { return TextFromBytes(TheModel().system.SystemPassword, kSystemPasswordLength); });
+    return model().Edit([this] { return TextFromBytes(model().system.SystemPassword, kSystemPasswordLength); });
 }
 
 void SysDlg::SendSystemPassword(const std::string& password) {
     // The receive path rewrites parts of the entry buffer under the send lock: fill and queue under it.
-    SendLockGuard lock(SendLock());
-    EditModel([&] {
-        BytesFromText(TheModel().passwordEntry.data() + kPasswordEntrySystem, kSystemPasswordLength,
+    SendLockGuard lock(unit().handler().SendLock());
+    model().Edit([&] {
+        BytesFromText(model().passwordEntry.data() + kPasswordEntrySystem, kSystemPasswordLength,
                       password);
     });
     host_.SendDeviceCommand(CmdSystemPassword, 0);
@@ -287,33 +286,33 @@ void SysDlg::RefreshFromModel() {
 }
 
 void SysDlg::FillProgramList() {
-    const Model& m = TheModel();
+    const Model& m = model();
     const bool named = Connected() || m.bank.Valid;
     auto* list = Item<BitComboBox>(IDC_PROGRAM_LIST);
     list->clear();
-    for (int n = 1; n <= kProgramCount; ++n) list->addItem(ProgramEntry(n, named ? BankName(n) : QString()));
+    for (int n = 1; n <= kProgramCount; ++n) list->addItem(ProgramEntry(n, named ? BankName(model(), n) : QString()));
 }
 
 void SysDlg::ShowSelection() {
-    Model& m = TheModel();
+    Model& m = model();
     auto* list = Item<BitComboBox>(IDC_PROGRAM_LIST);
     auto* name = Item<EnglishEdit>(IDC_PROGRAM_NAME);
     if (Connected() || m.bank.Valid) {
-        if (m.system.ProgramNumber == 0) EditModel([&] { m.system.ProgramNumber = 1; });
+        if (m.system.ProgramNumber == 0) model().Edit([&] { m.system.ProgramNumber = 1; });
         const int n = m.system.ProgramNumber;
         list->setCurrentIndex(n <= kProgramCount ? n - 1 : -1);
-        name->setText(BankName(n));
+        name->setText(BankName(model(), n));
     } else {
         const int n = m.system.ProgramNumber;
         list->setCurrentIndex(n >= 1 && n <= kProgramCount ? n - 1 : -1);
-        const NameField current = EditModel([&] { return CopyName(m.current.ProgramName); });
+        const NameField current = model().Edit([&] { return CopyName(m.current.ProgramName); });
         name->setText(ProgramNameText(current.data(), current.size()));
     }
     selected_ = list->currentIndex() + 1;
 }
 
 void SysDlg::ApplyProgramEnabling() {
-    const Model& m = TheModel();
+    const Model& m = model();
     const bool userProgram = m.system.ProgramNumber <= kUserPrograms;
     if (Connected()) {
         const bool authority = HasStoreAuthority();
@@ -336,7 +335,7 @@ void SysDlg::ShowAuthority() {
         ok->setEnabled(false);
     } else if (HasStoreAuthority()) {
         text->setText(Bilingual("有保存权限", "Store Allow"));
-        const bool userProgram = TheModel().system.ProgramNumber <= kUserPrograms;
+        const bool userProgram = model().system.ProgramNumber <= kUserPrograms;
         for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) Item(id)->setEnabled(userProgram);
         for (int id : {IDC_IMPORT, IDC_IMPORT_ALL}) Item(id)->setEnabled(true);
         edit->setEnabled(false);
@@ -350,7 +349,7 @@ void SysDlg::ShowAuthority() {
 }
 
 void SysDlg::ShowValues() {
-    const SystemRecord s = EditModel([] { return TheModel().system; });
+    const SystemRecord s = model().Edit([this] { return model().system; });
     for (const SliderDef& def : kSliders) {
         const int value = def.field ? s.*def.field : KeyShift(s);
         Item<BitmapSlider>(def.id)->SetPos(value);
@@ -387,8 +386,8 @@ void SysDlg::OnSlider(int id) {
     if (!def) return;
     const int p = Item<BitmapSlider>(id)->GetPos();
     Item<Edit_Static>(id - IDC_LABEL_OFFSET)->SetValue(p);
-    SystemRecord& s = TheModel().system;
-    EditModel([&] {
+    SystemRecord& s = model().system;
+    model().Edit([&] {
         if (def->field)
             s.*def->field = static_cast<uint8_t>(p);
         else
@@ -412,8 +411,8 @@ void SysDlg::OnSlider(int id) {
 void SysDlg::OnCombo(int id) {
     const int index = Item<BitComboBox>(id)->currentIndex();
     if (index < 0) return;
-    SystemRecord& s = TheModel().system;
-    EditModel([&] {
+    SystemRecord& s = model().system;
+    model().Edit([&] {
         switch (id) {
             case IDC_INPUT_SELECT:
                 s.InputSelect = static_cast<uint8_t>(index);
@@ -439,7 +438,7 @@ void SysDlg::OnProgramSelected() {
     selected_ = Item<BitComboBox>(IDC_PROGRAM_LIST)->currentIndex() + 1;
     const bool storable = selected_ >= 1 && selected_ <= kUserPrograms && Connected() && HasStoreAuthority();
     for (int id : {IDC_PROGRAM_NAME, IDC_STORE}) Item(id)->setEnabled(storable);
-    Item<EnglishEdit>(IDC_PROGRAM_NAME)->setText(BankName(selected_));
+    Item<EnglishEdit>(IDC_PROGRAM_NAME)->setText(BankName(model(), selected_));
 }
 
 void SysDlg::OnRecall() {
@@ -455,21 +454,21 @@ void SysDlg::OnStore() {
     if (!Connected()) return;
     // The controls already keep these out; a stale click must not store into F1..F5 or no program.
     if (selected_ < 1 || selected_ > kUserPrograms || !HasStoreAuthority()) return;
-    Model& m = TheModel();
+    Model& m = model();
     {
-        SendLockGuard lock(SendLock());
+        SendLockGuard lock(unit().handler().SendLock());
         // The password frame with the current password twice leaves it unchanged and opens the store.
-        const std::string current = EditModel([&] {
+        const std::string current = model().Edit([&] {
             return std::string(reinterpret_cast<const char*>(m.system.SystemPassword), kSystemPasswordLength);
         });
         SendSystemPassword(current);
-        EditModel([&] {
+        model().Edit([&] {
             ProgramNameToBytes(m.current.ProgramName, kProgramNameLength, name);
             ProgramNameToBytes(m.bank.Programs[selected_ - 1].ProgramName, kProgramNameLength, name);
         });
         host_.SendDeviceCommand(CmdStore, static_cast<unsigned>(selected_));
     }
-    EditModel([&] { m.system.ProgramNumber = static_cast<uint8_t>(selected_); });
+    model().Edit([&] { m.system.ProgramNumber = static_cast<uint8_t>(selected_); });
     RefreshProgramGroup();
 }
 
@@ -489,7 +488,7 @@ void SysDlg::OnVerifyOk() {
     }
     SendSystemPassword(Ascii(typed));
     if (Connected()) {
-        Flags().storeAuthority = 1;
+        model().flags.storeAuthority = 1;
         ShowAuthority();
     }
 }
@@ -520,17 +519,17 @@ void SysDlg::OnModify() {
 
 // ---- Meters ----
 
-void SysDlg::StatusReceived(int kind) {
+void SysDlg::StatusReceived(StatusArea kind) {
     if (!IsCreated()) return;  // no meters yet; they start dark when built
     if (!Connected()) {
         for (SLamp* m : meters_) m->AllOff();
         return;
     }
-    if (kind != CmdStatusA && kind != CmdStatusB) return;
+    const bool levels = kind == StatusArea::Levels;
     // The receive path fills the areas on the engine's thread under the model lock: take a copy.
-    const auto area = EditModel([kind] { return kind == CmdStatusA ? Status().areaA : Status().areaB; });
+    const auto area = model().Edit([this, levels] { return levels ? model().status.areaA : model().status.areaB; });
     for (int i = 0; i < kMeterCount; ++i) {
-        if (kind == CmdStatusA)
+        if (levels)
             meters_[i]->SetLevel(area[i]);
         else
             meters_[i]->SetIndicator(area[i]);

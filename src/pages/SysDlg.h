@@ -74,7 +74,7 @@ public:
 
     void ApplyLanguage() override;
     void RefreshFromModel() override;
-    void StatusReceived(int kind) override;
+    void StatusReceived(StatusArea area) override;
 
     // The dialog template of the page (ids, kinds, places in dialog units, visibility).
     static const DialogTemplate& Template();

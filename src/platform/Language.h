@@ -1,14 +1,18 @@
 #pragma once
 // Bilingual texts: every caption is a literal Chinese / English pair chosen at each relabel by the
-// UI language flag.
+// UI language of the program's window (chosen from the system locale at start, switched by the
+// language button).
 #include <QString>
-
-#include "model/Flags.h"
 
 namespace pavo {
 
+enum UiLanguage : int { LanguageEnglish = 0, LanguageChinese = 1 };
+
+UiLanguage CurrentUiLanguage();
+void SetUiLanguage(UiLanguage language);
+
 inline bool UiIsChinese() {
-    return Flags().uiLanguage.load() == LanguageChinese;
+    return CurrentUiLanguage() == LanguageChinese;
 }
 inline QString Bilingual(const char* chinese, const char* english) {
     return QString::fromUtf8(UiIsChinese() ? chinese : english);

@@ -14,6 +14,7 @@
 #include "model/DataConver.h"
 #include "model/PresetFiles.h"
 #include "platform/ControlId.h"
+#include "protocol/CommandCodes.h"
 #include "virtual_unit/UnitLine.h"
 
 namespace pavo {
@@ -45,12 +46,12 @@ TEST(Connection, StartUpConnectsReadsEverythingAndShowsTheProgram) {
     test::AppState state;
     auto u = StartUnit();
     auto w = MainWindowOn({u->DevicePath()});
-    ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w) && Flags().transferPending.load() == 0; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w) && w->unit().model().flags.transferPending.load() == 0; }));
     // The lookup, then the full read: 22 names, the system record, the current program.
     // Status polls may go out while the window handles the lookup reply.
     std::vector<uint8_t> cmds;
     for (const auto& f : u->Received())
-        if (f.frame.cmd != 0x0C && f.frame.cmd != 0x18) cmds.push_back(f.frame.cmd);
+        if (f.frame.cmd != CmdStatusA && f.frame.cmd != CmdStatusB) cmds.push_back(f.frame.cmd);
     std::vector<uint8_t> expected{0x7F};
     expected.insert(expected.end(), 22, 0x80);
     expected.push_back(0x81);
@@ -61,12 +62,12 @@ TEST(Connection, StartUpConnectsReadsEverythingAndShowsTheProgram) {
     EXPECT_FALSE(w->progress().BlocksInput());
     EXPECT_EQ(w->connectButtonText(), "Disconnect");
     EXPECT_EQ(w->programLabelText(), ExpectedLabel(*u));
-    EXPECT_TRUE(SameRecord(TheModel().system, u->Unit().System()));
-    EXPECT_TRUE(SameRecord(TheModel().current, u->Unit().CurrentImage()));
+    EXPECT_TRUE(SameRecord(w->unit().model().system, u->Unit().System()));
+    EXPECT_TRUE(SameRecord(w->unit().model().current, u->Unit().CurrentImage()));
     EXPECT_TRUE(state.boxes.isEmpty());
 
     QTest::mouseClick(DialogItemAs<QWidget>(&w->canvas(), PavoDlg::IDC_CONNECT), Qt::LeftButton);
-    EXPECT_EQ(Flags().connected.load(), 0);
+    EXPECT_EQ(w->unit().model().flags.connected.load(), 0);
     EXPECT_EQ(w->connectButtonText(), "Connect");
     EXPECT_EQ(w->programLabelText(), "Off Line");
     EXPECT_TRUE(state.boxes.isEmpty());
@@ -77,8 +78,8 @@ TEST(Connection, NoPortAtAllShowsTheMessageAndStaysOffLine) {
     auto w = MainWindowOn({});
     ASSERT_TRUE(test::WaitUntil([&] { return !state.boxes.isEmpty(); }));
     EXPECT_EQ(state.boxes, QStringList{"Unable to Open Device!"});
-    EXPECT_EQ(Flags().connected.load(), 0);
-    EXPECT_EQ(Flags().lookupPending.load(), 0);
+    EXPECT_EQ(w->unit().model().flags.connected.load(), 0);
+    EXPECT_EQ(w->unit().model().flags.lookupPending.load(), 0);
     EXPECT_EQ(w->programLabelText(), "Off Line");
 }
 
@@ -92,7 +93,7 @@ TEST(Connection, AnUnopenablePortAndASilentUnitAreSkippedForTheNextCandidate) {
     bool lookupShownThroughout = true;
     ASSERT_TRUE(test::WaitUntil(
         [&] {
-            if (Flags().connected.load() && w->progress().endValue() != 24)
+            if (w->unit().model().flags.connected.load() && w->progress().endValue() != 24)
                 lookupShownThroughout &= w->progress().isVisible();
             return OnLineAndIdle(*w);
         },
@@ -110,7 +111,7 @@ TEST(Connection, AnUnplugShowsTheMessageOnceAndGoesOffLine) {
     auto w = MainWindowOn({u->DevicePath()});
     ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w); }));
     u->Unplug();
-    ASSERT_TRUE(test::WaitUntil([&] { return Flags().connected.load() == 0; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return w->unit().model().flags.connected.load() == 0; }));
     test::WaitUntil([] { return false; }, 300);  // nothing more may arrive
     EXPECT_EQ(state.boxes, QStringList{"Unable to Open Device!"});
     EXPECT_EQ(w->programLabelText(), "Off Line: unplugged");
@@ -124,11 +125,11 @@ TEST(Connection, ImportWhileOnLineSendsTheImageAndWaitsForTheAcknowledgement) {
     auto w = MainWindowOn({u->DevicePath()});
     ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w); }));
 
-    ProgramImage img = TheModel().current;
+    ProgramImage img = w->unit().model().current;
     BytesFromText(img.ProgramName, kProgramNameLength, "Imported");
     img.Mic12.Eq[5].GainCode = 190;
     const fs::path file = fs::temp_directory_path() / ("pavo-import-" + std::to_string(::getpid()) + ".dia");
-    ASSERT_TRUE(WriteDia(file.string(), TheModel().system, img));
+    ASSERT_TRUE(WriteDia(file.string(), w->unit().model().system, img));
     state.nextFile = QString::fromStdString(file.string());
 
     bool sawWait = false;
@@ -138,8 +139,8 @@ TEST(Connection, ImportWhileOnLineSendsTheImageAndWaitsForTheAcknowledgement) {
     EXPECT_TRUE(w->progress().BlocksInput());
     ASSERT_TRUE(test::WaitUntil([&] { return w->progress().mode() == Show_Dlg::Mode::Hidden; }));
     EXPECT_FALSE(w->progress().BlocksInput());
-    EXPECT_EQ(Flags().transferPending.load(), 0);
-    EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), TheModel().current));
+    EXPECT_EQ(w->unit().model().flags.transferPending.load(), 0);
+    EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), w->unit().model().current));
     EXPECT_EQ(u->Unit().CurrentImage().Mic12.Eq[5].GainCode, 190);
     EXPECT_TRUE(w->programLabelText().endsWith("Imported"));
     fs::remove(file);
@@ -152,14 +153,14 @@ TEST(Connection, BankImportWithoutAValidProgramNumberKeepsTheUnitsProgram) {
     auto u = StartUnit();
     auto w = MainWindowOn({u->DevicePath()});
     ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w); }));
-    const int before = TheModel().system.ProgramNumber;
+    const int before = w->unit().model().system.ProgramNumber;
     ASSERT_EQ(u->Unit().System().ProgramNumber, before);
 
     auto bank = std::make_unique<ProgramBank>();
-    CopyRecord(bank->System, TheModel().system);
+    CopyRecord(bank->System, w->unit().model().system);
     bank->System.ProgramNumber = 0;  // no program (numbers above 21 are refused with the file)
     bank->System.MusicMax = 61;
-    for (ProgramImage& p : bank->Programs) CopyRecord(p, TheModel().current);
+    for (ProgramImage& p : bank->Programs) CopyRecord(p, w->unit().model().current);
     bank->Valid = 1;
     const fs::path file = fs::temp_directory_path() / ("pavo-import-" + std::to_string(::getpid()) + ".dat");
     ASSERT_TRUE(WriteDat(file.string(), *bank));
@@ -168,7 +169,7 @@ TEST(Connection, BankImportWithoutAValidProgramNumberKeepsTheUnitsProgram) {
     // 21 programs at the unit's pace, then the header as the system record.
     ASSERT_TRUE(test::WaitUntil([&] { return u->Unit().System().MusicMax == 61; }, 90000));
     EXPECT_EQ(u->Unit().System().ProgramNumber, before);
-    EXPECT_EQ(TheModel().system.ProgramNumber, before);
+    EXPECT_EQ(w->unit().model().system.ProgramNumber, before);
     fs::remove(file);
 }
 

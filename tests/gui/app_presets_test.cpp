@@ -51,7 +51,7 @@ TEST_F(PresetCommandsTest, ExportsAppendTheExtensionAndUseTheMusicFileFolder) {
     EXPECT_TRUE(state.requests[0].initial.endsWith("MusicFile/*.dia"));
     EXPECT_EQ(fs::file_size(dir / "live.dia"), 2778u);
 
-    TheModel().bank.Valid = 1;
+    test::Edit(w->unit(), [&](Model& m) { m.bank.Valid = 1; });
     state.nextFile = At("a.dat.bak");
     w->presets().ExportBank();
     EXPECT_EQ(fs::file_size(dir / "a.dat.bak"), 57019u);
@@ -68,8 +68,8 @@ TEST_F(PresetCommandsTest, ExportsAppendTheExtensionAndUseTheMusicFileFolder) {
 TEST_F(PresetCommandsTest, BadFilesChangeNothing) {
     std::ofstream(dir / "short.dia", std::ios::binary) << std::string(1000, '\x07');
     std::ofstream(dir / "short.dat", std::ios::binary) << std::string(57018, '\x07');
-    const ProgramImage image = TheModel().current;
-    const SystemRecord system = TheModel().system;
+    const ProgramImage image = w->unit().model().current;
+    const SystemRecord system = w->unit().model().system;
     for (const char* name : {"short.dia", "missing.dia"}) {
         state.nextFile = At(name);
         w->presets().ImportDia();
@@ -77,9 +77,9 @@ TEST_F(PresetCommandsTest, BadFilesChangeNothing) {
     state.nextFile = At("short.dat");
     w->presets().ImportBank();
     EXPECT_EQ(state.boxes, QStringList({"File read Error", "File read Error", "File read Error"}));
-    EXPECT_TRUE(SameRecord(TheModel().current, image));
-    EXPECT_TRUE(SameRecord(TheModel().system, system));
-    EXPECT_EQ(TheModel().bank.Valid, 0);
+    EXPECT_TRUE(SameRecord(w->unit().model().current, image));
+    EXPECT_TRUE(SameRecord(w->unit().model().system, system));
+    EXPECT_EQ(w->unit().model().bank.Valid, 0);
 
     // A bank import of a path without ".dat" does nothing, silently.
     state.boxes.clear();
@@ -89,7 +89,7 @@ TEST_F(PresetCommandsTest, BadFilesChangeNothing) {
 }
 
 TEST_F(PresetCommandsTest, BankRoundTripAndOffLineRecall) {
-    Model& m = TheModel();
+    Model& m = w->unit().model();
     for (int n = 0; n < kProgramCount; ++n) {
         m.bank.Programs[n] = m.current;
         m.bank.Programs[n].EchoA.Repeat = static_cast<uint8_t>(10 + n);
@@ -104,7 +104,7 @@ TEST_F(PresetCommandsTest, BankRoundTripAndOffLineRecall) {
     ASSERT_EQ(bytes.size(), 57019u);
     EXPECT_EQ(bytes.back(), 1);
 
-    ResetParameters();
+    w->unit().Reset();
     w->presets().ImportBank();
     EXPECT_EQ(m.system.ProgramNumber, 3);
     EXPECT_EQ(m.current.EchoA.Repeat, 12);
@@ -121,8 +121,8 @@ TEST_F(PresetCommandsTest, OffLineExportAllNeedsAValidBank) {
     state.nextFile = At("bank");
     w->connection().SendDeviceCommand(CmdReadPrograms, 1);
     EXPECT_TRUE(state.requests.empty());
-    TheModel().bank.Valid = 1;
-    TheModel().system.MusicMax = 44;
+    test::Edit(w->unit(), [&](Model& m) { m.bank.Valid = 1; });
+    test::Edit(w->unit(), [&](Model& m) { m.system.MusicMax = 44; });
     w->connection().SendDeviceCommand(CmdReadPrograms, 1);
     ASSERT_EQ(state.requests.size(), 1u);
     ProgramBank saved;
@@ -133,7 +133,7 @@ TEST_F(PresetCommandsTest, OffLineExportAllNeedsAValidBank) {
 // Random, all-0xFF and bit-flipped files read fine but hold codes nothing writes: they are refused with
 // the first bad field named, and nothing changes.
 TEST_F(PresetCommandsTest, DamagedFilesAreRefusedNamingTheFirstBadField) {
-    Model& m = TheModel();
+    Model& m = w->unit().model();
     const std::string good = (dir / "good.dia").string();
     ASSERT_TRUE(WriteDia(good, m.system, m.current));
     std::string bytes;
@@ -202,7 +202,7 @@ TEST_F(PresetCommandsTest, FilesWrittenAfterEveryPageEditImportAgain) {
     for (int i = 0; i < 7; ++i)
         if (QWidget* p = w->Page(i); p && std::find(pages.begin(), pages.end(), p) == pages.end())
             pages.push_back(p);
-    EqHarnessPage eq(BlockMusicLeft);
+    EqHarnessPage eq(w->unit(), BlockMusicLeft);
     pages.push_back(&eq);
     for (bool top : {true, false}) {
         int controls = 0;
@@ -231,18 +231,18 @@ TEST_F(PresetCommandsTest, FilesWrittenAfterEveryPageEditImportAgain) {
         state.boxes.clear();
         state.nextFile = At("edited.dia");
         w->presets().ExportDia();
-        TheModel().bank.Valid = 1;
-        for (ProgramImage& p : TheModel().bank.Programs) CopyRecord(p, TheModel().current);
+        test::Edit(w->unit(), [&](Model& m) { m.bank.Valid = 1; });
+        for (ProgramImage& p : w->unit().model().bank.Programs) CopyRecord(p, w->unit().model().current);
         state.nextFile = At("edited.dat");
         w->presets().ExportBank();
-        const ProgramImage edited = TheModel().current;
+        const ProgramImage edited = w->unit().model().current;
         state.nextFile = At("edited.dia");
         w->presets().ImportDia();
         state.nextFile = At("edited.dat");
         w->presets().ImportBank();
         EXPECT_TRUE(state.boxes.isEmpty()) << state.boxes.join(" | ").toStdString();
         EXPECT_EQ(
-            std::memcmp(BytesOf(TheModel().current) + kProgramNameLength,
+            std::memcmp(BytesOf(w->unit().model().current) + kProgramNameLength,
                         BytesOf(edited) + kProgramNameLength, sizeof(ProgramImage) - kProgramNameLength - 1),
             0);
     }

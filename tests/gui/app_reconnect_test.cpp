@@ -139,7 +139,7 @@ TEST(Reconnect, TheOffLineStatusSaysWhy) {
                 QTest::mouseClick(DialogItemAs<QWidget>(&w->canvas(), PavoDlg::IDC_CONNECT), Qt::LeftButton);
         }
         if (!c.disconnect) {
-            ASSERT_TRUE(WaitUntil([&] { return !Flags().connected.load() && !state.boxes.isEmpty(); }));
+            ASSERT_TRUE(WaitUntil([&] { return !w->unit().model().flags.connected.load() && !state.boxes.isEmpty(); }));
         }
         EXPECT_EQ(w->programLabelText(), c.english);
         EXPECT_EQ(w->connectButtonText(), "Connect");
@@ -166,7 +166,7 @@ TEST(Reconnect, ConnectAfterAFailureTriesTheUnitsPortFirst) {
     ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }, 40000));
     const size_t silentFrames = other->ReceivedCount();
     QTest::mouseClick(DialogItemAs<QWidget>(&w->canvas(), PavoDlg::IDC_CONNECT), Qt::LeftButton);
-    ASSERT_EQ(Flags().connected.load(), 0);
+    ASSERT_EQ(w->unit().model().flags.connected.load(), 0);
     // One click brings it back, without another lookup on the silent port.
     QTest::mouseClick(DialogItemAs<QWidget>(&w->canvas(), PavoDlg::IDC_CONNECT), Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w); }));
@@ -197,19 +197,19 @@ TEST(Reconnect, UnplugAndReturnOffersReconnectAndTheOffLineEditsAreKeptOrSent) {
         auto w = OnLineThrough(node, *first);
 
         Unplug(*first, node);
-        ASSERT_TRUE(WaitUntil([&] { return Flags().connected.load() == 0; }));
+        ASSERT_TRUE(WaitUntil([&] { return w->unit().model().flags.connected.load() == 0; }));
         EXPECT_EQ(w->programLabelText(), "Off Line: unplugged");
         EXPECT_TRUE(w->connection().portWatch().Watching());
         test::WaitUntil([] { return false; }, 200);
         EXPECT_EQ(state.boxes, QStringList{kUnableToOpen});  // nothing offered while the node is gone
 
-        ProgramImage edited = TheModel().current;
+        ProgramImage edited = w->unit().model().current;
         if (c.edit) {
             edited.Mic12.Eq[3].GainCode = 150;
             edited.Mic12.Eq[3].BandType = BandHighShelf;
-            EditModel([&] {
-                CopyRecord(TheModel().current, edited);
-                TheModel().system.MicMaster = 40;
+            test::Edit(w->unit(), [&](Model& m) {
+                CopyRecord(m.current, edited);
+                m.system.MicMaster = 40;
             });
             w->RefreshCurrentPage();
         }
@@ -222,7 +222,7 @@ TEST(Reconnect, UnplugAndReturnOffersReconnectAndTheOffLineEditsAreKeptOrSent) {
         second->Unit().SetCurrentImage(unit::FactoryProgram(4));
         node.PointTo(second->DevicePath());
 
-        ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w) && Flags().transferPending.load() == 0; }));
+        ASSERT_TRUE(WaitUntil([&] { return OnLineAndIdle(*w) && w->unit().model().flags.transferPending.load() == 0; }));
         ASSERT_GE(state.boxes.size(), 2);
         EXPECT_TRUE(IsReconnectOffer(state.boxes[1]));
         EXPECT_TRUE(state.boxes[1].contains(QString::fromStdString(node.Path())));
@@ -235,14 +235,14 @@ TEST(Reconnect, UnplugAndReturnOffersReconnectAndTheOffLineEditsAreKeptOrSent) {
             // The edited image went out whole; the edited setting through the change scan.
             ASSERT_TRUE(WaitUntil([&] { return second->Unit().System().MicMaster == 40; }));
             EXPECT_TRUE(SameRecord(second->Unit().CurrentImage(), edited));
-            EXPECT_TRUE(SameRecord(TheModel().current, edited));
-            EXPECT_EQ(TheModel().system.MusicMax, 70);  // the unit's own change stays
+            EXPECT_TRUE(SameRecord(w->unit().model().current, edited));
+            EXPECT_EQ(w->unit().model().system.MusicMax, 70);  // the unit's own change stays
             EXPECT_EQ(second->Unit().System().MusicMax, 70);
-            EXPECT_EQ(TheModel().system.ProgramNumber, 4);
+            EXPECT_EQ(w->unit().model().system.ProgramNumber, 4);
             EXPECT_TRUE(w->programLabelText().startsWith("4:"));
         } else {
-            EXPECT_TRUE(SameRecord(TheModel().current, unit::FactoryProgram(4)));
-            EXPECT_TRUE(SameRecord(TheModel().system, unitSystem));
+            EXPECT_TRUE(SameRecord(w->unit().model().current, unit::FactoryProgram(4)));
+            EXPECT_TRUE(SameRecord(w->unit().model().system, unitSystem));
             EXPECT_TRUE(SameRecord(second->Unit().CurrentImage(), unit::FactoryProgram(4)));
         }
         EXPECT_FALSE(w->connection().portWatch().Watching());
@@ -257,13 +257,13 @@ TEST(Reconnect, DecliningTheOfferKeepsTheProgramOffLine) {
     auto first = StartUnit();
     auto w = OnLineThrough(node, *first);
     Unplug(*first, node);
-    ASSERT_TRUE(WaitUntil([&] { return Flags().connected.load() == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return w->unit().model().flags.connected.load() == 0; }));
     auto second = StartUnit();
     node.PointTo(second->DevicePath());
     ASSERT_TRUE(WaitUntil([&] { return state.boxes.size() == 2; }));
     EXPECT_TRUE(IsReconnectOffer(state.boxes[1]));
     test::WaitUntil([] { return false; }, 300);
-    EXPECT_EQ(Flags().connected.load(), 0);
+    EXPECT_EQ(w->unit().model().flags.connected.load(), 0);
     EXPECT_EQ(state.boxes.size(), 2);  // asked once
     EXPECT_FALSE(w->connection().portWatch().Watching());
     EXPECT_EQ(second->ReceivedCount(), 0u);
@@ -286,28 +286,29 @@ TEST(Reconnect, APortBackBeforeTheMessageIsClosedIsOfferedToo) {
     ASSERT_TRUE(WaitUntil([&] { return second && OnLineAndIdle(*w); }));
     ASSERT_EQ(state.boxes.size(), 2);
     EXPECT_TRUE(IsReconnectOffer(state.boxes[1]));
-    EXPECT_TRUE(SameRecord(TheModel().current, second->Unit().CurrentImage()));
+    EXPECT_TRUE(SameRecord(w->unit().model().current, second->Unit().CurrentImage()));
 }
 
 // The link ends in the middle of the full read, after the unit's system record has replaced the
 // model's: the user's records come back as they were.
 TEST(Reconnect, AReadThatBreaksOffLeavesTheUsersRecords) {
     test::AppState state;
-    EditModel([] {
-        TheModel().current.Mic12.Eq[3].GainCode = 150;
-        TheModel().system.MicMaster = 40;
-    });
-    const ProgramImage image = TheModel().current;
-    const SystemRecord system = TheModel().system;
     // The lookup, 22 names and the system record are answered; the program request pulls the cable.
     unit::UnitOptions unplugging;
     unplugging.unplugAfter = 25;
     auto u = StartUnit(unplugging);
     auto w = MainWindowOn(u->DevicePath());
-    ASSERT_TRUE(WaitUntil([&] { return Flags().connected.load() == 0 && !state.boxes.isEmpty(); }));
+    // Edited before the connection attempt, which the window has only posted so far.
+    test::Edit(w->unit(), [](Model& m) {
+        m.current.Mic12.Eq[3].GainCode = 150;
+        m.system.MicMaster = 40;
+    });
+    const ProgramImage image = w->unit().model().current;
+    const SystemRecord system = w->unit().model().system;
+    ASSERT_TRUE(WaitUntil([&] { return w->unit().model().flags.connected.load() == 0 && !state.boxes.isEmpty(); }));
     ASSERT_FALSE(SameRecord(u->Unit().System(), system));
-    EXPECT_TRUE(SameRecord(TheModel().current, image));
-    EXPECT_TRUE(SameRecord(TheModel().system, system));
+    EXPECT_TRUE(SameRecord(w->unit().model().current, image));
+    EXPECT_TRUE(SameRecord(w->unit().model().system, system));
     EXPECT_EQ(w->programLabelText(), "Off Line: unplugged");
 }
 

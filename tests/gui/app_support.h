@@ -17,6 +17,7 @@
 #include "model/FieldCatalog.h"
 #include "model/Model.h"
 #include "platform/FileDialog.h"
+#include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/WinMessage.h"
 #include "virtual_unit/UnitLine.h"
@@ -35,16 +36,21 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) 
     return true;
 }
 
-// Every test starts from a reset model, off line, in English, with boxes recorded instead of shown.
+// Edits (or reads) a unit's model under its lock, as the pages do:
+//     Edit(w->unit(), [](Model& m) { m.current.MusicLeft.EqBypass = 1; });
+template <class F>
+decltype(auto) Edit(Unit& unit, F&& edit) {
+    Model& m = unit.model();
+    return m.Edit([&]() -> decltype(auto) { return edit(m); });
+}
+
+// Every test starts in English, with boxes recorded instead of shown (each window has a unit of its
+// own, freshly reset).
 class AppState {
 public:
     AppState() {
-        ResetParameters();
-        Flags().connected = 0;
-        Flags().transferPending = 0;
-        Flags().lookupPending = 0;
-        Flags().storeAuthority = 0;
         SystemLocaleId() = kLocaleEnglishUs;
+        SetUiLanguage(LanguageEnglish);
         oldBox_ = SetMessageBoxPresenter([this](const MessageBoxRequest& r) {
             boxes.push_back(r.text);
             return int(ResultOk);
@@ -77,7 +83,7 @@ inline std::unique_ptr<unit::UnitLine> StartUnit(unit::UnitOptions options = {})
 
 // On line, the full read written and its last reply (the current program) handled.
 inline bool OnLineAndIdle(PavoDlg& w) {
-    return Flags().connected.load() && w.progress().mode() == Show_Dlg::Mode::Hidden &&
+    return w.unit().model().flags.connected.load() && w.progress().mode() == Show_Dlg::Mode::Hidden &&
            w.progress().endValue() == 24 && !w.programLabelText().startsWith("Off Line");
 }
 

@@ -26,10 +26,6 @@ protected:
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
-    void TearDown() override {
-        Flags().transferPending = 0;
-        Flags().lookupPending = 0;
-    }
     QImage Picture() {
         test::FlushPaints();
         return test::Grab(&w->canvas());
@@ -55,19 +51,19 @@ TEST_F(TransferBlock, TheWindowLooksTheSameAndIgnoresInputUntilTheTransferEnds) 
     test::Wheel(&music, 120);
     QTest::keyClick(&music, Qt::Key_End);
     DeliverPostedMessages();
-    EXPECT_EQ(Flags().uiLanguage.load(), LanguageEnglish);
-    EXPECT_EQ(TheModel().pages.CurrentPage, PavoDlg::PageSystem);
+    EXPECT_EQ(CurrentUiLanguage(), LanguageEnglish);
+    EXPECT_EQ(w->unit().model().pages.CurrentPage, PavoDlg::PageSystem);
     EXPECT_EQ(music.GetPos(), 0);
-    EXPECT_EQ(TheModel().system.MusicMaster, 0);
+    EXPECT_EQ(w->unit().model().system.MusicMaster, 0);
 
     w->progress().SetPosition(5);  // the last item written
     EXPECT_FALSE(w->progress().BlocksInput());
     QTest::mouseClick(Button(PavoDlg::IDC_LANGUAGE), Qt::LeftButton);
-    EXPECT_EQ(Flags().uiLanguage.load(), LanguageChinese);
+    EXPECT_EQ(CurrentUiLanguage(), LanguageChinese);
 }
 
 TEST_F(TransferBlock, ClosingWaitsForAnAcknowledgedTransferButNotForALookup) {
-    Flags().transferPending = 1;
+    w->unit().model().flags.transferPending = 1;
     w->progress().StartWait();
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(w->isVisible());
@@ -75,12 +71,12 @@ TEST_F(TransferBlock, ClosingWaitsForAnAcknowledgedTransferButNotForALookup) {
     test::WaitUntil([] { return false; }, 100);
     EXPECT_TRUE(w->isVisible());
 
-    Flags().transferPending = 0;  // the unit acknowledged
+    w->unit().model().flags.transferPending = 0;  // the unit acknowledged
     ASSERT_TRUE(test::WaitUntil([&] { return !w->isVisible(); }, 5000));
     EXPECT_EQ(w->progress().mode(), Show_Dlg::Mode::Hidden);
 
     w->show();
-    Flags().lookupPending = 1;
+    w->unit().model().flags.lookupPending = 1;
     w->progress().StartLookup();
     EXPECT_TRUE(w->close());  // nothing is written during a lookup
     w->progress().EndLookup();

@@ -54,7 +54,7 @@ TEST(MainWindow, StartsInTheLocalesLanguageAndSwitchesEverything) {
     test::AppState state;
     PavoDlg w(OffLine());
     QTest::mouseClick(DialogItemAs<BitButton>(&w.canvas(), PavoDlg::IDC_LANGUAGE), Qt::LeftButton);
-    EXPECT_EQ(Flags().uiLanguage.load(), LanguageChinese);
+    EXPECT_EQ(CurrentUiLanguage(), LanguageChinese);
     EXPECT_EQ(w.windowTitle(), "Strix Processor 1.02");
     EXPECT_EQ(w.connectButtonText(), QString::fromUtf8("联机"));
     EXPECT_EQ(w.tabs().ItemText(5), QString::fromUtf8("系统"));
@@ -67,7 +67,7 @@ TEST(MainWindow, OpensOnTheSystemPageAndSwitchesPages) {
     test::AppState state;
     PavoDlg w(OffLine());
     w.show();
-    EXPECT_EQ(TheModel().pages.CurrentPage, PavoDlg::PageSystem);
+    EXPECT_EQ(w.unit().model().pages.CurrentPage, PavoDlg::PageSystem);
     EXPECT_EQ(w.tabs().GetCurSel(), PavoDlg::PageSystem);
     EXPECT_TRUE(w.SystemPage()->isVisible());
     w.SelectPage(PavoDlg::PageMusic);
@@ -81,7 +81,7 @@ TEST(MainWindow, MasterStripClampsMutesAndUnmutes) {
     test::AppState state;
     PavoDlg w(OffLine());
     w.show();
-    SystemRecord& s = TheModel().system;
+    SystemRecord& s = w.unit().model().system;
     BitmapSlider& music = w.masterSlider(0);
     // The slider's range is 0..84; the music maximum lowered to 60 clamps a drag to 60.
     s.MusicMax = 60;
@@ -182,19 +182,19 @@ TEST(MainWindow, OnASmallScreenTheAreaBeyondTheDialogHasThePageBackground) {
 TEST(MainWindow, ProgramLabelPrefixes) {
     test::AppState state;
     PavoDlg w(OffLine());
-    Flags().connected = 1;
-    BytesFromText(TheModel().current.ProgramName, kProgramNameLength, "Party");
+    w.unit().model().flags.connected = 1;
+    BytesFromText(w.unit().model().current.ProgramName, kProgramNameLength, "Party");
     struct Case {
         int n;
         const char* label;
     } cases[] = {{1, "1:Party"}, {16, "16:Party"}, {17, "F1:Party"}, {18, "F2:Party"}, {21, "F5:Party"}};
     for (const Case& c : cases) {
-        TheModel().system.ProgramNumber = static_cast<uint8_t>(c.n);
+        test::Edit(w.unit(), [&](Model& m) { m.system.ProgramNumber = static_cast<uint8_t>(c.n); });
         w.UpdateStatus(true);
         EXPECT_EQ(w.programLabelText(), c.label);
     }
     EXPECT_EQ(w.connectButtonText(), "Disconnect");
-    Flags().connected = 0;
+    w.unit().model().flags.connected = 0;
 }
 
 }  // namespace

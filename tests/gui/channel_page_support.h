@@ -45,8 +45,9 @@ struct ChannelWindow {
         window->connection().SetPortLister(
             [path = u.DevicePath()] { return std::vector<std::string>{path}; });
         PostMessage(window.get(), WM_CONNECT_REQUEST);
-        return WaitUntil([&] { return OnLineAndIdle(*window) && Flags().transferPending.load() == 0; });
+        return WaitUntil([&] { return OnLineAndIdle(*window) && unit().model().flags.transferPending.load() == 0; });
     }
+    Unit& unit() const { return window->unit(); }
 };
 
 template <class T = QWidget>
@@ -74,10 +75,9 @@ inline void Slide(QWidget* page, int sliderId, int pos) {
 }  // namespace pavo::test
 
 #include "eq/BandSets.h"
-#include "model/ModelHooks.h"
 #include "protocol/Command.h"
 #include "protocol/FrameRecord.h"
-#include "protocol/SendLock.h"
+#include "protocol/ProtocolHandler.h"
 
 namespace pavo::test {
 
@@ -90,12 +90,13 @@ struct ScannedFrame {
 
 // Off line nothing scans: runs the scanner as the engine would and returns every frame it builds
 // before it has nothing left but status polls.
-inline std::vector<ScannedFrame> PendingFrames() {
+inline std::vector<ScannedFrame> PendingFrames(Unit& unit) {
     std::vector<ScannedFrame> frames;
-    SendLockGuard lock(SendLock());
+    ProtocolHandler& handler = unit.handler();
+    SendLockGuard lock(handler.SendLock());
     for (int i = 0; i < 10000; ++i) {
-        ScanForChange();
-        const FrameRecord& r = OutgoingFrame();
+        handler.ScanForChange();
+        const FrameRecord& r = handler.Outgoing();
         const uint8_t cmd = r.data()[4];
         if (cmd == CmdStatusA || cmd == CmdStatusB) break;
         frames.push_back({cmd, std::vector<uint8_t>(r.data() + 5, r.data() + r.FrameLength() - 1)});

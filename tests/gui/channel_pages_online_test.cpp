@@ -28,23 +28,23 @@ std::vector<unit::Frame> EditFrames(unit::UnitLine& u, size_t first) {
     return frames;
 }
 
-bool UnitHoldsTheProgram(unit::UnitLine& u) {
+bool UnitHoldsTheProgram(ChannelWindow& w, unit::UnitLine& u) {
     const ProgramImage unit = u.Unit().CurrentImage();
-    return EditModel([&] { return SameRecord(unit, TheModel().current); });
+    return test::Edit(w.unit(), [&](Model& m) { return SameRecord(unit, m.current); });
 }
 
 TEST(ChannelPagesOnLine, GraphDragAndMicLimiterReachTheUnitByteForByte) {
     ChannelWindow w;
     auto u = test::StartUnit();
     ASSERT_TRUE(w.ConnectTo(*u));
-    ASSERT_TRUE(UnitHoldsTheProgram(*u));
+    ASSERT_TRUE(UnitHoldsTheProgram(w, *u));
 
     // Drag music band 5 up and to the right on the graph.
     w.window->SelectPage(PavoDlg::PageMusic);
     MusicDlg* music = w.Music();
     CFStatic* graph = music->Graph();
     CFilter& band = (*graph->BandSet())[4];
-    const EqBand before = EditModel([&] { return *band.Band(); });
+    const EqBand before = w.unit().model().Edit([&] { return *band.Band(); });
     const size_t mark = u->ReceivedCount();
     const QPoint start = test::HandleCentre(band);
     test::Hover(graph, start);
@@ -52,7 +52,7 @@ TEST(ChannelPagesOnLine, GraphDragAndMicLimiterReachTheUnitByteForByte) {
     for (int step = 1; step <= 5; ++step) QTest::mouseMove(graph, start + QPoint(12 * step, -8 * step));
     QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(60, -40));
     DeliverPostedMessages();
-    const EqBand after = EditModel([&] { return *band.Band(); });
+    const EqBand after = w.unit().model().Edit([&] { return *band.Band(); });
     EXPECT_GT(after.GainCode, before.GainCode);
     EXPECT_GT(after.FrequencyCode, before.FrequencyCode);
     EXPECT_EQ(music->Strips().Strip(4)->GainEdit()->GetValue(), after.GainCode);
@@ -62,11 +62,11 @@ TEST(ChannelPagesOnLine, GraphDragAndMicLimiterReachTheUnitByteForByte) {
     Mic_Dlg* mic = w.Mic();
     test::Click(mic, InputChannelPage::IDC_SECOND_CHANNEL);
     const int threshold =
-        EditModel([] { return TheModel().current.Mic34.Compressor.Threshold == 5 ? 6 : 5; });
+        test::Edit(w.unit(), [](Model& m) { return m.current.Mic34.Compressor.Threshold == 5 ? 6 : 5; });
     test::Slide(mic, Mic_Dlg::IDC_LIMIT_THRESHOLD, threshold);
 
     ASSERT_TRUE(test::WaitUntil([&] {
-        return u->Unit().CurrentImage().Mic34.Compressor.Threshold == threshold && UnitHoldsTheProgram(*u);
+        return u->Unit().CurrentImage().Mic34.Compressor.Threshold == threshold && UnitHoldsTheProgram(w, *u);
     }));
     const auto frames = EditFrames(*u, mark);
     EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](auto& f) { return f.cmd == CmdEqBand; }));
@@ -81,14 +81,14 @@ TEST(ChannelPagesOnLine, SyncFromTheRightChannelSendsOnlyTheLink) {
     ASSERT_TRUE(w.ConnectTo(*u));
     w.window->SelectPage(PavoDlg::PageMusic);
     MusicDlg* music = w.Music();
-    if (TheModel().current.MusicLink == 1) test::Click(music, InputChannelPage::IDC_SYNC);  // unlink first
+    if (w.unit().model().current.MusicLink == 1) test::Click(music, InputChannelPage::IDC_SYNC);  // unlink first
     test::Click(music, MusicDlg::IDC_MUSIC_RIGHT);
     ASSERT_TRUE(test::WaitUntil([&] { return u->Unit().CurrentImage().MusicLink == 0; }));
     u->WaitForFrames(u->ReceivedCount() + 3, 5000);  // anything left over from the unlink
 
     const size_t mark = u->ReceivedCount();
     test::Click(music, InputChannelPage::IDC_SYNC);
-    EXPECT_EQ(TheModel().pages.MusicSide, 0);
+    EXPECT_EQ(w.unit().model().pages.MusicSide, 0);
     ASSERT_TRUE(u->WaitForFrames(mark + 10, 10000));  // several cycles: the scanner had its chance
     const auto frames = EditFrames(*u, mark);
     ASSERT_EQ(frames.size(), 1u);

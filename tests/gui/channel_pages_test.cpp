@@ -59,15 +59,15 @@ InputChannelPage* Open(ChannelWindow& w, const PageCase& c) {
     return static_cast<InputChannelPage*>(w.window->Page(c.pageIndex));
 }
 
-ProgramImage Current() {
-    return EditModel([] { return TheModel().current; });
+ProgramImage Current(Unit& u) {
+    return test::Edit(u, [](Model& m) { return m.current; });
 }
-ProgramImage LastSent() {
-    return EditModel([] { return TheModel().lastSent; });
+ProgramImage LastSent(Unit& u) {
+    return test::Edit(u, [](Model& m) { return m.lastSent; });
 }
 
-int HighPassCode(int block) {
-    const auto bytes = test::BlockBytes(Current(), block);
+int HighPassCode(Unit& u, int block) {
+    const auto bytes = test::BlockBytes(Current(u), block);
     const size_t at =
         block <= BlockMusicRight ? offsetof(MusicBlock, HighPass) : offsetof(MicBlock, HighPass);
     return bytes[at + 1] | (bytes[at + 2] << 8);
@@ -96,16 +96,16 @@ TEST(ChannelPages, SyncFromTheSecondChannelSelectsTheFirstAndSyncOffCopiesItWith
         Slide(page, c.hpfSlider, 30);
         Click(page, P::IDC_SECOND_CHANNEL);
         Slide(page, c.hpfSlider, 100);
-        ASSERT_EQ(HighPassCode(c.second), 100);
-        PendingFrames();
+        ASSERT_EQ(HighPassCode(w.unit(), c.second), 100);
+        PendingFrames(w.unit());
 
         Click(page, P::IDC_SYNC);
-        EXPECT_EQ(PendingFrames(), (std::vector<ScannedFrame>{{CmdLink, {c.linkIndex, 1}}}));
-        EXPECT_EQ(TheModel().pages.*page->Def().side, c.first);
+        EXPECT_EQ(PendingFrames(w.unit()), (std::vector<ScannedFrame>{{CmdLink, {c.linkIndex, 1}}}));
+        EXPECT_EQ(w.unit().model().pages.*page->Def().side, c.first);
         EXPECT_EQ(page->CurrentBlock(), c.first);
         EXPECT_EQ(page->Strips().Block(), c.first);
-        EXPECT_EQ(page->Strips().Strip(0)->Band(), BandSetOf(c.first)->GetAt(0));
-        EXPECT_EQ(page->Graph()->BandSet(), BandSetOf(c.first));
+        EXPECT_EQ(page->Strips().Strip(0)->Band(), w.unit().bands().Of(c.first)->GetAt(0));
+        EXPECT_EQ(page->Graph()->BandSet(), w.unit().bands().Of(c.first));
         EXPECT_EQ(ItemOf<NumEdit>(page, c.hpfEdit)->GetValue(), 30);
         EXPECT_EQ(ItemOf<BitmapSlider>(page, c.hpfSlider)->GetPos(), 30);
         EXPECT_TRUE(Latched(page, P::IDC_SYNC));
@@ -116,15 +116,15 @@ TEST(ChannelPages, SyncFromTheSecondChannelSelectsTheFirstAndSyncOffCopiesItWith
 
         // Linked, edits go to the first channel; unlinking copies it onto the second in both images.
         Slide(page, c.hpfSlider, 55);
-        EXPECT_EQ(HighPassCode(c.first), 55);
-        PendingFrames();
+        EXPECT_EQ(HighPassCode(w.unit(), c.first), 55);
+        PendingFrames(w.unit());
         Click(page, P::IDC_SYNC);
-        EXPECT_EQ(PendingFrames(), (std::vector<ScannedFrame>{{CmdLink, {c.linkIndex, 0}}}));
-        const ProgramImage now = Current();
+        EXPECT_EQ(PendingFrames(w.unit()), (std::vector<ScannedFrame>{{CmdLink, {c.linkIndex, 0}}}));
+        const ProgramImage now = Current(w.unit());
         EXPECT_EQ(test::BlockBytes(now, c.second), test::BlockBytes(now, c.first));
-        EXPECT_EQ(test::BlockBytes(LastSent(), c.second), test::BlockBytes(now, c.second));
-        EXPECT_EQ(BandSetOf(c.second)->GetHighPass()->GetFrequencyCode(), 55);  // the set re-read its records
-        EXPECT_EQ(TheModel().pages.*page->Def().side, c.first);
+        EXPECT_EQ(test::BlockBytes(LastSent(w.unit()), c.second), test::BlockBytes(now, c.second));
+        EXPECT_EQ(w.unit().bands().Of(c.second)->GetHighPass()->GetFrequencyCode(), 55);  // the set re-read its records
+        EXPECT_EQ(w.unit().model().pages.*page->Def().side, c.first);
         EXPECT_FALSE(Latched(page, P::IDC_SYNC));
         EXPECT_TRUE(Latched(page, P::IDC_FIRST_CHANNEL));
         EXPECT_FALSE(Latched(page, P::IDC_SECOND_CHANNEL));
@@ -143,27 +143,27 @@ TEST(ChannelPages, GateAndLimiterEditTheMusicLeftBlockButTheSelectedMicPair) {
         ChannelWindow w;
         InputChannelPage* page = Open(w, k.page);
         Click(page, P::IDC_SECOND_CHANNEL);
-        const auto before = test::BlockBytes(Current(), k.untouched);
+        const auto before = test::BlockBytes(Current(w.unit()), k.untouched);
         Slide(page, k.page.gateThreshold, 17);
         Slide(page, k.page.limiterRatio, 33);
-        const auto edited = test::BlockBytes(Current(), k.edited);
+        const auto edited = test::BlockBytes(Current(w.unit()), k.edited);
         EXPECT_EQ(edited[k.page.gateOffset], 17);
         EXPECT_EQ(edited[k.page.limiterRatioOffset], 33);
-        EXPECT_EQ(test::BlockBytes(Current(), k.untouched), before);
+        EXPECT_EQ(test::BlockBytes(Current(w.unit()), k.untouched), before);
     }
 }
 
 TEST(ChannelPages, KeySliderWritesTheHighNibbleAndKeepsTheSensitivity) {
     ChannelWindow w;
     InputChannelPage* page = Open(w, kPages[0]);
-    TheModel().system.SensitivityKeyShift = 0x35;
-    PendingFrames();
+    test::Edit(w.unit(), [&](Model& m) { m.system.SensitivityKeyShift = 0x35; });
+    PendingFrames(w.unit());
     page->RefreshFromModel();
     EXPECT_EQ(ItemOf<Edit_Static>(page, MusicDlg::IDC_KEY_LABEL)->text(), "-4");
     Slide(page, MusicDlg::IDC_KEY, 10);
-    EXPECT_EQ(TheModel().system.SensitivityKeyShift, 0xA5);
+    EXPECT_EQ(w.unit().model().system.SensitivityKeyShift, 0xA5);
     EXPECT_EQ(ItemOf<Edit_Static>(page, MusicDlg::IDC_KEY_LABEL)->text(), "3");
-    EXPECT_EQ(PendingFrames().size(), 1u);  // the key frame
+    EXPECT_EQ(PendingFrames(w.unit()).size(), 1u);  // the key frame
 }
 
 TEST(ChannelPages, ValueLabelsShowTheirUnits) {
@@ -217,8 +217,8 @@ TEST(ChannelPages, BandChosenInTheGraphScrollsTheStripsAndHighlightsItsStrip) {
             SCOPED_TRACE(s.band);
             SendMessage(page, WM_EQCURVE_CHANGED, static_cast<WParam>(c.page.first), s.band);
             EXPECT_EQ(page->ScrollBar()->GetPos(), s.position);
-            EXPECT_EQ(TheModel().pages.*page->Def().eqFirst, s.position);
-            EXPECT_EQ(TheModel().pages.*page->Def().eqLast, s.position + 9);
+            EXPECT_EQ(w.unit().model().pages.*page->Def().eqFirst, s.position);
+            EXPECT_EQ(w.unit().model().pages.*page->Def().eqLast, s.position + 9);
             for (int i = 0; i < P::kStripCount; ++i)
                 EXPECT_EQ(page->Strips().Strip(i)->BandIndex(), s.position + i);
             ExpectHighlighted(page, s.strip);
@@ -238,7 +238,7 @@ TEST(ChannelPages, TrackbarScrollsTheStripsAndAnUnchangedPositionDoesNothing) {
         // A key moves the bar one step: the strips follow.
         bar->setFocus();
         QTest::keyClick(bar, Qt::Key_Right);
-        EXPECT_EQ(TheModel().pages.*page->Def().eqFirst, 1);
+        EXPECT_EQ(w.unit().model().pages.*page->Def().eqFirst, 1);
         EXPECT_EQ(page->Strips().Strip(0)->BandIndex(), 1);
         EXPECT_EQ(page->Strips().Strip(0)->Caption()->text(), "2");
 
@@ -250,7 +250,7 @@ TEST(ChannelPages, TrackbarScrollsTheStripsAndAnUnchangedPositionDoesNothing) {
 
         // Another position shows other bands; the remembered strip turns white until chosen again.
         bar->setValue(2);
-        EXPECT_EQ(TheModel().pages.*page->Def().eqLast, 11);
+        EXPECT_EQ(w.unit().model().pages.*page->Def().eqLast, 11);
         EXPECT_EQ(page->Strips().Strip(9)->BandIndex(), 11);
         ExpectHighlighted(page, -1);
         SendMessage(page, WM_EQSTRIP_CHANGED, 0, 6);  // band 6 is in strip 4 now
@@ -263,8 +263,7 @@ TEST(ChannelPages, TrackbarScrollsTheStripsAndAnUnchangedPositionDoesNothing) {
 
 TEST(ChannelPages, FeedbackSuppressionChoicesGoToTheSelectedPair) {
     ChannelWindow w;
-    EditModel(
-        [] { TheModel().current.Mic12.FeedbackSuppress = TheModel().current.Mic34.FeedbackSuppress = 0; });
+    test::Edit(w.unit(), [](Model& m) { m.current.Mic12.FeedbackSuppress = m.current.Mic34.FeedbackSuppress = 0; });
     InputChannelPage* page = Open(w, kPages[1]);
     auto* combo = ItemOf<BitComboBox>(page, Mic_Dlg::IDC_FEEDBACK);
     QStringList items;
@@ -272,11 +271,11 @@ TEST(ChannelPages, FeedbackSuppressionChoicesGoToTheSelectedPair) {
     EXPECT_EQ(items, QStringList({"OFF", "FB.EX1", "FB.EX2", "FB.EX3", "FB.EX4"}));
 
     Click(page, P::IDC_SECOND_CHANNEL);
-    PendingFrames();
+    PendingFrames(w.unit());
     test::Choose(page, Mic_Dlg::IDC_FEEDBACK, 3);
-    EXPECT_EQ(Current().Mic34.FeedbackSuppress, 3);
-    EXPECT_EQ(Current().Mic12.FeedbackSuppress, 0);
-    EXPECT_EQ(PendingFrames().size(), 1u);
+    EXPECT_EQ(Current(w.unit()).Mic34.FeedbackSuppress, 3);
+    EXPECT_EQ(Current(w.unit()).Mic12.FeedbackSuppress, 0);
+    EXPECT_EQ(PendingFrames(w.unit()).size(), 1u);
     Click(page, P::IDC_FIRST_CHANNEL);
     EXPECT_EQ(combo->currentText(), "OFF");
 }
@@ -287,19 +286,19 @@ TEST(ChannelPages, FiltersGoThroughTheBandSetAndTheGraphShowsThem) {
         ChannelWindow w;
         InputChannelPage* page = Open(w, c);
         Click(page, P::IDC_SECOND_CHANNEL);
-        CFilter* highPass = BandSetOf(c.second)->GetHighPass();
+        CFilter* highPass = w.unit().bands().Of(c.second)->GetHighPass();
         ASSERT_EQ(page->CurrentHighPass(), highPass);
 
         Slide(page, c.hpfSlider, 120);
         EXPECT_EQ(highPass->GetFrequencyCode(), 120);
-        EXPECT_EQ(HighPassCode(c.second), 120);
+        EXPECT_EQ(HighPassCode(w.unit(), c.second), 120);
         EXPECT_EQ(ItemOf<NumEdit>(page, c.hpfEdit)->GetValue(), 120);
         EXPECT_EQ(page->Graph()->SelectedIndex(), c.bands);
 
         test::Choose(page, c.hpfSlope, 8);
         EXPECT_EQ(highPass->SlopeCode(), 8);
-        EXPECT_EQ(test::BlockBytes(Current(), c.second)[c.hpfOffset + 3], 8);
-        EXPECT_EQ(HighPassCode(c.first), 0);
+        EXPECT_EQ(test::BlockBytes(Current(w.unit()), c.second)[c.hpfOffset + 3], 8);
+        EXPECT_EQ(HighPassCode(w.unit(), c.first), 0);
 
         // A drag of the filter in the graph reports its index: the row shows the new frequency.
         highPass->SetFilterFrequencyCode(90);
@@ -319,7 +318,7 @@ TEST(ChannelPages, TypedFrequencyCommitsOnEnter) {
     edit->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(edit, "1000");
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(Current().MusicLeft.MainHighPass.FrequencyCode, NearestFrequencyCode(1000));
+    EXPECT_EQ(Current(w.unit()).MusicLeft.MainHighPass.FrequencyCode, NearestFrequencyCode(1000));
     EXPECT_EQ(ItemOf<BitmapSlider>(page, MusicDlg::IDC_MAIN_HPF)->GetPos(), NearestFrequencyCode(1000));
     EXPECT_TRUE(w.window->isVisible());
 }
@@ -332,7 +331,7 @@ TEST(ChannelPages, EqBypassTogglesAndEqResetResetsOnlyTheSelectedChannel) {
             c.second == BlockMusicRight ? offsetof(ProgramImage, MusicRight) : offsetof(ProgramImage, Mic34);
         const size_t bypass =
             c.second == BlockMusicRight ? offsetof(MusicBlock, EqBypass) : offsetof(MicBlock, EqBypass);
-        EditModel([&] { BytesOf(TheModel().current)[block + bypass] = 0; });
+        test::Edit(w.unit(), [&](Model& m) { BytesOf(m.current)[block + bypass] = 0; });
         InputChannelPage* page = Open(w, c);
         Click(page, P::IDC_SECOND_CHANNEL);
         Click(page, P::IDC_EQ_BYPASS);
@@ -343,18 +342,18 @@ TEST(ChannelPages, EqBypassTogglesAndEqResetResetsOnlyTheSelectedChannel) {
         EXPECT_FALSE(page->Graph()->BypassShown());
 
         // A byte the page never writes (from a file) shows as bypassed; a press clears it.
-        EditModel([&] { BytesOf(TheModel().current)[block + bypass] = 5; });
+        test::Edit(w.unit(), [&](Model& m) { BytesOf(m.current)[block + bypass] = 5; });
         page->RefreshFromModel();
         EXPECT_TRUE(Latched(page, P::IDC_EQ_BYPASS));
         Click(page, P::IDC_EQ_BYPASS);
-        EXPECT_EQ(test::BlockBytes(Current(), c.second)[bypass], 0);
+        EXPECT_EQ(test::BlockBytes(Current(w.unit()), c.second)[bypass], 0);
 
         // EQ Reset: both channels' band 2 cut; only the selected one comes back flat.
-        for (int block : {c.first, c.second}) BandSetOf(block)->GetAt(2)->SetGainCode(60);
+        for (int block : {c.first, c.second}) w.unit().bands().Of(block)->GetAt(2)->SetGainCode(60);
         page->Strips().Strip(2)->RefreshFromBand();
         Click(page, P::IDC_EQ_RESET);
-        EXPECT_EQ(BandSetOf(c.second)->GetAt(2)->GetGainCode(), 120);
-        EXPECT_EQ(BandSetOf(c.first)->GetAt(2)->GetGainCode(), 60);
+        EXPECT_EQ(w.unit().bands().Of(c.second)->GetAt(2)->GetGainCode(), 120);
+        EXPECT_EQ(w.unit().bands().Of(c.first)->GetAt(2)->GetGainCode(), 60);
         EXPECT_EQ(page->Strips().Strip(2)->GainEdit()->text(), "0.0");
     }
 }
@@ -368,13 +367,15 @@ TEST(ChannelPages, ProgramArrivingLinkedWhileTheSecondChannelIsSelectedShowsTheF
         InputChannelPage* page = Open(w, c);
         Click(page, P::IDC_SECOND_CHANNEL);
         SendMessage(page, WM_EQCURVE_CHANGED, static_cast<WParam>(c.second), 3);
-        EditModel([&] { TheModel().current.*page->Def().link = 1; });
-        SendMessage(w.window.get(), WM_PROGRAM_RECEIVED);
-        EXPECT_EQ(TheModel().pages.*page->Def().side, c.first);
+        // As the receive path stores it.
+        test::Edit(w.unit(), [&](Model& m) { m.current.*page->Def().link = 1; });
+        w.unit().model().RecordsReplaced();
+        w.window->OnProgramReceived(ProgramSource::Read);
+        EXPECT_EQ(w.unit().model().pages.*page->Def().side, c.first);
         EXPECT_EQ(page->CurrentBlock(), c.first);
         EXPECT_EQ(page->Strips().Block(), c.first);
-        EXPECT_EQ(page->Strips().Strip(3)->Band(), BandSetOf(c.first)->GetAt(3));
-        EXPECT_EQ(page->Graph()->BandSet(), BandSetOf(c.first));
+        EXPECT_EQ(page->Strips().Strip(3)->Band(), w.unit().bands().Of(c.first)->GetAt(3));
+        EXPECT_EQ(page->Graph()->BandSet(), w.unit().bands().Of(c.first));
         ExpectHighlighted(page, -1);
         EXPECT_FALSE(Enabled(page, P::IDC_SECOND_CHANNEL));
         EXPECT_TRUE(Latched(page, P::IDC_SYNC));
@@ -388,9 +389,9 @@ TEST(ChannelPages, PagesAreBuiltWhenFirstShownAndRefreshedOnEverySwitch) {
     EXPECT_FALSE(music->IsCreated());  // the window opens on the system page
     EXPECT_FALSE(mic->IsCreated());
 
-    EditModel([] {
-        TheModel().current.MusicLeft.LowExciter.Harmonic = 7;
-        TheModel().current.Mic12.MicLevel = 30;
+    test::Edit(w.unit(), [](Model& m) {
+        m.current.MusicLeft.LowExciter.Harmonic = 7;
+        m.current.Mic12.MicLevel = 30;
     });
     w.window->SelectPage(PavoDlg::PageMusic);
     EXPECT_TRUE(music->IsCreated());
@@ -399,7 +400,7 @@ TEST(ChannelPages, PagesAreBuiltWhenFirstShownAndRefreshedOnEverySwitch) {
 
     w.window->SelectPage(PavoDlg::PageMic);
     EXPECT_EQ(ItemOf<Edit_Static>(mic, Mic_Dlg::IDC_MIC_LEVEL_LABEL)->text(), "5.0dB");
-    EditModel([] { TheModel().current.MusicLeft.LowExciter.Harmonic = 2; });
+    test::Edit(w.unit(), [&](Model& m) { m.current.MusicLeft.LowExciter.Harmonic = 2; });
     w.window->SelectPage(PavoDlg::PageMusic);
     EXPECT_EQ(ItemOf<BitComboBox>(music, MusicDlg::IDC_LOW_HARMONIC)->currentText(), "2");
 }
@@ -409,14 +410,14 @@ TEST(ChannelPages, ImportedPresetIsShownOnThePage) {
     ChannelWindow w;
     InputChannelPage* page = Open(w, kPages[1]);
     Click(page, P::IDC_SECOND_CHANNEL);
-    ProgramImage image = Current();
+    ProgramImage image = Current(w.unit());
     image.MicLink = 1;
     image.Mic12.HighPass.FrequencyCode = 150;
     image.Mic12.Eq[3].GainCode = 170;
     image.Mic12.LowExciter.Timbre = 8;
     const auto path =
         std::filesystem::temp_directory_path() / ("pavo-channel-" + std::to_string(::getpid()) + ".dia");
-    ASSERT_TRUE(WriteDia(path.string(), TheModel().system, image));
+    ASSERT_TRUE(WriteDia(path.string(), w.unit().model().system, image));
     w.state.nextFile = QString::fromStdString(path.string());
     w.window->ImportDia();
     std::filesystem::remove(path);
@@ -426,7 +427,7 @@ TEST(ChannelPages, ImportedPresetIsShownOnThePage) {
     EXPECT_EQ(ItemOf<NumEdit>(page, Mic_Dlg::IDC_HPF_EDIT)->GetValue(), 150);
     EXPECT_EQ(ItemOf<BitComboBox>(page, Mic_Dlg::IDC_LOW_TIMBRE)->currentText(), "8");
     EXPECT_EQ(page->Strips().Strip(3)->GainEdit()->GetValue(), 170);
-    EXPECT_EQ(BandSetOf(BlockMic12)->GetAt(3)->GetGainCode(), 170);
+    EXPECT_EQ(w.unit().bands().Of(BlockMic12)->GetAt(3)->GetGainCode(), 170);
 }
 
 TEST(ChannelPages, LanguageSwitchRelabelsBothPagesBuiltOrNot) {

@@ -6,7 +6,6 @@
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "graph_support.h"
-#include "model/ModelHooks.h"
 #include "outputs_support.h"
 #include "pages/DEQ_Dlg.h"
 
@@ -21,9 +20,9 @@ using test::MoveSlider;
 
 struct DynEqPage : test::LonePage<DEQ_Dlg> {
     DynEqPage() { page->RefreshFromModel(); }
-    MusicBlock& Left() const { return TheModel().current.MusicLeft; }
-    MusicBlock& Right() const { return TheModel().current.MusicRight; }
-    int Gain(int band) const { return Left().DynEq[band].Band.GainCode; }
+    MusicBlock& Left() { return unit().model().current.MusicLeft; }
+    MusicBlock& Right() { return unit().model().current.MusicRight; }
+    int Gain(int band) { return Left().DynEq[band].Band.GainCode; }
 };
 
 // Offset of a byte of a dynamic band of MusicLeft in the program image.
@@ -33,6 +32,7 @@ size_t LeftDynByte(int band, int byte) {
 
 TEST(DynEqPage, GainStaysWithinTwelveDecibelsByEditSliderAndDrag) {
     DynEqPage p;
+    Model& m = p.unit().model();
     struct Typed {
         const char* text;
         int code;
@@ -56,7 +56,7 @@ TEST(DynEqPage, GainStaysWithinTwelveDecibelsByEditSliderAndDrag) {
 
     // A drag on the graph far below the plot stops at -12 dB, far above at +12 dB.
     CFStatic* graph = p->Graph();
-    const CFilter& band = *BandSetOf(BlockMusicLeftDyn)->GetAt(2);
+    const CFilter& band = *p.unit().bands().Of(BlockMusicLeftDyn)->GetAt(2);
     for (auto [dy, code] : {std::pair{400, 60}, std::pair{-400, 180}}) {
         const QPoint start = test::HandleCentre(band);
         test::Hover(graph, start);
@@ -84,12 +84,13 @@ TEST(DynEqPage, CompressorSlidersWriteOnlyTheirBandsByteAndLeaveTheGraph) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.slider);
         DynEqPage p;
-        const ProgramImage before = TheModel().current;
+        Model& m = p.unit().model();
+        const ProgramImage before = m.current;
         const qint64 plot = p->Graph()->PlotImage().cacheKey();
         MoveSlider(p.page.get(), c.slider, c.pos);
-        EXPECT_EQ(test::DifferingBytes(before, TheModel().current),
+        EXPECT_EQ(test::DifferingBytes(before, m.current),
                   std::vector<size_t>{LeftDynByte(c.band, c.byte)});
-        EXPECT_EQ(BytesOf(TheModel().current)[LeftDynByte(c.band, c.byte)], c.pos);
+        EXPECT_EQ(BytesOf(m.current)[LeftDynByte(c.band, c.byte)], c.pos);
         EXPECT_EQ(LabelText(p.page.get(), c.slider - 10), c.label);
         EXPECT_EQ(p->Graph()->PlotImage().cacheKey(), plot);
     }
@@ -97,11 +98,12 @@ TEST(DynEqPage, CompressorSlidersWriteOnlyTheirBandsByteAndLeaveTheGraph) {
 
 TEST(DynEqPage, SyncMakesTheRightChannelFollowTheLeft) {
     DynEqPage p;
-    EditModel([&] {
+    Model& m = p.unit().model();
+    m.Edit([&] {
         p.Right().DynEq[0].Threshold = 33;
         p.Right().Eq[3].GainCode = 99;
     });
-    AcceptProgram(false);
+    AcceptProgram(m, false);
 
     Click(p.page.get(), D::IDC_MUSIC_RIGHT);
     EXPECT_TRUE(Latched(p.page.get(), D::IDC_MUSIC_RIGHT));
@@ -112,9 +114,9 @@ TEST(DynEqPage, SyncMakesTheRightChannelFollowTheLeft) {
 
     // Linked, the page edits the left channel and offers no channel choice.
     Click(p.page.get(), D::IDC_SYNC);
-    EXPECT_EQ(TheModel().current.MusicLink, 1);
+    EXPECT_EQ(m.current.MusicLink, 1);
     EXPECT_TRUE(Latched(p.page.get(), D::IDC_SYNC));
-    EXPECT_EQ(TheModel().pages.DynEqSide, BlockMusicLeftDyn);
+    EXPECT_EQ(m.pages.DynEqSide, BlockMusicLeftDyn);
     EXPECT_EQ(p->Graph()->GraphId(), BlockMusicLeftDyn);
     for (int id : {D::IDC_MUSIC_LEFT, D::IDC_MUSIC_RIGHT}) {
         EXPECT_FALSE(test::Item(p.page.get(), id)->isEnabled());
@@ -125,9 +127,9 @@ TEST(DynEqPage, SyncMakesTheRightChannelFollowTheLeft) {
 
     // Unlinking copies the whole left channel onto the right, in both images: nothing to send for it.
     Click(p.page.get(), D::IDC_SYNC);
-    EXPECT_EQ(TheModel().current.MusicLink, 0);
+    EXPECT_EQ(m.current.MusicLink, 0);
     EXPECT_TRUE(SameRecord(p.Right(), p.Left()));
-    EXPECT_TRUE(SameRecord(TheModel().lastSent.MusicRight, p.Right()));
+    EXPECT_TRUE(SameRecord(m.lastSent.MusicRight, p.Right()));
     EXPECT_TRUE(Latched(p.page.get(), D::IDC_MUSIC_LEFT));
     EXPECT_TRUE(test::Item(p.page.get(), D::IDC_MUSIC_RIGHT)->isEnabled());
     EXPECT_FALSE(Latched(p.page.get(), D::IDC_SYNC));
@@ -135,22 +137,23 @@ TEST(DynEqPage, SyncMakesTheRightChannelFollowTheLeft) {
 
 TEST(DynEqPage, ALinkFromTheUnitWhileRightIsShownSelectsTheLeft) {
     DynEqPage p;
+    Model& m = p.unit().model();
     Click(p.page.get(), D::IDC_MUSIC_RIGHT);
-    EditModel([&] {
-        TheModel().current.MusicLink = 1;
+    m.Edit([&] {
+        m.current.MusicLink = 1;
         p.Left().DynEq[1].Band.GainCode = 150;
         p.Right().DynEq[1].Band.GainCode = 90;
     });
-    RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();  // as the receive path does
     p->RefreshFromModel();
-    EXPECT_EQ(TheModel().pages.DynEqSide, BlockMusicLeftDyn);
+    EXPECT_EQ(m.pages.DynEqSide, BlockMusicLeftDyn);
     EXPECT_EQ(p->CurrentSet(), BlockMusicLeftDyn);
     EXPECT_EQ(p->Graph()->GraphId(), BlockMusicLeftDyn);
     EXPECT_EQ(test::Item<NumEdit>(p.page.get(), D::IDC_GAIN_EDIT + 1)->GetValue(), 150);
 
     // A gain beyond the page's range shows at the nearer end, not as the value shown before; the
     // record keeps it.
-    EditModel([&] { p.Left().DynEq[1].Band.GainCode = 30; });
+    m.Edit([&] { p.Left().DynEq[1].Band.GainCode = 30; });
     p->RefreshFromModel();
     EXPECT_EQ(test::Item<NumEdit>(p.page.get(), D::IDC_GAIN_EDIT + 1)->text(), "-12.0");
     EXPECT_EQ(test::Item<BitmapSlider>(p.page.get(), D::IDC_GAIN_SLIDER + 1)->GetInvertedPos(), 60);
@@ -159,6 +162,7 @@ TEST(DynEqPage, ALinkFromTheUnitWhileRightIsShownSelectsTheLeft) {
 
 TEST(DynEqPage, BandEditsGoThroughTheBandSetAndSelectTheBand) {
     DynEqPage p;
+    Model& m = p.unit().model();
     test::TypeInto(p.page.get(), D::IDC_FREQUENCY + 2, "1000");
     EXPECT_EQ(p.Left().DynEq[2].Band.FrequencyCode, 204);
     EXPECT_EQ(p->Graph()->SelectedIndex(), 2);
@@ -167,10 +171,10 @@ TEST(DynEqPage, BandEditsGoThroughTheBandSetAndSelectTheBand) {
     EXPECT_EQ(p->Graph()->SelectedIndex(), 1);
     test::TypeInto(p.page.get(), D::IDC_Q, "1.0");
     EXPECT_EQ(p.Left().DynEq[0].Band.QCode, 16);
-    EXPECT_EQ(BandSetOf(BlockMusicLeftDyn)->GetAt(0)->Q(), 1.0);
+    EXPECT_EQ(p.unit().bands().Of(BlockMusicLeftDyn)->GetAt(0)->Q(), 1.0);
 
     // The graph reports a band it moved: the page reloads that band's controls.
-    BandSetOf(BlockMusicLeftDyn)->GetAt(1)->SetGainCode(70);
+    p.unit().bands().Of(BlockMusicLeftDyn)->GetAt(1)->SetGainCode(70);
     SendMessage(p.page.get(), WM_EQCURVE_CHANGED, BlockMusicLeftDyn, 1);
     EXPECT_EQ(test::Item<NumEdit>(p.page.get(), D::IDC_GAIN_EDIT + 1)->GetValue(), 70);
     EXPECT_EQ(test::Item<BitmapSlider>(p.page.get(), D::IDC_GAIN_SLIDER + 1)->GetInvertedPos(), 70);
@@ -178,14 +182,15 @@ TEST(DynEqPage, BandEditsGoThroughTheBandSetAndSelectTheBand) {
 
 TEST(DynEqPage, EqResetFlattensTheBandsButKeepsTheCompressors) {
     DynEqPage p;
-    EditModel([&] {
+    Model& m = p.unit().model();
+    m.Edit([&] {
         for (DynEqBand& b : p.Left().DynEq) {
             b.Band.GainCode = 160;
             b.Threshold = 44;
         }
         p.Right().DynEq[0].Band.GainCode = 160;
     });
-    RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();  // as the receive path does
     p->RefreshFromModel();
     Click(p.page.get(), D::IDC_EQ_RESET);
     for (const DynEqBand& b : p.Left().DynEq) {

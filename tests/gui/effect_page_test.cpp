@@ -14,7 +14,6 @@
 #include "eq/CFStatic.h"
 #include "graph_support.h"
 #include "model/DataConver.h"
-#include "model/ModelHooks.h"
 #include "outputs_support.h"
 #include "pages/EQDlg.h"
 #include "pages/Echo_Dlg.h"
@@ -38,7 +37,7 @@ struct Effects : test::LonePage<Effect_Dlg> {
     Effects() { page->RefreshFromModel(); }
     Echo_Dlg* echo() const { return page->EchoPage(); }
     Rev_Dlg* reverb() const { return page->ReverbPage(); }
-    ProgramImage& img() const { return TheModel().current; }
+    ProgramImage& img() { return unit().model().current; }
 };
 
 TEST(EffectPage, TimeSlidersKeepTenthsOfAMillisecond) {
@@ -46,46 +45,48 @@ TEST(EffectPage, TimeSlidersKeepTenthsOfAMillisecond) {
         bool reverb;
         int slider;
         int pos;
-        std::function<int()> stored;
+        std::function<int(const ProgramImage&)> stored;
         int value;
         int label;
         const char* text;
     } cases[] = {
-        {false, E::IDC_PRE_DELAY, 150, [] { return int(TheModel().current.EchoA.PreDelay); }, 1500, 3514,
+        {false, E::IDC_PRE_DELAY, 150, [](const ProgramImage& i) { return int(i.EchoA.PreDelay); }, 1500, 3514,
          "150ms"},
-        {false, E::IDC_DELAY, 250, [] { return int(TheModel().current.EchoA.Delay); }, 5000, 3523, "500ms"},
-        {false, E::IDC_DELAY, 1, [] { return int(TheModel().current.EchoA.Delay); }, 20, 3523, "2ms"},
-        {false, E::IDC_REPEAT, 90, [] { return int(TheModel().current.EchoA.Repeat); }, 90, 3520, "90%"},
-        {false, E::IDC_RIGHT_PRE_DELAY, 50, [] { return int(TheModel().current.EchoA.RightPreDelay); }, 50,
+        {false, E::IDC_DELAY, 250, [](const ProgramImage& i) { return int(i.EchoA.Delay); }, 5000, 3523, "500ms"},
+        {false, E::IDC_DELAY, 1, [](const ProgramImage& i) { return int(i.EchoA.Delay); }, 20, 3523, "2ms"},
+        {false, E::IDC_REPEAT, 90, [](const ProgramImage& i) { return int(i.EchoA.Repeat); }, 90, 3520, "90%"},
+        {false, E::IDC_RIGHT_PRE_DELAY, 50, [](const ProgramImage& i) { return int(i.EchoA.RightPreDelay); }, 50,
          3517, "50%"},
-        {false, E::IDC_RIGHT_DELAY, 0, [] { return int(TheModel().current.EchoA.RightDelay); }, 0, 3526,
+        {false, E::IDC_RIGHT_DELAY, 0, [](const ProgramImage& i) { return int(i.EchoA.RightDelay); }, 0, 3526,
          "-50%"},
-        {false, E::IDC_RIGHT_DELAY, 100, [] { return int(TheModel().current.EchoA.RightDelay); }, 100, 3526,
+        {false, E::IDC_RIGHT_DELAY, 100, [](const ProgramImage& i) { return int(i.EchoA.RightDelay); }, 100, 3526,
          "50%"},
-        {false, E::IDC_WET_SLIDER, 100, [] { return int(TheModel().current.EchoA.EffectLevel); }, 100, 3501,
+        {false, E::IDC_WET_SLIDER, 100, [](const ProgramImage& i) { return int(i.EchoA.EffectLevel); }, 100, 3501,
          "100%"},
-        {true, R::IDC_PRE_DELAY, 100, [] { return int(TheModel().current.Reverb.PreDelay); }, 2000, 3545,
+        {true, R::IDC_PRE_DELAY, 100, [](const ProgramImage& i) { return int(i.Reverb.PreDelay); }, 2000, 3545,
          "200ms"},
-        {true, R::IDC_REVERB_TIME, 100, [] { return int(TheModel().current.Reverb.ReverbTime); }, 50000, 3548,
+        {true, R::IDC_REVERB_TIME, 100, [](const ProgramImage& i) { return int(i.Reverb.ReverbTime); }, 50000, 3548,
          "5000ms"},
-        {true, R::IDC_DRY_SLIDER, 64, [] { return int(TheModel().current.Reverb.DirectLevel); }, 64, 3533,
+        {true, R::IDC_DRY_SLIDER, 64, [](const ProgramImage& i) { return int(i.Reverb.DirectLevel); }, 64, 3533,
          "64%"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Effects p;
+        Model& m = p.unit().model();
         if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
         QWidget* child = c.reverb ? static_cast<QWidget*>(p.reverb()) : p.echo();
         const ReverbBlock spare = p.img().ReverbSpare;
         MoveSlider(child, c.slider, c.pos);
-        EXPECT_EQ(c.stored(), c.value);
+        EXPECT_EQ(c.stored(p.img()), c.value);
         EXPECT_EQ(LabelText(child, c.label), c.text);
         EXPECT_TRUE(SameRecord(p.img().ReverbSpare, spare));
     }
 
     // Stored times are shown back in slider steps, whole steps only.
     Effects p;
-    EditModel([&] {
+    Model& m = p.unit().model();
+    m.Edit([&] {
         p.img().EchoA.Delay = 5000;
         p.img().Reverb.ReverbTime = 1234;
     });
@@ -99,15 +100,16 @@ TEST(EffectPage, TimeSlidersKeepTenthsOfAMillisecond) {
 
 TEST(EffectPage, SelectorButtonsChooseTheBlockAndItsBands) {
     Effects p;
+    Model& m = p.unit().model();
     EXPECT_TRUE(p.echo()->isVisible());
     EXPECT_FALSE(p.reverb()->isVisible());
     EXPECT_TRUE(Latched(p.page.get(), Effect_Dlg::IDC_ECHO_A));
 
     Click(p.page.get(), Effect_Dlg::IDC_ECHO_B);
-    EXPECT_EQ(TheModel().pages.EffectSide, BlockEchoB);
+    EXPECT_EQ(m.pages.EffectSide, BlockEchoB);
     EXPECT_EQ(p->Graph()->GraphId(), BlockEchoB);
     for (int i = 0; i < EffectPage::kStrips; ++i)
-        EXPECT_EQ(p.echo()->Strips().Strip(i)->Band(), BandSetOf(BlockEchoB)->GetAt(i));
+        EXPECT_EQ(p.echo()->Strips().Strip(i)->Band(), p.unit().bands().Of(BlockEchoB)->GetAt(i));
     MoveSlider(p.echo(), E::IDC_REPEAT, 40);
     EXPECT_EQ(p.img().EchoB.Repeat, 40);
     EXPECT_EQ(p.img().EchoA.Repeat, 0);
@@ -121,7 +123,7 @@ TEST(EffectPage, SelectorButtonsChooseTheBlockAndItsBands) {
     Click(p.page.get(), Effect_Dlg::IDC_ECHO_A);
     EXPECT_EQ(p->Graph()->GraphId(), BlockEchoA);
     for (int i = 0; i < EffectPage::kStrips; ++i)
-        EXPECT_EQ(p.echo()->Strips().Strip(i)->Band(), BandSetOf(BlockEchoA)->GetAt(i));
+        EXPECT_EQ(p.echo()->Strips().Strip(i)->Band(), p.unit().bands().Of(BlockEchoA)->GetAt(i));
     EXPECT_EQ(p.echo()->Strips().Highlighted(), -1);
     EXPECT_EQ(p.echo()->Strips().Strip(2)->Caption()->TextColour(), kWhite);
 
@@ -135,13 +137,14 @@ TEST(EffectPage, SelectorButtonsChooseTheBlockAndItsBands) {
 
 TEST(EffectPage, EqResetOnTheReverbLeavesTheSpareAlone) {
     Effects p;
-    EditModel([&] {
+    Model& m = p.unit().model();
+    m.Edit([&] {
         for (int i = 0; i < 7; ++i) {
             p.img().Reverb.Eq[i].GainCode = 150;
             p.img().ReverbSpare.Eq[i].GainCode = 150;
         }
     });
-    RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();  // as the receive path does
     Click(p.page.get(), Effect_Dlg::IDC_REVERB);
     const ReverbBlock spare = p.img().ReverbSpare;
     Click(p.reverb(), R::IDC_EQ_RESET);
@@ -163,6 +166,7 @@ TEST(EffectPage, EchoAndReverbDifferInHighlightingTheSameStripAgain) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reverb ? "reverb" : "echo");
         Effects p;
+        Model& m = p.unit().model();
         if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
         EffectPage* child = c.reverb ? static_cast<EffectPage*>(p.reverb()) : p.echo();
         const BandStripRow& strips = child->Strips();
@@ -185,6 +189,7 @@ TEST(EffectPage, EchoAndReverbDifferInHighlightingTheSameStripAgain) {
 
 TEST(EffectPage, EqPassShowsTheOverlayOnItsBlockOnly) {
     Effects p;
+    Model& m = p.unit().model();
     Click(p.echo(), E::IDC_EQ_PASS);
     EXPECT_EQ(p.img().EchoA.EqBypass, 1);
     EXPECT_TRUE(Latched(p.echo(), E::IDC_EQ_PASS));
@@ -203,18 +208,19 @@ TEST(EffectPage, EqPassShowsTheOverlayOnItsBlockOnly) {
 
 TEST(EffectPage, DraggingTheHighPassInTheGraphUpdatesItsControlsOnly) {
     Effects p;
+    Model& m = p.unit().model();
     // At 80 Hz the handle lies clear of the bands' handles.
     const int startCode = NearestCrossoverCode(80);
-    EditModel(
+    m.Edit(
         [&] { SetFilter(p.img().EchoA.HighPass, FilterKindHighPass, static_cast<uint16_t>(startCode), 3); });
-    RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();  // as the receive path does
     p->RefreshFromModel();
     QStringList strips;
     for (int i = 0; i < EffectPage::kStrips; ++i)
         strips << p.echo()->Strips().Strip(i)->FrequencyEdit()->text();
 
     CFStatic* graph = p->Graph();
-    const QPoint start = test::HandleCentre(*BandSetOf(BlockEchoA)->GetHighPass());
+    const QPoint start = test::HandleCentre(*p.unit().bands().Of(BlockEchoA)->GetHighPass());
     test::Hover(graph, start);
     QTest::mousePress(graph, Qt::LeftButton, {}, start);
     QTest::mouseMove(graph, start + QPoint(120, 0));
@@ -233,6 +239,7 @@ TEST(EffectPage, DraggingTheHighPassInTheGraphUpdatesItsControlsOnly) {
 
 TEST(EffectPage, FilterAndSwitchControlsEditTheShownBlock) {
     Effects p;
+    Model& m = p.unit().model();
     Click(p.page.get(), Effect_Dlg::IDC_REVERB);
     test::Choose(p.reverb(), R::IDC_LPF_COMBO, 12);
     test::TypeInto(p.reverb(), R::IDC_LPF_EDIT, "5000");
@@ -276,7 +283,7 @@ TEST(EffectsTab, OffByDefaultChosenFromTheContextMenuAndRemembered) {
         PageDlg* effect = w.window->Page(PavoDlg::PageEffect);
         ASSERT_NE(effect, nullptr);
         EXPECT_FALSE(effect->isVisible());
-        Flags().uiLanguage = LanguageChinese;
+        SetUiLanguage(LanguageChinese);
         w.window->ApplyLanguage();
         static_cast<Effect_Dlg*>(effect)->EnsureCreated();
         EXPECT_EQ(test::Item<BitButton>(effect, Effect_Dlg::IDC_REVERB)->text(), "混响");
@@ -287,7 +294,7 @@ TEST(EffectsTab, OffByDefaultChosenFromTheContextMenuAndRemembered) {
         w.ShowTab(PavoDlg::PageEffect);
         EXPECT_TRUE(effect->isVisible());
         EXPECT_FALSE(w.window->SystemPage()->isVisible());
-        Flags().uiLanguage = LanguageEnglish;
+        SetUiLanguage(LanguageEnglish);
         w.window->ApplyLanguage();
         EXPECT_EQ(w.window->tabs().ItemText(6), "Effect");
     }
@@ -298,7 +305,7 @@ TEST(EffectsTab, OffByDefaultChosenFromTheContextMenuAndRemembered) {
         w.ShowTab(PavoDlg::PageEffect);
         ChooseEffectsFromContextMenu(*w.window);
         EXPECT_EQ(w.window->tabs().GetItemCount(), 6);
-        EXPECT_EQ(TheModel().pages.CurrentPage, PavoDlg::PageSystem);
+        EXPECT_EQ(w.window->unit().model().pages.CurrentPage, PavoDlg::PageSystem);
         EXPECT_EQ(w.window->tabs().GetCurSel(), PavoDlg::PageSystem);
         EXPECT_TRUE(w.window->SystemPage()->isVisible());
     }

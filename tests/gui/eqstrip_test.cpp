@@ -21,9 +21,8 @@
 namespace pavo {
 namespace {
 
-EqBand Record(const EqBand& b) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    return b;
+EqBand Record(const Model& m, const EqBand& b) {
+    return m.Edit([&] { return b; });
 }
 
 // A page with a graph and one strip on a band of a block, active so that typing reaches the edits.
@@ -32,15 +31,15 @@ struct StripWindow {
     CFStatic* graph;
     EQDlg* strip;
 
-    StripWindow(int block, int pageIndex, int band) {
+    StripWindow(Unit& unit, int block, int pageIndex, int band) {
         page.resize(800, 560);
-        graph = new CFStatic(&page);
+        graph = new CFStatic(unit.bands(), &page);
         graph->setGeometry(0, 270, 760, 280);
         graph->InitLayout();
         graph->SetNotifyWindow(&page);
         graph->SetPlotRects(pageIndex);
         graph->ShowBandSet(block);
-        strip = new EQDlg(&page);
+        strip = new EQDlg(unit.bands(), &page);
         strip->SetGraph(graph);
         strip->move(60, 5);
         strip->BindBandSet(block, false);
@@ -51,7 +50,7 @@ struct StripWindow {
         page.Take();
     }
     CFilter& Band() const { return *strip->Band(); }
-    EqBand Rec() const { return Record(*strip->Band()->Band()); }
+    EqBand Rec() const { return strip->Band()->BandRecord(); }
     // Typing replaces the edit's text (it selects all when it gets the focus), then one key.
     void Type(NumEdit* edit, const char* text, Qt::Key key) {
         edit->setFocus(Qt::TabFocusReason);
@@ -69,12 +68,11 @@ struct StripWindow {
 
 class EqStrip : public ::testing::Test {
 protected:
-    void SetUp() override { test::ResetModel(); }
-    void TearDown() override { test::ResetModel(); }
+    Unit unit{false};  // freshly reset for every test
 };
 
 TEST_F(EqStrip, ControlsShowTheBand) {
-    StripWindow w(BlockMic12, 2, 6);
+    StripWindow w(unit, BlockMic12, 2, 6);
     test::ShapeBand(w.Band(), FilterType::HighShelf, 250, 95, 30);
     w.strip->RefreshFromBand();
     EXPECT_EQ(w.strip->Caption()->text(), "7");
@@ -92,7 +90,7 @@ TEST_F(EqStrip, ControlsShowTheBand) {
 // However far the program's shared combo text indent has grown, the narrow type box keeps every item
 // clear of its arrow, and visible.
 TEST_F(EqStrip, TypeTextKeepsClearOfTheArrow) {
-    StripWindow w(BlockMic12, 2, 0);
+    StripWindow w(unit, BlockMic12, 2, 0);
     BitComboBox* combo = w.strip->TypeCombo();
     const int saved = BitComboBox::SharedTextIndent();
     for (int indent : {0, combo->LeftCapWidth() + 5}) {
@@ -122,8 +120,8 @@ TEST_F(EqStrip, TypedGainStoresItsCodeAndMovesTheSlider) {
     } cases[] = {{"0.0", 120}, {"12", 180}, {"-30", 0}, {"3.3", 136}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        test::ResetModel();
-        StripWindow w(BlockMusicLeft, 0, 4);
+        unit.Reset(false);
+        StripWindow w(unit, BlockMusicLeft, 0, 4);
         test::ShapeBand(w.Band(), FilterType::Peak, 200, 150, 10);
         w.strip->RefreshFromBand();
         w.Type(w.strip->GainEdit(), c.typed, Qt::Key_Return);
@@ -138,7 +136,7 @@ TEST_F(EqStrip, TypedGainStoresItsCodeAndMovesTheSlider) {
         EXPECT_EQ(w.SentChanges(), 0);
     }
     // Where the thumb of 0.0 dB stands: a third of the track from the top.
-    StripWindow w(BlockMusicLeft, 0, 0);
+    StripWindow w(unit, BlockMusicLeft, 0, 0);
     w.Type(w.strip->GainEdit(), "0.0", Qt::Key_Return);
     BitmapSlider* s = w.strip->GainSlider();
     const double top = s->CentreOfPos(s->GetRangeMin()), bottom = s->CentreOfPos(s->GetRangeMax());
@@ -162,8 +160,8 @@ TEST_F(EqStrip, FrequencyAndQEditsCommitOnEnterOrEscape) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        test::ResetModel();
-        StripWindow w(BlockMic34, 2, 2);
+        unit.Reset(false);
+        StripWindow w(unit, BlockMic34, 2, 2);
         test::ShapeBand(w.Band(), FilterType::Peak, 150, 140, 10);
         w.strip->RefreshFromBand();
         auto* edit = DialogItemAs<NumEdit>(w.strip, c.editId);
@@ -188,7 +186,7 @@ TEST_F(EqStrip, EnterAndEscapeNeverCloseTheDialogAround) {
         auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
         ok->setDefault(true);
         QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-        auto* strip = new EQDlg(&dialog);
+        auto* strip = new EQDlg(unit.bands(), &dialog);
         strip->BindBandSet(BlockEchoA, false);
         strip->SetBandIndex(0);
         dialog.show();
@@ -210,7 +208,7 @@ TEST_F(EqStrip, EnterAndEscapeNeverCloseTheDialogAround) {
 
 // "BY" takes the band out of the summed curve; its handle stays at its gain.
 TEST_F(EqStrip, BypassTypeFlattensTheBand) {
-    StripWindow w(BlockEchoB, 6, 1);
+    StripWindow w(unit, BlockEchoB, 6, 1);
     test::ShapeBand(w.Band(), FilterType::Peak, 204, 150, 16);  // +6 dB at 1 kHz
     w.strip->RefreshFromBand();
     const PlotRect handle = w.Band().HandleRect();
@@ -242,7 +240,7 @@ TEST_F(EqStrip, BypassTypeFlattensTheBand) {
 // Each slider notification stores the gain, shows it in the edit and posts one change; the focus
 // then rests in the gain edit.
 TEST_F(EqStrip, SliderStepsArePostedOneEach) {
-    StripWindow w(BlockMusicRight, 0, 8);
+    StripWindow w(unit, BlockMusicRight, 0, 8);
     test::ShapeBand(w.Band(), FilterType::Peak, 300, 130, 10);
     w.strip->RefreshFromBand();
     bool focusedWhenReported = true;
@@ -265,8 +263,8 @@ TEST_F(EqStrip, SliderStepsArePostedOneEach) {
 
 // The other channel's band at the same index, under the same caption; edits then go to that channel.
 TEST_F(EqStrip, RebindShowsTheOtherChannel) {
-    StripWindow w(BlockMusicLeft, 0, 3);
-    CFilter& right = (*BandSetOf(BlockMusicRight))[3];
+    StripWindow w(unit, BlockMusicLeft, 0, 3);
+    CFilter& right = (*unit.bands().Of(BlockMusicRight))[3];
     test::ShapeBand(right, FilterType::HighShelf, 250, 100, 30);
     const EqBand leftBefore = w.Rec();
 
@@ -283,15 +281,15 @@ TEST_F(EqStrip, RebindShowsTheOtherChannel) {
     EXPECT_EQ(w.strip->QEdit()->GetValue(), 30);
 
     w.Type(w.strip->GainEdit(), "6", Qt::Key_Return);
-    EXPECT_EQ(Record(TheModel().current.MusicRight.Eq[3]).GainCode, 150);
-    EXPECT_EQ(Record(TheModel().current.MusicLeft.Eq[3]).GainCode, leftBefore.GainCode);
+    EXPECT_EQ(Record(unit.model(), unit.model().current.MusicRight.Eq[3]).GainCode, 150);
+    EXPECT_EQ(Record(unit.model(), unit.model().current.MusicLeft.Eq[3]).GainCode, leftBefore.GainCode);
 }
 
 // On the harness page: a graph drag moves the linked strip's slider as it goes; the page then
 // refreshes that strip and marks its caption. The graph the user works on keeps the keyboard focus
 // (the page's answer gives it to the strip's gain edit; the graph takes it back for its arrow keys).
 TEST_F(EqStrip, GraphDragMovesTheLinkedStrip) {
-    EqHarnessPage page(BlockMic12, 10);
+    EqHarnessPage page(unit, BlockMic12, 10);
     page.show();
     page.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
@@ -305,7 +303,7 @@ TEST_F(EqStrip, GraphDragMovesTheLinkedStrip) {
     ASSERT_EQ(graph->ActiveBand(), &band);
     QTest::mousePress(graph, Qt::LeftButton, {}, start);
     QTest::mouseMove(graph, start + QPoint(60, -50));
-    const EqBand rec = Record(*band.Band());
+    const EqBand rec = Record(unit.model(), *band.Band());
     EXPECT_GT(rec.GainCode, 120);
     EXPECT_EQ(strip->GainSlider()->GetInvertedPos(), rec.GainCode);  // before the page hears of it
     QTest::mouseRelease(graph, Qt::LeftButton, {}, start + QPoint(60, -50));
@@ -321,15 +319,15 @@ TEST_F(EqStrip, GraphDragMovesTheLinkedStrip) {
 
 // A band keeps its slider link after its strip is gone; a later drag must only move the band.
 TEST_F(EqStrip, DragAfterTheStripIsGone) {
-    { EqHarnessPage page(BlockEchoA, 7); }
-    test::GraphWindow g(BlockEchoA, 6);
+    { EqHarnessPage page(unit, BlockEchoA, 7); }
+    test::GraphWindow g(unit, BlockEchoA, 6);
     CFilter& band = g.Set()[2];
     const QPoint start = test::HandleCentre(band);
     test::Hover(g.graph, start);
     QTest::mousePress(g.graph, Qt::LeftButton, {}, start);
     QTest::mouseMove(g.graph, start + QPoint(0, -40));
     QTest::mouseRelease(g.graph, Qt::LeftButton, {}, start + QPoint(0, -40));
-    EXPECT_GT(Record(*band.Band()).GainCode, 120);
+    EXPECT_GT(Record(unit.model(), *band.Band()).GainCode, 120);
 }
 
 }  // namespace

@@ -14,12 +14,11 @@ namespace {
 
 class GalleryGraph : public ::testing::Test {
 protected:
-    void SetUp() override { test::ResetModel(); }
-    void TearDown() override { test::ResetModel(); }
+    Unit unit{false};  // freshly reset for every test
 };
 
 TEST_F(GalleryGraph, GraphStates) {
-    test::GraphWindow g(BlockMusicLeft, 0, {760, 280});
+    test::GraphWindow g(unit, BlockMusicLeft, 0, {760, 280});
     test::ShapeTypicalEq(g.Set());
     g.graph->SelectBand(-1, false);
     test::SaveBothScales(g.graph, "graph_typical");
@@ -33,38 +32,38 @@ TEST_F(GalleryGraph, GraphStates) {
     g.graph->SelectBand(g.Set().HighPassIndex(), false);
     test::SaveBothScales(g.graph, "graph_selected_highpass");
 
-    EditModel([] { TheModel().current.MusicLeft.EqBypass = 1; });
+    unit.model().Edit([&] { unit.model().current.MusicLeft.EqBypass = 1; });
     g.graph->SelectBand(-1, false);
     test::SaveBothScales(g.graph, "graph_bypass");
 }
 
 TEST_F(GalleryGraph, DynamicEqAndOutputScene) {
     {
-        test::GraphWindow g(BlockMusicLeftDyn, 1, {520, 220});
+        test::GraphWindow g(unit, BlockMusicLeftDyn, 1, {520, 220});
         test::ShapeBand(g.Set()[0], FilterType::LowShelf, 60, 150, 10);
         test::ShapeBand(g.Set()[1], FilterType::Peak, 200, 80, 20);
         test::ShapeBand(g.Set()[2], FilterType::HighShelf, 300, 140, 10);
         g.graph->SelectBand(1, false);
         test::SaveBothScales(g.graph, "graph_dynamic_eq");
     }
-    EditModel([] {
-        TheModel().current.ActiveScene = 2;
-        TheModel().current.Scenes[1].Channel[3].EqBypass = 1;
+    unit.model().Edit([&] {
+        unit.model().current.ActiveScene = 2;
+        unit.model().current.Scenes[1].Channel[3].EqBypass = 1;
     });
-    test::GraphWindow g(11, 3, {640, 240});
+    test::GraphWindow g(unit, 11, 3, {640, 240});
     test::ShapeTypicalEq(g.Set());
     g.graph->SelectBand(g.Set().LowPassIndex(), false);
     test::SaveBothScales(g.graph, "graph_output_scene2_bypassed");
 }
 
 TEST_F(GalleryGraph, FlatDefaults) {
-    test::GraphWindow g(BlockMic12, 2, {760, 280});
+    test::GraphWindow g(unit, BlockMic12, 2, {760, 280});
     test::SaveBothScales(g.graph, "graph_flat_defaults");
 }
 
 TEST_F(GalleryGraph, HarnessPage) {
-    test::ShapeTypicalEq(*BandSetOf(BlockMusicLeft));
-    EqHarnessPage page(BlockMusicLeft, 10);
+    test::ShapeTypicalEq(*unit.bands().Of(BlockMusicLeft));
+    EqHarnessPage page(unit, BlockMusicLeft, 10);
     page.show();
     test::FlushPaints();
     SendMessage(&page, WM_EQSTRIP_CHANGED, 0, 2);

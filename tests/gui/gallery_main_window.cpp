@@ -18,8 +18,10 @@ TEST(Gallery, MainWindow) {
         StartOptions o;
         o.connectAtStart = false;
         PavoDlg w(o);
-        TheModel().system.MusicMaster = 50;
-        TheModel().system.MicMaster = 0x80 | 30;
+        test::Edit(w.unit(), [](Model& m) {
+            m.system.MusicMaster = 50;
+            m.system.MicMaster = 0x80 | 30;
+        });
         w.RefreshCurrentPage();
         w.show();
         test::WaitUntil([] { return false; }, 100);

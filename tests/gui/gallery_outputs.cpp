@@ -24,7 +24,7 @@ TEST(GalleryOutputs, EveryPageOnLineInBothLanguages) {
         const QString lang = locale == kLocaleChinesePrc ? "zh" : "en";
         test::Window w;
         ASSERT_TRUE(w.Connect());
-        Flags().uiLanguage = locale == kLocaleChinesePrc ? LanguageChinese : LanguageEnglish;
+        SetUiLanguage(locale == kLocaleChinesePrc ? LanguageChinese : LanguageEnglish);
         w.window->ApplyLanguage();
 
         w.ShowTab(PavoDlg::PageOut12);

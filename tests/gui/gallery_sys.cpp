@@ -10,13 +10,11 @@
 #include "controls_support.h"
 #include "model/DataConver.h"
 #include "pages/SysDlg.h"
-#include "protocol/StatusState.h"
 
 namespace pavo {
 namespace {
 
-void NameBank() {
-    Model& m = TheModel();
+void NameBank(Model& m) {
     const char* names[] = {"Pop Ballad", "Rock Stage", "Jazz Club", "Classroom", "Party Night"};
     for (int n = 1; n <= kProgramCount; ++n)
         BytesFromText(m.bank.Programs[n - 1].ProgramName, kProgramNameLength, names[(n - 1) % 5]);
@@ -44,25 +42,24 @@ TEST(Gallery, SystemPage) {
         auto* page = static_cast<SysDlg*>(w.SystemPage());
         if (s.online) {
             // What the page shows on line, without a unit: connected, store allowed, meters fed.
-            NameBank();
-            TheModel().system.ProgramNumber = 3;
-            Flags().connected = 1;
-            Flags().storeAuthority = 1;
+            NameBank(w.unit().model());
+            w.unit().model().system.ProgramNumber = 3;
+            w.unit().model().flags.connected = 1;
+            w.unit().model().flags.storeAuthority = 1;
             page->RefreshFromModel();
             w.UpdateStatus(true);
             const uint8_t levels[12] = {200, 180, 150, 130, 0, 0, 0, 0, 190, 160, 0, 0};
             for (int i = 0; i < 12; ++i) {
-                Status().areaA[i] = levels[i];
-                Status().areaB[i] = i % 3 == 0 ? 150 : 220;
+                w.unit().model().status.areaA[i] = levels[i];
+                w.unit().model().status.areaB[i] = i % 3 == 0 ? 150 : 220;
             }
-            page->StatusReceived(0x0C);
-            page->StatusReceived(0x18);
+            page->StatusReceived(StatusArea::Levels);
+            page->StatusReceived(StatusArea::Indicators);
         }
         test::WaitUntil([] { return false; }, 100);
         EXPECT_TRUE(w.grab().save(dir + "/" + s.file));
         QString twoX = QString::fromLatin1(s.file);
         EXPECT_TRUE(test::Grab(&w, 2.0).save(dir + "/" + twoX.replace(".png", "@2x.png")));
-        Flags().connected = 0;
     }
 }
 

@@ -15,9 +15,9 @@ namespace {
 
 TEST(Gallery, UndoMenu) {
     const QString dir = test::GalleryDir();
-    for (int language : {LanguageEnglish, LanguageChinese}) {
+    for (UiLanguage language : {LanguageEnglish, LanguageChinese}) {
         test::UndoWindow u;
-        Flags().uiLanguage = language;
+        SetUiLanguage(language);
         u.w->ApplyLanguage();
         u.ShowPage(PavoDlg::PageMusic);
         u.DragBand(u.Graph(), *u.Strip(2)->Band(), -50);
@@ -39,7 +39,7 @@ TEST(Gallery, UndoMenu) {
         ASSERT_FALSE(picture.isNull());
         const QString name = language == LanguageChinese ? "undo_menu_zh.png" : "undo_menu_en.png";
         EXPECT_TRUE(picture.save(dir + "/" + name));
-        Flags().uiLanguage = LanguageEnglish;
+        SetUiLanguage(LanguageEnglish);
     }
 }
 

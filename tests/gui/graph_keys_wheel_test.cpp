@@ -11,7 +11,6 @@
 #include "controls/BitmapSlider.h"
 #include "controls/NumEdit.h"
 #include "graph_support.h"
-#include "model/Messages.h"
 #include "pages/EQDlg.h"
 #include "pages/EqHarnessPage.h"
 
@@ -23,8 +22,7 @@ using test::GraphWindow;
 
 class GraphInput : public ::testing::Test {
 protected:
-    void SetUp() override { test::ResetModel(); }
-    void TearDown() override { test::ResetModel(); }
+    Unit unit{false};  // freshly reset for every test
 };
 
 // One wheel event of `delta` at a point of the widget; whether the widget took it.
@@ -70,19 +68,16 @@ struct PageRun {
 // The model after one action on a fresh harness page over the typical music EQ; and whether the
 // strip of `band` then shows the band's record.
 PageRun RunOnPage(int band, const std::function<void(EqHarnessPage&)>& act) {
-    test::ResetModel();
-    test::ShapeTypicalEq(*BandSetOf(BlockMusicLeft));
-    EqHarnessPage page(BlockMusicLeft, 10);
+    Unit unit(false);
+    test::ShapeTypicalEq(*unit.bands().Of(BlockMusicLeft));
+    EqHarnessPage page(unit, BlockMusicLeft, 10);
     page.show();
     page.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&page));
     act(page);
     DeliverPostedMessages();
     PageRun run;
-    {
-        std::lock_guard<std::mutex> guard(ModelLock());
-        CopyRecord(run.image, TheModel().current);
-    }
+    unit.model().Edit([&] { CopyRecord(run.image, unit.model().current); });
     const EQDlg* strip = page.Strip(band);
     const EqBand rec = BandRecord(*strip->Band());
     run.stripFollows = strip->TypeCombo()->currentIndex() == rec.BandType &&
@@ -130,9 +125,9 @@ TEST_F(GraphInput, EachGraphEditEqualsTheStripEdit) {
          [](EqHarnessPage& p) { Keys(p.Strip(2)->GainEdit(), Qt::Key_Down, 10); }},
     };
     ProgramImage untouched;
-    test::ResetModel();
-    test::ShapeTypicalEq(*BandSetOf(BlockMusicLeft));
-    CopyRecord(untouched, TheModel().current);
+    unit.Reset(false);
+    test::ShapeTypicalEq(*unit.bands().Of(BlockMusicLeft));
+    CopyRecord(untouched, unit.model().current);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const PageRun graph = RunOnPage(c.band, c.onGraph);
@@ -146,7 +141,7 @@ TEST_F(GraphInput, EachGraphEditEqualsTheStripEdit) {
 // The second double-click gives the band back the type it had, a low shelf here; the page hears of
 // both, and the band is highlighted.
 TEST_F(GraphInput, DoubleClickTogglesBetweenTheTypeAndBypass) {
-    GraphWindow g(BlockMusicLeft, 0);
+    GraphWindow g(unit, BlockMusicLeft, 0);
     test::ShapeTypicalEq(g.Set());
     CFilter& shelf = g.Set()[0];
     const EqBand before = BandRecord(shelf);
@@ -193,8 +188,8 @@ TEST_F(GraphInput, KeyStepsStopWhereADragStops) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        test::ResetModel();
-        GraphWindow g(c.block, c.pageIndex);
+        unit.Reset(false);
+        GraphWindow g(unit, c.block, c.pageIndex);
         const int index = c.member >= 0 ? c.member : g.Set().HighPassIndex();
         CFilter& m = g.Set()[index];
         if (c.member >= 0) {
@@ -220,25 +215,25 @@ TEST_F(GraphInput, KeyStepsStopWhereADragStops) {
 // EQ takes no wheel, double-click or key either.
 TEST_F(GraphInput, NothingChangesOffTheHandlesOrUnderTheAutoScene) {
     {
-        GraphWindow g(BlockMic12, 2);
-        const ProgramImage before = TheModel().current;
+        GraphWindow g(unit, BlockMic12, 2);
+        const ProgramImage before = unit.model().current;
         EXPECT_FALSE(WheelAt(g.graph, QPoint(5, 5), 120));
         QTest::keyClick(g.graph, Qt::Key_Up);  // nothing highlighted
-        EXPECT_TRUE(SameRecord(TheModel().current, before));
+        EXPECT_TRUE(SameRecord(unit.model().current, before));
         EXPECT_TRUE(g.page.Take().empty());
     }
-    EditModel([] { TheModel().current.ActiveScene = 0; });
-    GraphWindow g(BlockOutputFirst + 2, 3);
+    unit.model().Edit([&] { unit.model().current.ActiveScene = 0; });
+    GraphWindow g(unit, BlockOutputFirst + 2, 3);
     CFilter& band = g.Set()[4];
     test::ShapeBand(band, FilterType::Peak, 200, 150, 10);
-    const ProgramImage before = TheModel().current;
+    const ProgramImage before = unit.model().current;
     const QPoint at = test::HandleCentre(band);
     EXPECT_FALSE(WheelAt(g.graph, at, 120));
     DoubleClick(g.graph, at);
     g.graph->SelectBand(4, false);
     QTest::keyClick(g.graph, Qt::Key_Up);
     QTest::keyClick(g.graph, Qt::Key_Right);
-    EXPECT_TRUE(SameRecord(TheModel().current, before));
+    EXPECT_TRUE(SameRecord(unit.model().current, before));
 }
 
 }  // namespace

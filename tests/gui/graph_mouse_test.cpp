@@ -5,7 +5,6 @@
 #include <QTest>
 
 #include "graph_support.h"
-#include "model/Messages.h"
 
 namespace pavo {
 namespace {
@@ -16,12 +15,11 @@ using test::SettingRecord;
 
 class GraphMouse : public ::testing::Test {
 protected:
-    void SetUp() override { test::ResetModel(); }
-    void TearDown() override { test::ResetModel(); }
+    Unit unit{false};  // freshly reset for every test
 };
 
 TEST_F(GraphMouse, BandDraggedAboveThePlotStopsAtTwelveAndEveryMoveIsReported) {
-    GraphWindow g(BlockMic12, 2);
+    GraphWindow g(unit, BlockMic12, 2);
     CFilter& band = g.Set()[4];
     test::ShapeBand(band, FilterType::Peak, 150, 120, 10);
     const QPoint start = test::HandleCentre(band);
@@ -65,8 +63,8 @@ TEST_F(GraphMouse, RightDragStepsTheQOnePerTenPixels) {
     } cases[] = {{25, 2}, {-5, 0}, {9, 0}, {-25, -2}, {900, 100 - 20}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dx);
-        test::ResetModel();
-        GraphWindow g(BlockMic12, 2);
+        unit.Reset(false);
+        GraphWindow g(unit, BlockMic12, 2);
         CFilter& band = g.Set()[6];
         test::ShapeBand(band, FilterType::Peak, 200, 150, 20);
         const QPoint start = test::HandleCentre(band);
@@ -87,7 +85,7 @@ TEST_F(GraphMouse, RightDragStepsTheQOnePerTenPixels) {
 }
 
 TEST_F(GraphMouse, RightDragOnAHighPassHandleDoesNothing) {
-    GraphWindow g(BlockMic12, 2);
+    GraphWindow g(unit, BlockMic12, 2);
     CFilter* hp = g.Set().GetHighPass();
     test::ShapeFilter(hp, 100, 9);
     const FilterSetting before = SettingRecord(*hp);
@@ -117,8 +115,8 @@ TEST_F(GraphMouse, FilterDraggedToTheLeftEdge) {
     } cases[] = {{true, true}, {false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.highPass ? "high-pass" : "low-pass");
-        test::ResetModel();
-        GraphWindow g(BlockEchoA, 6);
+        unit.Reset(false);
+        GraphWindow g(unit, BlockEchoA, 6);
         CFilter* f = c.highPass ? g.Set().GetHighPass() : g.Set().GetLowPass();
         test::ShapeFilter(f, c.highPass ? 120 : 300, 9);
         // Clear of the flat bands' handles: the high-pass handle reaches above them, the low-pass
@@ -150,8 +148,8 @@ TEST_F(GraphMouse, FilterGrabbedAgainWithoutLeavingItsHandle) {
     } cases[] = {{"high-pass", true}, {"band", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        test::ResetModel();
-        GraphWindow g(BlockEchoA, 6);
+        unit.Reset(false);
+        GraphWindow g(unit, BlockEchoA, 6);
         CFilter* f = c.filter ? g.Set().GetHighPass() : &g.Set()[1];
         if (c.filter)
             test::ShapeFilter(f, 120, 9);
@@ -176,7 +174,7 @@ TEST_F(GraphMouse, FilterGrabbedAgainWithoutLeavingItsHandle) {
 }
 
 TEST_F(GraphMouse, OverlappingHandlesPickTheLowerIndex) {
-    GraphWindow g(BlockMic12, 2);
+    GraphWindow g(unit, BlockMic12, 2);
     CKTVEQ& set = g.Set();
     test::ShapeBand(set[3], FilterType::Peak, 200, 150, 10);
     test::ShapeBand(set[8], FilterType::Peak, 202, 150, 10);  // a few pixels to the right
@@ -212,11 +210,11 @@ TEST_F(GraphMouse, OutputGraphOfTheAutoSceneIsLocked) {
     } cases[] = {{0, false}, {1, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.activeScene);
-        test::ResetModel();
-        EditModel([&] { TheModel().current.ActiveScene = static_cast<uint8_t>(c.activeScene); });
-        GraphWindow g(8, 3);
+        unit.Reset(false);
+        unit.model().Edit([&] { unit.model().current.ActiveScene = static_cast<uint8_t>(c.activeScene); });
+        GraphWindow g(unit, 8, 3);
         CFilter& band = g.Set()[2];
-        ASSERT_EQ(band.Band(), &TheModel().current.Scenes[0].Channel[0].Eq[2]);
+        ASSERT_EQ(band.Band(), &unit.model().current.Scenes[0].Channel[0].Eq[2]);
         const EqBand before = BandRecord(band);
         const QPoint start = test::HandleCentre(band);
         test::Hover(g.graph, start);
@@ -238,7 +236,7 @@ TEST_F(GraphMouse, OutputGraphOfTheAutoSceneIsLocked) {
 
 // The highlight follows the mouse; a new band set starts with none.
 TEST_F(GraphMouse, HoverHighlightsAndShowBandSetClearsIt) {
-    GraphWindow g(BlockMusicLeft, 0);
+    GraphWindow g(unit, BlockMusicLeft, 0);
     CFilter& band = g.Set()[5];
     test::ShapeBand(band, FilterType::Peak, 200, 160, 10);
     const QColor highlight(68, 86, 98);

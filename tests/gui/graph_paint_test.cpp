@@ -13,8 +13,7 @@ using test::GraphWindow;
 
 class GraphPaint : public ::testing::Test {
 protected:
-    void SetUp() override { test::ResetModel(); }
-    void TearDown() override { test::ResetModel(); }
+    Unit unit{false};  // freshly reset for every test
 };
 
 // The summed level at a grid point, added up here from the members' own levels.
@@ -33,7 +32,7 @@ int GridIndexOf(double hz) {
 }
 
 TEST_F(GraphPaint, CurveLiesWhereTheSummedResponseSays) {
-    GraphWindow g(BlockEchoA, 6, {760, 280});
+    GraphWindow g(unit, BlockEchoA, 6, {760, 280});
     CKTVEQ& set = g.Set();
     test::ShapeBand(set[0], FilterType::Peak, 204, 150, 16);  // +6 dB at 1 kHz, Q 1
     test::ShapeBand(set[3], FilterType::HighShelf, 300, 95, 10);
@@ -109,9 +108,9 @@ TEST_F(GraphPaint, BypassOverlay) {
     const QRgb fill = qRgb(155, 155, 155);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        test::ResetModel();
-        EditModel([&] { c.setUp(TheModel().current); });
-        GraphWindow g(c.graphId, c.pageIndex, {760, 280});
+        unit.Reset(false);
+        unit.model().Edit([&] { c.setUp(unit.model().current); });
+        GraphWindow g(unit, c.graphId, c.pageIndex, {760, 280});
         EXPECT_EQ(g.graph->BypassShown(), c.shown);
         const QImage img = g.Image();
         const PlotRect plot = g.graph->PlotRectangle();
@@ -143,8 +142,8 @@ TEST_F(GraphPaint, HandleLabelAlignment) {
     } cases[] = {{361, 200, Left}, {361, 760, Centre}, {12, 760, Right}, {20, 760, Right}, {21, 760, Centre}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.frequencyCode);
-        test::ResetModel();
-        GraphWindow g(BlockEchoA, 6, {c.graphWidth, 280});
+        unit.Reset(false);
+        GraphWindow g(unit, BlockEchoA, 6, {c.graphWidth, 280});
         CKTVEQ& set = g.Set();
         // Band 3 alone, boosted clear of the others and of the filter handles.
         test::ShapeBand(set[2], FilterType::Peak, c.frequencyCode, 170, 10);

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the response-graph and band-strip tests: a freshly reset model with a few shaped bands,
+// Helpers for the response-graph and band-strip tests: a unit of their own with a few shaped bands,
 // a graph on a window of its own that reports to a recording page, and pixel checks.
 #include <QApplication>
 #include <QImage>
@@ -11,24 +11,17 @@
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
 #include "model/Model.h"
-#include "model/ModelLock.h"
 #include "model/Records.h"
+#include "unit/Unit.h"
 
 namespace pavo::test {
 
-// Model defaults: every band flat, filters off, scene 1, no bypass.
-inline void ResetModel() {
-    ResetParameters();
-}
-
 // A filter's record as it stands in the model, read under the model lock.
 inline EqBand BandRecord(const CFilter& f) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    return *f.Band();
+    return f.BandRecord();
 }
 inline FilterSetting SettingRecord(const CFilter& f) {
-    std::lock_guard<std::mutex> guard(ModelLock());
-    return *f.Setting();
+    return f.SettingRecord();
 }
 
 // A band shaped through its CFilter, as a strip or a drag would.
@@ -61,9 +54,11 @@ struct GraphWindow {
     RecordingParent page;
     CFStatic* graph;
 
-    GraphWindow(int block, int pageIndex, QSize size = {760, 280}) {
+    // A graph on the band sets of `unit` (the test's, freshly reset: every band flat, filters off,
+    // scene 1, no bypass).
+    GraphWindow(Unit& unit, int block, int pageIndex, QSize size = {760, 280}) {
         window.resize(size);
-        graph = new CFStatic(&window);
+        graph = new CFStatic(unit.bands(), &window);
         graph->setGeometry(QRect(QPoint(0, 0), size));
         graph->InitLayout();
         graph->SetNotifyWindow(&page);

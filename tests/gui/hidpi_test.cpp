@@ -137,8 +137,8 @@ TEST(HiDpi, MainWindowAndSystemPageDrawTheSkinForTheRatio) {
 // between black ones (a 1x plot scaled up smoothly would smear it), and the anti-aliased curve has
 // detail finer than a 1x pixel (a 1x plot scaled up without smoothing would show only 2x2 blocks).
 TEST(HiDpi, GraphDrawsItsPlotForTheRatio) {
-    test::ResetModel();
-    test::GraphWindow g(BlockMusicLeft, 0);
+    Unit unit(false);
+    test::GraphWindow g(unit, BlockMusicLeft, 0);
     test::ShapeTypicalEq(g.Set());
     g.graph->SelectBand(-1, false);
     const QImage shot = GrabAtRatio(*g.graph);

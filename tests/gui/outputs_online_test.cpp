@@ -13,11 +13,11 @@ namespace pavo {
 namespace {
 
 TEST(OutputsOnLine, EveryPageEditsItsBlocksOnTheUnit) {
-    for (int language : {LanguageEnglish, LanguageChinese}) {
+    for (UiLanguage language : {LanguageEnglish, LanguageChinese}) {
         SCOPED_TRACE(language);
         test::Window w;
         ASSERT_TRUE(w.Connect());
-        Flags().uiLanguage = language;
+        SetUiLanguage(language);
         w.window->ApplyLanguage();
         w.window->ShowEffectsTab(true);
         const int shift = language == LanguageChinese ? 1 : 0;  // the second round sets other values

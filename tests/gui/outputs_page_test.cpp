@@ -6,7 +6,6 @@
 #include "controls/FontStatic.h"
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
-#include "model/ModelHooks.h"
 #include "outputs_support.h"
 #include "pages/EQDlg.h"
 #include "pages/FilterControls.h"
@@ -25,15 +24,17 @@ using test::Out;
 
 struct OutputPage : test::LonePage<MainDlg> {
     explicit OutputPage(int pageIndex = PavoDlg::PageOut12) {
-        EditModel([] {
-            TheModel().current.Out12Link = 0;
-            TheModel().current.Out34Link = 0;
+        Model& m = unit().model();
+        m.Edit([&] {
+            m.current.Out12Link = 0;
+            m.current.Out34Link = 0;
         });
         Show(pageIndex);
     }
     // What the main window does when the tab is chosen.
     void Show(int pageIndex) {
-        TheModel().pages.CurrentPage = pageIndex;
+        Model& m = unit().model();
+        m.Edit([&] { m.pages.CurrentPage = pageIndex; });
         page->Selected(pageIndex);
         page->RefreshFromModel();
     }
@@ -41,11 +42,11 @@ struct OutputPage : test::LonePage<MainDlg> {
 };
 
 // Gives channels 4 and 5 (Out 2 and Out 1) of every scene settings of their own, in both images.
-void DistinctOut12Channels() {
-    EditModel([] {
+void DistinctOut12Channels(Model& m) {
+    m.Edit([&] {
         for (int s = 1; s <= 3; ++s)
             for (int c : {4, 5}) {
-                OutputChannel& ch = Out(s, c);
+                OutputChannel& ch = Out(m, s, c);
                 ch.Mute = static_cast<uint8_t>(c == 5);
                 ch.MusicLevel = static_cast<uint8_t>(10 * s + c);
                 ch.Eq[0].GainCode = static_cast<uint8_t>(100 + 10 * s + c);
@@ -54,7 +55,7 @@ void DistinctOut12Channels() {
                 ch.Delay = static_cast<uint16_t>(100 * s + c);
             }
     });
-    AcceptProgram(false);
+    AcceptProgram(m, false);
 }
 
 TEST(OutputPage, ChannelButtonsEditTheirOwnBlocks) {
@@ -75,6 +76,7 @@ TEST(OutputPage, ChannelButtonsEditTheirOwnBlocks) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
         OutputPage p(c.pageIndex);
+        Model& m = p.unit().model();
         // Each tab opens on its second channel.
         EXPECT_TRUE(Latched(p.page.get(), M::IDC_SECOND_CHANNEL));
         EXPECT_FALSE(Latched(p.page.get(), M::IDC_FIRST_CHANNEL));
@@ -89,19 +91,20 @@ TEST(OutputPage, ChannelButtonsEditTheirOwnBlocks) {
         Click(p.page.get(), M::IDC_EQ_PASS);
         test::TypeInto(p->Strips().Strip(2)->GainEdit(), "6");
         MoveSlider(p.page.get(), M::IDC_HPF_SLIDER, 80);
-        EXPECT_EQ(Out(1, c.channel).MusicLevel, 150);
-        EXPECT_EQ(Out(1, c.channel).MicSwitch, 1);
-        EXPECT_EQ(Out(1, c.channel).EqBypass, 1);
-        EXPECT_EQ(Out(1, c.channel).Eq[2].GainCode, 150);
-        EXPECT_EQ(Out(1, c.channel).HighPass.FrequencyCode, 80);
-        const OutputChannel untouched = Out(2, c.partner);  // scenes 1..3 start equal
-        EXPECT_TRUE(SameRecord(Out(1, c.partner), untouched));
+        EXPECT_EQ(Out(m, 1, c.channel).MusicLevel, 150);
+        EXPECT_EQ(Out(m, 1, c.channel).MicSwitch, 1);
+        EXPECT_EQ(Out(m, 1, c.channel).EqBypass, 1);
+        EXPECT_EQ(Out(m, 1, c.channel).Eq[2].GainCode, 150);
+        EXPECT_EQ(Out(m, 1, c.channel).HighPass.FrequencyCode, 80);
+        const OutputChannel untouched = Out(m, 2, c.partner);  // scenes 1..3 start equal
+        EXPECT_TRUE(SameRecord(Out(m, 1, c.partner), untouched));
     }
 }
 
 TEST(OutputPage, LimiterIsThePairsAndLivesInTheFirstChannel) {
     OutputPage p;
-    EditModel([] { Out(1, OutOut2).Limiter = {10, 7, 2, 27}; });
+    Model& m = p.unit().model();
+    m.Edit([&] { Out(m, 1, OutOut2).Limiter = {10, 7, 2, 27}; });
     p->RefreshFromModel();
     ASSERT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut1);  // the second channel is selected
     EXPECT_EQ(LabelText(p.page.get(), 1269), "-12dB");
@@ -109,18 +112,19 @@ TEST(OutputPage, LimiterIsThePairsAndLivesInTheFirstChannel) {
     EXPECT_EQ(LabelText(p.page.get(), 1275), "Atk X6");
     EXPECT_EQ(LabelText(p.page.get(), 1278), "12");
 
-    const OutputChannel second = Out(1, OutOut1);
+    const OutputChannel second = Out(m, 1, OutOut1);
     const int values[4] = {34, 19, 7, 40};
     for (int i = 0; i < 4; ++i) MoveSlider(p.page.get(), M::IDC_LIMITER_SLIDER + i, values[i]);
-    EXPECT_EQ(Out(1, OutOut2).Limiter.Threshold, 34);
-    EXPECT_EQ(Out(1, OutOut2).Limiter.Attack, 19);
-    EXPECT_EQ(Out(1, OutOut2).Limiter.Release, 7);
-    EXPECT_EQ(Out(1, OutOut2).Limiter.Ratio, 40);
-    EXPECT_TRUE(SameRecord(Out(1, OutOut1), second));
+    EXPECT_EQ(Out(m, 1, OutOut2).Limiter.Threshold, 34);
+    EXPECT_EQ(Out(m, 1, OutOut2).Limiter.Attack, 19);
+    EXPECT_EQ(Out(m, 1, OutOut2).Limiter.Release, 7);
+    EXPECT_EQ(Out(m, 1, OutOut2).Limiter.Ratio, 40);
+    EXPECT_TRUE(SameRecord(Out(m, 1, OutOut1), second));
 }
 
 TEST(OutputPage, ValueLabelsShowUnitsAndDistances) {
     OutputPage p;
+    Model& m = p.unit().model();
     struct Case {
         int slider;
         int pos;
@@ -143,19 +147,20 @@ TEST(OutputPage, ValueLabelsShowUnitsAndDistances) {
         EXPECT_EQ(LabelText(p.page.get(), c.label), c.text) << c.slider << " at " << c.pos;
     }
     // The delays are 16-bit fields of their own channels.
-    EXPECT_EQ(Out(1, OutOut2).Delay, 1500);
-    EXPECT_EQ(Out(1, OutOut1).Delay, 100);
+    EXPECT_EQ(Out(m, 1, OutOut2).Delay, 1500);
+    EXPECT_EQ(Out(m, 1, OutOut1).Delay, 100);
 }
 
 TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
     OutputPage p;
-    DistinctOut12Channels();
+    Model& m = p.unit().model();
+    DistinctOut12Channels(m);
     p->RefreshFromModel();
     ASSERT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut1);
 
     // SYNC on: the unit runs Out 1 on Out 2's settings, so the page shows and edits Out 2.
     Click(p.page.get(), M::IDC_SYNC);
-    EXPECT_EQ(TheModel().current.Out12Link, 1);
+    EXPECT_EQ(m.current.Out12Link, 1);
     EXPECT_TRUE(Latched(p.page.get(), M::IDC_SYNC));
     EXPECT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut2);
     for (int id : {M::IDC_FIRST_CHANNEL, M::IDC_SECOND_CHANNEL}) {
@@ -167,16 +172,16 @@ TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
 
     // SYNC off: in every scene Out 1 becomes Out 2 but for its own mute and delay, in both images.
     Click(p.page.get(), M::IDC_SYNC);
-    EXPECT_EQ(TheModel().current.Out12Link, 0);
+    EXPECT_EQ(m.current.Out12Link, 0);
     for (int s = 1; s <= 3; ++s) {
         SCOPED_TRACE(s);
-        OutputChannel expected = Out(s, OutOut2);
+        OutputChannel expected = Out(m, s, OutOut2);
         expected.Mute = 1;
         expected.Delay = static_cast<uint16_t>(100 * s + 5);
-        EXPECT_TRUE(SameRecord(Out(s, OutOut1), expected));
+        EXPECT_TRUE(SameRecord(Out(m, s, OutOut1), expected));
     }
     // Nothing of the copy is left for the change scan; the link byte went back to what was sent.
-    EXPECT_TRUE(test::DifferingBytes(TheModel().current, TheModel().lastSent).empty());
+    EXPECT_TRUE(test::DifferingBytes(m.current, m.lastSent).empty());
     EXPECT_FALSE(Latched(p.page.get(), M::IDC_SYNC));
     for (int id : {M::IDC_FIRST_CHANNEL, M::IDC_SECOND_CHANNEL}) EXPECT_TRUE(p.item(id)->isEnabled()) << id;
     // The strips show the copy: the second channel's band 0 now has the first channel's gain.
@@ -184,7 +189,7 @@ TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
     EXPECT_EQ(p->Strips().Strip(0)->GainEdit()->GetValue(), 114);
 
     // A received program links the pair while Out 1 is selected: the page moves to Out 2 as well.
-    EditModel([] { TheModel().current.Out12Link = 1; });
+    m.Edit([&] { m.current.Out12Link = 1; });
     p->RefreshFromModel();
     EXPECT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut2);
     EXPECT_EQ(p->Graph()->GraphId(), int{BlockOutputFirst} + OutOut2);
@@ -192,10 +197,11 @@ TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
 
 TEST(OutputPage, AutomaticSceneTakesNoInputAndShowsSceneOne) {
     OutputPage p;
-    EditModel([] {
-        Out(1, OutOut1).MusicLevel = 77;
-        Out(2, OutOut1).MusicLevel = 88;
-        TheModel().current.ActiveScene = 0;
+    Model& m = p.unit().model();
+    m.Edit([&] {
+        Out(m, 1, OutOut1).MusicLevel = 77;
+        Out(m, 2, OutOut1).MusicLevel = 88;
+        m.current.ActiveScene = 0;
     });
     p->RefreshFromModel();
     EXPECT_EQ(LabelText(p.page.get(), 1253), "77%");
@@ -214,7 +220,7 @@ TEST(OutputPage, AutomaticSceneTakesNoInputAndShowsSceneOne) {
     // Ten strips of five, seven buttons, two switches, ten sliders, two combos and two edits.
     EXPECT_EQ(controls, 73);
 
-    EditModel([] { TheModel().current.ActiveScene = 2; });
+    m.Edit([&] { m.current.ActiveScene = 2; });
     p->RefreshFromModel();
     EXPECT_EQ(LabelText(p.page.get(), 1253), "88%");
     for (int id : {M::IDC_SYNC, M::IDC_FIRST_CHANNEL, M::IDC_EQ_PASS, M::IDC_SOURCE_SLIDER, M::IDC_HPF_EDIT})
@@ -224,61 +230,64 @@ TEST(OutputPage, AutomaticSceneTakesNoInputAndShowsSceneOne) {
 
 TEST(OutputPage, StripsAndGraphFollowTheSceneOfAReceivedProgram) {
     OutputPage p;
+    Model& m = p.unit().model();
     // A program arrives whose active scene is 3: the model re-binds its band sets, the page refreshes.
-    EditModel([] {
-        TheModel().current.ActiveScene = 3;
-        Out(3, OutOut1).Eq[4].GainCode = 90;
+    m.Edit([&] {
+        m.current.ActiveScene = 3;
+        Out(m, 3, OutOut1).Eq[4].GainCode = 90;
     });
-    RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();  // as the receive path does
     p->RefreshFromModel();
-    EXPECT_EQ(p->Graph()->BandSet(), OutputBandSet(3, OutOut1));
+    EXPECT_EQ(p->Graph()->BandSet(), p.unit().bands().Output(3, OutOut1));
     EXPECT_EQ(p->Strips().Strip(4)->GainEdit()->GetValue(), 90);
 
-    const EqBand scene1Band = Out(1, OutOut1).Eq[4];
+    const EqBand scene1Band = Out(m, 1, OutOut1).Eq[4];
     test::MoveGainSlider(p->Strips().Strip(4), EQDlg::kGainSliderId, 160);
-    EXPECT_EQ(Out(3, OutOut1).Eq[4].GainCode, 160);
-    EXPECT_TRUE(SameRecord(Out(1, OutOut1).Eq[4], scene1Band));
+    EXPECT_EQ(Out(m, 3, OutOut1).Eq[4].GainCode, 160);
+    EXPECT_TRUE(SameRecord(Out(m, 1, OutOut1).Eq[4], scene1Band));
 }
 
 TEST(OutputPage, EqResetAndBypassActOnTheSelectedChannel) {
     OutputPage p;
-    EditModel([] {
-        for (EqBand& b : Out(1, OutOut1).Eq) b.GainCode = 150;
-        Out(1, OutOut2).Eq[0].GainCode = 150;
+    Model& m = p.unit().model();
+    m.Edit([&] {
+        for (EqBand& b : Out(m, 1, OutOut1).Eq) b.GainCode = 150;
+        Out(m, 1, OutOut2).Eq[0].GainCode = 150;
     });
-    RebindBandSets(Rebind::Everything, 0);
+    m.RecordsReplaced();  // as the receive path does
     p->RefreshFromModel();
     SendMessage(p.page.get(), WM_EQSTRIP_CHANGED, 0, 2);
     ASSERT_EQ(p->Strips().Strip(2)->Caption()->TextColour(), kRed);
 
     Click(p.page.get(), M::IDC_EQ_RESET);
-    for (const EqBand& b : Out(1, OutOut1).Eq) {
+    for (const EqBand& b : Out(m, 1, OutOut1).Eq) {
         EXPECT_EQ(b.GainCode, kGainCodeFlat);
         EXPECT_EQ(b.BandType, BandPeak);
     }
-    EXPECT_EQ(Out(1, OutOut2).Eq[0].GainCode, 150);
+    EXPECT_EQ(Out(m, 1, OutOut2).Eq[0].GainCode, 150);
     EXPECT_EQ(p->Strips().Strip(0)->GainEdit()->text(), "0.0");
     // The highlighted strip turns white but stays the highlighted one.
     EXPECT_EQ(p->Strips().Strip(2)->Caption()->TextColour(), kWhite);
     EXPECT_EQ(p->Strips().Highlighted(), 2);
 
     Click(p.page.get(), M::IDC_EQ_PASS);
-    EXPECT_EQ(Out(1, OutOut1).EqBypass, 1);
+    EXPECT_EQ(Out(m, 1, OutOut1).EqBypass, 1);
     EXPECT_TRUE(Latched(p.page.get(), M::IDC_EQ_PASS));
     EXPECT_TRUE(p->Graph()->BypassShown());
 }
 
 TEST(OutputPage, FiltersEditTheSelectedChannelAndFollowTheGraph) {
     OutputPage p;
+    Model& m = p.unit().model();
     MoveSlider(p.page.get(), M::IDC_HPF_SLIDER, 50);
-    EXPECT_EQ(Out(1, OutOut1).HighPass.FrequencyCode, 50);
+    EXPECT_EQ(Out(m, 1, OutOut1).HighPass.FrequencyCode, 50);
     EXPECT_EQ(test::Item<NumEdit>(p.page.get(), M::IDC_HPF_EDIT)->GetValue(), 50);
     EXPECT_EQ(p->Graph()->SelectedIndex(), 10);
     test::Choose(p.page.get(), M::IDC_LPF_COMBO, 9);
-    EXPECT_EQ(Out(1, OutOut1).LowPass.SlopeCode, 9);
+    EXPECT_EQ(Out(m, 1, OutOut1).LowPass.SlopeCode, 9);
     EXPECT_EQ(p->Graph()->SelectedIndex(), 11);
     test::TypeInto(p.page.get(), M::IDC_LPF_EDIT, "1000");
-    EXPECT_EQ(Out(1, OutOut1).LowPass.FrequencyCode, 204);
+    EXPECT_EQ(Out(m, 1, OutOut1).LowPass.FrequencyCode, 204);
     EXPECT_EQ(test::Item<BitmapSlider>(p.page.get(), M::IDC_LPF_SLIDER)->GetPos(), 204);
 
     // A drag on the graph moved the high-pass: its edit and slider follow the report.
@@ -295,13 +304,14 @@ TEST(OutputPage, FiltersEditTheSelectedChannelAndFollowTheGraph) {
 
 TEST(OutputPage, CaptionsFollowLanguageAndPair) {
     OutputPage p(PavoDlg::PageOut34);
-    Flags().uiLanguage = LanguageChinese;
+    Model& m = p.unit().model();
+    SetUiLanguage(LanguageChinese);
     p->ApplyLanguage();
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SECOND_MUTE)->text(), "输出3 静音");
     EXPECT_EQ(LabelText(p.page.get(), 1267), "输出3&4压限");
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_EQ_PASS)->text(), "EQ Pass");
     // The captions that name the pair follow the tab at every refresh.
-    Flags().uiLanguage = LanguageEnglish;
+    SetUiLanguage(LanguageEnglish);
     p.Show(PavoDlg::PageOut12);
     EXPECT_EQ(LabelText(p.page.get(), 1267), "Out1&2 Limit");
     EXPECT_EQ(LabelText(p.page.get(), M::IDC_FIRST_DELAY_CAPTION), "Out2 Delay");

@@ -49,7 +49,7 @@ struct Window {
         window->connection().SetPortLister(
             [path = unit->DevicePath()] { return std::vector<std::string>{path}; });
         PostMessage(window.get(), WM_CONNECT_REQUEST);
-        return WaitUntil([&] { return OnLineAndIdle(*window) && Flags().transferPending.load() == 0; });
+        return WaitUntil([&] { return OnLineAndIdle(*window) && window->unit().model().flags.transferPending.load() == 0; });
     }
 
     // Selects a tab as the user does.
@@ -61,7 +61,7 @@ struct Window {
     // Waits until the unit's current program equals the program's.
     bool UnitFollows() {
         return WaitUntil([&] {
-            const ProgramImage model = EditModel([] { return TheModel().current; });
+            const ProgramImage model = Edit(window->unit(), [](Model& m) { return m.current; });
             return SameRecord(model, unit->Unit().CurrentImage());
         });
     }
@@ -82,11 +82,12 @@ struct LonePage {
         EXPECT_TRUE(QTest::qWaitForWindowActive(page.get()));
     }
     Page* operator->() const { return page.get(); }
+    Unit& unit() { return host.unit(); }
 };
 
 // Output channel c (storage order) of scene 1..3 in the current image.
-inline OutputChannel& Out(int scene, int channel) {
-    return TheModel().current.Scenes[scene - 1].Channel[channel];
+inline OutputChannel& Out(Model& m, int scene, int channel) {
+    return m.current.Scenes[scene - 1].Channel[channel];
 }
 
 // The byte offsets where two records differ.

@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "pages/PageHost.h"
+#include "unit/Unit.h"
 
 namespace pavo::test {
 
 class FakePageHost : public PageHost {
 public:
+    Unit& unit() override { return unit_; }
+
     std::vector<std::pair<unsigned, unsigned>> commands;  // (command, argument) in order
     std::vector<std::string> calls;                       // the other requests, by name
     bool connected = false;
@@ -25,6 +28,9 @@ public:
     void ClampMicLevel() override { calls.push_back("ClampMicLevel"); }
     void ClampEffectLevel() override { calls.push_back("ClampEffectLevel"); }
     bool Connected() const override { return connected; }
+
+private:
+    Unit unit_{false};  // a unit of the page's own, freshly reset
 };
 
 }  // namespace pavo::test

@@ -18,7 +18,7 @@ TEST(PageHost, SystemPageCommandsGoToItsHost) {
     test::AppState state;
     test::FakePageHost host;
     host.connected = true;
-    Flags().storeAuthority = 1;
+    host.unit().model().flags.storeAuthority = 1;
     SysDlg page(host);
     page.show();
     page.RefreshFromModel();

@@ -68,16 +68,16 @@ TEST(ProgramName, LabelListAndNameEditShowTheSameName) {
     StartOptions o;
     o.connectAtStart = false;
     PavoDlg w(o);
-    Model& m = TheModel();
+    Model& m = w.unit().model();
     const Field name = FieldOf(kNiHao + "KTV");
     std::memcpy(m.current.ProgramName, name.data(), name.size());
     std::memcpy(m.bank.Programs[2].ProgramName, name.data(), name.size());
     m.bank.Valid = 1;
     m.system.ProgramNumber = 3;
-    Flags().connected = 1;
+    m.flags.connected = 1;
     w.UpdateStatus(true);
     w.SystemPage()->RefreshFromModel();
-    Flags().connected = 0;
+    m.flags.connected = 0;
 
     const QString expected = QString::fromUtf8("你好KTV");
     EXPECT_EQ(w.programLabelText(), "3:" + expected);

@@ -24,7 +24,7 @@ bool ConnectTo(SysPage& s, UnitLine& u) {
     s.window->connection().SetPortLister([path = u.DevicePath()] { return std::vector<std::string>{path}; });
     PostMessage(s.window.get(), WM_CONNECT_REQUEST);
     return test::WaitUntil(
-        [&] { return test::OnLineAndIdle(*s.window) && Flags().transferPending.load() == 0; });
+        [&] { return test::OnLineAndIdle(*s.window) && s.model().flags.transferPending.load() == 0; });
 }
 
 size_t FramesWithCommand(UnitLine& u, uint8_t cmd) {
@@ -65,7 +65,7 @@ TEST(SysOnLine, PasswordGrantsStoringAndStoreAndPasswordChangeReachTheUnit) {
     s.Click(S::IDC_VERIFY_OK);
     test::WaitUntil([] { return false; }, 200);
     EXPECT_EQ(FramesWithCommand(*u, CmdSystemPassword), 0u);
-    EXPECT_EQ(Flags().storeAuthority.load(), 0);
+    EXPECT_EQ(s.model().flags.storeAuthority.load(), 0);
 
     s.Type(S::IDC_VERIFY_EDIT, QString::fromStdString(password));
     ASSERT_TRUE(s.Enabled(S::IDC_VERIFY_OK));
@@ -87,7 +87,7 @@ TEST(SysOnLine, PasswordGrantsStoringAndStoreAndPasswordChangeReachTheUnit) {
     const ProgramImage stored = u->Unit().StoredProgram(5);
     EXPECT_EQ(Name(stored), "Duet Night");
     EXPECT_EQ(stored.ProgramName[19], ' ');
-    EXPECT_TRUE(SameAfterName(stored, TheModel().current));
+    EXPECT_TRUE(SameAfterName(stored, s.model().current));
     EXPECT_EQ(u->Unit().System().ProgramNumber, 5);
     EXPECT_EQ(s.window->programLabelText(), "5:Duet Night");
     EXPECT_EQ(s.Item<BitComboBox>(S::IDC_PROGRAM_LIST)->currentText(), "5-Duet Night");
@@ -151,8 +151,8 @@ TEST(SysOnLine, RecallBringsTheUnitsProgramAndMetersFollowTheLink) {
             return s.window->progress().mode() == Show_Dlg::Mode::Hidden &&
                    s.window->programLabelText() == label;
         }));
-        EXPECT_TRUE(SameRecord(TheModel().current, u->Unit().StoredProgram(n)));
-        EXPECT_EQ(TheModel().system.ProgramNumber, n);
+        EXPECT_TRUE(SameRecord(s.model().current, u->Unit().StoredProgram(n)));
+        EXPECT_EQ(s.model().system.ProgramNumber, n);
         EXPECT_EQ(s.Item<BitComboBox>(S::IDC_PROGRAM_LIST)->currentIndex(), c.index);
         EXPECT_EQ(s.Enabled(S::IDC_STORE), c.storable);
         EXPECT_EQ(s.Enabled(S::IDC_PROGRAM_NAME), c.storable);
@@ -160,7 +160,7 @@ TEST(SysOnLine, RecallBringsTheUnitsProgramAndMetersFollowTheLink) {
 
     // Disconnect: the page goes off line and the meters go dark.
     QTest::mouseClick(DialogItemAs<QWidget>(&s.window->canvas(), PavoDlg::IDC_CONNECT), Qt::LeftButton);
-    ASSERT_EQ(Flags().connected.load(), 0);
+    ASSERT_EQ(s.model().flags.connected.load(), 0);
     test::WaitUntil([] { return false; }, 100);  // a status message still on its way must not relight them
     for (int i = 0; i < SysDlg::kMeterCount; ++i)
         for (int seg = 0; seg < SLamp::kSegments; ++seg)

@@ -13,7 +13,6 @@
 #include "controls_support.h"
 #include "platform/Resources.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/StatusState.h"
 #include "sys_support.h"
 
 namespace pavo {
@@ -21,10 +20,9 @@ namespace {
 
 using test::SysPage;
 
-void NameBankPrograms() {
+void NameBankPrograms(Model& m) {
     for (int n = 1; n <= kProgramCount; ++n)
-        BytesFromText(TheModel().bank.Programs[n - 1].ProgramName, kProgramNameLength,
-                      "Prog " + std::to_string(n));
+        BytesFromText(m.bank.Programs[n - 1].ProgramName, kProgramNameLength, "Prog " + std::to_string(n));
 }
 
 QStringList ListEntries(SysPage& s) {
@@ -58,10 +56,10 @@ TEST(SysPage, ProgramListShowsPrefixesAndNamesOnlyWhenKnown) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SysPage s;
-        NameBankPrograms();
-        BytesFromText(TheModel().current.ProgramName, kProgramNameLength, "Current");
-        TheModel().bank.Valid = c.bankValid;
-        TheModel().system.ProgramNumber = static_cast<uint8_t>(c.programNumber);
+        NameBankPrograms(s.model());
+        BytesFromText(s.model().current.ProgramName, kProgramNameLength, "Current");
+        s.model().bank.Valid = c.bankValid;
+        s.model().system.ProgramNumber = static_cast<uint8_t>(c.programNumber);
         if (c.online)
             s.PretendOnLine(false);
         else
@@ -72,7 +70,7 @@ TEST(SysPage, ProgramListShowsPrefixesAndNamesOnlyWhenKnown) {
             for (int i = 0; i < expected.size(); ++i) expected[i] += QStringLiteral("Prog %1").arg(i + 1);
         EXPECT_EQ(ListEntries(s), expected);
         EXPECT_EQ(s.Item<BitComboBox>(SysDlg::IDC_PROGRAM_LIST)->currentIndex(), c.selectedIndex);
-        EXPECT_EQ(TheModel().system.ProgramNumber, c.programNumberAfter);
+        EXPECT_EQ(s.model().system.ProgramNumber, c.programNumberAfter);
         EXPECT_EQ(s.Item<EnglishEdit>(SysDlg::IDC_PROGRAM_NAME)->text(), c.nameEdit);
         EXPECT_EQ(s.Enabled(SysDlg::IDC_RECALL), c.recallAndExportAll);
         EXPECT_EQ(s.Enabled(SysDlg::IDC_EXPORT_ALL), c.recallAndExportAll);
@@ -101,8 +99,8 @@ TEST(SysPage, EnablingFollowsConnectionAuthorityAndProgram) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SysPage s;
-        TheModel().system.ProgramNumber = static_cast<uint8_t>(c.program);
-        Flags().storeAuthority = c.authority;
+        s.model().system.ProgramNumber = static_cast<uint8_t>(c.program);
+        s.model().flags.storeAuthority = c.authority;
         if (c.online)
             s.PretendOnLine(c.authority);
         else
@@ -125,8 +123,8 @@ TEST(SysPage, EnablingFollowsConnectionAuthorityAndProgram) {
 
 TEST(SysPage, OnlyTheRightPasswordEnablesOkAndOkGrantsStoring) {
     SysPage s;
-    test::SetSystemPassword("246810");
-    TheModel().system.ProgramNumber = 3;
+    test::SetSystemPassword(s.model(), "246810");
+    s.model().system.ProgramNumber = 3;
     s.PretendOnLine(false);
 
     // Wrong or incomplete texts never enable OK, whatever is typed on the way.
@@ -137,7 +135,7 @@ TEST(SysPage, OnlyTheRightPasswordEnablesOkAndOkGrantsStoring) {
     s.Item(SysDlg::IDC_VERIFY_OK)->setEnabled(true);  // a stale enable must not send the text
     s.Click(SysDlg::IDC_VERIFY_OK);
     EXPECT_TRUE(s.QueuedFrames().empty());
-    EXPECT_EQ(Flags().storeAuthority.load(), 0);
+    EXPECT_EQ(s.model().flags.storeAuthority.load(), 0);
 
     s.Type(SysDlg::IDC_VERIFY_EDIT, "246810");
     ASSERT_TRUE(s.Enabled(SysDlg::IDC_VERIFY_OK));
@@ -146,8 +144,8 @@ TEST(SysPage, OnlyTheRightPasswordEnablesOkAndOkGrantsStoring) {
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0][4], CmdSystemPassword);
     EXPECT_EQ(test::Payload(frames[0]), test::Bytes("246810246810"));
-    EXPECT_EQ(TextFromBytes(TheModel().system.SystemPassword, 6), "246810");
-    EXPECT_EQ(Flags().storeAuthority.load(), 1);
+    EXPECT_EQ(TextFromBytes(s.model().system.SystemPassword, 6), "246810");
+    EXPECT_EQ(s.model().flags.storeAuthority.load(), 1);
     EXPECT_EQ(s.Item<QLabel>(SysDlg::IDC_AUTHORITY_TEXT)->text(), "Store Allow");
     for (int id : {SysDlg::IDC_PROGRAM_NAME, SysDlg::IDC_STORE, SysDlg::IDC_IMPORT, SysDlg::IDC_IMPORT_ALL})
         EXPECT_TRUE(s.Enabled(id)) << id;
@@ -166,7 +164,7 @@ TEST(SysPage, OnlyTheRightPasswordEnablesOkAndOkGrantsStoring) {
 TEST(SysPage, PasswordChangeEnablesEachStepOnlyWhileTheStepsBeforeHold) {
     using S = SysDlg;
     SysPage s;
-    test::SetSystemPassword("246810");
+    test::SetSystemPassword(s.model(), "246810");
     s.PretendOnLine(true);
     struct Step {
         int edit;
@@ -200,7 +198,7 @@ TEST(SysPage, PasswordChangeEnablesEachStepOnlyWhileTheStepsBeforeHold) {
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0][4], CmdSystemPassword);
     EXPECT_EQ(test::Payload(frames[0]), test::Bytes("246810135799"));
-    EXPECT_EQ(TextFromBytes(TheModel().system.SystemPassword, 6), "135799");
+    EXPECT_EQ(TextFromBytes(s.model().system.SystemPassword, 6), "135799");
     for (int id : {S::IDC_OLD_PASSWORD, S::IDC_NEW_PASSWORD, S::IDC_CONFIRM_PASSWORD})
         EXPECT_TRUE(s.Item<EnglishEdit>(id)->text().isEmpty());
     EXPECT_TRUE(s.Enabled(S::IDC_OLD_PASSWORD));
@@ -237,7 +235,7 @@ TEST(SysPage, SlidersStoreTheirFieldsAndMaximaClampTheMasterLevels) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SysPage s;
-        SystemRecord& sys = TheModel().system;
+        SystemRecord& sys = s.model().system;
         sys.SensitivityKeyShift = 0x71;  // key shift 7 (0), sensitivity H
         if (c.masterByte >= 0) BytesOf(sys)[c.masterByte] = c.masterBefore;
         s.window->RefreshCurrentPage();
@@ -261,24 +259,24 @@ TEST(SysPage, SlidersStoreTheirFieldsAndMaximaClampTheMasterLevels) {
 
 TEST(SysPage, TheMicMaximumSliderFollowsTheKeyboardAndLowersTheLevelAtOnce) {
     SysPage s;
-    TheModel().system.MicMaster = 84;
+    s.model().system.MicMaster = 84;
     s.window->RefreshCurrentPage();
     auto* slider = s.Item<BitmapSlider>(SysDlg::IDC_MIC_MAX);
     QTest::keyClick(slider, Qt::Key_Down);
     DeliverPostedMessages();
-    EXPECT_EQ(TheModel().system.MicMax, 83);
-    EXPECT_EQ(TheModel().system.MicMaster, 83);
+    EXPECT_EQ(s.model().system.MicMax, 83);
+    EXPECT_EQ(s.model().system.MicMaster, 83);
     EXPECT_EQ(s.window->masterSlider(1).GetPos(), 83);
     QTest::keyClick(slider, Qt::Key_Home);
     DeliverPostedMessages();
-    EXPECT_EQ(TheModel().system.MicMax, 0);
-    EXPECT_EQ(TheModel().system.MicMaster, 0);
+    EXPECT_EQ(s.model().system.MicMax, 0);
+    EXPECT_EQ(s.model().system.MicMaster, 0);
 }
 
 TEST(SysPage, CombosStoreTheirFieldsAndRefreshShowsThem) {
     using S = SysDlg;
     SysPage s;
-    SystemRecord& sys = TheModel().system;
+    SystemRecord& sys = s.model().system;
     sys.SensitivityKeyShift = 0xA0;
     struct Case {
         int combo, index;
@@ -327,8 +325,8 @@ TEST(SysPage, CaptionsInBothLanguagesAndHiddenControlsStayHidden) {
         {SysDlg::IDC_AUTHORITY_TEXT, "无保存权限", "No Store Allow"},
     };
     SysPage s;
-    for (int language : {LanguageChinese, LanguageEnglish}) {
-        Flags().uiLanguage = language;
+    for (UiLanguage language : {LanguageChinese, LanguageEnglish}) {
+        SetUiLanguage(language);
         s.window->ApplyLanguage();
         for (const Case& c : cases) {
             QWidget* w = s.Item(c.id);
@@ -372,14 +370,14 @@ TEST(SysPage, MetersShowStatusRepliesOnLineAndGoDarkOffLine) {
     SysPage s;
     s.PretendOnLine(false);
     for (int i = 0; i < 12; ++i) {
-        Status().areaA[i] = static_cast<uint8_t>(100 + 10 * i);  // 100 .. 210
-        Status().areaB[i] = i % 2 ? 250 : 150;
+        s.model().status.areaA[i] = static_cast<uint8_t>(100 + 10 * i);  // 100 .. 210
+        s.model().status.areaB[i] = i % 2 ? 250 : 150;
     }
     // Through the main window: the page shows the reply, then the window lets the next one through.
-    Status().messageFlag = 0;
-    SendMessage(s.window.get(), WM_STATUS_RECEIVED, CmdStatusA);
-    EXPECT_EQ(Status().messageFlag.load(), 1);
-    SendMessage(s.window.get(), WM_STATUS_RECEIVED, CmdStatusB);
+    s.model().status.messageFlag = 0;
+    s.window->OnStatusReceived(StatusArea::Levels);
+    EXPECT_EQ(s.model().status.messageFlag.load(), 1);
+    s.window->OnStatusReceived(StatusArea::Indicators);
     for (int i = 0; i < 12; ++i) {
         const int level = 100 + 10 * i;
         const SLamp& m = s.page->meter(i);
@@ -388,16 +386,16 @@ TEST(SysPage, MetersShowStatusRepliesOnLineAndGoDarkOffLine) {
         EXPECT_EQ(m.IsSegmentShown(SLamp::kIndicator), i % 2 == 0) << i;
     }
 
-    Flags().connected = 0;
-    SendMessage(s.window.get(), WM_STATUS_RECEIVED, CmdStatusA);
+    s.model().flags.connected = 0;
+    s.window->OnStatusReceived(StatusArea::Levels);
     for (int i = 0; i < 12; ++i)
         for (int seg = 0; seg < SLamp::kSegments; ++seg) EXPECT_FALSE(s.page->meter(i).IsSegmentShown(seg));
 
     // A disconnect refreshes the page: the meters must not keep the last levels.
     s.PretendOnLine(false);
-    s.page->StatusReceived(CmdStatusA);
+    s.page->StatusReceived(StatusArea::Levels);
     ASSERT_TRUE(s.page->meter(11).IsSegmentShown(0));
-    Flags().connected = 0;
+    s.model().flags.connected = 0;
     s.page->RefreshFromModel();
     EXPECT_FALSE(s.page->meter(11).IsSegmentShown(0));
 }
@@ -425,8 +423,8 @@ TEST(SysPage, MeterPanelPictureFollowsTheLanguageAndMetersSitInItsWells) {
             }
         return n;
     };
-    for (int language : {LanguageChinese, LanguageEnglish}) {
-        Flags().uiLanguage = language;
+    for (UiLanguage language : {LanguageChinese, LanguageEnglish}) {
+        SetUiLanguage(language);
         s.window->ApplyLanguage();
         const QImage page = test::Grab(s.page);
         const int own = differing(page, language == LanguageChinese ? 170 : 174);
@@ -437,26 +435,26 @@ TEST(SysPage, MeterPanelPictureFollowsTheLanguageAndMetersSitInItsWells) {
 
 TEST(SysPage, OffLineStoreSendsNothingAndRecallAndExportAllUseTheBank) {
     SysPage s;
-    NameBankPrograms();
+    NameBankPrograms(s.model());
     s.page->RefreshFromModel();
     // Without a valid bank: recall and export all are unavailable and would do nothing.
-    const ProgramImage before = TheModel().current;
+    const ProgramImage before = s.model().current;
     s.Choose(SysDlg::IDC_PROGRAM_LIST, 4);
     SendMessage(s.page, WM_COMMAND, MakeCommand(SysDlg::IDC_RECALL, BN_CLICKED), 0);
     SendMessage(s.page, WM_COMMAND, MakeCommand(SysDlg::IDC_EXPORT_ALL, BN_CLICKED), 0);
     SendMessage(s.page, WM_COMMAND, MakeCommand(SysDlg::IDC_STORE, BN_CLICKED), 0);
-    EXPECT_TRUE(SameRecord(TheModel().current, before));
+    EXPECT_TRUE(SameRecord(s.model().current, before));
     EXPECT_TRUE(s.state.requests.empty());
     EXPECT_TRUE(s.QueuedFrames().empty());
 
-    TheModel().bank.Valid = 1;
-    BytesFromText(TheModel().bank.Programs[4].ProgramName, kProgramNameLength, "Stored five");
-    TheModel().bank.Programs[4].Mic12.Eq[2].GainCode = 77;
+    s.model().bank.Valid = 1;
+    BytesFromText(s.model().bank.Programs[4].ProgramName, kProgramNameLength, "Stored five");
+    s.model().bank.Programs[4].Mic12.Eq[2].GainCode = 77;
     s.page->RefreshFromModel();
     s.Choose(SysDlg::IDC_PROGRAM_LIST, 4);
     s.Click(SysDlg::IDC_RECALL);
-    EXPECT_EQ(TheModel().system.ProgramNumber, 5);
-    EXPECT_TRUE(SameRecord(TheModel().current, TheModel().bank.Programs[4]));
+    EXPECT_EQ(s.model().system.ProgramNumber, 5);
+    EXPECT_TRUE(SameRecord(s.model().current, s.model().bank.Programs[4]));
     EXPECT_TRUE(s.QueuedFrames().empty());
     s.Click(SysDlg::IDC_EXPORT_ALL);
     ASSERT_EQ(s.state.requests.size(), 1u);
@@ -466,8 +464,8 @@ TEST(SysPage, OffLineStoreSendsNothingAndRecallAndExportAllUseTheBank) {
 
 TEST(SysPage, StoreSendsThePasswordTwiceThenTheNamedProgramAndWaits) {
     SysPage s;
-    test::SetSystemPassword("246810");
-    TheModel().system.ProgramNumber = 2;
+    test::SetSystemPassword(s.model(), "246810");
+    s.model().system.ProgramNumber = 2;
     s.PretendOnLine(true);
     s.Choose(SysDlg::IDC_PROGRAM_LIST, 11);
     s.Type(SysDlg::IDC_PROGRAM_NAME, "Late Show");
@@ -481,13 +479,13 @@ TEST(SysPage, StoreSendsThePasswordTwiceThenTheNamedProgramAndWaits) {
     std::vector<uint8_t> store = {12};
     for (char c : std::string("Late Show           ")) store.push_back(static_cast<uint8_t>(c));
     EXPECT_EQ(test::Payload(frames[1]), store);
-    EXPECT_EQ(TextFromBytes(TheModel().current.ProgramName, kProgramNameLength), "Late Show");
-    EXPECT_EQ(TextFromBytes(TheModel().bank.Programs[11].ProgramName, kProgramNameLength), "Late Show");
-    EXPECT_EQ(TheModel().system.ProgramNumber, 12);
+    EXPECT_EQ(TextFromBytes(s.model().current.ProgramName, kProgramNameLength), "Late Show");
+    EXPECT_EQ(TextFromBytes(s.model().bank.Programs[11].ProgramName, kProgramNameLength), "Late Show");
+    EXPECT_EQ(s.model().system.ProgramNumber, 12);
     EXPECT_EQ(s.Item<BitComboBox>(SysDlg::IDC_PROGRAM_LIST)->currentText(), "12-Late Show");
     EXPECT_EQ(s.window->programLabelText(), "12:Late Show");
     EXPECT_EQ(s.window->progress().mode(), Show_Dlg::Mode::Wait);
-    Flags().transferPending = 0;  // what the acknowledgement does
+    s.model().flags.transferPending = 0;  // what the acknowledgement does
     EXPECT_TRUE(test::WaitUntil([&] { return s.window->progress().mode() == Show_Dlg::Mode::Hidden; }));
 }
 

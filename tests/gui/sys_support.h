@@ -17,7 +17,6 @@
 #include "platform/ControlId.h"
 #include "protocol/ProtocolHandler.h"
 #include "protocol/SendData.h"
-#include "protocol/SendLock.h"
 
 namespace pavo::test {
 
@@ -40,11 +39,12 @@ struct SysPage {
         return DialogItemAs<T>(page, id);
     }
     bool Enabled(int id) const { return Item(id)->isEnabled(); }
+    Model& model() const { return window->unit().model(); }
 
     // On line as far as the page can tell, without a port: queued frames stay in the queue.
     void PretendOnLine(bool storeAuthority) {
-        Flags().connected = 1;
-        Flags().storeAuthority = storeAuthority ? 1 : 0;
+        model().flags.connected = 1;
+        model().flags.storeAuthority = storeAuthority ? 1 : 0;
         page->RefreshFromModel();
     }
 
@@ -67,8 +67,8 @@ struct SysPage {
     // The wire bytes of every queued frame, in order.
     std::vector<std::vector<uint8_t>> QueuedFrames() {
         std::vector<std::vector<uint8_t>> frames;
-        SendLockGuard lock(SendLock());
-        SendDataQueue& q = window->connection().handler().Queue();
+        SendLockGuard lock(window->unit().handler().SendLock());
+        SendDataQueue& q = window->unit().handler().Queue();
         for (int i = 0; i < q.Count(); ++i) {
             const FrameRecord& r = q.At(i)->Record();
             frames.emplace_back(r.data(), r.data() + r.FrameLength());
@@ -85,8 +85,8 @@ inline std::vector<uint8_t> Bytes(const char* text) {
     return {text, text + std::strlen(text)};
 }
 
-inline void SetSystemPassword(const char* six) {
-    BytesFromText(TheModel().system.SystemPassword, kSystemPasswordLength, six);
+inline void SetSystemPassword(Model& m, const char* six) {
+    m.Edit([&] { BytesFromText(m.system.SystemPassword, kSystemPasswordLength, six); });
 }
 
 }  // namespace pavo::test

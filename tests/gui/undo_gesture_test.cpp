@@ -162,11 +162,11 @@ const GestureCase kGestures[] = {
      [](UndoWindow& u) { u.Click(u.PageItem(PavoDlg::PageEffect, Effect_Dlg::IDC_REVERB)); }},
     {"preset import", PavoDlg::PageSystem, nullptr,
      [](UndoWindow& u) {
-         ProgramImage img = TheModel().current;
+         ProgramImage img = u.unit().model().current;
          BytesFromText(img.ProgramName, kProgramNameLength, "Imported");
          img.MusicLeft.Eq[2].GainCode = 170;
          img.Scenes[2].Channel[OutSub].Delay = 900;
-         ASSERT_TRUE(WriteDia(TempDia().string(), TheModel().system, img));
+         ASSERT_TRUE(WriteDia(TempDia().string(), u.unit().model().system, img));
          u.state.nextFile = QString::fromStdString(TempDia().string());
          u.Click(u.SysItem(S::IDC_IMPORT));
          std::filesystem::remove(TempDia());
@@ -197,33 +197,33 @@ TEST(UndoGestures, EachGestureIsOneStepThatUndoAndRedoApplyAndThePageShows) {
         SCOPED_TRACE(c.name);
         UndoWindow u;
         u.undo().SetJoinWindow(60000);  // wheel notches join however slow the machine is
-        if (c.prepare) c.prepare(TheModel());
+        if (c.prepare) c.prepare(u.unit().model());
         u.ShowPage(c.page);
         u.w->RefreshCurrentPage();
         if (c.open) c.open(u);
         u.history().Clear();
 
-        const EditedRecords before = Records();
+        const EditedRecords before = Records(u.unit());
         const QString shownBefore = c.shown(u);
         c.gesture(u);
-        const EditedRecords after = Records();
+        const EditedRecords after = Records(u.unit());
         ASSERT_FALSE(Same(before, after)) << "the gesture changed nothing";
         EXPECT_EQ(u.history().UndoDepth(), 1u);
         EXPECT_EQ(u.undo().UndoText(), c.undoText);
         const QString shownAfter = c.shown(u);
 
         u.Undo();
-        EXPECT_TRUE(Same(Records(), before));
+        EXPECT_TRUE(Same(Records(u.unit()), before));
         EXPECT_EQ(c.shown(u), shownBefore);
         EXPECT_EQ(u.undo().RedoText(), QString(c.undoText).replace("Undo", "Redo"));
 
         u.Redo();
-        EXPECT_TRUE(Same(Records(), after));
+        EXPECT_TRUE(Same(Records(u.unit()), after));
         EXPECT_EQ(c.shown(u), shownAfter);
 
         u.Undo();
         u.Key(Qt::Key_Y, Qt::ControlModifier);
-        EXPECT_TRUE(Same(Records(), after));
+        EXPECT_TRUE(Same(Records(u.unit()), after));
         EXPECT_EQ(u.history().UndoDepth(), 1u);
         EXPECT_FALSE(u.history().CanRedo());
     }
@@ -234,7 +234,7 @@ TEST(UndoGestures, StepsSplitAtGesturesJoinForRepeatsAndANewEditClearsRedo) {
     u.ShowPage(PavoDlg::PageSystem);
     auto* aux = u.SysItem<BitmapSlider>(S::IDC_BGM_GAIN);
     auto* audio = u.SysItem<BitmapSlider>(S::IDC_VOD_GAIN);
-    SystemRecord& sys = TheModel().system;
+    SystemRecord& sys = u.unit().model().system;
 
     // Two drags, two steps.
     u.DragSlider(aux, 10);
@@ -293,7 +293,7 @@ TEST(UndoGestures, AnEditBeingTypedIntoKeepsItsOwnUndo) {
     NumEdit* gain = u.Strip(1)->GainEdit();
     NumEdit* freq = u.Strip(1)->FrequencyEdit();
     u.TypeAndEnter(freq, "100");
-    const EditedRecords typed = Records();
+    const EditedRecords typed = Records(u.unit());
     ASSERT_EQ(u.history().UndoDepth(), 1u);
 
     // Typing not committed yet: Ctrl+Z takes back the typing, not the frequency.
@@ -303,7 +303,7 @@ TEST(UndoGestures, AnEditBeingTypedIntoKeepsItsOwnUndo) {
     ASSERT_NE(gain->text(), shown);
     u.Key(Qt::Key_Z, Qt::ControlModifier, gain);
     EXPECT_EQ(gain->text(), shown);
-    EXPECT_TRUE(Same(Records(), typed));
+    EXPECT_TRUE(Same(Records(u.unit()), typed));
     EXPECT_EQ(u.history().UndoDepth(), 1u);
 
     // Committed, the value shows again; Ctrl+Z in the same edit undoes the model.
@@ -311,7 +311,7 @@ TEST(UndoGestures, AnEditBeingTypedIntoKeepsItsOwnUndo) {
     ASSERT_EQ(u.history().UndoDepth(), 2u);
     ASSERT_EQ(QApplication::focusWidget(), gain);
     u.Key(Qt::Key_Z, Qt::ControlModifier, gain);
-    EXPECT_TRUE(Same(Records(), typed));
+    EXPECT_TRUE(Same(Records(u.unit()), typed));
     EXPECT_EQ(gain->text(), shown);
 }
 
@@ -319,8 +319,8 @@ TEST(UndoGestures, AnEditBeingTypedIntoKeepsItsOwnUndo) {
 // back the name or number they set. While the unit's acknowledgement is awaited nothing is undone.
 TEST(UndoGestures, StoringIsNoStepAndNothingIsUndoneWhileATransferHoldsTheWindow) {
     UndoWindow u;
-    Flags().connected = 1;  // on line as far as the page can tell; the frames stay queued
-    Flags().storeAuthority = 1;
+    u.unit().model().flags.connected = 1;  // on line as far as the page can tell; the frames stay queued
+    u.unit().model().flags.storeAuthority = 1;
     u.ShowPage(PavoDlg::PageSystem);
     u.DragSlider(&u.w->masterSlider(0), 30);
     ASSERT_EQ(u.history().UndoDepth(), 1u);
@@ -333,23 +333,23 @@ TEST(UndoGestures, StoringIsNoStepAndNothingIsUndoneWhileATransferHoldsTheWindow
     name->selectAll();
     QTest::keyClicks(name, "Stage");
     u.Click(u.SysItem(S::IDC_STORE));
-    EXPECT_EQ(TheModel().system.ProgramNumber, 3);
-    EXPECT_EQ(TextFromBytes(TheModel().current.ProgramName, kProgramNameLength), "Stage");
+    EXPECT_EQ(u.unit().model().system.ProgramNumber, 3);
+    EXPECT_EQ(TextFromBytes(u.unit().model().current.ProgramName, kProgramNameLength), "Stage");
     EXPECT_EQ(u.history().UndoDepth(), 1u);
     EXPECT_EQ(u.undo().UndoText(), "Undo: Music Vol");
 
     ASSERT_EQ(u.w->progress().mode(), Show_Dlg::Mode::Wait);
-    const uint8_t level = TheModel().system.MusicMaster;
+    const uint8_t level = u.unit().model().system.MusicMaster;
     u.Undo();
-    EXPECT_EQ(TheModel().system.MusicMaster, level);
+    EXPECT_EQ(u.unit().model().system.MusicMaster, level);
 
-    Flags().transferPending = 0;
+    u.unit().model().flags.transferPending = 0;
     ASSERT_TRUE(test::WaitUntil([&] { return u.w->progress().mode() == Show_Dlg::Mode::Hidden; }));
     u.Undo();
-    EXPECT_EQ(TheModel().system.MusicMaster, 0);
-    EXPECT_EQ(TheModel().system.ProgramNumber, 3);
-    EXPECT_EQ(TextFromBytes(TheModel().current.ProgramName, kProgramNameLength), "Stage");
-    Flags().connected = 0;
+    EXPECT_EQ(u.unit().model().system.MusicMaster, 0);
+    EXPECT_EQ(u.unit().model().system.ProgramNumber, 3);
+    EXPECT_EQ(TextFromBytes(u.unit().model().current.ProgramName, kProgramNameLength), "Stage");
+    u.unit().model().flags.connected = 0;
 }
 
 // The context menu's entries name the step, follow the language and are enabled only when usable.
@@ -391,16 +391,16 @@ TEST(UndoGestures, ContextMenuNamesWhatItWouldUndoAndRedo) {
     u.DragSlider(&u.w->masterSlider(1), 30);
     s = menu("Undo: Mic Vol");
     EXPECT_EQ(s.texts.mid(0, 2), QStringList({"Undo: Mic Vol", "Redo"}));
-    EXPECT_EQ(TheModel().system.MicMaster, 0);
+    EXPECT_EQ(u.unit().model().system.MicMaster, 0);
     EXPECT_EQ(u.w->masterSlider(1).GetPos(), 0);
 
-    Flags().uiLanguage = LanguageChinese;
+    SetUiLanguage(LanguageChinese);
     s = menu({});
     EXPECT_EQ(s.texts.mid(0, 2),
               QStringList({QString::fromUtf8("撤销"), QString::fromUtf8("重做: 话筒音量")}));
     EXPECT_EQ(s.enabled[0], false);
     EXPECT_EQ(s.enabled[1], true);
-    Flags().uiLanguage = LanguageEnglish;
+    SetUiLanguage(LanguageEnglish);
 }
 
 // Names come from the first field changed, its block and record; several bands of one set, a link
@@ -415,7 +415,7 @@ TEST(UndoGestures, StepsAreNamedByWhatTheyChanged) {
     } cases[] = {
         {"one band", [](Model& m) { m.current.MusicRight.Eq[11].QCode = 3; }, "Music Right EQ band 12",
          "音乐右 EQ 频段12"},
-        {"EQ reset", [](Model&) { ResetEqBands(BlockMic34); }, "Mic 3&4 EQ", "话筒3&4 EQ"},
+        {"EQ reset", [](Model& m) { ResetEqBands(m, BlockMic34); }, "Mic 3&4 EQ", "话筒3&4 EQ"},
         {"a dynamic band's threshold", [](Model& m) { m.current.MusicLeft.DynEq[1].Threshold = 9; },
          "Music Left dynamic EQ band 2", "音乐左 动态均衡 频段2"},
         {"an output's delay in another scene",
@@ -430,7 +430,7 @@ TEST(UndoGestures, StepsAreNamedByWhatTheyChanged) {
         {"music SYNC off with the channel copy",
          [](Model& m) {
              m.current.MusicLink = 0;
-             LinkMusic(false);
+             LinkMusic(m);
          },
          "Music SYNC", "音乐同步",
          [](Model& m) {
@@ -447,14 +447,16 @@ TEST(UndoGestures, StepsAreNamedByWhatTheyChanged) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::AppState state;
-        if (c.before) c.before(TheModel());
-        UndoHistory history;
-        c.edit(TheModel());
+        Model m;
+        ResetParameters(m, false);
+        if (c.before) c.before(m);
+        UndoHistory history(m);
+        c.edit(m);
         ASSERT_TRUE(history.Commit());
         EXPECT_EQ(StepName(*history.NextUndo()), c.english);
-        Flags().uiLanguage = LanguageChinese;
+        SetUiLanguage(LanguageChinese);
         EXPECT_EQ(StepName(*history.NextUndo()), QString::fromUtf8(c.chinese));
-        Flags().uiLanguage = LanguageEnglish;
+        SetUiLanguage(LanguageEnglish);
     }
 }
 
@@ -471,9 +473,9 @@ TEST(UndoGestures, EveryFieldOfTheCatalogHasANameInBothLanguages) {
         step.before = {0};
         step.after = {f.mask};
         const QString english = StepName(step);
-        Flags().uiLanguage = LanguageChinese;
+        SetUiLanguage(LanguageChinese);
         const QString chinese = StepName(step);
-        Flags().uiLanguage = LanguageEnglish;
+        SetUiLanguage(LanguageEnglish);
         EXPECT_FALSE(english.isEmpty());
         EXPECT_FALSE(english.contains(u'.') || english.contains(u'[')) << english.toStdString();
         EXPECT_NE(chinese, english) << english.toStdString();

@@ -11,7 +11,7 @@
 #include "model/DataConver.h"
 #include "pages/MainDlg.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/SendLock.h"
+#include "protocol/ProtocolHandler.h"
 #include "undo_support.h"
 #include "virtual_unit/UnitLine.h"
 
@@ -24,16 +24,16 @@ using unit::UnitLine;
 bool Connect(UndoWindow& u, UnitLine& unit) {
     u.w->connection().SetPortLister([path = unit.DevicePath()] { return std::vector<std::string>{path}; });
     PostMessage(u.w.get(), WM_CONNECT_REQUEST);
-    return test::WaitUntil([&] { return test::OnLineAndIdle(*u.w) && Flags().transferPending.load() == 0; });
+    return test::WaitUntil([&] { return test::OnLineAndIdle(*u.w) && u.unit().model().flags.transferPending.load() == 0; });
 }
 
-ProgramImage Current() {
-    return EditModel([] { return TheModel().current; });
+ProgramImage Current(UndoWindow& u) {
+    return test::Edit(u.unit(), [](Model& m) { return m.current; });
 }
 
 // The scanner has sent everything: the unit holds the program's image.
-bool UnitHoldsTheProgram(UnitLine& unit) {
-    return test::WaitUntil([&] { return SameRecord(unit.Unit().CurrentImage(), Current()); });
+bool UnitHoldsTheProgram(UndoWindow& u, UnitLine& unit) {
+    return test::WaitUntil([&] { return SameRecord(unit.Unit().CurrentImage(), Current(u)); });
 }
 
 // The frames the unit received from index `from` on, with this command.
@@ -56,17 +56,17 @@ TEST(UndoOnLine, UndoOfAGraphDragSendsTheBandBackAndTheUnitFollows) {
     u.ShowPage(PavoDlg::PageMusic);
     EXPECT_FALSE(u.history().CanUndo()) << "the program read from the unit is no step";
 
-    const EqBand before = Current().MusicLeft.Eq[2];
+    const EqBand before = Current(u).MusicLeft.Eq[2];
     u.DragBand(u.Graph(), *u.Strip(2)->Band(), -50);
     ASSERT_EQ(u.history().UndoDepth(), 1u);
-    const EqBand dragged = Current().MusicLeft.Eq[2];
+    const EqBand dragged = Current(u).MusicLeft.Eq[2];
     ASSERT_NE(dragged.GainCode, before.GainCode);
-    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+    ASSERT_TRUE(UnitHoldsTheProgram(u, *unit));
 
     const size_t sent = unit->ReceivedCount();
     u.Undo();
-    EXPECT_TRUE(SameRecord(Current().MusicLeft.Eq[2], before));
-    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+    EXPECT_TRUE(SameRecord(Current(u).MusicLeft.Eq[2], before));
+    ASSERT_TRUE(UnitHoldsTheProgram(u, *unit));
     const auto bands = FramesSince(*unit, sent, CmdEqBand);
     ASSERT_FALSE(bands.empty());
     const auto& last = bands.back().payload;
@@ -75,8 +75,8 @@ TEST(UndoOnLine, UndoOfAGraphDragSendsTheBandBackAndTheUnitFollows) {
     EXPECT_EQ(u.Strip(2)->GainEdit()->GetValue(), before.GainCode);
 
     u.Redo();
-    EXPECT_TRUE(SameRecord(Current().MusicLeft.Eq[2], dragged));
-    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+    EXPECT_TRUE(SameRecord(Current(u).MusicLeft.Eq[2], dragged));
+    EXPECT_TRUE(UnitHoldsTheProgram(u, *unit));
 }
 
 // A read that ends early gives the records back as they were, and the history stays; a read that
@@ -84,7 +84,7 @@ TEST(UndoOnLine, UndoOfAGraphDragSendsTheBandBackAndTheUnitFollows) {
 TEST(UndoOnLine, OnlyACompletedFullReadStartsAFreshHistory) {
     UndoWindow u;
     u.DragSlider(&u.w->masterSlider(0), 20);
-    const uint8_t level = TheModel().system.MusicMaster;
+    const uint8_t level = u.unit().model().system.MusicMaster;
     ASSERT_NE(level, 0);
     {
         unit::UnitOptions o;
@@ -94,31 +94,31 @@ TEST(UndoOnLine, OnlyACompletedFullReadStartsAFreshHistory) {
             [path = failing->DevicePath()] { return std::vector<std::string>{path}; });
         PostMessage(u.w.get(), WM_CONNECT_REQUEST);
         ASSERT_TRUE(test::WaitUntil([&] { return failing->ReceivedCount() >= 24; }));
-        ASSERT_TRUE(test::WaitUntil([&] { return Flags().connected.load() == 0; }, 60000));
+        ASSERT_TRUE(test::WaitUntil([&] { return u.unit().model().flags.connected.load() == 0; }, 60000));
     }
     u.Settle();
-    EXPECT_EQ(TheModel().system.MusicMaster, level);
+    EXPECT_EQ(u.unit().model().system.MusicMaster, level);
     ASSERT_TRUE(u.history().CanUndo());
     u.Undo();
-    EXPECT_EQ(TheModel().system.MusicMaster, 0);
+    EXPECT_EQ(u.unit().model().system.MusicMaster, 0);
 
     // Off line a band is dragged; the unit's program differs, and the edits are sent.
     u.ShowPage(PavoDlg::PageMusic);
     u.DragBand(u.Graph(), *u.Strip(6)->Band(), -40);
-    const EqBand edited = Current().MusicLeft.Eq[6];
+    const EqBand edited = Current(u).MusicLeft.Eq[6];
     SetMessageBoxPresenter(
         [](const MessageBoxRequest& r) { return r.buttons == BoxYesNo ? ResultYes : ResultOk; });
     auto unit = test::StartUnit();
     ASSERT_TRUE(Connect(u, *unit));
-    ASSERT_TRUE(test::WaitUntil([&] { return Flags().transferPending.load() == 0; }));
-    EXPECT_TRUE(SameRecord(Current().MusicLeft.Eq[6], edited));
+    ASSERT_TRUE(test::WaitUntil([&] { return u.unit().model().flags.transferPending.load() == 0; }));
+    EXPECT_TRUE(SameRecord(Current(u).MusicLeft.Eq[6], edited));
     u.Click(&u.w->canvas(), QPoint(3, 3));  // a gesture would commit anything left over
     EXPECT_FALSE(u.history().CanUndo()) << "the read and the edits it sent are no step";
-    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+    EXPECT_TRUE(UnitHoldsTheProgram(u, *unit));
 }
 
-ProgramImage LastSent() {
-    return EditModel([] { return TheModel().lastSent; });
+ProgramImage LastSent(UndoWindow& u) {
+    return test::Edit(u.unit(), [](Model& m) { return m.lastSent; });
 }
 
 template <class T>
@@ -156,7 +156,8 @@ TEST(UndoOnLine, UndoOfSyncRestoresThePartnerChannelOnBothSides) {
         {"Out1&2", PavoDlg::PageOut12, MainDlg::IDC_SYNC, MainDlg::IDC_HPF_SLIDER,
          MainDlg::IDC_SECOND_CHANNEL, &ProgramImage::Out12Link, 4, "Undo: Out1&2 SYNC",
          [](const ProgramImage& i) {
-             OutputChannel out1 = i.Scenes[TheModel().scene.EditedScene() - 1].Channel[OutOut1];
+             const int scene = i.ActiveScene >= 1 && i.ActiveScene <= 3 ? i.ActiveScene : 1;  // the edited one
+             OutputChannel out1 = i.Scenes[scene - 1].Channel[OutOut1];
              out1.Limiter = {};  // the pair's limiter is Out 2's
              return Bytes(out1);
          }},
@@ -173,27 +174,27 @@ TEST(UndoOnLine, UndoOfSyncRestoresThePartnerChannelOnBothSides) {
         // Linked, the leading channel is edited; the partner keeps its own settings.
         auto* slider = u.PageItem<BitmapSlider>(c.page, c.slider);
         u.DragSlider(slider, slider->GetPos() > 100 ? slider->GetPos() - 80 : slider->GetPos() + 80);
-        ASSERT_TRUE(UnitHoldsTheProgram(*unit));
-        const EditedRecords linked = test::Records();
-        const std::vector<uint8_t> partner = c.partner(Current());
+        ASSERT_TRUE(UnitHoldsTheProgram(u, *unit));
+        const EditedRecords linked = test::Records(u.unit());
+        const std::vector<uint8_t> partner = c.partner(Current(u));
         // The scanner has sent the partner and the link byte: the last-sent image and the unit agree.
         auto sentAndHeld = [&](const std::vector<uint8_t>& bytes, uint8_t linked) {
             return test::WaitUntil([&] {
                 const ProgramImage held = unit->Unit().CurrentImage();
-                return c.partner(LastSent()) == bytes && c.partner(held) == bytes && held.*c.link == linked;
+                return c.partner(LastSent(u)) == bytes && c.partner(held) == bytes && held.*c.link == linked;
             });
         };
 
         u.Click(sync);  // SYNC off: the partner becomes a copy of the leading channel
         ASSERT_FALSE(sync->IsLatched());
-        const std::vector<uint8_t> copied = c.partner(Current());
+        const std::vector<uint8_t> copied = c.partner(Current(u));
         ASSERT_NE(copied, partner);
         ASSERT_EQ(u.undo().UndoText(), c.undoText);
         ASSERT_TRUE(test::WaitUntil([&] { return unit->Unit().CurrentImage().*c.link == 0; }));
 
         const size_t sent = unit->ReceivedCount();
         u.Undo();
-        EXPECT_TRUE(test::Same(test::Records(), linked));
+        EXPECT_TRUE(test::Same(test::Records(u.unit()), linked));
         EXPECT_TRUE(sync->IsLatched());
         ASSERT_TRUE(sentAndHeld(partner, 1));
         const auto links = FramesSince(*unit, sent, CmdLink);
@@ -202,13 +203,13 @@ TEST(UndoOnLine, UndoOfSyncRestoresThePartnerChannelOnBothSides) {
 
         u.Redo();
         EXPECT_FALSE(sync->IsLatched());
-        EXPECT_EQ(c.partner(Current()), copied);
+        EXPECT_EQ(c.partner(Current(u)), copied);
         ASSERT_TRUE(sentAndHeld(copied, 0));
 
         // Unlinked, the partner gets settings of its own; SYNC on, then its undo.
         u.Click(u.PageItem(c.page, c.partnerButton));
         u.DragSlider(slider, slider->GetPos() > 100 ? slider->GetPos() - 60 : slider->GetPos() + 60);
-        const std::vector<uint8_t> own = c.partner(Current());
+        const std::vector<uint8_t> own = c.partner(Current(u));
         ASSERT_NE(own, copied);
         ASSERT_TRUE(sentAndHeld(own, 0));
         u.Click(sync);
@@ -216,9 +217,9 @@ TEST(UndoOnLine, UndoOfSyncRestoresThePartnerChannelOnBothSides) {
         ASSERT_TRUE(test::WaitUntil([&] { return unit->Unit().CurrentImage().*c.link == 1; }));
         u.Undo();
         EXPECT_FALSE(sync->IsLatched());
-        EXPECT_EQ(c.partner(Current()), own);
+        EXPECT_EQ(c.partner(Current(u)), own);
         EXPECT_TRUE(sentAndHeld(own, 0));
-        EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+        EXPECT_TRUE(UnitHoldsTheProgram(u, *unit));
     }
 }
 
@@ -229,7 +230,7 @@ TEST(UndoOnLine, ARecallAndTheProgramItBringsAreOneStepAndUndoSendsTheWholeProgr
     UndoWindow u;
     auto unit = test::StartUnit();
     ASSERT_TRUE(Connect(u, *unit));
-    const ProgramImage first = Current();
+    const ProgramImage first = Current(u);
     const QString firstLabel = u.w->programLabelText();
 
     auto* list = u.SysItem<BitComboBox>(S::IDC_PROGRAM_LIST);
@@ -239,22 +240,22 @@ TEST(UndoOnLine, ARecallAndTheProgramItBringsAreOneStepAndUndoSendsTheWholeProgr
     ASSERT_TRUE(test::WaitUntil([&] { return u.w->progress().mode() == Show_Dlg::Mode::Hidden; }));
     u.Settle();
     const ProgramImage fifth = unit->Unit().StoredProgram(5);
-    ASSERT_TRUE(SameRecord(Current(), fifth));
+    ASSERT_TRUE(SameRecord(Current(u), fifth));
     EXPECT_EQ(u.history().UndoDepth(), 1u);
     EXPECT_EQ(u.undo().UndoText(), "Undo: Recall Mode 5");
     EXPECT_EQ(u.w->programLabelText(), "5:Jazz");
 
     u.Undo();
-    EXPECT_TRUE(SameRecord(Current(), first));
+    EXPECT_TRUE(SameRecord(Current(u), first));
     EXPECT_EQ(u.w->programLabelText(), firstLabel);
     EXPECT_EQ(u.SysItem<BitComboBox>(S::IDC_PROGRAM_LIST)->currentIndex(), 0);
-    ASSERT_TRUE(UnitHoldsTheProgram(*unit));
+    ASSERT_TRUE(UnitHoldsTheProgram(u, *unit));
     EXPECT_EQ(unit->Unit().CurrentImage().ReverbSpare.ReverbTime.get(), first.ReverbSpare.ReverbTime.get());
 
     ASSERT_TRUE(test::WaitUntil([&] { return u.w->progress().mode() == Show_Dlg::Mode::Hidden; }));
     u.Redo();
-    EXPECT_TRUE(SameRecord(Current(), fifth));
-    EXPECT_TRUE(UnitHoldsTheProgram(*unit));
+    EXPECT_TRUE(SameRecord(Current(u), fifth));
+    EXPECT_TRUE(UnitHoldsTheProgram(u, *unit));
     EXPECT_EQ(u.w->programLabelText(), "5:Jazz");
 }
 

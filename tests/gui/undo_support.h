@@ -28,9 +28,9 @@
 
 namespace pavo::test {
 
-// The records as they are now.
-inline EditedRecords Records() {
-    return CopyEditedRecords();
+// A unit's records as they are now.
+inline EditedRecords Records(const Unit& unit) {
+    return CopyEditedRecords(unit.model());
 }
 inline bool Same(const EditedRecords& a, const EditedRecords& b) {
     return SameRecord(a.image, b.image) && SameRecord(a.system, b.system);
@@ -55,6 +55,8 @@ struct UndoWindow {
     }
 
     UndoGestures& undo() { return w->undo(); }
+    Unit& unit() const { return w->unit(); }
+    Model& model() const { return w->unit().model(); }
     UndoHistory& history() { return w->undo().history(); }
     SysDlg* sys() const { return static_cast<SysDlg*>(w->SystemPage()); }
     MusicDlg* music() const { return static_cast<MusicDlg*>(w->Page(PavoDlg::PageMusic)); }

@@ -1,12 +1,71 @@
 #!/usr/bin/env bash
-# Dependencies run one way: the pages never include the application, and the core never includes Qt.
+# Dependencies run one way. Each source folder lists the folders it may include from; anything else
+# is reported, with the file and the include. The core (model, protocol, serial, the filter math of
+# eq, unit, autoeq, remote) never includes Qt, and no tool includes the GUI.
 set -u
-src="$1/src"
+root="$1"
+src="$root/src"
 status=0
-if up=$(grep -l '#include "app/' "$src"/pages/* 2>/dev/null); then
-    echo "pages including app/:"; echo "$up"; status=1
-fi
-if qt=$(grep -l -E '#include <Q[A-Za-z]' "$src"/model/* "$src"/protocol/* "$src"/serial/* 2>/dev/null); then
-    echo "core files including Qt:"; echo "$qt"; status=1
-fi
+
+core="model protocol serial eq unit autoeq remote"
+declare -A allowed=(
+    [model]="model"
+    [protocol]="model protocol"
+    [serial]="model protocol serial"
+    [eq]="model eq"
+    [unit]="model protocol serial eq unit"
+    [autoeq]="model eq autoeq"
+    [remote]="$core"
+    [platform]="$core platform"
+    [controls]="$core platform controls"
+    [eqgui]="$core platform controls eq"
+    [pages]="$core platform controls eq pages"
+    [app]="$core platform controls eq pages app virtual_unit"
+    [tools]="$core virtual_unit cli"
+)
+
+# check <folder key> <files...>
+check() {
+    local key="$1"
+    shift
+    local file inc dir
+    for file in "$@"; do
+        [ -f "$file" ] || continue
+        while IFS= read -r inc; do
+            dir="${inc%%/*}"
+            if [[ " ${allowed[$key]} " != *" $dir "* ]]; then
+                echo "${file#"$root"/}: includes \"$inc\" (a $key file may include from: ${allowed[$key]})"
+                status=1
+            fi
+        done < <(sed -n 's/^[[:space:]]*#include "\([a-z_]*\/[^"]*\)".*/\1/p' "$file")
+    done
+}
+
+shopt -s nullglob
+for dir in model protocol serial unit autoeq remote platform controls pages app; do
+    check "$dir" "$src/$dir"/*.h "$src/$dir"/*.cpp
+done
+# eq holds the core's filter math and, in CFStatic, the GUI's response graph.
+core_eq=()
+gui_eq=()
+for f in "$src"/eq/*.h "$src"/eq/*.cpp; do
+    case "$(basename "$f")" in
+        CFStatic*) gui_eq+=("$f") ;;
+        *) core_eq+=("$f") ;;
+    esac
+done
+check eq "${core_eq[@]}"
+check eqgui "${gui_eq[@]}"
+check tools "$root"/tools/*/*.h "$root"/tools/*/*.cpp
+
+# The core never includes Qt.
+for dir in $core; do
+    for f in "$src/$dir"/*.h "$src/$dir"/*.cpp; do
+        [[ "$f" == */eq/CFStatic* ]] && continue
+        if grep -q -E '#include <Q[A-Za-z]' "$f"; then
+            echo "${f#"$root"/}: the core includes Qt"
+            status=1
+        fi
+    done
+done
 exit $status
