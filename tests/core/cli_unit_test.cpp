@@ -234,7 +234,7 @@ TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
         {"MusicLeft.Eq[3].GainCode", "-3dB", 105, "-3.0 dB", 0x03},
         {"musicleft.highpass.frequencycode", "1k", 204, "1000 Hz", 0x04},
         {"System.MicMaster.Mute", "ON", 1, "ON", 0x01},  // a mute at closing time; the level stays
-        {"Scene1.Out2.Mute", "1", 1, "ON", 0x08},
+        {"Scene1.Out2.Mute", "code:1", 1, "ON", 0x08},
         {"EchoA.Delay", "250ms", 2500, "250.0 ms", 0x05},
     };
     ScratchDir dir;
@@ -285,6 +285,14 @@ TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
          "System.ProgramNumber is not sent on its own; pavo-cli recall changes the program"},
         {"ProgramName", "Hall", "ProgramName holds characters or bytes; it cannot be set"},
         {"Mic12.MicLevel", "99dB", "Mic12.MicLevel: 99dB is outside -10.0 dB .. 10.0 dB"},
+        // Values that once wrapped into the range and were sent.
+        {"Mic12.MicLevel", "1e308dB", "Mic12.MicLevel: 1e308dB is outside -10.0 dB .. 10.0 dB"},
+        {"Mic12.MicLevel", "2147483650dB", "Mic12.MicLevel: 2147483650dB is outside -10.0 dB .. 10.0 dB"},
+        {"EchoA.Eq[1].GainCode", "1e300dB", "EchoA.Eq[1].GainCode: 1e300dB is outside -24.0 dB .. 24.0 dB"},
+        {"System.KeyShift", "nan", "System.KeyShift: nan is outside -7 .. 7"},
+        // A bare number is never a raw code.
+        {"Scene1.Out2.Mute", "1",
+         "Scene1.Out2.Mute: \"1\" is not one of OFF, ON (a raw code is written code:1)"},
         {"Mic12.Level", "1", "no field Mic12.Level; pavo-cli show FILE lists them"},
     };
     const ProgramImage image = u->Unit().CurrentImage();
