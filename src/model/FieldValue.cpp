@@ -69,8 +69,9 @@ uint32_t LowestNumberCode(const FieldInfo& f) {
     return f.zeroIsOff && f.min == 0 ? 1 : f.min;
 }
 
-// Codes are whole steps: within a millionth of a step of the range still counts as in it, so a value
-// printed at its full precision reads back however the binary rounding falls.
+// How far past an end of the range a number may lie and still count as in it: a millionth of a step
+// for the codes in steps, a millionth of the end's value for the tables. Enough for binary rounding of
+// a printed value, far too little for any value a person means.
 constexpr double kSlack = 1e-6;
 
 std::nullopt_t Fail(std::string* error, std::string text) {
