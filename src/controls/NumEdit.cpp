@@ -116,9 +116,12 @@ double NumEdit::TypedNumber() const {
 }
 
 // The code of a scaled value. The small allowance keeps a value the edit itself shows (such as
-// -23.8 for 0.2 per code) from truncating to the code below through binary rounding.
+// -23.8 for 0.2 per code) from truncating to the code below through binary rounding. The callers limit
+// the value to the range first; should the arithmetic still leave it (a scale of 0), the checked
+// conversion keeps the code the edit has rather than converting a double outside an int.
 int NumEdit::ScaledCode(double value) const {
-    return static_cast<int>(std::trunc((value + offset_) * 10.0 / (scale_ * 10.0) + 1e-6));
+    return CodeInRange(std::trunc((value + offset_) * 10.0 / (scale_ * 10.0) + 1e-6), min_, max_)
+        .value_or(value_);
 }
 
 int NumEdit::GetValue() {

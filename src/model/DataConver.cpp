@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "model/Blocks.h"
 #include "model/CodeTables.h"
 
 namespace pavo {
@@ -66,6 +67,23 @@ void BytesFromText(uint8_t* field, size_t n, std::string_view text) {
 
 std::string ProgramNumberText(int number) {
     return number <= 16 ? std::to_string(number) : "F" + std::to_string(number - 16);
+}
+
+std::optional<int> ProgramNumberFromText(std::string_view text) {
+    const bool f = !text.empty() && (text[0] == 'F' || text[0] == 'f');
+    const std::string_view digits = f ? text.substr(1) : text;
+    if (digits.empty() || digits.size() > 2 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    const int n = std::stoi(std::string(digits)) + (f ? 16 : 0);
+    if (n < (f ? 17 : 1) || n > kProgramCount) return std::nullopt;
+    return n;
+}
+
+std::optional<int> CodeInRange(double x, int lo, int hi) {
+    // Written so that NaN fails too.
+    if (!(x >= lo && x <= hi)) return std::nullopt;
+    return static_cast<int>(x);
 }
 
 const std::array<const char*, kRatioLabelCount> RatioLabels = {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +29,14 @@ void BytesFromText(uint8_t* field, size_t n, std::string_view text);
 
 // How people see a program number: 1..16 as they are, 17..21 as F1..F5.
 std::string ProgramNumberText(int number);
+// The program a person names, in either form: "1".."21", or "F1".."F5" (any case) for 17..21.
+std::optional<int> ProgramNumberFromText(std::string_view text);
+
+// A computed code as an integer, when it lies within lo..hi; `x` comes rounded as the caller wants it
+// (a fraction is cut off). The check is made on the double before anything is converted: converting a
+// double outside the integer's range is undefined, so a huge, infinite or NaN value must be refused
+// here rather than wrap into range.
+std::optional<int> CodeInRange(double x, int lo, int hi);
 
 constexpr int kRatioLabelCount = 41;
 constexpr int kAttackLabelCount = 20;

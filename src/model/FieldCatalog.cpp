@@ -238,7 +238,7 @@ void AddSystemFields(std::vector<FieldInfo>& out) {
     Builder b(out, FieldRecord::System);
     const std::string s = "System.";
     b.Add(s + "ProgramNumber", offsetof(SystemRecord, ProgramNumber), 1, 0, kProgramCount,
-          FieldDisplay::Code);
+          FieldDisplay::Program);
     b.Master(s + "EffectMaster", offsetof(SystemRecord, EffectMaster));
     b.Master(s + "MicMaster", offsetof(SystemRecord, MicMaster));
     b.Master(s + "MusicMaster", offsetof(SystemRecord, MusicMaster));

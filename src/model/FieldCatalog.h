@@ -22,7 +22,8 @@ enum class FieldRecord : uint8_t { Program, System };
 
 // How a code reads in engineering units.
 enum class FieldDisplay : uint8_t {
-    Code,       // the code itself (harmonic, timbre, program number, check byte)
+    Code,       // the code itself (harmonic, timbre, master levels, check byte)
+    Program,    // a program number: 1..16, F1..F5 for 17..21 (0: none yet)
     Text,       // characters (program name, passwords); no code, no range
     Opaque,     // bytes nobody interprets (spare, reserved): shown as hex, no range
     Frequency,  // FrequencyTable, Hz
@@ -74,14 +75,17 @@ bool InRange(const FieldInfo& field, uint32_t code);
 // The first field whose code lies outside its documented range, or null when all are in range.
 const FieldInfo* FirstFieldOutOfRange(FieldRecord record, const uint8_t* bytes);
 
-// The field's value as people read it: "1000 Hz", "-3.0 dB", "ON", "Atk X4", "2.0:1", "-77 dBV".
+// The field's value as people read it: "1000 Hz", "-3.0 dB", "ON", "Atk X4", "2.0:1", "-77 dBV", "F2".
+// What FormatCode writes for a code in range, ParseCode reads back as that code.
 std::string FormatField(const FieldInfo& field, const uint8_t* record);
 std::string FormatCode(const FieldInfo& field, uint32_t code);
 
-// A code from what a person types: a plain whole number is the raw code ("105"); anything else is a
-// name or label as FormatCode writes it ("ON", "24dB Butuerworth", "Atk X4", "16 ms", "2.0:1") or a
-// value in engineering units ("-3dB", "1k", "1.2kHz", "0.71", "150ms"), taken to the nearest code.
-// Nothing outside the field's range is accepted; `error` says why.
+// A code from what a person types: a name or label as FormatCode writes it ("ON", "24dB Butuerworth",
+// "Atk X4", "OFF", "F2"), or a value in engineering units ("-3dB", "1k", "1.2kHz", "0.71", "150ms",
+// "2:1"; a plain number is in the field's unit, "0" on the key shift is 0, not code 0), taken to the
+// nearest code; a program as "F2" or "18". A raw code only as "code:105". Every value is checked
+// against the field's range before it becomes a code, and nothing outside is accepted; `error` says
+// why, with the range in engineering units. See FieldValue.h for the typed form.
 std::optional<uint32_t> ParseCode(const FieldInfo& field, std::string_view text,
                                   std::string* error = nullptr);
 

@@ -1,5 +1,7 @@
 // Field values as people read and type them: the engineering units of the catalog's displays.
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,7 @@
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
 #include "model/FieldCatalog.h"
+#include "model/FieldValue.h"
 
 namespace pavo {
 
@@ -57,41 +60,65 @@ std::string_view Trim(std::string_view t) {
 }
 
 bool AllDigits(std::string_view t) {
-    if (t.empty()) return false;
-    for (char c : t)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    return true;
+    return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// "1.2kHz" -> 1200 with unit "Hz"; "-3 dB" -> -3 with unit "dB". False when no number leads.
-bool SplitNumber(std::string_view t, double& value, std::string& unit) {
-    const std::string s(t);
-    char* end = nullptr;
-    value = std::strtod(s.c_str(), &end);
-    if (end == s.c_str()) return false;
-    std::string_view rest = Trim(std::string_view(end));
-    if (!rest.empty() && (rest.front() == 'k' || rest.front() == 'K')) {
-        value *= 1000;
-        rest = Trim(rest.substr(1));
-    }
-    unit = std::string(rest);
-    return std::isfinite(value);
+bool StartsWithLetters(std::string_view t, std::string_view prefix) {
+    return t.size() >= prefix.size() && SameLetters(t.substr(0, prefix.size()), prefix);
 }
 
-const char* UnitOf(const FieldInfo& f) {
-    switch (f.display) {
-        case FieldDisplay::Frequency:
-        case FieldDisplay::Crossover:
-            return "Hz";
-        case FieldDisplay::Gain:
-            return "dB";
-        case FieldDisplay::Attack:
-            return "ms";
-        case FieldDisplay::Scaled:
-            return f.unit;
-        default:
-            return "";
+// Where a number's size lies, for the numbers too large or too small for a double: the power of ten of
+// its first significant digit (exponents saturate), positive for an overflow, negative for an underflow.
+long DecimalMagnitude(std::string_view mantissa, long exponent) {
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) return 0;
+    const long position =
+        first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
+    return position + exponent;
+}
+
+// The decimal number `t` starts with: an optional sign, digits with at most one point, an optional
+// exponent; or "inf", "infinity" and "nan". Read without the locale, whatever the program's locale is.
+// A number beyond a double reads as an infinity and one below its smallest as zero, for the range check
+// to refuse or take. Returns the characters read, 0 when no number leads.
+size_t ReadNumber(std::string_view t, double& value) {
+    size_t i = 0;
+    const bool negative = !t.empty() && t[0] == '-';
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) ++i;
+    const auto sign = [&](double v) { return negative ? -v : v; };
+    for (std::string_view word : {"infinity", "inf", "nan"})
+        if (StartsWithLetters(t.substr(i), word)) {
+            value = sign(word == "nan" ? std::nan("") : HUGE_VAL);
+            return i + word.size();
+        }
+    const auto digit = [&](size_t at) { return at < t.size() && t[at] >= '0' && t[at] <= '9'; };
+    const size_t start = i;
+    size_t digits = 0;
+    for (; digit(i); ++i) ++digits;
+    if (i < t.size() && t[i] == '.')
+        for (++i; digit(i); ++i) ++digits;
+    if (digits == 0) return 0;
+    const size_t mantissaEnd = i;
+    long exponent = 0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        size_t j = i + 1;
+        const bool negativeExponent = j < t.size() && t[j] == '-';
+        if (j < t.size() && (t[j] == '-' || t[j] == '+')) ++j;
+        if (digit(j)) {
+            for (; digit(j); ++j) exponent = std::min(exponent * 10 + (t[j] - '0'), 1000000L);
+            if (negativeExponent) exponent = -exponent;
+            i = j;
+        }
     }
+    double v = 0;
+    const auto [end, ec] = std::from_chars(t.data() + start, t.data() + i, v, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range)
+        v = DecimalMagnitude(t.substr(start, mantissaEnd - start), exponent) > 0 ? HUGE_VAL : 0.0;
+    else if (ec != std::errc() || end != t.data() + i)
+        return 0;
+    value = sign(v);
+    return i;
 }
 
 bool Fail(std::string* error, std::string text) {
@@ -99,37 +126,40 @@ bool Fail(std::string* error, std::string text) {
     return false;
 }
 
-// The code nearest to an engineering value, or false with the reason.
-bool CodeOfValue(const FieldInfo& f, double v, uint32_t& code, std::string* error) {
-    const auto inTable = [&](const auto& table) {
-        if (v < table.front() * 0.999 || v > table.back() * 1.001)
-            return Fail(error, f.path + ": " + Printf("%g", v) + " is outside " +
-                                   Printf("%g", table.front()) + " .. " + Printf("%g", table.back()));
-        code = static_cast<uint32_t>(NearestCode(table, v));
-        return true;
-    };
-    switch (f.display) {
-        case FieldDisplay::Frequency:
-            return inTable(FrequencyTable());
-        case FieldDisplay::Crossover:
-            return inTable(CrossoverTable());
-        case FieldDisplay::Q:
-            return inTable(QTable());
-        case FieldDisplay::Gain: {
-            const double c = std::round((v + 24) / 0.2);
-            if (c < 0) return Fail(error, f.path + ": " + Printf("%g", v) + " dB is below -24 dB");
-            code = static_cast<uint32_t>(c);
-            return true;
-        }
-        case FieldDisplay::Scaled: {
-            const double c = std::round((v + f.bias) / f.scale);
-            if (c < 0) return Fail(error, f.path + ": " + Printf("%g", v) + " is below " + FormatCode(f, 0));
-            code = static_cast<uint32_t>(c);
-            return true;
-        }
-        default:
-            return Fail(error, f.path + ": takes a code or a name, not a value in units");
+// The code of a name or label the field shows ("ON", "Atk X4", "F2", "18", "OFF"); none otherwise.
+std::optional<uint32_t> CodeOfName(const FieldInfo& f, std::string_view text) {
+    if (f.display == FieldDisplay::Program) {
+        if (text == "0") return 0;
+        if (const std::optional<int> n = ProgramNumberFromText(text)) return static_cast<uint32_t>(*n);
+        return std::nullopt;
     }
+    if (f.display == FieldDisplay::Items || f.display == FieldDisplay::Release) {
+        for (uint32_t c = 0; c < LabelsOf(f).size(); ++c)
+            if (SameLetters(text, LabelsOf(f)[c])) return c;
+        return std::nullopt;
+    }
+    if (f.zeroIsOff && SameLetters(text, "OFF")) return 0;
+    return std::nullopt;
+}
+
+// The code of a raw code written "code:105".
+std::optional<uint32_t> RawCode(const FieldInfo& f, std::string_view text, std::string* error) {
+    const std::string_view digits = Trim(text.substr(5));
+    const auto refuse = [&] {
+        Fail(error, f.path + ": " + std::string(text) + " is outside code:" + std::to_string(f.min) +
+                        " .. code:" + std::to_string(f.max) + " (" + RangeText(f) + ")");
+        return std::nullopt;
+    };
+    if (!AllDigits(digits)) {
+        Fail(error, f.path + ": \"" + std::string(text) + "\" is not a raw code (code:" +
+                        std::to_string(f.min) + " .. code:" + std::to_string(f.max) + ")");
+        return std::nullopt;
+    }
+    // Nine digits fit an unsigned code; more are out of every range.
+    if (digits.size() > 9) return refuse();
+    const uint32_t code = static_cast<uint32_t>(std::stoul(std::string(digits)));
+    if (!InRange(f, code)) return refuse();
+    return code;
 }
 
 }  // namespace
@@ -144,7 +174,7 @@ std::string FormatCode(const FieldInfo& f, uint32_t code) {
         case FieldDisplay::Crossover:
             return Hertz(CrossoverFrequencyOfCode(static_cast<int>(code)));
         case FieldDisplay::Gain:
-            return Printf("%.1f dB", code * 0.2 - 24);
+            return Printf("%.1f dB", *NumberOfCode(f, code));
         case FieldDisplay::Q:
             return Printf("%g", QTable()[code]);
         case FieldDisplay::Items:
@@ -154,12 +184,12 @@ std::string FormatCode(const FieldInfo& f, uint32_t code) {
             return std::string(RatioLabels[code]) + ":1";
         case FieldDisplay::Attack:
             return std::string(AttackLabels[code]) + " ms";
+        case FieldDisplay::Program:
+            return ProgramNumberText(static_cast<int>(code));
         case FieldDisplay::Scaled: {
             if (f.zeroIsOff && code == 0) return "OFF";
-            const double v = code * f.scale - f.bias;
             const std::string format = "%." + std::to_string(f.decimals) + "f";
-            // No "-0" for a value that rounds to zero.
-            return WithUnit(Printf(format.c_str(), std::fabs(v) < 1e-9 ? 0.0 : v), f.unit);
+            return WithUnit(Printf(format.c_str(), *NumberOfCode(f, code)), f.unit);
         }
         default:
             return std::to_string(code);
@@ -183,49 +213,44 @@ std::string FormatField(const FieldInfo& f, const uint8_t* record) {
 
 std::optional<uint32_t> ParseCode(const FieldInfo& f, std::string_view input, std::string* error) {
     const std::string_view text = Trim(input);
+    const std::string typed(text);
     if (!f.HasCode()) {
         Fail(error, f.path + ": holds characters or bytes, not a code");
         return std::nullopt;
     }
-    std::optional<uint32_t> code;
-    // A plain whole number is the raw code, always; anything else is a name, a label or a value.
-    if (AllDigits(text)) {
-        if (text.size() > 9) {
-            Fail(error, f.path + ": " + std::string(text) + " is outside " + std::to_string(f.min) + ".." +
-                            std::to_string(f.max));
-            return std::nullopt;
-        }
-        code = static_cast<uint32_t>(std::strtoul(std::string(text).c_str(), nullptr, 10));
-    }
-    // Names and labels as FormatCode writes them: "ON", "Atk X4", "16 ms", "2.0:1".
-    const std::span<const char* const> labels = LabelsOf(f);
-    for (size_t i = 0; i < labels.size() && !code; ++i)
-        if (SameLetters(text, labels[i]) || SameLetters(text, FormatCode(f, static_cast<uint32_t>(i))) ||
-            (f.display == FieldDisplay::Attack && SameLetters(text, std::string(labels[i]) + "ms")))
-            code = static_cast<uint32_t>(i);
-    if (!code && f.zeroIsOff && SameLetters(text, "OFF")) code = 0;
-    if (!code) {
-        double value = 0;
-        std::string unit;
-        if (!SplitNumber(text, value, unit)) {
-            Fail(error, f.path + ": \"" + std::string(text) + "\" is neither a code nor a value");
-            return std::nullopt;
-        }
-        if (!unit.empty() && !SameLetters(unit, UnitOf(f))) {
-            Fail(error, f.path + ": \"" + unit + "\" is not its unit" +
-                            (*UnitOf(f) ? std::string(" (") + UnitOf(f) + ")" : std::string()));
-            return std::nullopt;
-        }
-        uint32_t c = 0;
-        if (!CodeOfValue(f, value, c, error)) return std::nullopt;
-        code = c;
-    }
-    if (!InRange(f, *code)) {
-        Fail(error, f.path + ": " + std::string(text) + " is outside " + FormatCode(f, f.min) + " .. " +
-                        FormatCode(f, f.max));
+    if (text.empty()) {
+        Fail(error, f.path + ": no value given; it takes " + RangeText(f));
         return std::nullopt;
     }
-    return code;
+    if (StartsWithLetters(text, "code:")) return RawCode(f, text, error);
+    const std::optional<uint32_t> named = CodeOfName(f, text);
+    if (named && InRange(f, *named)) return named;
+    const bool items = f.display == FieldDisplay::Items || f.display == FieldDisplay::Release;
+    const bool byName = items || f.display == FieldDisplay::Program;
+    double value = 0;
+    const size_t used = byName ? 0 : ReadNumber(text, value);
+    if (used == 0) {
+        std::string why =
+            f.path + ": \"" + typed + "\" is not " + (byName ? "" : "a value in ") + RangeText(f);
+        // Such numbers were once taken as raw codes.
+        if (items && AllDigits(text)) why += " (a raw code is written code:" + typed + ")";
+        Fail(error, std::move(why));
+        return std::nullopt;
+    }
+    // "1k", "1.2 kHz", "5k ms": thousands.
+    std::string_view unit = Trim(text.substr(used));
+    if (!unit.empty() && (unit.front() == 'k' || unit.front() == 'K')) {
+        value *= 1000;
+        unit = Trim(unit.substr(1));
+    }
+    if (!unit.empty() && !SameLetters(unit, UnitOf(f))) {
+        Fail(error, f.path + ": \"" + std::string(unit) + "\" is not its unit (" +
+                        (*UnitOf(f) ? UnitOf(f) : "it has none") + ")");
+        return std::nullopt;
+    }
+    if (const std::optional<uint32_t> code = CodeOfNumber(f, value)) return code;
+    Fail(error, f.path + ": " + typed + " is outside " + RangeText(f));
+    return std::nullopt;
 }
 
 }  // namespace pavo

@@ -234,7 +234,7 @@ TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
         {"MusicLeft.Eq[3].GainCode", "-3dB", 105, "-3.0 dB", 0x03},
         {"musicleft.highpass.frequencycode", "1k", 204, "1000 Hz", 0x04},
         {"System.MicMaster.Mute", "ON", 1, "ON", 0x01},  // a mute at closing time; the level stays
-        {"Scene1.Out2.Mute", "1", 1, "ON", 0x08},
+        {"Scene1.Out2.Mute", "code:1", 1, "ON", 0x08},
         {"EchoA.Delay", "250ms", 2500, "250.0 ms", 0x05},
     };
     ScratchDir dir;
@@ -262,8 +262,8 @@ TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
 
         const CliRun get = RunCli({"get", "--port", u->DevicePath(), c.path}, dir.path());
         ASSERT_EQ(get.code, 0) << get.err;
-        EXPECT_EQ(get.OutLines(), std::vector<std::string>{f.path + " = " + c.shown + " (code " +
-                                                           std::to_string(c.code) + ")"});
+        EXPECT_EQ(get.OutLines(), std::vector<std::string>{f.path + " = " + c.shown +
+                                                           " (code:" + std::to_string(c.code) + ")"});
     }
 }
 
@@ -285,6 +285,14 @@ TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
          "System.ProgramNumber is not sent on its own; pavo-cli recall changes the program"},
         {"ProgramName", "Hall", "ProgramName holds characters or bytes; it cannot be set"},
         {"Mic12.MicLevel", "99dB", "Mic12.MicLevel: 99dB is outside -10.0 dB .. 10.0 dB"},
+        // Values that once wrapped into the range and were sent.
+        {"Mic12.MicLevel", "1e308dB", "Mic12.MicLevel: 1e308dB is outside -10.0 dB .. 10.0 dB"},
+        {"Mic12.MicLevel", "2147483650dB", "Mic12.MicLevel: 2147483650dB is outside -10.0 dB .. 10.0 dB"},
+        {"EchoA.Eq[1].GainCode", "1e300dB", "EchoA.Eq[1].GainCode: 1e300dB is outside -24.0 dB .. 24.0 dB"},
+        {"System.KeyShift", "nan", "System.KeyShift: nan is outside -7 .. 7"},
+        // A bare number is never a raw code.
+        {"Scene1.Out2.Mute", "1",
+         "Scene1.Out2.Mute: \"1\" is not one of OFF, ON (a raw code is written code:1)"},
         {"Mic12.Level", "1", "no field Mic12.Level; pavo-cli show FILE lists them"},
     };
     const ProgramImage image = u->Unit().CurrentImage();
@@ -300,6 +308,75 @@ TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
     EXPECT_TRUE(SameRecord(u->Unit().CurrentImage(), image));
     EXPECT_TRUE(SameRecord(u->Unit().System(), system));
     EXPECT_TRUE(ParameterFrames(*u).empty());
+}
+
+// The value get prints, given back to set, is the code the unit has: for a field of each kind, after a
+// raw code set through code:N.
+TEST(CliUnit, WhatGetPrintsSetTakesBackUnchanged) {
+    auto u = Unit();
+    const std::string port = u->DevicePath();
+    const std::pair<const char*, uint32_t> fields[] = {
+        {"MusicLeft.Eq[3].GainCode", 97},
+        {"Mic12.MicLevel", 13},
+        {"System.KeyShift", 9},
+        {"System.KeyShift", 7},
+        {"Mic12.Eq[1].FrequencyCode", 2},
+        {"MusicLeft.HighPass.FrequencyCode", 150},
+        {"Mic12.Eq[1].QCode", 10},
+        {"Mic12.HighPass.SlopeCode", 8},
+        {"Scene1.Out2.Mute", 1},
+        {"Mic12.Compressor.Attack", 10},
+        {"Mic12.Compressor.Release", 1},
+        {"Mic12.Compressor.Ratio", 5},
+        {"MusicLeft.Gate.Threshold", 0},
+        {"MusicLeft.Gate.Threshold", 9},
+        {"EchoA.Delay", 2500},
+        {"EchoA.RightDelay", 30},
+        {"System.MicMaster.Level", 60},
+    };
+    const auto codeOnUnit = [&](const FieldInfo& f) {
+        ProgramImage image = u->Unit().CurrentImage();
+        SystemRecord system = u->Unit().System();
+        return ReadCode(f, f.record == FieldRecord::Program ? BytesOf(image) : BytesOf(system));
+    };
+    ScratchDir dir;
+    for (const auto& [path, code] : fields) {
+        SCOPED_TRACE(std::string(path) + " code:" + std::to_string(code));
+        const FieldInfo& f = *FindField(path);
+        CliRun run = RunCli({"set", "--port", port, path, "code:" + std::to_string(code)}, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        ASSERT_EQ(codeOnUnit(f), code);
+
+        run = RunCli({"get", "--port", port, path}, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        ASSERT_EQ(run.OutLines().size(), 1u);
+        // "PATH = VALUE (code:N)", or "PATH = VALUE" where the value is the code.
+        const std::string line = run.OutLines()[0];
+        const std::string suffix = " (code:" + std::to_string(code) + ")";
+        const bool plain = f.display == FieldDisplay::Code;
+        ASSERT_EQ(line.rfind(f.path + " = ", 0), 0u) << line;
+        if (!plain) {
+            ASSERT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+        }
+        const std::string value =
+            line.substr(f.path.size() + 3, line.size() - f.path.size() - 3 - (plain ? 0 : suffix.size()));
+
+        run = RunCli({"set", "--port", port, path, value}, dir.path());
+        ASSERT_EQ(run.code, 0) << value << ": " << run.err;
+        EXPECT_EQ(run.OutLines(), std::vector<std::string>{f.path + " = " + value + " (unchanged)"});
+        EXPECT_EQ(codeOnUnit(f), code) << value;
+    }
+
+    // Programs: printed F2 after a recall, and F2 and 18 both name it.
+    ASSERT_EQ(RunCli({"recall", "--port", port, "18"}, dir.path()).code, 0);
+    const CliRun get = RunCli({"get", "--port", port, "System.ProgramNumber"}, dir.path());
+    EXPECT_EQ(get.OutLines(), std::vector<std::string>{"System.ProgramNumber = F2 (code:18)"});
+    for (const char* same : {"F2", "18", "code:18"}) {
+        const CliRun run = RunCli({"set", "--port", port, "System.ProgramNumber", same}, dir.path());
+        EXPECT_EQ(run.code, 0) << same << ": " << run.err;
+        EXPECT_EQ(run.OutLines(), std::vector<std::string>{"System.ProgramNumber = F2 (unchanged)"}) << same;
+    }
+    EXPECT_EQ(u->Unit().System().ProgramNumber, 18);
 }
 
 TEST(CliUnit, SeveralUnitsGetATraceFileEach) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../fuzz/feed_bytes_fuzz.h"
+#include "../fuzz/field_value_fuzz.h"
 #include "../fuzz/preset_load_fuzz.h"
 
 namespace pavo {
@@ -22,6 +23,7 @@ TEST(FuzzCorpus, EverySeedOfEveryTargetRunsCleanly) {
     const Corpus corpora[] = {
         {"tests/fuzz/corpus", &fuzz::FeedBytesOnce, 10},
         {"tests/fuzz/preset_corpus", &fuzz::LoadPresetOnce, 6},
+        {"tests/fuzz/value_corpus", &fuzz::FieldValueOnce, 30},
     };
     for (const Corpus& c : corpora) {
         SCOPED_TRACE(c.folder);

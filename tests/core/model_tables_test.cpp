@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
+#include <optional>
 
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
@@ -76,6 +78,42 @@ TEST(Conversions, OutOfRangeCodesClampInReleaseBuilds) {
     EXPECT_EQ(QOfCode(500), 128.0);
 }
 #endif
+
+TEST(Conversions, ProgramNumbersInBothForms) {
+    for (int n = 1; n <= 21; ++n) {
+        EXPECT_EQ(ProgramNumberFromText(ProgramNumberText(n)), n) << n;
+        EXPECT_EQ(ProgramNumberFromText(std::to_string(n)), n) << n;
+    }
+    EXPECT_EQ(ProgramNumberText(18), "F2");
+    EXPECT_EQ(ProgramNumberFromText("f5"), 21);
+    for (const char* bad : {"", "0", "22", "F", "F0", "F6", "F17", "f-1", "+5", " 5", "5 ", "1.0", "100"})
+        EXPECT_EQ(ProgramNumberFromText(bad), std::nullopt) << '"' << bad << '"';
+}
+
+// The one way a computed double becomes a code: checked as a double first, so nothing wraps.
+TEST(Conversions, CodeInRangeRefusesWhatAnIntCannotHold) {
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double x;
+        std::optional<int> code;
+    } cases[] = {
+        {0, 0},
+        {-0.0, 0},
+        {240, 240},
+        {7.9, 7},  // the caller rounds; a fraction is cut off
+        {240.5, std::nullopt},
+        {-1, std::nullopt},
+        {-0.5, std::nullopt},
+        {2147483650.0, std::nullopt},
+        {4294967306.0, std::nullopt},
+        {1e308, std::nullopt},
+        {-1e308, std::nullopt},
+        {inf, std::nullopt},
+        {-inf, std::nullopt},
+        {std::numeric_limits<double>::quiet_NaN(), std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CodeInRange(c.x, 0, 240), c.code) << c.x;
+}
 
 TEST(Conversions, TextFields) {
     uint8_t field[20];

@@ -26,18 +26,6 @@ void NeedArgs(const CliOptions& o, size_t n, const char* form) {
     if (o.args.size() != n) FailUsage(std::string("usage: pavo-cli ") + form);
 }
 
-// "5", "F2" -> 5, 18.
-std::optional<int> ProgramNumberFromText(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    const bool f = text[0] == 'F' || text[0] == 'f';
-    const std::string digits = f ? text.substr(1) : text;
-    if (digits.empty() || digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const int n = std::stoi(digits) + (f ? 16 : 0);
-    if ((f && (n < 17 || n > 21)) || n < 1 || n > kProgramCount) return std::nullopt;
-    return n;
-}
-
 bool StdoutIsTerminal() {
     return ::isatty(STDOUT_FILENO) == 1;
 }
@@ -79,9 +67,9 @@ uint8_t* RecordOf(Model& m, const FieldInfo& f) {
 
 std::string Described(const FieldInfo& f, const uint8_t* record) {
     std::string text = f.path + " = " + ShownValue(f, record);
-    // The raw code beside the value, unless the value already is the code.
+    // The raw code beside the value, unless the value already is the code; written as set takes it.
     if (f.HasCode() && InRange(f, ReadCode(f, record)) && f.display != FieldDisplay::Code)
-        text += " (code " + std::to_string(ReadCode(f, record)) + ")";
+        text += " (code:" + std::to_string(ReadCode(f, record)) + ")";
     return text;
 }
 
