@@ -1,5 +1,6 @@
 #include "eq/FilterResponse.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -150,8 +151,13 @@ void EvaluateSection(const Biquad& s, GridResponse& response, GridLevels& levelD
 }
 
 void AccumulateSectionPower(const Biquad& s, GridLevels& power) {
+    AccumulateSectionPower(s, power, 0, kGridPoints - 1);
+}
+
+void AccumulateSectionPower(const Biquad& s, GridLevels& power, int first, int last) {
     const GridPhaseTable& phases = GridPhases();
-    for (int k = 0; k < kGridPoints; k += 2) {
+    const int end = std::min(last | 1, kGridPoints - 1);
+    for (int k = std::max(first, 0) & ~1; k < end; k += 2) {
         const SectionValue v = Evaluate(s, phases, k);
         const DoublePair p = (v.reN * v.reN + v.imN * v.imN) / (v.reD * v.reD + v.imD * v.imD);
         StorePair(&power[k], LoadPair(&power[k]) * p);
@@ -192,17 +198,23 @@ inline DoublePair LogOfNormal(DoublePair x) {
 }  // namespace
 
 void PowerToDb(const GridLevels& power, GridLevels& levelDb) {
+    PowerToDb(power, levelDb, 0, kGridPoints - 1);
+}
+
+void PowerToDb(const GridLevels& power, GridLevels& levelDb, int first, int last) {
     constexpr double kDbPerNeper = 10 / std::numbers::ln10;
+    const int begin = std::max(first, 0) & ~1;
+    const int end = std::min(last | 1, kGridPoints - 1);
     BitsPair abnormal{};  // any zero, infinity, subnormal or NaN
-    for (int k = 0; k < kGridPoints; k += 2) {
+    for (int k = begin; k < end; k += 2) {
         const DoublePair x = LoadPair(&power[k]);
         abnormal |= reinterpret_cast<BitsPair>(~((x >= DBL_MIN) & (x <= DBL_MAX)));
     }
     if (abnormal[0] | abnormal[1]) {  // leave those to the library
-        for (int k = 0; k < kGridPoints; ++k) levelDb[k] = 10 * std::log10(power[k]);
+        for (int k = begin; k <= end; ++k) levelDb[k] = 10 * std::log10(power[k]);
         return;
     }
-    for (int k = 0; k < kGridPoints; k += 2) {
+    for (int k = begin; k < end; k += 2) {
         StorePair(&levelDb[k], kDbPerNeper * LogOfNormal(LoadPair(&power[k])));
     }
 }

@@ -53,5 +53,9 @@ void EvaluateSection(const Biquad& s, GridResponse& response, GridLevels& levelD
 void AccumulateSectionPower(const Biquad& s, GridLevels& power);
 // levelDb = 10 log10(power), point by point (power and levelDb may be the same array).
 void PowerToDb(const GridLevels& power, GridLevels& levelDb);
+// The same two over the grid points of a stretch only, for searches that look at part of the grid:
+// points first..last, widened to whole pairs (first rounded down to even, last up to odd).
+void AccumulateSectionPower(const Biquad& s, GridLevels& power, int first, int last);
+void PowerToDb(const GridLevels& power, GridLevels& levelDb, int first, int last);
 
 }  // namespace pavo

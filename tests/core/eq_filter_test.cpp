@@ -241,6 +241,26 @@ TEST(FilterResponse, LevelsOfAnyPowerMatchTheLibraryLogarithm) {
     EXPECT_NEAR(level[9], 10 * std::log10(DBL_MIN / 8), 1e-9);
 }
 
+TEST(FilterResponse, AStretchOfTheGridEqualsTheSamePointsOfTheWholeGrid) {
+    const Biquad peak = DesignEqBand(1, 250, 2.0, -7.4);
+    GridLevels whole, part;
+    whole.fill(1.0);
+    AccumulateSectionPower(peak, whole);
+    PowerToDb(whole, whole);
+    for (const auto& [first, last] : {std::pair{0, kGridPoints - 1}, {35, 396}, {36, 395}, {101, 101}}) {
+        part.fill(-1.0);  // untouched outside the stretch (widened to whole pairs)
+        for (int k = first & ~1; k <= (last | 1); ++k) part[k] = 1.0;
+        AccumulateSectionPower(peak, part, first, last);
+        PowerToDb(part, part, first, last);
+        for (int k = 0; k < kGridPoints; ++k) {
+            if (k >= (first & ~1) && k <= (last | 1))
+                ASSERT_EQ(part[k], whole[k]) << first << ".." << last << " point " << k;
+            else
+                ASSERT_EQ(part[k], -1.0) << first << ".." << last << " point " << k;
+        }
+    }
+}
+
 // ---- Setters ----
 
 TEST(FilterSetters, WriteTheRecordAndRecalculate) {
