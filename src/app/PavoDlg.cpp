@@ -13,23 +13,26 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
 
 #include "app/Connection.h"
+#include "app/LibraryWindow.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
+#include "app/PresetDrop.h"
 #include "app/Show_Dlg.h"
 #include "app/TrafficLog.h"
 #include "app/UndoGestures.h"
+#include "app/WindowEvents.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
 #include "model/DataConver.h"
-#include "app/WindowEvents.h"
 #include "model/Model.h"
 #include "pages/DEQ_Dlg.h"
 #include "pages/Effect_Dlg.h"
@@ -157,6 +160,9 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     setFixedSize(canvas_->size());
     qApp->installEventFilter(this);
     CreateUndo();
+    drop_ = std::make_unique<PresetDrop>(*this);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, this,
+            &PavoDlg::ShowLibrary);
 }
 
 void PavoDlg::CreateUndo() {
@@ -180,6 +186,8 @@ void PavoDlg::CreateUndo() {
 }
 
 PavoDlg::~PavoDlg() {
+    library_.reset();
+    drop_.reset();
     undo_.reset();
     qApp->removeEventFilter(this);
     // The engine reports to this window: no report from here on, then stop it.
@@ -488,6 +496,7 @@ void PavoDlg::ApplyLanguage() {
         if (pages_[slot]) pages_[slot]->ApplyLanguage();
     progress_->ApplyLanguage();
     trafficLog_->ApplyLanguage();
+    if (library_) library_->ApplyLanguage();
     update();
 }
 
@@ -556,6 +565,8 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
     if (const QString about = LoadString(101); !about.isEmpty())
         menu.addAction(about, this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
+    menu.addAction(Bilingual("预置库", "Preset library"), this, [this] { ShowLibrary(); })
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
     effects->setCheckable(true);
     effects->setChecked(EffectsTabShown());
@@ -564,6 +575,11 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
         UserSettings().setValue(kEffectsTabKey, on);
     });
     menu.exec(e->globalPos());
+}
+
+void PavoDlg::ShowLibrary() {
+    if (!library_) library_ = std::make_unique<LibraryWindow>(*this);
+    library_->ShowBesideMain();
 }
 
 bool PavoDlg::EffectsTabShown() const {

@@ -256,6 +256,7 @@ void UndoGestures::BeforeDeviceCommand(unsigned command, unsigned argument, bool
 
 void UndoGestures::AfterImport(StepKind kind) {
     tag_ = {kind, 0};
+    absorb_ = false;  // an import is a step even where the gesture before worked on the unit
     CommitGesture();
 }
 

@@ -126,8 +126,29 @@ const Words* Find(const Words (&table)[N], std::string_view key) {
     return nullptr;
 }
 
-QString Say(const Words* w, std::string_view fallback) {
-    return w ? Bilingual(w->chinese, w->english) : QString::fromUtf8(fallback.data(), int(fallback.size()));
+// Fields inside a record, and the word a switch gets beside the level it turns on.
+constexpr Words kLeaves[] = {
+    {"FrequencyCode", "频率", "frequency"},
+    {"GainCode", "增益", "gain"},
+    {"QCode", "Q", "Q"},
+    {"BandType", "类型", "type"},
+    {"Kind", "类型", "kind"},
+    {"SlopeCode", "斜率", "slope"},
+    {"Threshold", "门限", "threshold"},
+    {"Attack", "启动时间", "attack"},
+    {"Release", "释放时间", "release"},
+    {"Ratio", "压缩比", "ratio"},
+    {"Reserved", "保留字节", "reserved"},
+    {"Harmonic", "谐波", "harmonic"},
+    {"Timbre", "音色", "timbre"},
+    {"Level", "音量", "level"},
+    {"Mute", "静音", "mute"},
+    {"Switch", "开关", "switch"},
+};
+
+QString Say(const Words* w, std::string_view fallback, UiLanguage language = CurrentUiLanguage()) {
+    if (!w) return QString::fromUtf8(fallback.data(), int(fallback.size()));
+    return QString::fromUtf8(language == LanguageChinese ? w->chinese : w->english);
 }
 
 // A changed field's path cut into the parts a name is made of:
@@ -190,9 +211,9 @@ std::vector<Where> ChangedFields(const UndoStep& step) {
     return out;
 }
 
-QString RecordName(const Where& w) {
+QString RecordName(const Where& w, UiLanguage language = CurrentUiLanguage()) {
     if (w.record.empty()) return {};
-    QString name = Say(Find(kRecords, w.record), w.record);
+    QString name = Say(Find(kRecords, w.record), w.record, language);
     return name.replace(QStringLiteral("%1"), QString::fromStdString(w.index));
 }
 
@@ -234,7 +255,61 @@ QString FieldsName(const std::vector<Where>& fields) {
     return Join(block, RecordName(first));
 }
 
+std::vector<std::string_view> PathParts(std::string_view path) {
+    std::vector<std::string_view> parts;
+    while (!path.empty()) {
+        const size_t dot = path.find('.');
+        parts.push_back(path.substr(0, dot));
+        path = dot == std::string_view::npos ? std::string_view{} : path.substr(dot + 1);
+    }
+    return parts;
+}
+
 }  // namespace
+
+QString FieldName(const FieldInfo& field, UiLanguage language) {
+    const std::vector<std::string_view> parts = PathParts(field.path);
+    size_t i = 0;
+    QString scene;
+    const bool system = !parts.empty() && parts[0] == "System";
+    if (system) {
+        ++i;
+    } else if (!parts.empty() && parts[0].starts_with("Scene")) {
+        // Unlike a step, a field is named with its scene: each scene holds its own outputs.
+        const QString number = QString::fromUtf8(parts[0].substr(5).data(), int(parts[0].size() - 5));
+        scene = (language == LanguageChinese ? QStringLiteral("场景") : QStringLiteral("Scene ")) + number;
+        ++i;
+    }
+    QString name;
+    if (i < parts.size()) {
+        const std::string_view block = parts[i++];
+        name = Say(system ? Find(kSystemFields, block) : Find(kBlocks, block), block, language);
+    }
+    // A program field's next part is a record ("Eq[3]", "Compressor", "MicLevel"); a system field has
+    // none, only the part of its byte ("Level", "Mute").
+    if (!system && i < parts.size()) {
+        Where w;
+        std::string_view record = parts[i++];
+        if (const size_t bracket = record.find('['); bracket != std::string_view::npos) {
+            w.index = std::string(record.substr(bracket + 1, record.find(']') - bracket - 1));
+            record = record.substr(0, bracket);
+        }
+        w.record = std::string(record);
+        name = Join(name, RecordName(w, language));
+        // A level and the switch that turns it on share their name; the switch says so.
+        if (record.ends_with("Switch")) name += u' ' + Say(Find(kLeaves, "Switch"), "Switch", language);
+    }
+    for (; i < parts.size(); ++i) name += u' ' + Say(Find(kLeaves, parts[i]), parts[i], language);
+    return scene.isEmpty() ? name : scene + u' ' + name;
+}
+
+QString FieldName(const FieldInfo& field) {
+    return FieldName(field, CurrentUiLanguage());
+}
+
+QString BlockWord(std::string_view key, UiLanguage language) {
+    return Say(Find(kBlocks, key), key, language);
+}
 
 QString StepName(const UndoStep& step) {
     switch (step.tag.kind) {

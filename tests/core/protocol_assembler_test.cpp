@@ -354,12 +354,42 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
 
 TEST_F(Assembler, LastStoredProgramEndsTheFullRead) {
     handler.QueueCommand(CmdReadPrograms, 1);
+    Reports expected;
     for (int n = 1; n <= 21; ++n) {
         handler.PopInto(handler.Outgoing());
         ASSERT_EQ(Feed(ImageReply(CmdReadPrograms, static_cast<uint8_t>(n), static_cast<uint8_t>(n))), 1);
         EXPECT_EQ(m.bank.Programs[n - 1].CheckByte, n);
+        expected.push_back("StoredProgramReceived(" + std::to_string(n) + ")");
     }
-    EXPECT_EQ(events.Reported(), Reports{"AllProgramsReceived"});
+    expected.push_back("AllProgramsReceived");
+    EXPECT_EQ(events.Reported(), expected);
+}
+
+// A program read alone lands in the bank and nowhere else; even program 21 ends no bank read.
+TEST_F(Assembler, ProgramReadAloneEndsNoBankRead) {
+    EXPECT_EQ(handler.QueueProgramRead(0), 0);
+    EXPECT_EQ(handler.QueueProgramRead(22), 0);
+    EXPECT_EQ(handler.Count(), 0);
+    m.current.Mic12.Eq[3].GainCode = 7;  // an edit not sent yet
+    const ProgramImage current = m.current;
+    const ProgramImage lastSent = m.lastSent;
+    const SystemRecord system = m.system;
+    for (int n : {21, 4}) {
+        events.Clear();
+        ASSERT_EQ(handler.QueueProgramRead(n), 1);
+        ASSERT_EQ(handler.Count(), 1);
+        handler.PopInto(handler.Outgoing());
+        EXPECT_EQ(handler.Outgoing().Cmd(), CmdReadPrograms);
+        EXPECT_EQ(handler.Outgoing()[5], n);
+        EXPECT_EQ(handler.Outgoing()[outgoing::kBulk], 1);  // paced as the bank read's requests
+        ASSERT_EQ(Feed(ImageReply(CmdReadPrograms, static_cast<uint8_t>(n), 0x40)), 1);
+        EXPECT_EQ(m.bank.Programs[n - 1].CheckByte, 0x40);
+        EXPECT_EQ(events.Reported(), Reports{"StoredProgramReceived(" + std::to_string(n) + ")"});
+    }
+    EXPECT_EQ(m.bank.Valid, 0);
+    EXPECT_TRUE(SameRecord(m.current, current));
+    EXPECT_TRUE(SameRecord(m.lastSent, lastSent));
+    EXPECT_TRUE(SameRecord(m.system, system));
 }
 
 TEST_F(Assembler, ProgramReplyLeavesNothingToScan) {
