@@ -96,7 +96,7 @@ TEST(LibraryCompare, FindsExactlyTheChangedFieldsByPage) {
         {"ActiveScene", "Disco", SettingsPage::Program},
         {"MusicLeft.Eq[3].GainCode", "-3dB", SettingsPage::Music},
         {"MusicRight.Compressor.Attack", "code:2", SettingsPage::Music},
-        {"MusicLink", "ON", SettingsPage::Music},
+        {"MusicLink", "OFF", SettingsPage::Music},
         {"MusicLeft.DynEq[2].Threshold", "-20", SettingsPage::DynEq},
         {"Mic12.MicLevel", "-5dB", SettingsPage::Mic},
         {"Mic34.Gate.Threshold", "OFF", SettingsPage::Mic},

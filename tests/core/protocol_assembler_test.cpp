@@ -207,13 +207,13 @@ TEST_F(Assembler, EveryDispatchRow) {
          CmdReadPrograms,
          1,
          MakeFrame(CmdReadPrograms, Payload(1, 2712, 0x08)),
-         {},
+         {"StoredProgramReceived(1)"},
          [](Model& m) { EXPECT_EQ(m.bank.Programs[0].CheckByte, 8); }},
         {"wrong program number",
          CmdReadPrograms,
          1,
          MakeFrame(CmdReadPrograms, Payload(3, 2712, 0x09)),
-         {"WrongProgramNumber(3, 1)"},
+         {"WrongProgramNumber(3, 1)", "StoredProgramReceived(1)"},
          [](Model& m) {
              EXPECT_EQ(m.bank.Programs[0].CheckByte, 9);  // filed under the number asked for
              EXPECT_EQ(m.bank.Programs[2].CheckByte, 0);
