@@ -9,6 +9,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 fonts-noto-cjk
     poppler-utils
+    dpkg-dev file lintian appstream desktop-file-utils
 )
 
 # Installs the Debian packages that are not installed yet; runs apt-get update once, only when needed.
