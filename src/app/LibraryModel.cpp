@@ -1,7 +1,6 @@
 #include "app/LibraryModel.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QPalette>
 #include <QSet>
 
@@ -22,7 +21,8 @@ QString NumberAndName(int program, const ProgramName& name) {
 }
 
 QString ModifiedText(qint64 ms) {
-    return QLocale().toString(QDateTime::fromMSecsSinceEpoch(ms), QLocale::ShortFormat);
+    // The same short, sortable form in both languages; the locale's long forms do not fit the column.
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
 }  // namespace

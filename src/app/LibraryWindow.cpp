@@ -1,5 +1,7 @@
 #include "app/LibraryWindow.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -69,9 +71,14 @@ public:
         QStyledItemDelegate::paint(p, plain, QModelIndex());
         const auto* curves =
             static_cast<const ThumbnailCurves*>(index.data(LibraryModel::CurvesRole).value<const void*>());
-        const QRectF r(option.rect.left() + 3, option.rect.center().y() - kThumbnailHeight / 2.0 + 0.5,
-                       kThumbnailWidth, kThumbnailHeight);
+        // A bank's programs sit indented in a column of the same width: their pictures shrink to fit
+        // rather than cover the name beside them.
+        const qreal width = std::min<qreal>(kThumbnailWidth, option.rect.width() - 6);
+        if (width < 8) return;
+        const QRectF r(option.rect.left() + 3, option.rect.center().y() - kThumbnailHeight / 2.0 + 0.5, width,
+                       kThumbnailHeight);
         p->save();
+        p->setClipRect(option.rect);
         if (index.data(Qt::ForegroundRole).isValid()) p->setOpacity(0.45);  // a refused file
         if (curves) {
             PaintThumbnail(*p, r, *curves);
@@ -201,9 +208,10 @@ void LibraryWindow::CreateWidgets() {
     list_->setDragEnabled(false);
     list_->header()->setStretchLastSection(true);
     list_->header()->resizeSection(LibraryModel::ColumnCurve, kThumbnailWidth + 26);
-    list_->header()->resizeSection(LibraryModel::ColumnName, 170);
-    list_->header()->resizeSection(LibraryModel::ColumnFile, 150);
-    list_->header()->resizeSection(LibraryModel::ColumnModified, 120);
+    // Narrow enough that the note (why a file is refused) stays in sight beside them.
+    list_->header()->resizeSection(LibraryModel::ColumnName, 135);
+    list_->header()->resizeSection(LibraryModel::ColumnFile, 135);
+    list_->header()->resizeSection(LibraryModel::ColumnModified, 112);
 
     compare_ = new LibraryComparePanel(this);
     blockLabel_ = new QLabel(this);

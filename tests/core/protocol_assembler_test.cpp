@@ -233,7 +233,12 @@ TEST_F(Assembler, EveryDispatchRow) {
          MakeFrame(0x42, Payload(1, 30, 0x55)),
          {},
          [](Model& m) { EXPECT_EQ(m.system.ProgramNumber, 0); }},
-        {"acknowledgement of another command", CmdReadSystem, 0, MakeFrame(CmdInputSelect, {2}), {}, [](Model&) {}},
+        {"acknowledgement of another command",
+         CmdReadSystem,
+         0,
+         MakeFrame(CmdInputSelect, {2}),
+         {},
+         [](Model&) {}},
         // Replies too short for their row are accepted but store nothing.
         {"short program",
          CmdReadPrograms,
@@ -296,7 +301,7 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
             SetUp();
             events.Clear();
             m.current.Mic12.Eq[3].GainCode = 200;  // the user's edit...
-            handler.ScanForChange();                       // ...goes out
+            handler.ScanForChange();               // ...goes out
             ASSERT_EQ(handler.Outgoing().Cmd(), CmdEqBand);
             handler.Outgoing()[outgoing::kReplyAwaited] = 1;
             handler.Incoming()[incoming::kRetryCounter] = 1;  // the engine's own count survives the drop
@@ -340,7 +345,8 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
         {"status reply to the other poll", CmdStatusA, MakeFrame(CmdStatusB, Bytes(12, 50))},
         {"acknowledgement of another command", CmdReadSystem, MakeFrame(CmdInputSelect, {0})},
         {"code without data of its own", CmdReadSystem, MakeFrame(0x42, Payload(1, 30, 0x55))},
-        {"stored program for another number", CmdReadPrograms, MakeFrame(CmdReadPrograms, Payload(2, 2712, 0x07))},
+        {"stored program for another number", CmdReadPrograms,
+         MakeFrame(CmdReadPrograms, Payload(2, 2712, 0x07))},
     };
     for (const auto& c : kTaken) {
         SCOPED_TRACE(c.name);
@@ -414,7 +420,8 @@ TEST_F(Assembler, StatusMessageRule) {
     EXPECT_EQ(m.status.areaA[11], 12);
     EXPECT_TRUE(events.Reported().empty());
 
-    m.pages.CurrentPage = kSystemPageIndex;  // the system page: one message until the main window has handled it
+    m.pages.CurrentPage =
+        kSystemPageIndex;  // the system page: one message until the main window has handled it
     handler.ScanForChange();
     ASSERT_EQ(Feed(statusB), 1);
     handler.ScanForChange();
