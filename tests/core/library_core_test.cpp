@@ -106,7 +106,7 @@ TEST(LibraryCompare, FindsExactlyTheChangedFieldsByPage) {
         {"Reverb.ReverbTime", "1500ms", SettingsPage::Effect},
         {"Scene1.Center.HighPass.FrequencyCode", "code:50", SettingsPage::Center},
         {"Scene3.SUB.Eq[2].QCode", "code:5", SettingsPage::Sub},
-        {"SurroundLink", "ON", SettingsPage::Surround},
+        {"SurroundLink", "OFF", SettingsPage::Surround},
         {"System.KeyShift", "3", SettingsPage::System},
         {"System.MusicMaster.Mute", "ON", SettingsPage::System},
     };
