@@ -224,7 +224,6 @@ TEST_F(LibraryWindowTest, LoadEqualsImportByteForByteAndIsOneUndoStep) {
     edited.CheckByte = 0;  // the import writes the sum of the bytes read here
     dir.Program("party.dia", edited);
     dir.Bank("all.dat", 6);
-    LibraryWindow& lib = f.Open(dir.path());
 
     struct Case {
         const char* file;
@@ -232,17 +231,27 @@ TEST_F(LibraryWindowTest, LoadEqualsImportByteForByteAndIsOneUndoStep) {
     } cases[] = {{"party.dia", 0}, {"all.dat", 0}, {"all.dat", 11}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.program));
-        f.w->unit().Reset(false);
-        f.w->undo().history().Clear();
-        test::Edit(f.w->unit(), [](Model& m) { m.current.Mic12.MicLevel = 3; });  // the user's records before
-        f.w->undo().history().Commit();
-        const EditedRecords before = CopyEditedRecords(f.model());
+        // A window of its own for each case: a reset keeps the bank and some records of the case before.
+        LibraryFixture mine;
+        LibraryWindow& lib = mine.Open(dir.path());
+        // The user's records before: the system record as a full read from the unit brings it (an undo
+        // leaves the passwords as the import set them, and a reset's program number 0 names no
+        // program), then one edit of theirs.
+        auto userRecords = [](Model& m) {
+            m.system = unit::FactorySystem();
+            m.current.Mic12.MicLevel = 3;
+        };
+        test::Edit(mine.w->unit(), userRecords);
+        mine.w->undo().history().Rebase();
+        test::Edit(mine.w->unit(), [](Model& m) { m.current.Mic12.MicLevel = 4; });
+        mine.w->undo().history().Commit();
+        const EditedRecords before = CopyEditedRecords(mine.model());
 
         // The reference: another window imports the same file through its dialog.
         LibraryFixture other;
-        test::Edit(other.w->unit(), [](Model& m) { m.current.Mic12.MicLevel = 3; });
+        test::Edit(other.w->unit(), userRecords);
+        test::Edit(other.w->unit(), [](Model& m) { m.current.Mic12.MicLevel = 4; });
         if (c.program == 0) {
-            f.state.nextFile = dir.At(c.file);
             other.state.nextFile = dir.At(c.file);
             QString(c.file).endsWith(".dat") ? other.w->ImportBank() : other.w->ImportDia();
         } else {
@@ -260,7 +269,7 @@ TEST_F(LibraryWindowTest, LoadEqualsImportByteForByteAndIsOneUndoStep) {
         QTest::mouseClick(&lib.loadButton(), Qt::LeftButton);
         LibraryFixture::Settle();
 
-        const Model& a = f.model();
+        const Model& a = mine.model();
         const Model& b = other.model();
         EXPECT_TRUE(SameRecord(a.current, b.current));
         EXPECT_TRUE(SameRecord(a.lastSent, b.lastSent));
@@ -268,12 +277,12 @@ TEST_F(LibraryWindowTest, LoadEqualsImportByteForByteAndIsOneUndoStep) {
         EXPECT_TRUE(SameRecord(a.lastSentSystem, b.lastSentSystem));
         EXPECT_TRUE(SameRecord(a.bank, b.bank));
         EXPECT_FALSE(test::SameRecords(CopyEditedRecords(a), before));
-        EXPECT_EQ(f.w->undo().history().UndoDepth(), 2u);
-        EXPECT_EQ(f.w->undo().UndoText(),
+        EXPECT_EQ(mine.w->undo().history().UndoDepth(), 2u);
+        EXPECT_EQ(mine.w->undo().UndoText(),
                   QString(c.file).endsWith(".dat") && !c.program ? "Undo: Import all" : "Undo: Import");
-        ASSERT_TRUE(f.w->undo().Undo());
+        ASSERT_TRUE(mine.w->undo().Undo());
         EXPECT_TRUE(test::SameRecords(CopyEditedRecords(a), before));
-        EXPECT_TRUE(f.state.boxes.isEmpty()) << f.state.boxes.join(" | ").toStdString();
+        EXPECT_TRUE(mine.state.boxes.isEmpty()) << mine.state.boxes.join(" | ").toStdString();
     }
 }
 
