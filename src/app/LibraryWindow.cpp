@@ -211,7 +211,10 @@ void LibraryWindow::CreateWidgets() {
     // Narrow enough that the note (why a file is refused) stays in sight beside them.
     list_->header()->resizeSection(LibraryModel::ColumnName, 135);
     list_->header()->resizeSection(LibraryModel::ColumnFile, 135);
-    list_->header()->resizeSection(LibraryModel::ColumnModified, 112);
+    // The time whole: measured on the list's font with the cell's margins.
+    list_->header()->resizeSection(
+        LibraryModel::ColumnModified,
+        list_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00")) + 20);
 
     compare_ = new LibraryComparePanel(this);
     blockLabel_ = new QLabel(this);
