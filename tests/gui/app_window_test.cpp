@@ -209,12 +209,12 @@ TEST(MainWindow, AboutBoxNamesTheVersion) {
     PavoDlg w(OffLine());
     w.show();
     struct Case {
-        int language;
+        UiLanguage language;
         QString text;
     } cases[] = {{LanguageEnglish, "pavo version " PAVO_VERSION},
                  {LanguageChinese, QString::fromUtf8("pavo " PAVO_VERSION " 版")}};
     for (const Case& c : cases) {
-        Flags().uiLanguage = c.language;
+        SetUiLanguage(c.language);
         QStringList labels;
         QTimer::singleShot(0, [&] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -234,7 +234,7 @@ TEST(MainWindow, AboutBoxNamesTheVersion) {
         QApplication::sendEvent(&w, &e);
         EXPECT_TRUE(labels.contains(c.text)) << labels.join(" | ").toStdString();
     }
-    Flags().uiLanguage = LanguageEnglish;
+    SetUiLanguage(LanguageEnglish);
 }
 
 }  // namespace
