@@ -36,8 +36,8 @@ const char* UsageText() {
            "                 keep (exit 1)\n"
            "  --progress     progress on stderr also when stderr is not a terminal\n"
            "  --quiet, -q    no progress and no messages on stderr, only results and errors\n"
-           "  --version      the program's version\n"
            "  --help         this text\n"
+           "  --version      the version\n"
            "\n"
            "Results go to stdout; progress, messages and errors to stderr.\n"
            "Exit status: 0 success; 1 the unit or the link failed, or (diff) the files differ; 2 bad\n"
@@ -58,12 +58,12 @@ CliOptions ParseCliOptions(int argc, char** argv) {
         auto is = [&](const char* name) { return a == name || a.rfind(std::string(name) + "=", 0) == 0; };
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (is("--port")) {
             o.ports.push_back(value("--port"));
         } else if (a == "--all-ports") {
             o.allPorts = true;
-        } else if (a == "--version") {
-            o.version = true;
         } else if (a == "--verify") {
             o.verify = true;
         } else if (a == "--force") {
