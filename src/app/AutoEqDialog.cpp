@@ -96,7 +96,7 @@ void AutoEqDialog::Build() {
 
     // Left: what is measured and what it should become.
     auto* left = new QFormLayout;
-    settings->addLayout(left, 3);
+    settings->addLayout(left, 1);
     auto* measurementRow = new QHBoxLayout;
     measurementPath_ = new QLineEdit(this);
     measurementPath_->setReadOnly(true);
@@ -137,20 +137,21 @@ void AutoEqDialog::Build() {
 
     // Right: what the bands may do.
     auto* right = new QFormLayout;
-    settings->addLayout(right, 2);
-    auto* limitsRow = new QHBoxLayout;
+    settings->addLayout(right, 1);
+    auto fixedWidth = [](QWidget* w) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(w);
+        row->addStretch(1);
+        return row;
+    };
     maxBoost_ = SpinBox(this, 0, 12, 0.5, 1, 6, QStringLiteral(" dB"));
     maxCut_ = SpinBox(this, 0, 24, 0.5, 1, 12, QStringLiteral(" dB"));
-    limitsRow->addWidget(new QLabel(Bilingual("提升", "Boost"), this));
-    limitsRow->addWidget(maxBoost_);
-    limitsRow->addWidget(new QLabel(Bilingual("衰减", "Cut"), this));
-    limitsRow->addWidget(maxCut_);
-    limitsRow->addStretch(1);
-    right->addRow(Bilingual("最大", "Largest"), limitsRow);
+    right->addRow(Bilingual("最大提升", "Max boost"), fixedWidth(maxBoost_));
+    right->addRow(Bilingual("最大衰减", "Max cut"), fixedWidth(maxCut_));
     smoothing_ = new QComboBox(this);
     for (const Smoothing& s : kSmoothings) smoothing_->addItem(Bilingual(s.chinese, s.english));
     smoothing_->setCurrentIndex(kDefaultSmoothing);
-    right->addRow(Bilingual("平滑", "Smoothing"), smoothing_);
+    right->addRow(Bilingual("平滑", "Smoothing"), fixedWidth(smoothing_));
     shelves_ = new QCheckBox(Bilingual("可用搁架滤波", "Shelves allowed"), this);
     right->addRow(QString(), shelves_);
 
@@ -310,7 +311,8 @@ bool AutoEqDialog::Load(const QString& path, std::optional<Measurement>& into, Q
         return false;  // what was loaded before stays
     }
     into = std::move(m);
-    shown.setText(QDir::toNativeSeparators(path));
+    shown.setText(QFileInfo(path).fileName());  // the whole path where the pointer rests
+    shown.setToolTip(QDir::toNativeSeparators(path));
     SettingsChanged();
     return true;
 }

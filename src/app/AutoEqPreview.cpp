@@ -129,13 +129,15 @@ void AutoEqPreview::paintEvent(QPaintEvent*) {
         {kResultColour, Bilingual("预测结果", "Predicted result"), curves_.fitted && curves_.measured},
     };
     const QFontMetrics fm(p.font());
+    int widest = 0;
+    for (const Entry& e : entries)
+        if (e.shown) widest = std::max(widest, fm.horizontalAdvance(e.text));
     int row = 0;
     for (const Entry& e : entries) {
         if (!e.shown) continue;
         const int ty = plot.top() + 6 + row * (fm.height() + 2);
-        const int tw = fm.horizontalAdvance(e.text);
-        const int tx = plot.right() - 8 - tw;
-        p.fillRect(QRect(tx - 30, ty, tw + 34, fm.height()), QColor(0, 0, 0, 170));
+        const int tx = plot.right() - 8 - widest;
+        p.fillRect(QRect(tx - 30, ty, widest + 34, fm.height() + 2), QColor(0, 0, 0, 170));
         p.fillRect(QRect(tx - 24, ty + fm.height() / 2 - 1, 18, 3), e.colour);
         p.setPen(Qt::white);
         p.drawText(QPoint(tx, ty + fm.ascent()), e.text);
