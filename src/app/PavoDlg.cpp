@@ -17,19 +17,20 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/AutoEqCommand.h"
 #include "app/Connection.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
 #include "app/Show_Dlg.h"
 #include "app/TrafficLog.h"
 #include "app/UndoGestures.h"
+#include "app/WindowEvents.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
 #include "model/DataConver.h"
-#include "app/WindowEvents.h"
 #include "model/Model.h"
 #include "pages/DEQ_Dlg.h"
 #include "pages/Effect_Dlg.h"
@@ -168,7 +169,7 @@ void PavoDlg::CreateUndo() {
     // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
     // spare reverb, the spare bytes).
     hooks.applied = [this](const UndoStep& step) {
-        if (step.tag.kind == StepKind::Edit || !Connected()) return;
+        if (!BringsWholeProgram(step.tag.kind) || !Connected()) return;
         AcceptProgram(unit_.model(), false);
         connection_->SendDeviceCommand(CmdSendPrograms, 0);
     };
@@ -553,6 +554,7 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     undo_->AddMenuEntries(menu);
     menu.addSeparator();
+    AddAutoEqEntry(menu, *this, e->pos());
     if (const QString about = LoadString(101); !about.isEmpty())
         menu.addAction(about, this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });

@@ -132,6 +132,8 @@ QString StepName(const UndoStep& step) {
         case StepKind::Recall:
             return Bilingual("调用设备模式", "Recall Mode") + u' ' +
                    QString::fromStdString(ProgramNumberText(step.tag.argument));
+        case StepKind::AutoEq:
+            return Bilingual("自动均衡", "Auto EQ");
         case StepKind::Edit:
             break;
     }
