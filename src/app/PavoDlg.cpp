@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/AutoEqCommand.h"
 #include "app/Connection.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
@@ -169,7 +170,7 @@ void PavoDlg::CreateUndo() {
     // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
     // spare reverb, the spare bytes).
     hooks.applied = [this](const UndoStep& step) {
-        if (step.tag.kind == StepKind::Edit || !Connected()) return;
+        if (!BringsWholeProgram(step.tag.kind) || !Connected()) return;
         AcceptProgram(unit_.model(), false);
         connection_->SendDeviceCommand(CmdSendPrograms, 0);
     };
@@ -572,6 +573,7 @@ void PavoDlg::OpenContextMenu(QPoint globalPos) {
     QMenu menu(this);
     undo_->AddMenuEntries(menu);
     menu.addSeparator();
+    AddAutoEqEntry(menu, *this, mapFromGlobal(globalPos));
     menu.addAction(Bilingual("关于(&A)...", "&About..."), this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
     QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
@@ -612,7 +614,7 @@ void PavoDlg::ShowAbout() {
     auto* icon = new QLabel(&box);
     icon->setPixmap(AppIcon().pixmap(32, 32));
     layout->addWidget(icon);
-    layout->addWidget(new QLabel(QString::fromUtf8("1.0 版"), &box));
+    layout->addWidget(new QLabel(Bilingual("pavo %1 版", "pavo version %1").arg(PAVO_VERSION), &box));
     auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
     QObject::connect(ok, &QDialogButtonBox::accepted, &box, &QDialog::accept);
     layout->addWidget(ok);

@@ -302,8 +302,7 @@ void ChooseEffectsFromContextMenu(PavoDlg& w) {
             }
         menu->close();
     });
-    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(600, 5), w.mapToGlobal(QPoint(600, 5)));
-    QApplication::sendEvent(&w, &e);
+    test::RightClick(w, QPoint(600, 5));
     EXPECT_TRUE(found);
 }
 
