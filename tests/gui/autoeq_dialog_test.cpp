@@ -93,8 +93,7 @@ QStringList ContextMenu(PavoDlg& w, QWidget* on, QPoint at, const QString& choos
         if (chosen) chosen->trigger();
     });
     const QPoint inWindow = on->mapTo(&w, at);
-    QContextMenuEvent e(QContextMenuEvent::Mouse, inWindow, w.mapToGlobal(inWindow));
-    QApplication::sendEvent(&w, &e);
+    test::RightClick(w, inWindow);
     UndoWindow::Settle();
     return texts;
 }

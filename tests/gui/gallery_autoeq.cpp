@@ -41,8 +41,7 @@ TEST(Gallery, AutoEq) {
             menu->close();
         });
         const QPoint at = u.Graph()->mapTo(u.w.get(), u.Graph()->rect().center());
-        QContextMenuEvent e(QContextMenuEvent::Mouse, at, u.w->mapToGlobal(at));
-        QApplication::sendEvent(u.w.get(), &e);
+        test::RightClick(*u.w, at);
         ASSERT_FALSE(menuPicture.isNull());
         EXPECT_TRUE(menuPicture.save(test::GalleryDir() + "/autoeq_menu_" + suffix + ".png"));
 
