@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/AutoEqCommand.h"
 #include "app/Connection.h"
 #include "app/LibraryWindow.h"
 #include "app/Pavo.h"
@@ -174,7 +176,7 @@ void PavoDlg::CreateUndo() {
     // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
     // spare reverb, the spare bytes).
     hooks.applied = [this](const UndoStep& step) {
-        if (step.tag.kind == StepKind::Edit || !Connected()) return;
+        if (!BringsWholeProgram(step.tag.kind) || !Connected()) return;
         AcceptProgram(unit_.model(), false);
         connection_->SendDeviceCommand(CmdSendPrograms, 0);
     };
@@ -558,12 +560,30 @@ void PavoDlg::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
 }
 
+// The menu opens on the release of a right click that no control took (a graph keeps its right
+// drags), never on the press: a menu opened on the press would take the release for its first entry.
+// Some platforms send the mouse's menu request on the press, others on the release; both are left to
+// the release below. The menu key opens it at once.
 void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
+    e->accept();
+    if (e->reason() != QContextMenuEvent::Mouse) OpenContextMenu(e->globalPos());
+}
+
+void PavoDlg::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::RightButton) {
+        QWidget::mouseReleaseEvent(e);
+        return;
+    }
+    e->accept();
+    OpenContextMenu(e->globalPosition().toPoint());
+}
+
+void PavoDlg::OpenContextMenu(QPoint globalPos) {
     QMenu menu(this);
     undo_->AddMenuEntries(menu);
     menu.addSeparator();
-    if (const QString about = LoadString(101); !about.isEmpty())
-        menu.addAction(about, this, [this] { ShowAbout(); });
+    AddAutoEqEntry(menu, *this, mapFromGlobal(globalPos));
+    menu.addAction(Bilingual("关于(&A)...", "&About..."), this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
     menu.addAction(Bilingual("预置库", "Preset library"), this, [this] { ShowLibrary(); })
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -574,7 +594,7 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
         ShowEffectsTab(on);
         UserSettings().setValue(kEffectsTabKey, on);
     });
-    menu.exec(e->globalPos());
+    menu.exec(globalPos);
 }
 
 void PavoDlg::ShowLibrary() {

@@ -61,6 +61,10 @@ public:
     void LinkLost();
     void BeforeDeviceCommand(unsigned command, unsigned argument, bool connected);
     void AfterImport(StepKind kind);
+    // Runs a command of the window that changes the records (an automatic EQ) and makes what it
+    // changed one step of that kind; what was still open is committed first, as the step before.
+    // False, and the command not run, while a transfer or a read holds the window.
+    bool RunAsStep(StepKind kind, const std::function<void()>& command);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

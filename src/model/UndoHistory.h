@@ -15,9 +15,9 @@
 // command, which an undo cannot take back.
 //
 // The history keeps a baseline, the records as they were at the last commit, undo or redo; a commit
-// records what changed since. It belongs to the thread that edits (the UI thread in the program). Every read and write of the model takes
-// the model lock briefly; callers that need the scanner to see a whole restore at once (a link byte
-// together with its channel) call Undo and Redo under the send lock.
+// records what changed since. It belongs to the thread that edits (the UI thread in the program). Every read
+// and write of the model takes the model lock briefly; callers that need the scanner to see a whole restore
+// at once (a link byte together with its channel) call Undo and Redo under the send lock.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -35,8 +35,13 @@ struct EditedRecords {
 };
 
 // What the gesture was, as far as the model can tell; ordinary edits are named by the fields they
-// changed.
-enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall };
+// changed. An automatic EQ is a command of its own but changes bands like an edit.
+enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall, AutoEq };
+
+// Imports and recalls bring a whole program: taking one back sends the whole program again.
+inline bool BringsWholeProgram(StepKind kind) {
+    return kind == StepKind::ImportDia || kind == StepKind::ImportBank || kind == StepKind::Recall;
+}
 
 struct StepTag {
     StepKind kind = StepKind::Edit;

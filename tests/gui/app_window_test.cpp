@@ -227,11 +227,10 @@ TEST(MainWindow, AboutBoxNamesTheVersion) {
                 box->close();
             });
             for (QAction* a : menu->actions())
-                if (a->text() == LoadString(101)) a->trigger();
+                if (a->text() == Bilingual("关于(&A)...", "&About...")) a->trigger();
             menu->close();
         });
-        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(600, 5), w.mapToGlobal(QPoint(600, 5)));
-        QApplication::sendEvent(&w, &e);
+        test::RightClick(w, QPoint(600, 5));
         EXPECT_TRUE(labels.contains(c.text)) << labels.join(" | ").toStdString();
     }
     SetUiLanguage(LanguageEnglish);

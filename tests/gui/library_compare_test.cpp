@@ -269,8 +269,7 @@ TEST_F(LibraryFilesTest, OpensFromTheMainWindowAndFollowsTheLanguage) {
         menu->close();
     });
     const QPoint at(420, 300);
-    QContextMenuEvent e(QContextMenuEvent::Mouse, at, f.w->mapToGlobal(at));
-    QApplication::sendEvent(f.w.get(), &e);
+    test::RightClick(*f.w, at);
     EXPECT_EQ(entry, "Preset library Ctrl+L");
     LibraryWindow& lib = *f.w->library();
     EXPECT_TRUE(lib.isVisible());
