@@ -151,7 +151,7 @@ void LibraryComparePanel::Fill() {
         const bool program = f.record == FieldRecord::Program;
         const uint8_t* cur = program ? BytesOf(currentImage_) : BytesOf(currentSystem_);
         const uint8_t* ent = program ? BytesOf(entryImage_) : BytesOf(entrySystem_);
-        ComparedField line{d.page, &f, FieldName(f), ValueText(f, cur), ValueText(f, ent)};
+        ComparedField line{d.page, &f, FieldLabel(f), ValueText(f, cur), ValueText(f, ent)};
         if (!group || d.page != groupPage) {
             closeGroup();
             QString title = PageName(d.page);

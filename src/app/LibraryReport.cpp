@@ -144,9 +144,9 @@ bool WriteReport(const QString& path, const ReportSubject& subject) {
         const double y = pages.y();
         const double x = pages.area().left();
         p.drawText(QRectF(x, y, nameWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
-                   FieldName(f, LanguageEnglish));
+                   FieldLabel(f, LanguageEnglish));
         p.drawText(QRectF(x + nameWidth, y, chineseWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
-                   FieldName(f, LanguageChinese));
+                   FieldLabel(f, LanguageChinese));
         p.drawText(
             QRectF(x + nameWidth + chineseWidth, y, pages.area().width() - nameWidth - chineseWidth, h),
             Qt::AlignLeft | Qt::AlignVCenter, ValueText(f, record));

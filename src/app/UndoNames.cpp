@@ -123,13 +123,13 @@ QString FieldsName(const std::vector<Where>& fields) {
 
 }  // namespace
 
-QString FieldName(const FieldInfo& field, UiLanguage language) {
-    const pavo::FieldName name = NameOfField(field);
+QString FieldLabel(const FieldInfo& field, UiLanguage language) {
+    const FieldName name = NameOfField(field);
     return QString::fromStdString(language == LanguageChinese ? name.chinese : name.english);
 }
 
-QString FieldName(const FieldInfo& field) {
-    return FieldName(field, CurrentUiLanguage());
+QString FieldLabel(const FieldInfo& field) {
+    return FieldLabel(field, CurrentUiLanguage());
 }
 
 QString BlockWord(std::string_view key, UiLanguage language) {

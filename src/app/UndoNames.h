@@ -16,8 +16,8 @@ QString StepName(const UndoStep& step);
 
 // A field of the catalog as people call it, in the given language or the UI's: its scene, block,
 // record and part ("Scene 2 Out 1 EQ band 3 gain", "Music Left limiter attack", "Mic Vol mute").
-QString FieldName(const FieldInfo& field, UiLanguage language);
-QString FieldName(const FieldInfo& field);
+QString FieldLabel(const FieldInfo& field, UiLanguage language);
+QString FieldLabel(const FieldInfo& field);
 // A block or output channel by the first part of its catalog path ("MusicLeft", "Out1", "EchoA").
 QString BlockWord(std::string_view key, UiLanguage language);
 
