@@ -28,15 +28,9 @@
 namespace pavo {
 namespace {
 
+using test::Connect;
 using test::UndoWindow;
 using unit::UnitLine;
-
-bool Connect(UndoWindow& u, UnitLine& unit) {
-    u.w->connection().SetPortLister([path = unit.DevicePath()] { return std::vector<std::string>{path}; });
-    PostMessage(u.w.get(), WM_CONNECT_REQUEST);
-    return test::WaitUntil(
-        [&] { return test::OnLineAndIdle(*u.w) && u.unit().model().flags.transferPending.load() == 0; });
-}
 
 ProgramImage Current(UndoWindow& u) {
     return test::Edit(u.unit(), [](Model& m) { return m.current; });
