@@ -202,6 +202,8 @@ void LibraryWindow::CreateWidgets() {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setUniformRowHeights(true);
+    // Rows are as tall as a thumbnail: room for a note on two lines.
+    list_->setWordWrap(true);
     list_->setAlternatingRowColors(true);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setExpandsOnDoubleClick(false);  // a double-click loads
@@ -209,8 +211,8 @@ void LibraryWindow::CreateWidgets() {
     list_->header()->setStretchLastSection(true);
     list_->header()->resizeSection(LibraryModel::ColumnCurve, kThumbnailWidth + 26);
     // Narrow enough that the note (why a file is refused) stays in sight beside them.
-    list_->header()->resizeSection(LibraryModel::ColumnName, 135);
-    list_->header()->resizeSection(LibraryModel::ColumnFile, 135);
+    list_->header()->resizeSection(LibraryModel::ColumnName, 130);
+    list_->header()->resizeSection(LibraryModel::ColumnFile, 130);
     // The time whole: measured on the list's font with the cell's margins.
     list_->header()->resizeSection(
         LibraryModel::ColumnModified,
@@ -252,8 +254,10 @@ void LibraryWindow::CreateWidgets() {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->addWidget(list_);
     splitter_->addWidget(right);
-    splitter_->setStretchFactor(0, 5);
-    splitter_->setStretchFactor(1, 4);
+    splitter_->setStretchFactor(0, 4);
+    splitter_->setStretchFactor(1, 3);
+    // The list wide enough for a refusal's note beside the time; the rest goes by the weights.
+    splitter_->setSizes({700, 480});
     splitter_->setChildrenCollapsible(false);
 
     load_ = new QPushButton(this);
