@@ -14,14 +14,17 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
 
 #include "app/AutoEqCommand.h"
 #include "app/Connection.h"
+#include "app/LibraryWindow.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
+#include "app/PresetDrop.h"
 #include "app/Show_Dlg.h"
 #include "app/TrafficLog.h"
 #include "app/UndoGestures.h"
@@ -159,6 +162,9 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     setFixedSize(canvas_->size());
     qApp->installEventFilter(this);
     CreateUndo();
+    drop_ = std::make_unique<PresetDrop>(*this);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, this,
+            &PavoDlg::ShowLibrary);
 }
 
 void PavoDlg::CreateUndo() {
@@ -182,6 +188,8 @@ void PavoDlg::CreateUndo() {
 }
 
 PavoDlg::~PavoDlg() {
+    library_.reset();
+    drop_.reset();
     undo_.reset();
     qApp->removeEventFilter(this);
     // The engine reports to this window: no report from here on, then stop it.
@@ -490,6 +498,7 @@ void PavoDlg::ApplyLanguage() {
         if (pages_[slot]) pages_[slot]->ApplyLanguage();
     progress_->ApplyLanguage();
     trafficLog_->ApplyLanguage();
+    if (library_) library_->ApplyLanguage();
     update();
 }
 
@@ -576,6 +585,8 @@ void PavoDlg::OpenContextMenu(QPoint globalPos) {
     AddAutoEqEntry(menu, *this, mapFromGlobal(globalPos));
     menu.addAction(Bilingual("关于(&A)...", "&About..."), this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
+    menu.addAction(Bilingual("预置库", "Preset library"), this, [this] { ShowLibrary(); })
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
     effects->setCheckable(true);
     effects->setChecked(EffectsTabShown());
@@ -584,6 +595,11 @@ void PavoDlg::OpenContextMenu(QPoint globalPos) {
         UserSettings().setValue(kEffectsTabKey, on);
     });
     menu.exec(globalPos);
+}
+
+void PavoDlg::ShowLibrary() {
+    if (!library_) library_ = std::make_unique<LibraryWindow>(*this);
+    library_->ShowBesideMain();
 }
 
 bool PavoDlg::EffectsTabShown() const {

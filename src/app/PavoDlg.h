@@ -20,7 +20,9 @@ class Connection;
 class EnTabCtrl;
 class Edit_Static;
 class FontStatic;
+class LibraryWindow;
 class PageDlg;
+class PresetDrop;
 class PresetCommands;
 class Show_Dlg;
 class TrafficLog;
@@ -100,6 +102,9 @@ public:
     Show_Dlg& progress() { return *progress_; }
     TrafficLog& trafficLog() { return *trafficLog_; }
     UndoGestures& undo() { return *undo_; }
+    // The preset library window (context menu "Preset library", Ctrl+L); made on first use.
+    void ShowLibrary();
+    LibraryWindow* library() const { return library_.get(); }
     PageDlg* Page(int pageIndex) const;
     PageDlg* SystemPage() const { return pages_[PageSystem]; }
     // Replaces a page (the pages of later editors plug in here); index as in Page(), 6 = the effect page.
@@ -163,6 +168,8 @@ private:
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PresetCommands> presets_;
     std::unique_ptr<UndoGestures> undo_;
+    std::unique_ptr<PresetDrop> drop_;
+    std::unique_ptr<LibraryWindow> library_;  // listens to the unit: goes before it
 };
 
 }  // namespace pavo

@@ -56,23 +56,32 @@ void PresetCommands::ExportDia() {
 void PresetCommands::ImportDia() {
     const QString chosen = Ask(main_, false, main_.unit().model().paths.diaPatternLoad, "*.dia");
     if (chosen.isEmpty()) return;
+    ImportDiaFile(chosen);
+}
+
+bool PresetCommands::ImportDiaFile(const QString& path) {
     auto file = std::make_unique<DiaContents>();
-    if (!ReadDia(chosen.toStdString(), *file)) {
+    if (!ReadDia(path.toStdString(), *file)) {
         ReadError(main_);  // nothing changed
-        return;
+        return false;
     }
-    if (const auto fault = CheckDia(*file)) {
+    return ImportProgram(*file);
+}
+
+bool PresetCommands::ImportProgram(const DiaContents& file) {
+    if (const auto fault = CheckDia(file)) {
         RefusedFile(main_, *fault);  // nothing changed, nothing sent
-        return;
+        return false;
     }
     // The engine must not take a half-loaded image: hold the send lock until the send is queued.
     SendLockGuard lock(main_.unit().handler().SendLock());
-    ApplyDia(main_.unit().model(), *file);
+    ApplyDia(main_.unit().model(), file);
     main_.RefreshCurrentPage();
     if (main_.unit().model().flags.connected.load()) {
         main_.UpdateStatus(true);
         main_.connection().SendDeviceCommand(CmdSendPrograms, 0);
     }
+    return true;
 }
 
 void PresetCommands::ExportBank() {
@@ -87,14 +96,18 @@ void PresetCommands::ImportBank() {
     const QString chosen = Ask(main_, false, main_.unit().model().paths.datPatternLoad, "*.dat");
     if (chosen.isEmpty()) return;
     if (!ContainsExtension(chosen.toStdString(), ".dat")) return;
+    ImportBankFile(chosen);
+}
+
+bool PresetCommands::ImportBankFile(const QString& path) {
     auto bank = std::make_unique<ProgramBank>();
-    if (!ReadDat(chosen.toStdString(), *bank)) {
+    if (!ReadDat(path.toStdString(), *bank)) {
         ReadError(main_);  // model, bank and valid flag untouched
-        return;
+        return false;
     }
     if (const auto fault = CheckDat(*bank)) {
         RefusedFile(main_, *fault);
-        return;
+        return false;
     }
     SendLockGuard lock(main_.unit().handler().SendLock());
     ApplyDat(main_.unit().model(), *bank);
@@ -105,6 +118,7 @@ void PresetCommands::ImportBank() {
         main_.connection().SendDeviceCommand(CmdSendSystem, 1);
         main_.connection().NumberQueueAndStartProgress();
     }
+    return true;
 }
 
 }  // namespace pavo

@@ -265,6 +265,7 @@ bool UndoGestures::RunAsStep(StepKind kind, const std::function<void()>& command
 
 void UndoGestures::AfterImport(StepKind kind) {
     tag_ = {kind, 0};
+    absorb_ = false;  // an import is a step even where the gesture before worked on the unit
     CommitGesture();
 }
 

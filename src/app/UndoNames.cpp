@@ -123,6 +123,21 @@ QString FieldsName(const std::vector<Where>& fields) {
 
 }  // namespace
 
+QString FieldLabel(const FieldInfo& field, UiLanguage language) {
+    const FieldName name = NameOfField(field);
+    return QString::fromStdString(language == LanguageChinese ? name.chinese : name.english);
+}
+
+QString FieldLabel(const FieldInfo& field) {
+    return FieldLabel(field, CurrentUiLanguage());
+}
+
+QString BlockWord(std::string_view key, UiLanguage language) {
+    const FieldWords* w = BlockWords(key);
+    if (!w) return QString::fromUtf8(key.data(), int(key.size()));
+    return QString::fromUtf8(language == LanguageChinese ? w->chinese : w->english);
+}
+
 QString StepName(const UndoStep& step) {
     switch (step.tag.kind) {
         case StepKind::ImportDia:

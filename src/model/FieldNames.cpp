@@ -1,5 +1,7 @@
 #include "model/FieldNames.h"
 
+#include <algorithm>
+#include <cctype>
 #include <span>
 #include <vector>
 
@@ -143,14 +145,35 @@ std::vector<std::string_view> Parts(std::string_view path) {
     return parts;
 }
 
-void Append(FieldName& name, const char* chinese, const char* english, std::string_view index = {}) {
-    const auto add = [&](std::string& to, std::string words) {
+struct NameBuilder {
+    FieldName name;
+    size_t lastChinese = 0, lastEnglish = 0;  // where the words added last begin
+};
+
+// Adds words to both names. Words that begin with what ends the words before them (whole words, or
+// two or more Chinese characters) carry on from there, so the reverb's time reads "Reverb time" and
+// "混响时间", not "Reverb reverb time".
+void Append(NameBuilder& b, const char* chinese, const char* english, std::string_view index = {}) {
+    const auto same = [](char x, char y) { return std::tolower(uint8_t(x)) == std::tolower(uint8_t(y)); };
+    const auto add = [&](std::string& to, size_t& last, std::string words) {
         if (const size_t at = words.find("%1"); at != std::string::npos) words.replace(at, 2, index);
+        const std::string_view before = std::string_view(to).substr(last);
+        for (size_t p = 0; p < before.size(); ++p) {
+            const std::string_view tail = before.substr(p);
+            const bool wordStart = p == 0 || before[p - 1] == ' ';
+            const bool chineseRun = uint8_t(before[p]) >= 0xC0 && tail.size() >= 6;
+            if ((wordStart || chineseRun) && words.size() > tail.size() &&
+                std::equal(tail.begin(), tail.end(), words.begin(), same)) {
+                to += words.substr(tail.size());
+                return;
+            }
+        }
         if (!to.empty()) to += ' ';
+        last = to.size();
         to += words;
     };
-    add(name.chinese, chinese);
-    add(name.english, english);
+    add(b.name.chinese, b.lastChinese, chinese);
+    add(b.name.english, b.lastEnglish, english);
 }
 
 }  // namespace
@@ -172,7 +195,7 @@ const FieldWords* LeafWords(std::string_view key) {
 }
 
 FieldName NameOfField(const FieldInfo& field) {
-    FieldName name;
+    NameBuilder name;
     const std::vector<std::string_view> parts = Parts(field.path);
     size_t i = 0;
     const bool system = !parts.empty() && parts[0] == "System";
@@ -195,8 +218,10 @@ FieldName NameOfField(const FieldInfo& field) {
             Append(name, w->chinese, w->english, index);
         else
             Append(name, std::string(part).c_str(), std::string(part).c_str(), index);
+        // A level's on/off shares the level's words in the undo menu; alone it must say which it is.
+        if (i + 1 == parts.size() && part.ends_with("Switch")) Append(name, "开关", "switch");
     }
-    return name;
+    return name.name;
 }
 
 }  // namespace pavo

@@ -147,4 +147,18 @@ int QueueCommand(Model& m, SendDataQueue& queue, unsigned command, unsigned argu
     return 1;
 }
 
+int QueueProgramRead(SendDataQueue& queue, int number) {
+    if (number < 1 || number > kProgramCount) return 0;
+    SendLockGuard sendGuard(queue.Lock());
+    Batch batch;
+    try {
+        Set(Add(batch, CmdReadPrograms, {static_cast<uint8_t>(number)}),
+            {outgoing::kBulk, outgoing::kSingleRead});
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    queue.Append(std::move(batch.front()));
+    return 1;
+}
+
 }  // namespace pavo

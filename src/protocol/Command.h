@@ -27,4 +27,9 @@ int ScanForChange(Model& model, FrameRecord& outgoing);
 // queued then).
 int QueueCommand(Model& model, SendDataQueue& queue, unsigned command, unsigned argument);
 
+// One stored program (1..21) read on its own into the bank, paced as the bank read paces its requests;
+// its reply is reported as a stored program and never as the end of a bank read. 0 for another number
+// or when the item could not be allocated.
+int QueueProgramRead(SendDataQueue& queue, int number);
+
 }  // namespace pavo

@@ -26,6 +26,7 @@ constexpr size_t kSumCopy = 4206;       // copy of the last SUM computed
 constexpr size_t kReplyAwaited = 4211;  // set by the engine after writing
 constexpr size_t kAckTransfer = 4215;   // the unit's acknowledgement ends a pending transfer
 constexpr size_t kLongPause = 4216;     // the engine pauses 3000 ms after writing
+constexpr size_t kSingleRead = 4217;    // a stored-program request of its own: its reply completes no bank
 constexpr size_t kLookup = 4221;        // device-lookup frame; reported with a link failure
 constexpr size_t kSequence = 4222;      // sequence number for the progress display
 constexpr size_t kBulk = 4228;          // pause 1000 ms after writing, allow 2000 ms for the reply

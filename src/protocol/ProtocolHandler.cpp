@@ -71,6 +71,10 @@ int ProtocolHandler::QueueCommand(unsigned command, unsigned argument) {
     return pavo::QueueCommand(model_, queue_, command, argument);
 }
 
+int ProtocolHandler::QueueProgramRead(int number) {
+    return pavo::QueueProgramRead(queue_, number);
+}
+
 TraceSink* ProtocolHandler::InstallTraceSink(TraceSink* sink) {
     SendLockGuard guard(sendLock_);
     return trace_.exchange(sink, std::memory_order_acq_rel);
@@ -310,7 +314,10 @@ void ProtocolHandler::ProgramReply(const FrameRecord& in, const FrameRecord& out
         std::lock_guard<std::mutex> modelGuard(m.Lock());
         std::memcpy(BytesOf(m.bank.Programs[requested - 1]), in.data() + kProgramFirst, sizeof(ProgramImage));
     }
-    if (n == kProgramCount && events) events->AllProgramsReceived();
+    if (!events) return;
+    events->StoredProgramReceived(requested);
+    // A program read on its own (the preset library's) ends no bank read, whichever it is.
+    if (n == kProgramCount && out[outgoing::kSingleRead] != 1) events->AllProgramsReceived();
 }
 
 }  // namespace pavo

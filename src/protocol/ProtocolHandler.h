@@ -68,6 +68,8 @@ public:
     int ScanForChange();
     // The frames of one bulk command appended to the queue as one batch (protocol/Command.h).
     int QueueCommand(unsigned command, unsigned argument);
+    // One stored program read into the bank on its own (protocol/Command.h).
+    int QueueProgramRead(int number);
 
     // Frame assembler. `link` is the connection number (the program has one link, 1). Returns 1 when
     // the bytes completed a frame that was accepted; bytes after the end of a frame are dropped.

@@ -21,6 +21,9 @@ public:
     virtual void SystemReceived() {}
     // The current program arrived (current and last-sent image).
     virtual void ProgramReceived(ProgramSource source) {}
+    // A stored program (1..21) arrived and is in the bank under that number, from a bank read or a read
+    // of that program alone.
+    virtual void StoredProgramReceived(int number) {}
     // Stored program 21 of a bank read arrived: the bank is complete.
     virtual void AllProgramsReceived() {}
     // A status reply filled an area while the system page shows the meters; one report until the

@@ -58,6 +58,9 @@ void Unit::Hub::SystemReceived() {
 void Unit::Hub::ProgramReceived(ProgramSource source) {
     Tell([&](UnitEvents& l) { l.ProgramReceived(source); });
 }
+void Unit::Hub::StoredProgramReceived(int number) {
+    Tell([&](UnitEvents& l) { l.StoredProgramReceived(number); });
+}
 void Unit::Hub::AllProgramsReceived() {
     Tell([](UnitEvents& l) { l.AllProgramsReceived(); });
 }

@@ -54,6 +54,7 @@ private:
         void DeviceFound() override;
         void SystemReceived() override;
         void ProgramReceived(ProgramSource source) override;
+        void StoredProgramReceived(int number) override;
         void AllProgramsReceived() override;
         void StatusReceived(StatusArea area) override;
         void WrongProgramNumber(int received, int requested) override;

@@ -207,13 +207,13 @@ TEST_F(Assembler, EveryDispatchRow) {
          CmdReadPrograms,
          1,
          MakeFrame(CmdReadPrograms, Payload(1, 2712, 0x08)),
-         {},
+         {"StoredProgramReceived(1)"},
          [](Model& m) { EXPECT_EQ(m.bank.Programs[0].CheckByte, 8); }},
         {"wrong program number",
          CmdReadPrograms,
          1,
          MakeFrame(CmdReadPrograms, Payload(3, 2712, 0x09)),
-         {"WrongProgramNumber(3, 1)"},
+         {"WrongProgramNumber(3, 1)", "StoredProgramReceived(1)"},
          [](Model& m) {
              EXPECT_EQ(m.bank.Programs[0].CheckByte, 9);  // filed under the number asked for
              EXPECT_EQ(m.bank.Programs[2].CheckByte, 0);
@@ -233,7 +233,12 @@ TEST_F(Assembler, EveryDispatchRow) {
          MakeFrame(0x42, Payload(1, 30, 0x55)),
          {},
          [](Model& m) { EXPECT_EQ(m.system.ProgramNumber, 0); }},
-        {"acknowledgement of another command", CmdReadSystem, 0, MakeFrame(CmdInputSelect, {2}), {}, [](Model&) {}},
+        {"acknowledgement of another command",
+         CmdReadSystem,
+         0,
+         MakeFrame(CmdInputSelect, {2}),
+         {},
+         [](Model&) {}},
         // Replies too short for their row are accepted but store nothing.
         {"short program",
          CmdReadPrograms,
@@ -296,7 +301,7 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
             SetUp();
             events.Clear();
             m.current.Mic12.Eq[3].GainCode = 200;  // the user's edit...
-            handler.ScanForChange();                       // ...goes out
+            handler.ScanForChange();               // ...goes out
             ASSERT_EQ(handler.Outgoing().Cmd(), CmdEqBand);
             handler.Outgoing()[outgoing::kReplyAwaited] = 1;
             handler.Incoming()[incoming::kRetryCounter] = 1;  // the engine's own count survives the drop
@@ -340,7 +345,8 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
         {"status reply to the other poll", CmdStatusA, MakeFrame(CmdStatusB, Bytes(12, 50))},
         {"acknowledgement of another command", CmdReadSystem, MakeFrame(CmdInputSelect, {0})},
         {"code without data of its own", CmdReadSystem, MakeFrame(0x42, Payload(1, 30, 0x55))},
-        {"stored program for another number", CmdReadPrograms, MakeFrame(CmdReadPrograms, Payload(2, 2712, 0x07))},
+        {"stored program for another number", CmdReadPrograms,
+         MakeFrame(CmdReadPrograms, Payload(2, 2712, 0x07))},
     };
     for (const auto& c : kTaken) {
         SCOPED_TRACE(c.name);
@@ -354,12 +360,42 @@ TEST_F(Assembler, LateDataRepliesAreDroppedAndTheReplyInFlightIsStillTaken) {
 
 TEST_F(Assembler, LastStoredProgramEndsTheFullRead) {
     handler.QueueCommand(CmdReadPrograms, 1);
+    Reports expected;
     for (int n = 1; n <= 21; ++n) {
         handler.PopInto(handler.Outgoing());
         ASSERT_EQ(Feed(ImageReply(CmdReadPrograms, static_cast<uint8_t>(n), static_cast<uint8_t>(n))), 1);
         EXPECT_EQ(m.bank.Programs[n - 1].CheckByte, n);
+        expected.push_back("StoredProgramReceived(" + std::to_string(n) + ")");
     }
-    EXPECT_EQ(events.Reported(), Reports{"AllProgramsReceived"});
+    expected.push_back("AllProgramsReceived");
+    EXPECT_EQ(events.Reported(), expected);
+}
+
+// A program read alone lands in the bank and nowhere else; even program 21 ends no bank read.
+TEST_F(Assembler, ProgramReadAloneEndsNoBankRead) {
+    EXPECT_EQ(handler.QueueProgramRead(0), 0);
+    EXPECT_EQ(handler.QueueProgramRead(22), 0);
+    EXPECT_EQ(handler.Count(), 0);
+    m.current.Mic12.Eq[3].GainCode = 7;  // an edit not sent yet
+    const ProgramImage current = m.current;
+    const ProgramImage lastSent = m.lastSent;
+    const SystemRecord system = m.system;
+    for (int n : {21, 4}) {
+        events.Clear();
+        ASSERT_EQ(handler.QueueProgramRead(n), 1);
+        ASSERT_EQ(handler.Count(), 1);
+        handler.PopInto(handler.Outgoing());
+        EXPECT_EQ(handler.Outgoing().Cmd(), CmdReadPrograms);
+        EXPECT_EQ(handler.Outgoing()[5], n);
+        EXPECT_EQ(handler.Outgoing()[outgoing::kBulk], 1);  // paced as the bank read's requests
+        ASSERT_EQ(Feed(ImageReply(CmdReadPrograms, static_cast<uint8_t>(n), 0x40)), 1);
+        EXPECT_EQ(m.bank.Programs[n - 1].CheckByte, 0x40);
+        EXPECT_EQ(events.Reported(), Reports{"StoredProgramReceived(" + std::to_string(n) + ")"});
+    }
+    EXPECT_EQ(m.bank.Valid, 0);
+    EXPECT_TRUE(SameRecord(m.current, current));
+    EXPECT_TRUE(SameRecord(m.lastSent, lastSent));
+    EXPECT_TRUE(SameRecord(m.system, system));
 }
 
 TEST_F(Assembler, ProgramReplyLeavesNothingToScan) {
@@ -384,7 +420,8 @@ TEST_F(Assembler, StatusMessageRule) {
     EXPECT_EQ(m.status.areaA[11], 12);
     EXPECT_TRUE(events.Reported().empty());
 
-    m.pages.CurrentPage = kSystemPageIndex;  // the system page: one message until the main window has handled it
+    m.pages.CurrentPage =
+        kSystemPageIndex;  // the system page: one message until the main window has handled it
     handler.ScanForChange();
     ASSERT_EQ(Feed(statusB), 1);
     handler.ScanForChange();

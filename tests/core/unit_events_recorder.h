@@ -1,6 +1,6 @@
 #pragma once
 // A receiver of a unit's events for tests: each event as one line of text, in the order reported
-// ("DeviceFound", "ProgramReceived(recall)", "LinkFailed(no answer, lookup)", "ProgressPosition(3)"),
+// ("DeviceFound", "ProgramReceived(recall)", "StoredProgramReceived(3)", "LinkFailed(no answer, lookup)", "ProgressPosition(3)"),
 // safe to read from the test's thread while the engine reports.
 #include <gtest/gtest.h>
 
@@ -22,6 +22,9 @@ public:
     void SystemReceived() override { Add("SystemReceived"); }
     void ProgramReceived(ProgramSource source) override {
         Add(source == ProgramSource::Recall ? "ProgramReceived(recall)" : "ProgramReceived");
+    }
+    void StoredProgramReceived(int number) override {
+        Add("StoredProgramReceived(" + std::to_string(number) + ")");
     }
     void AllProgramsReceived() override { Add("AllProgramsReceived"); }
     void StatusReceived(StatusArea area) override {

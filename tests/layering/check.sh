@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Dependencies run one way. Each source folder lists the folders it may include from; anything else
 # is reported, with the file and the include. The core (model, protocol, serial, the filter math of
-# eq, unit, autoeq, remote) never includes Qt, and no tool includes the GUI.
+# eq, unit, autoeq, remote, library) never includes Qt, and no tool includes the GUI.
 set -u
 root="$1"
 src="$root/src"
 status=0
 
-core="model protocol serial eq unit autoeq remote"
+core="model protocol serial eq unit autoeq remote library"
 declare -A allowed=(
     [model]="model"
     [protocol]="model protocol"
@@ -15,6 +15,7 @@ declare -A allowed=(
     [eq]="model eq"
     [unit]="model protocol serial eq unit"
     [autoeq]="model eq autoeq"
+    [library]="model eq library"
     [remote]="$core"
     [platform]="$core platform"
     [controls]="$core platform controls"
@@ -42,7 +43,7 @@ check() {
 }
 
 shopt -s nullglob
-for dir in model protocol serial unit autoeq remote platform controls pages app; do
+for dir in model protocol serial unit autoeq remote library platform controls pages app; do
     check "$dir" "$src/$dir"/*.h "$src/$dir"/*.cpp
 done
 # eq holds the core's filter math and, in CFStatic, the GUI's response graph.
