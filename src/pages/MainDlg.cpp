@@ -127,7 +127,11 @@ void MainDlg::SetUpControls() {
 
     for (int id = IDC_SYNC; id < IDC_SCENE_FIRST + kScenes; ++id)
         SkinButton(Item<BitButton>(id), 152, 153, true);
-    for (int s = 0; s < kSources; ++s) SkinButton(Item<BitButton>(IDC_SOURCE_SWITCH + s), 161, 160, true);
+    // The switch boxes are drawn in full colour; disabled (automatic scene) they fade into the page.
+    for (int s = 0; s < kSources; ++s) {
+        SkinButton(Item<BitButton>(IDC_SOURCE_SWITCH + s), 161, 160, true);
+        Item<BitButton>(IDC_SOURCE_SWITCH + s)->SetFadedWhenDisabled(true);
+    }
 
     auto slider = [this](int id, int max, const LabelStyle& style) {
         SkinPageSlider(Item<BitmapSlider>(id), 0, max);
@@ -253,14 +257,15 @@ void MainDlg::EnableAll(bool enable) {
     lowPass_->SetEnabled(enable);
 }
 
-// SYNC latched while linked; the selected channel's button latched while not. The channel buttons
-// take no input while linked, nor in the automatic scene (which disables the whole page).
+// SYNC latched while linked; the button of the channel on screen latched always, so the page says
+// which channel it shows (the first one while linked). The channel buttons take no input while
+// linked, nor in the automatic scene (which disables the whole page).
 void MainDlg::ShowChannelButtons(bool linked, bool editable) {
     Item<BitButton>(IDC_SYNC)->SetLatched(linked);
     for (int id : {IDC_FIRST_CHANNEL, IDC_SECOND_CHANNEL}) {
         const int block = id == IDC_FIRST_CHANNEL ? FirstBlock() : SecondBlock();
         auto* button = Item<BitButton>(id);
-        button->SetLatched(!linked && SideBlock() == block);
+        button->SetLatched(SideBlock() == block);
         EnableControl(button, editable && !linked);
     }
 }
