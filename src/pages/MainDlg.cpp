@@ -91,8 +91,9 @@ const Caption kOut12Captions[] = {
 const Caption kOut34Captions[] = {
     {MainDlg::IDC_FIRST_CHANNEL, "输出4", "Out 4"},
     {MainDlg::IDC_SECOND_CHANNEL, "输出3", "Out 3"},
-    {MainDlg::IDC_FIRST_MUTE, "输出4 静音", "4 Mute"},
-    {MainDlg::IDC_SECOND_MUTE, "输出3 静音", "3 Mute"},
+    // Named as on the other pair's page ("Out2 Mute"), not "4 Mute".
+    {MainDlg::IDC_FIRST_MUTE, "输出4静音", "Out4 Mute"},
+    {MainDlg::IDC_SECOND_MUTE, "输出3静音", "Out3 Mute"},
     {1267, "输出3&&4压限", "Out3&&4 Limit"},
     {MainDlg::IDC_FIRST_DELAY_CAPTION, "输出4延时", "Out4 Delay"},
     {MainDlg::IDC_SECOND_DELAY_CAPTION, "输出3延时", "Out3 Delay"},

@@ -374,7 +374,7 @@ TEST(OutputPage, CaptionsFollowLanguageAndPair) {
     Model& m = p.unit().model();
     SetUiLanguage(LanguageChinese);
     p->ApplyLanguage();
-    EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SECOND_MUTE)->text(), "输出3 静音");
+    EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SECOND_MUTE)->text(), "输出3静音");
     EXPECT_EQ(LabelText(p.page.get(), 1267), "输出3&4压限");
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_EQ_PASS)->text(), "EQ Pass");
     // The captions that name the pair follow the tab at every refresh.
@@ -383,6 +383,8 @@ TEST(OutputPage, CaptionsFollowLanguageAndPair) {
     EXPECT_EQ(LabelText(p.page.get(), 1267), "Out1&2 Limit");
     EXPECT_EQ(LabelText(p.page.get(), M::IDC_FIRST_DELAY_CAPTION), "Out2 Delay");
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_FIRST_MUTE)->text(), "Out2 Mute");
+    p.Show(PavoDlg::PageOut34);
+    EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_FIRST_MUTE)->text(), "Out4 Mute");
     p->ApplyLanguage();
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SYNC)->text(), "SYNC");
 }
