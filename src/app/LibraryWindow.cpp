@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
-#include <QSettings>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
@@ -41,6 +40,7 @@
 #include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramNameText.h"
+#include "platform/SettingsFile.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/ProtocolHandler.h"
 #include "unit/Unit.h"
@@ -54,10 +54,6 @@ constexpr int kRescanDelayMs = 150;  // a save is several changes of the folder:
 constexpr int kPollMs = 300;
 constexpr int kMaxWatchedFiles = 2000;
 const char* const kExportFormats[] = {"png", "svg", "csv"};
-
-QSettings UserSettings() {
-    return QSettings(QStringLiteral("pavo"), QStringLiteral("pavo"));
-}
 
 // The thumbnail column: the entry's curves drawn at paint time, at the view's pixel ratio.
 class ThumbnailDelegate : public QStyledItemDelegate {
@@ -169,7 +165,7 @@ LibraryWindow::LibraryWindow(PavoDlg& main)
     ApplyLanguage();
     connected_ = main_.Connected();
     Poll();
-    const QString remembered = UserSettings().value(kFolderKey).toString();
+    const QString remembered = ProgramSettings().value(kFolderKey).toString();
     SetFolder(remembered.isEmpty() ? DefaultFolder(main_.unit().model()) : remembered);
 }
 
@@ -367,7 +363,7 @@ void LibraryWindow::SetFolder(const QString& folder) {
     const QString absolute = QDir(folder).absolutePath();
     const bool changed = absolute != folder_;
     folder_ = absolute;
-    if (changed && !folder_.isEmpty()) UserSettings().setValue(kFolderKey, folder_);
+    if (changed && !folder_.isEmpty()) ProgramSettings().setValue(kFolderKey, folder_);
     folderLabel_->setText(QDir::toNativeSeparators(folder_));
     folderLabel_->setToolTip(QDir::toNativeSeparators(folder_));
     if (changed) {

@@ -11,6 +11,7 @@
 
 #include "app/PavoDlg.h"
 #include "model/Model.h"
+#include "platform/SettingsFile.h"
 #include "virtual_unit/UnitLine.h"
 #include "virtual_unit/VirtualUnit.h"
 
@@ -102,6 +103,7 @@ int RunPavo(int argc, char** argv) {
     app.setApplicationName(QStringLiteral("pavo"));
     // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
     app.setDesktopFileName(QStringLiteral(PAVO_APP_ID));
+    KeepToolkitSettingsPrivate();  // before any dialog
     SystemLocaleId() = LocaleIdOf(QLocale::system().name());
 
     StartOptions options;

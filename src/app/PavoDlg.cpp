@@ -13,10 +13,10 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/AutoEqCommand.h"
@@ -50,6 +50,7 @@
 #include "platform/Notify.h"
 #include "platform/ProgramNameText.h"
 #include "platform/Resources.h"
+#include "platform/SettingsFile.h"
 #include "platform/Skin.h"
 #include "protocol/CommandCodes.h"
 
@@ -97,9 +98,6 @@ constexpr int kPageOrder[] = {PavoDlg::PageMusic, PavoDlg::PageDynEq, PavoDlg::P
                               kEffectSlot,        PavoDlg::PageOut12, PavoDlg::PageSystem};
 
 // The user's choice of the effects tab, kept between runs; off unless chosen.
-QSettings UserSettings() {
-    return QSettings(QStringLiteral("pavo"), QStringLiteral("pavo"));
-}
 constexpr char kEffectsTabKey[] = "window/effectsTab";
 
 }  // namespace
@@ -150,7 +148,7 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     CreateControls();
     CreatePages();
     RegisterHandlers();
-    if (UserSettings().value(kEffectsTabKey, false).toBool()) ShowEffectsTab(true);
+    if (ProgramSettings().value(kEffectsTabKey, false).toBool()) ShowEffectsTab(true);
     SelectPage(PageSystem);
     tab_->SetCurSel(PageSystem);
 
@@ -522,13 +520,17 @@ QString PavoDlg::connectButtonText() const {
     return connect_->text();
 }
 
+// The same logical size on every screen that holds the dialog, whatever its scale. A screen too small
+// for it (title bar included) gets a resizable window as large as the screen allows that scrolls the
+// dialog; it never grows past the dialog, so nothing shows beyond the artwork.
 void PavoDlg::AdaptToScreen(const QSize& screen) {
-    if (screen.width() >= 1366 && screen.height() >= 768) return;
-    // Smaller screens get a resizable window of 1290 x 740 that scrolls the dialog.
+    constexpr int kTitleBar = 40;  // a generous title bar and frame
+    const QSize dialog = canvas_->size();
+    if (dialog.width() <= screen.width() && dialog.height() + kTitleBar <= screen.height()) return;
     setMinimumSize(200, 150);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMaximumSize(dialog);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    resize(1290, 740);
+    resize(std::min(dialog.width(), screen.width()), std::min(dialog.height(), screen.height() - kTitleBar));
 }
 
 void PavoDlg::paintEvent(QPaintEvent*) {
@@ -592,7 +594,7 @@ void PavoDlg::OpenContextMenu(QPoint globalPos) {
     effects->setChecked(EffectsTabShown());
     connect(effects, &QAction::toggled, this, [this](bool on) {
         ShowEffectsTab(on);
-        UserSettings().setValue(kEffectsTabKey, on);
+        ProgramSettings().setValue(kEffectsTabKey, on);
     });
     menu.exec(globalPos);
 }

@@ -83,7 +83,8 @@ public:
     void ShowEffectsTab(bool show);
     bool EffectsTabShown() const;
 
-    // Fits the window to a screen smaller than 1366 x 768 (scroll bars), as at start.
+    // Fits the window to a screen too small for the dialog (scroll bars), as at start; on any other
+    // screen the window keeps the dialog's size.
     void AdaptToScreen(const QSize& screen);
 
     // What the unit reports, on this window's thread (WindowEvents queues the calls).

@@ -12,6 +12,11 @@
 
 namespace pavo {
 
+namespace {
+// How much of a faded disabled face shows over the page: enough to read its state, plainly dimmed.
+constexpr qreal kDisabledFaceOpacity = 0.35;
+}  // namespace
+
 BitButton::BitButton(QWidget* parent) : BitButton(QString(), parent) {}
 
 BitButton::BitButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
@@ -94,6 +99,7 @@ void BitButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const int face = CurrentFace();
     const QPixmap bitmap = face ? LoadBitmap(face, PaintPixelRatio(p)) : QPixmap();
+    if (fadedWhenDisabled_ && !isEnabled()) p.setOpacity(kDisabledFaceOpacity);
     if (!bitmap.isNull())
         p.drawPixmap(QRect(QPoint(0, 0), bitmap.deviceIndependentSize().toSize()), bitmap);
     else

@@ -21,6 +21,9 @@ public:
     void SetFaceBitmaps(int normal, int hover, int pressed, int latchedNormal, int latchedHover,
                         int latchedPressed);
     void SetDisabledBitmaps(int unlatched, int latched);
+    // A disabled button shows its face faded into the page (for faces drawn in full colour, such as
+    // switch boxes, whose disabled bitmaps are the enabled ones).
+    void SetFadedWhenDisabled(bool faded) { fadedWhenDisabled_ = faded; }
     void SetCaptionColours(uint32_t normal, uint32_t hover, uint32_t pressed, uint32_t latchedNormal,
                            uint32_t latchedHover, uint32_t latchedPressed);
     // Repaints only when the flag changes.
@@ -55,6 +58,7 @@ private:
     bool latched_ = false;
     bool hover_ = false;
     bool pressed_ = false;
+    bool fadedWhenDisabled_ = false;
 };
 
 }  // namespace pavo

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QApplication>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -13,21 +12,6 @@
 #include "platform/WinMessage.h"
 
 namespace pavo {
-
-namespace {
-int& TextIndent() {
-    static int indent = 0;
-    return indent;
-}
-}  // namespace
-
-int BitComboBox::SharedTextIndent() {
-    return TextIndent();
-}
-
-void BitComboBox::SetSharedTextIndent(int indent) {
-    TextIndent() = indent;
-}
 
 BitComboBox::BitComboBox(QWidget* parent, bool ownerDrawn) : QComboBox(parent), ownerDrawn_(ownerDrawn) {
     // A click or Tab gives the focus; the wheel never does (see wheelEvent).
@@ -148,15 +132,16 @@ void BitComboBox::paintEvent(QPaintEvent*) {
     if (arrowLeft > capRight && h - 8 > 3)
         p.fillRect(QRect(capRight, 3, arrowLeft - capRight, h - 8 - 3), ColorRef(itemBackground_));
 
-    p.setFont(list_ ? list_->font() : QApplication::font());
+    // The box's own font, which its list inherits: the same before and after the list first drops.
+    p.setFont(font());
     // A disabled box shows its text greyed, like the other disabled captions of the skin.
     p.setPen(ColorRef(isEnabled() ? itemText_ : kDisabledCaption));
-    // The text starts at the shared indent, but never so far right that the widest item would run under
-    // the arrow (the narrow boxes of the EQ strips); all items of a box start at one place.
+    // The text starts where the list's texts do, but never so far right that the widest item would run
+    // under the arrow (the narrow boxes of the EQ strips); all items of a box start at one place.
     int widest = 0;
     for (int i = 0; i < count(); ++i)
         widest = std::max(widest, p.fontMetrics().horizontalAdvance(itemText(i)));
-    const int indent = std::clamp(arrowLeft - widest - 3, 0, std::max(0, SharedTextIndent()));
+    const int indent = std::clamp(arrowLeft - widest - 3, 0, TextIndent());
     p.drawText(rect().adjusted(indent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                currentText());
 }

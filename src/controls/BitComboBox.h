@@ -25,10 +25,9 @@ public:
     BitListBox* ListBox() const { return list_.data(); }
     bool IsOwnerDrawn() const { return ownerDrawn_; }
 
-    // The text indent shared by every skinned combo box of the program: 0 until some list has painted
-    // itself, then the left cap's width plus 5.
-    static int SharedTextIndent();
-    static void SetSharedTextIndent(int indent);
+    // Where the texts of the closed box and of its list start: the left cap's width plus 5, from the
+    // first paint on (narrow boxes move the closed text left so that their widest item fits).
+    int TextIndent() const { return LeftCapWidth() + 5; }
 
     struct Bitmaps {
         int middle = 0, arrow = 0, leftCap = 0;

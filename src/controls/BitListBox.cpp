@@ -13,7 +13,7 @@ BitListBox::BitListBox(BitComboBox* owner) : owner_(owner) {
 }
 
 int BitListBox::TextLeft() const {
-    return owner_ ? owner_->LeftCapWidth() + 5 : 5;
+    return owner_ ? owner_->TextIndent() : 5;
 }
 
 void BitListBox::paintEvent(QPaintEvent*) {
@@ -32,8 +32,7 @@ void BitListBox::DrawText(QPainter& p, const QRect& item, int left, const QStrin
                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
-// Background, the four edges, then the item texts; the first painted text position becomes the
-// indent every closed box uses.
+// Background, the four edges, then the item texts, indented as the closed box's text.
 void BitListBox::PaintPlain(QPainter& p) {
     const BitComboBox::Bitmaps& ids = owner_->BitmapIds();
     const qreal dpr = PaintPixelRatio(p);
@@ -70,7 +69,6 @@ void BitListBox::PaintPlain(QPainter& p) {
         const QRect item = visualRect(index);
         if (!item.intersects(client)) continue;
         const int left = item.x() + TextLeft();
-        BitComboBox::SetSharedTextIndent(left);
         DrawText(p, item, left, index.data(Qt::DisplayRole).toString(), row == current ? highlighted : text);
     }
 }
@@ -110,7 +108,7 @@ void BitListBox::PaintOwnerDrawn(QPainter& p) {
             p.drawPixmap(QRect(item.x(), item.y() + item.height() - bh, item.width(), bh),
                          LoadBitmap(ids.listBottom, dpr));
         }
-        DrawText(p, item, BitComboBox::SharedTextIndent(), index.data(Qt::DisplayRole).toString(),
+        DrawText(p, item, TextLeft(), index.data(Qt::DisplayRole).toString(),
                  ColorRef(focused ? owner_->FocusText() : owner_->ItemText()));
     }
 }

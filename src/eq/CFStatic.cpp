@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 
+#include "eq/BandInfo.h"
 #include "eq/BandSets.h"
 #include "model/CodeTables.h"
 #include "model/Model.h"
@@ -47,9 +48,6 @@ const QColor kOverlayEdge(94, 104, 116, 32);
 const QColor kOverlayFill(155, 155, 155);
 const QColor kHandleFrame(255, 0, 0);
 
-// Posted by the graph to itself behind its own notification: the page's answer moves the focus to a
-// strip, and a graph the user works on takes it back.
-constexpr unsigned kKeepFocus = 0x8010;
 constexpr int kWheelNotch = 120;  // angle delta of one wheel notch
 // The gain codes at the graph's top (+12 dB) and at its floor for dynamic-EQ bands (-12 dB), as
 // for a drag.
@@ -124,10 +122,6 @@ CFStatic::CFStatic(BandSets& bands, QWidget* parent) : QWidget(parent), bands_(b
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
-    OnMessage(kKeepFocus, [this](WParam, LParam) {
-        if (isVisible() && isEnabled()) setFocus(Qt::OtherFocusReason);
-        return LResult{0};
-    });
 }
 
 void CFStatic::InitLayout() {
@@ -362,7 +356,7 @@ void CFStatic::RenderPlot(qreal dpr) {
         p.setPen(Qt::white);
         DrawLabel(p, highlighted->HandleRect(), StaticText(QString::fromStdString(highlighted->GetLabel())),
                   AlignCentre);
-        const QString info = QString::fromStdString(highlighted->GetInfoText());
+        const QString info = QString::fromStdString(BandInfoText(*highlighted));
         p.drawText(ToQRect(highlighted->TextRect()), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                    info);
     }
@@ -441,7 +435,6 @@ void CFStatic::PostChanged() {
 
 void CFStatic::PostChanged(int index) {
     PostMessage(notify_, WM_EQCURVE_CHANGED, static_cast<WParam>(graphId_), index);
-    if (hasFocus()) PostMessage(this, kKeepFocus);
 }
 
 int CFStatic::MemberAt(PlotPoint pt) const {
@@ -615,25 +608,27 @@ void CFStatic::wheelEvent(QWheelEvent* e) {
     UpdateCursor();
 }
 
-// Arrow keys move the highlighted band: left and right by one frequency code, up and down by one
-// gain code; with Shift by ten.
+// Arrow keys move the highlighted band (see ArrowKey).
 void CFStatic::keyPressEvent(QKeyEvent* e) {
-    const int key = e->key();
-    const bool arrow =
-        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
-    CFilter* member = arrow && bandSet_ && !MouseLocked() ? Highlighted() : nullptr;
-    if (!member) {
-        QWidget::keyPressEvent(e);
+    const CFilter* member = bandSet_ ? Highlighted() : nullptr;
+    int index = 0;
+    while (member && index < bandSet_->GetSize() && &(*bandSet_)[index] != member) ++index;
+    if (member && ArrowKey(index, e->key(), e->modifiers() & Qt::ShiftModifier)) {
+        e->accept();
         return;
     }
-    e->accept();
-    if (drag_.Active()) return;  // the mouse has it
-    const int step = e->modifiers() & Qt::ShiftModifier ? 10 : 1;
-    if (!StepBand(*member, key, step)) return;
-    int index = 0;
-    while (index < bandSet_->GetSize() && &(*bandSet_)[index] != member) ++index;
+    QWidget::keyPressEvent(e);
+}
+
+bool CFStatic::ArrowKey(int index, int key, bool tenSteps) {
+    const bool arrow =
+        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (!arrow || !bandSet_ || index < 0 || index >= bandSet_->GetSize() || MouseLocked()) return false;
+    if (drag_.Active()) return true;  // the mouse has the band
+    if (!StepBand((*bandSet_)[index], key, tenSteps ? 10 : 1)) return true;
     SelectBand(index, false);
     PostChanged(index);
+    return true;
 }
 
 bool CFStatic::StepBand(CFilter& m, int key, int step) {

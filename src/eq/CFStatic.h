@@ -53,6 +53,12 @@ public:
     void ShowBandSet(int graphId);
     // Selects a band (-1 for none), optionally forgets the band under the mouse, and redraws the plot.
     void SelectBand(int index, bool clearActive);
+    // An arrow key for the member at `index`, typed on the graph or in that band's gain edit: left and
+    // right move its frequency one code, up and down its gain one code, ten codes with `tenSteps`; the
+    // band is then selected and the page hears of it as after a drag. Returns whether the key was the
+    // graph's (an arrow, a member, no drag under way, not the automatic scene's output EQ), changed
+    // or not.
+    bool ArrowKey(int index, int key, bool tenSteps);
 
     // State, for the pages and for tests.
     CKTVEQ* BandSet() const { return bandSet_; }

@@ -317,35 +317,6 @@ void CFilter::PlaceFilterHandle() {
     t.bottom = highPass ? handleRect_.bottom + 25 : handleRect_.bottom + 20;
 }
 
-std::string CFilter::GetInfoText() {
-    char text[96];
-    if (IsFilterType()) {
-        FilterSetting snap{};
-        Snapshot(setting_, snap);
-        if (snap.FrequencyCode < 82)
-            std::snprintf(text, sizeof text, "%.1fHz ", frequency_);
-        else
-            std::snprintf(text, sizeof text, "%.0fHz ", frequency_);
-    } else if (IsEqType()) {
-        static constexpr const char* kPrefix[] = {"BY  ", "PEQ  ", "LS  ", "HS  "};
-        EqBand snap{};
-        double q = q_, gain = gain_;
-        if (Snapshot(band_, snap)) {
-            q = QAt(snap.QCode);
-            gain = GainOfCode(snap.GainCode);
-        }
-        const int t = static_cast<int>(type_);
-        const bool shelf = type_ == FilterType::LowShelf || type_ == FilterType::HighShelf;
-        const char* format = frequency_ < 101 ? (shelf ? "%s%.1fHz %.3fQ %.1fdB" : "%s%.1fHz %.2fQ %.1fdB")
-                                              : (shelf ? "%s%.0fHz %.3fQ %.1fdB" : "%s%.0fHz %.2fQ %.1fdB");
-        std::snprintf(text, sizeof text, format, kPrefix[t], frequency_, q, gain);
-    } else {
-        text[0] = '\0';
-    }
-    infoText_ = text;
-    return infoText_;
-}
-
 EqBand CFilter::BandRecord() const {
     EqBand copy{};
     Snapshot(band_, copy);

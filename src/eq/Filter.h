@@ -64,9 +64,6 @@ public:
     void SetPlotSize(const PlotRect& plot);
     void Recalculate();
 
-    // The one-line description shown beside the selected handle; also kept as InfoText().
-    std::string GetInfoText();
-
     FilterType GetType() const { return type_; }
     bool IsFilterType() const;  // a high-pass or low-pass, not a band
     std::string GetLabel() const { return label_; }
@@ -89,7 +86,6 @@ public:
     const std::array<PlotPoint, kOutlinePoints>& Outline() const { return outline_; }
     const PlotRect& HandleRect() const { return handleRect_; }
     const PlotRect& TextRect() const { return textRect_; }
-    const std::string& InfoText() const { return infoText_; }
 
     // Copies of the bound records, taken under their lock (zero when none is bound).
     EqBand BandRecord() const;
@@ -142,7 +138,6 @@ private:
     int height_ = 0;
     int bandNumber_ = -1;
     std::string label_;
-    std::string infoText_;
 };
 
 }  // namespace pavo

@@ -164,12 +164,13 @@ MusicBlock& DEQ_Dlg::CurrentBlock() const {
     return currentSet_ == BlockMusicRightDyn ? img.MusicRight : img.MusicLeft;
 }
 
+// The channel on screen keeps its button latched, linked too (the left one then, disabled).
 void DEQ_Dlg::SetChannelButtons(bool linked, int side) {
     const int buttons[] = {IDC_MUSIC_LEFT, IDC_MUSIC_RIGHT};
     const int blocks[] = {BlockMusicLeftDyn, BlockMusicRightDyn};
     for (int k = 0; k < 2; ++k) {
         auto* b = Item<BitButton>(buttons[k]);
-        b->SetLatched(!linked && side == blocks[k]);
+        b->SetLatched(side == blocks[k]);
         b->setEnabled(!linked);
     }
     Item<BitButton>(IDC_SYNC)->SetLatched(linked);

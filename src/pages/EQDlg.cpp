@@ -144,9 +144,16 @@ void EQDlg::paintEvent(QPaintEvent*) {
 }
 
 // Enter or Escape: the strip takes the focus, so an edit being typed in commits its value; the key
-// then goes on to the control as typed and never closes anything.
+// then goes on to the control as typed and never closes anything. The arrows in the gain edit move
+// the band as they do on the graph, so choosing a band there (which puts the focus here) keeps them.
 bool EQDlg::eventFilter(QObject* watched, QEvent* event) {
     if (IsEnterOrEscape(event)) setFocus(Qt::OtherFocusReason);
+    if (watched == gainEdit_ && event->type() == QEvent::KeyPress && graph_ && band_) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (plain && graph_->ArrowKey(bandIndex_, key->key(), key->modifiers() & Qt::ShiftModifier))
+            return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

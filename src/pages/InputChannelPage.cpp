@@ -241,14 +241,16 @@ void InputChannelPage::RefreshFromModel() {
     graph_->ShowBandSet(side);  // with no band selected, drawn once
 }
 
+// The button of the channel on screen stays latched while linked too (the first channel then, and
+// both buttons disabled), so the page always says which channel it shows.
 void InputChannelPage::ShowChannelButtons(bool linked, int side) {
     auto* first = Item<BitButton>(IDC_FIRST_CHANNEL);
     auto* second = Item<BitButton>(IDC_SECOND_CHANNEL);
     Item<BitButton>(IDC_SYNC)->SetLatched(linked);
     first->setEnabled(!linked);
     second->setEnabled(!linked);
-    first->SetLatched(!linked && side == def_.firstBlock);
-    second->SetLatched(!linked && side == def_.secondBlock);
+    first->SetLatched(side == def_.firstBlock);
+    second->SetLatched(side == def_.secondBlock);
 }
 
 void InputChannelPage::ShowValues() {

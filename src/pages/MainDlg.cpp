@@ -91,8 +91,9 @@ const Caption kOut12Captions[] = {
 const Caption kOut34Captions[] = {
     {MainDlg::IDC_FIRST_CHANNEL, "输出4", "Out 4"},
     {MainDlg::IDC_SECOND_CHANNEL, "输出3", "Out 3"},
-    {MainDlg::IDC_FIRST_MUTE, "输出4 静音", "4 Mute"},
-    {MainDlg::IDC_SECOND_MUTE, "输出3 静音", "3 Mute"},
+    // Named as on the other pair's page ("Out2 Mute"), not "4 Mute".
+    {MainDlg::IDC_FIRST_MUTE, "输出4静音", "Out4 Mute"},
+    {MainDlg::IDC_SECOND_MUTE, "输出3静音", "Out3 Mute"},
     {1267, "输出3&&4压限", "Out3&&4 Limit"},
     {MainDlg::IDC_FIRST_DELAY_CAPTION, "输出4延时", "Out4 Delay"},
     {MainDlg::IDC_SECOND_DELAY_CAPTION, "输出3延时", "Out3 Delay"},
@@ -127,7 +128,11 @@ void MainDlg::SetUpControls() {
 
     for (int id = IDC_SYNC; id < IDC_SCENE_FIRST + kScenes; ++id)
         SkinButton(Item<BitButton>(id), 152, 153, true);
-    for (int s = 0; s < kSources; ++s) SkinButton(Item<BitButton>(IDC_SOURCE_SWITCH + s), 161, 160, true);
+    // The switch boxes are drawn in full colour; disabled (automatic scene) they fade into the page.
+    for (int s = 0; s < kSources; ++s) {
+        SkinButton(Item<BitButton>(IDC_SOURCE_SWITCH + s), 161, 160, true);
+        Item<BitButton>(IDC_SOURCE_SWITCH + s)->SetFadedWhenDisabled(true);
+    }
 
     auto slider = [this](int id, int max, const LabelStyle& style) {
         SkinPageSlider(Item<BitmapSlider>(id), 0, max);
@@ -253,14 +258,15 @@ void MainDlg::EnableAll(bool enable) {
     lowPass_->SetEnabled(enable);
 }
 
-// SYNC latched while linked; the selected channel's button latched while not. The channel buttons
-// take no input while linked, nor in the automatic scene (which disables the whole page).
+// SYNC latched while linked; the button of the channel on screen latched always, so the page says
+// which channel it shows (the first one while linked). The channel buttons take no input while
+// linked, nor in the automatic scene (which disables the whole page).
 void MainDlg::ShowChannelButtons(bool linked, bool editable) {
     Item<BitButton>(IDC_SYNC)->SetLatched(linked);
     for (int id : {IDC_FIRST_CHANNEL, IDC_SECOND_CHANNEL}) {
         const int block = id == IDC_FIRST_CHANNEL ? FirstBlock() : SecondBlock();
         auto* button = Item<BitButton>(id);
-        button->SetLatched(!linked && SideBlock() == block);
+        button->SetLatched(SideBlock() == block);
         EnableControl(button, editable && !linked);
     }
 }

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <vector>
 
+#include "eq/BandInfo.h"
 #include "eq/Filter.h"
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
@@ -214,7 +215,7 @@ TEST(FilterResponse, CodesOutsideTheTablesNeverReadPastThem) {
         f.record.BandType = 9;
         f.filter.AttachBand(f.record);
         EXPECT_EQ(f.filter.LevelDb(), before);
-        EXPECT_EQ(f.filter.GetInfoText(), "");
+        EXPECT_EQ(BandInfoText(f.filter), "");
     }
 }
 
@@ -380,7 +381,9 @@ TEST(FilterGeometry, HandleAndTextStayInsideThePlot) {
     }
 }
 
-TEST(FilterGeometry, InfoTextFormats) {
+// The graph's line beside the highlighted handle, from the member's record: type, frequency (one decimal
+// below 101 Hz), Q (three decimals for shelves) and gain; a filter shows its frequency alone.
+TEST(BandInfo, TextOfEachKindFromItsRecord) {
     struct Case {
         EqBand band;
         const char* text;
@@ -395,8 +398,7 @@ TEST(FilterGeometry, InfoTextFormats) {
     };
     for (const Case& c : cases) {
         BandFixture f(c.band);
-        EXPECT_EQ(f.filter.GetInfoText(), c.text);
-        EXPECT_EQ(f.filter.InfoText(), c.text);
+        EXPECT_EQ(BandInfoText(f.filter), c.text);
     }
     struct FilterCase {
         bool highPass;
@@ -406,7 +408,13 @@ TEST(FilterGeometry, InfoTextFormats) {
         {true, 82, "95Hz "}, {true, 81, "94.0Hz "}, {false, 0, "19.7Hz "}, {false, 361, "20600Hz "}};
     for (const FilterCase& c : filters) {
         FilterFixture f(c.highPass, c.freqCode, 3);
-        EXPECT_EQ(f.filter.GetInfoText(), c.text);
+        EXPECT_EQ(BandInfoText(f.filter), c.text);
+    }
+    {  // Q and gain as the record holds them now, also written there without the member's setters
+        BandFixture f(MakeBand(204, 105, 10, BandPeak));
+        f.record.GainCode = 150;
+        f.record.QCode = 16;
+        EXPECT_EQ(BandInfoText(f.filter), "PEQ  1000Hz 1.00Q 6.0dB");
     }
 }
 

@@ -46,7 +46,6 @@ struct Page : QWidget, MessageTarget {
 class ComboTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        BitComboBox::SetSharedTextIndent(0);
         combo = new BitComboBox(&page);
         SetControlId(combo, 2603);
         combo->setGeometry(10, 10, 120, 100);  // a template gives the dropped height; the box keeps 21
@@ -61,7 +60,6 @@ protected:
         page.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
     }
-    void TearDown() override { BitComboBox::SetSharedTextIndent(0); }
     QImage GrabBox() {
         combo->repaint();
         QApplication::processEvents();
@@ -88,7 +86,6 @@ protected:
 
 TEST_F(ComboTest, ClosedBoxIsDrawnFromItsBitmaps) {
     EXPECT_EQ(combo->height(), 21);
-    BitComboBox::SetSharedTextIndent(20);
     const QImage img = GrabBox();
     ExpectBitmapAt(img, 200, {0, 0});
     ExpectBitmapAt(img, 202, {120 - 20, 0});
@@ -100,7 +97,7 @@ TEST_F(ComboTest, ClosedBoxIsDrawnFromItsBitmaps) {
             EXPECT_EQ(img.pixelColor(x, y).rgb(), middle.pixelColor(0, y).rgb()) << x << "," << y;
     }
     for (int y = 3; y <= 12; ++y) EXPECT_EQ(img.pixelColor(95, y), fill) << y;
-    // The selection's text, white, starting at the shared indent.
+    // The selection's text, white, starting past the left cap (15 pixels) and 5 more.
     EXPECT_EQ(combo->currentText(), "Auto");
     const int textLeft = LeftmostText(img, QRect(0, 0, 100, 21), white);
     EXPECT_GE(textLeft, 20);
@@ -111,27 +108,55 @@ TEST_F(ComboTest, ClosedBoxIsDrawnFromItsBitmaps) {
     EXPECT_EQ(LeftmostText(disabled, QRect(0, 0, 100, 21), ColorRef(kDisabledCaption)), textLeft);
 }
 
-TEST_F(ComboTest, FirstDroppedListSetsTheSharedIndentForEveryBox) {
-    auto* other = new BitComboBox(&page);
-    other->setGeometry(10, 35, 120, 21);
-    other->SetBoxBitmaps(201, 202, 200);
-    other->SetItemColours(0x2E2D24, 0xFFFFFF);
-    other->addItems({"OFF", "ON"});
-    other->show();
+// The closed text looks the same from the first paint on: no indent or font of its own until a list
+// has dropped once. Also with an application font that differs from the page's (as under a Chinese
+// locale, where the system font is a heavier one).
+TEST_F(ComboTest, ClosedTextIsTheSameBeforeAndAfterTheFirstDrop) {
+    const QFont appFont = QApplication::font();
+    struct Row {
+        const char* name;
+        QFont applicationFont;
+    } rows[] = {
+        {"the page's font everywhere", TemplateFont()},
+        {"a heavier, larger application font",
+         [] {
+             QFont f(QStringLiteral("Noto Sans CJK SC"));
+             f.setPixelSize(15);
+             f.setWeight(QFont::Bold);
+             return f;
+         }()},
+    };
     const QColor white = ColorRef(0xFFFFFF);
-    EXPECT_EQ(combo->ListBox(), nullptr);
-    EXPECT_LT(LeftmostText(GrabBox(), QRect(0, 0, 100, 21), white), 4);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QApplication::setFont(row.applicationFont);
+        auto* fresh = new BitComboBox(&page);
+        fresh->setGeometry(10, 35, 120, 21);
+        fresh->SetBoxBitmaps(201, 202, 200);
+        fresh->SetListEdgeBitmaps(205, 206, 203, 204);
+        fresh->SetItemColours(0x2E2D24, 0xFFFFFF);
+        fresh->setFont(combo->font());
+        fresh->addItems({"OFF", "ON"});
+        fresh->show();
+        auto grab = [&] {
+            fresh->repaint();
+            QApplication::processEvents();
+            return page.grab(fresh->geometry()).toImage();
+        };
+        const QImage before = grab();
+        EXPECT_EQ(fresh->ListBox(), nullptr);
+        const int left = LeftmostText(before, QRect(0, 0, 100, 21), white);
+        EXPECT_GE(left, 20);
+        EXPECT_LT(left, 24);
 
-    combo->showPopup();
-    ASSERT_NE(combo->ListBox(), nullptr);
-    ASSERT_TRUE(WaitUntil([] { return BitComboBox::SharedTextIndent() != 0; }));
-    EXPECT_EQ(BitComboBox::SharedTextIndent(), 15 + 5);
-    combo->hidePopup();
-
-    EXPECT_GE(LeftmostText(GrabBox(), QRect(0, 0, 100, 21), white), 20);
-    other->repaint();
-    const QImage second = page.grab(other->geometry()).toImage();
-    EXPECT_GE(LeftmostText(second, QRect(0, 0, 100, 21), white), 20);
+        fresh->showPopup();
+        ASSERT_NE(fresh->ListBox(), nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(fresh->view()->window()));
+        fresh->hidePopup();
+        EXPECT_EQ(grab(), before);
+        delete fresh;
+    }
+    QApplication::setFont(appFont);
 }
 
 TEST_F(ComboTest, DroppedListHasEdgesItemColoursAndIndentedTexts) {
@@ -201,7 +226,6 @@ TEST_F(ComboTest, WithoutBitmapsThosePartsStayUnpainted) {
 }
 
 TEST_F(ComboTest, OwnerDrawnListMarksTheFocusedItem) {
-    BitComboBox::SetSharedTextIndent(20);  // owner-drawn items use the shared indent as it stands
     BitComboBox drawn(&page, true);
     drawn.setGeometry(10, 35, 120, 21);
     drawn.SetBoxBitmaps(201, 202, 200);

@@ -60,9 +60,10 @@ inline QImage Grab(QWidget* w, qreal dpr = 1.0) {
     return img;
 }
 
-// The folder the pictures for people to look at go to (build/gallery), created when missing.
+// The folder the gallery's pictures go to ($PAVO_GALLERY_DIR, else build/gallery), created when missing.
 inline QString GalleryDir() {
-    const QString dir = QStringLiteral(PAVO_BINARY_DIR "/gallery");
+    const QString chosen = qEnvironmentVariable("PAVO_GALLERY_DIR");
+    const QString dir = chosen.isEmpty() ? QStringLiteral(PAVO_BINARY_DIR "/gallery") : chosen;
     QDir().mkpath(dir);
     return dir;
 }

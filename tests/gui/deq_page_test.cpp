@@ -88,8 +88,7 @@ TEST(DynEqPage, CompressorSlidersWriteOnlyTheirBandsByteAndLeaveTheGraph) {
         const ProgramImage before = m.current;
         const qint64 plot = p->Graph()->PlotImage().cacheKey();
         MoveSlider(p.page.get(), c.slider, c.pos);
-        EXPECT_EQ(test::DifferingBytes(before, m.current),
-                  std::vector<size_t>{LeftDynByte(c.band, c.byte)});
+        EXPECT_EQ(test::DifferingBytes(before, m.current), std::vector<size_t>{LeftDynByte(c.band, c.byte)});
         EXPECT_EQ(BytesOf(m.current)[LeftDynByte(c.band, c.byte)], c.pos);
         EXPECT_EQ(LabelText(p.page.get(), c.slider - 10), c.label);
         EXPECT_EQ(p->Graph()->PlotImage().cacheKey(), plot);
@@ -112,7 +111,7 @@ TEST(DynEqPage, SyncMakesTheRightChannelFollowTheLeft) {
     EXPECT_EQ(p.Right().DynEq[0].Ratio, 5);
     EXPECT_EQ(LabelText(p.page.get(), D::IDC_THRESHOLD - 10), "-15dBV");  // the right channel's 33
 
-    // Linked, the page edits the left channel and offers no channel choice.
+    // Linked, the page edits the left channel and offers no channel choice; its button stays latched.
     Click(p.page.get(), D::IDC_SYNC);
     EXPECT_EQ(m.current.MusicLink, 1);
     EXPECT_TRUE(Latched(p.page.get(), D::IDC_SYNC));
@@ -120,7 +119,7 @@ TEST(DynEqPage, SyncMakesTheRightChannelFollowTheLeft) {
     EXPECT_EQ(p->Graph()->GraphId(), BlockMusicLeftDyn);
     for (int id : {D::IDC_MUSIC_LEFT, D::IDC_MUSIC_RIGHT}) {
         EXPECT_FALSE(test::Item(p.page.get(), id)->isEnabled());
-        EXPECT_FALSE(Latched(p.page.get(), id));
+        EXPECT_EQ(Latched(p.page.get(), id), id == D::IDC_MUSIC_LEFT);
     }
     MoveSlider(p.page.get(), D::IDC_THRESHOLD + 2, 50);
     EXPECT_EQ(p.Left().DynEq[2].Threshold, 50);

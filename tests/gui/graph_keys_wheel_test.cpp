@@ -45,16 +45,23 @@ void Keys(QWidget* w, Qt::Key key, int times, Qt::KeyboardModifiers mods = {}) {
     for (int i = 0; i < times; ++i) QTest::keyClick(w, key, mods);
 }
 
-// Arrow keys as the user types them: to whatever has the focus after a click on the band's handle.
-void ClickThenKeys(EqHarnessPage& page, int band, Qt::Key key, int times, Qt::KeyboardModifiers mods = {}) {
+enum class KeysTo { GainEdit, Graph };
+
+// Arrow keys as the user types them, after a click on the band's handle: to its strip's gain edit,
+// which the click gives the focus, or to the graph once it has the focus back.
+void ClickThenKeys(EqHarnessPage& page, int band, Qt::Key key, int times, Qt::KeyboardModifiers mods = {},
+                   KeysTo to = KeysTo::GainEdit) {
     CFStatic* graph = page.Graph();
     const QPoint at = test::HandleCentre((*graph->BandSet())[band]);
     test::Hover(graph, at);
     QTest::mouseClick(graph, Qt::LeftButton, {}, at);
     DeliverPostedMessages();
+    ASSERT_EQ(QApplication::focusWidget(), page.Strip(band)->GainEdit());
+    if (to == KeysTo::Graph) graph->setFocus(Qt::MouseFocusReason);
+    QWidget* target = to == KeysTo::Graph ? static_cast<QWidget*>(graph) : page.Strip(band)->GainEdit();
     for (int i = 0; i < times; ++i) {
         QWidget* focused = QApplication::focusWidget();
-        ASSERT_EQ(focused, graph) << "key " << i;
+        ASSERT_EQ(focused, target) << "key " << i;
         QTest::keyClick(focused, key, mods);
         DeliverPostedMessages();
     }
@@ -120,6 +127,12 @@ TEST_F(GraphInput, EachGraphEditEqualsTheStripEdit) {
          [](EqHarnessPage& p) { Keys(p.Strip(7)->FrequencyEdit(), Qt::Key_Down, 20); }},
         {"up arrow: one gain code up", 5, [](EqHarnessPage& p) { ClickThenKeys(p, 5, Qt::Key_Up, 1); },
          [](EqHarnessPage& p) { Keys(p.Strip(5)->GainEdit(), Qt::Key_Up, 1); }},
+        {"right arrow on the graph: one frequency code up", 2,
+         [](EqHarnessPage& p) { ClickThenKeys(p, 2, Qt::Key_Right, 1, {}, KeysTo::Graph); },
+         [](EqHarnessPage& p) { Keys(p.Strip(2)->FrequencyEdit(), Qt::Key_Up, 1); }},
+        {"shift and up arrow on the graph: ten gain codes up", 7,
+         [](EqHarnessPage& p) { ClickThenKeys(p, 7, Qt::Key_Up, 1, Qt::ShiftModifier, KeysTo::Graph); },
+         [](EqHarnessPage& p) { Keys(p.Strip(7)->GainEdit(), Qt::Key_Up, 10); }},
         {"shift and down arrow: ten gain codes down", 2,
          [](EqHarnessPage& p) { ClickThenKeys(p, 2, Qt::Key_Down, 1, Qt::ShiftModifier); },
          [](EqHarnessPage& p) { Keys(p.Strip(2)->GainEdit(), Qt::Key_Down, 10); }},

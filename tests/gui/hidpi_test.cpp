@@ -133,6 +133,21 @@ TEST(HiDpi, MainWindowAndSystemPageDrawTheSkinForTheRatio) {
         "combo arrow");
 }
 
+// The window has one logical size at every ratio (this runs in both passes): the dialog's, also on a
+// 2560 x 1440 screen at scale 2, whose 1280 x 720 logical pixels hold it.
+TEST(HiDpi, WindowHasTheSameLogicalSizeAtEveryRatio) {
+    test::AppState state;
+    StartOptions o;
+    o.connectAtStart = false;
+    PavoDlg w(o);
+    EXPECT_EQ(w.size(), QSize(1265, 653));
+    w.AdaptToScreen({1280, 720});
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.size(), QSize(1265, 653));
+    EXPECT_EQ(w.canvas().size(), w.size());
+}
+
 // The graph draws its plot for the ratio: a grid line is two device columns of the grid colour
 // between black ones (a 1x plot scaled up smoothly would smear it), and the anti-aliased curve has
 // detail finer than a 1x pixel (a 1x plot scaled up without smoothing would show only 2x2 blocks).

@@ -14,6 +14,7 @@
 #include "app/UndoGestures.h"
 #include "library_support.h"
 #include "platform/ProgramNameText.h"
+#include "platform/SettingsFile.h"
 
 namespace pavo {
 namespace {
@@ -289,7 +290,7 @@ TEST_F(LibraryWindowTest, LoadEqualsImportByteForByteAndIsOneUndoStep) {
 TEST_F(LibraryWindowTest, SaveRenameDeleteOpenAndTheRememberedFolder) {
     dir.Program("keep.dia", 2);
     LibraryWindow& lib = f.Open(dir.path());
-    EXPECT_EQ(QSettings("pavo", "pavo").value("library/folder").toString(), dir.path());
+    EXPECT_EQ(ProgramSettings().value("library/folder").toString(), dir.path());
     QString answer;
     lib.askText = [&](const QString&, const QString&, const QString&) { return answer; };
 

@@ -165,7 +165,7 @@ TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
     EXPECT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut2);
     for (int id : {M::IDC_FIRST_CHANNEL, M::IDC_SECOND_CHANNEL}) {
         EXPECT_FALSE(p.item(id)->isEnabled()) << id;
-        EXPECT_FALSE(Latched(p.page.get(), id)) << id;
+        EXPECT_EQ(Latched(p.page.get(), id), id == M::IDC_FIRST_CHANNEL) << id;  // the one on screen
     }
     EXPECT_EQ(p->Strips().Strip(0)->GainEdit()->GetValue(), 114);  // scene 1, channel 4
     EXPECT_EQ(LabelText(p.page.get(), 1253), "14%");
@@ -193,6 +193,73 @@ TEST(OutputPage, SyncEditsTheLeadingChannelAndUnlinkingCopiesItWithoutSending) {
     p->RefreshFromModel();
     EXPECT_EQ(p->SideBlock(), int{BlockOutputFirst} + OutOut2);
     EXPECT_EQ(p->Graph()->GraphId(), int{BlockOutputFirst} + OutOut2);
+}
+
+// The page says which channel it shows: with SYNC on, the first channel's button stays latched (and
+// takes no input), whichever channel was chosen before; with SYNC off again it stays latched.
+TEST(OutputPage, ChannelOnScreenKeepsItsButtonLatchedThroughSync) {
+    struct Row {
+        int page, chosenBefore;
+    } rows[] = {
+        {PavoDlg::PageOut12, M::IDC_SECOND_CHANNEL},
+        {PavoDlg::PageOut12, M::IDC_FIRST_CHANNEL},
+        {PavoDlg::PageOut34, M::IDC_SECOND_CHANNEL},
+        {PavoDlg::PageOut34, M::IDC_FIRST_CHANNEL},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "page " << row.page << " chosen " << row.chosenBefore);
+        OutputPage p(row.page);
+        Click(p.page.get(), row.chosenBefore);
+        ASSERT_TRUE(Latched(p.page.get(), row.chosenBefore));
+        Click(p.page.get(), M::IDC_SYNC);
+        EXPECT_TRUE(Latched(p.page.get(), M::IDC_FIRST_CHANNEL));
+        EXPECT_FALSE(Latched(p.page.get(), M::IDC_SECOND_CHANNEL));
+        EXPECT_FALSE(p.item(M::IDC_FIRST_CHANNEL)->isEnabled());
+        Click(p.page.get(), M::IDC_SYNC);
+        EXPECT_TRUE(Latched(p.page.get(), M::IDC_FIRST_CHANNEL));
+        EXPECT_FALSE(Latched(p.page.get(), M::IDC_SECOND_CHANNEL));
+        EXPECT_TRUE(p.item(M::IDC_FIRST_CHANNEL)->isEnabled());
+    }
+}
+
+// The music and microphone switch boxes fade into the page in the automatic scene, on or off, as the
+// other disabled controls do; in an edited scene they show in full colour.
+TEST(OutputPage, SwitchBoxesLookDisabledInTheAutomaticScene) {
+    OutputPage p;
+    Model& m = p.unit().model();
+    // The mean colour distance of the box's pixels to the page background.
+    auto contrast = [&](int id) {
+        QWidget* box = p.item(id);
+        const QImage img = p.page->grab(box->geometry()).toImage();
+        const QColor bg = PageBackground();
+        double sum = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                sum += std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) +
+                       std::abs(c.blue() - bg.blue());
+            }
+        return sum / (img.width() * img.height());
+    };
+    for (uint8_t on : {uint8_t{0}, uint8_t{1}}) {
+        for (int source : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "source " << source << " on " << int{on});
+            const int id = M::IDC_SOURCE_SWITCH + source;
+            m.Edit([&] {
+                OutputChannel& c = Out(m, 1, OutOut1);
+                (source == 0 ? c.MusicSwitch : c.MicSwitch) = on;
+                m.current.ActiveScene = 1;
+            });
+            p->RefreshFromModel();
+            ASSERT_TRUE(p.item(id)->isEnabled());
+            const double enabled = contrast(id);
+            m.Edit([&] { m.current.ActiveScene = 0; });
+            p->RefreshFromModel();
+            ASSERT_FALSE(p.item(id)->isEnabled());
+            EXPECT_EQ(Latched(p.page.get(), id), on != 0);
+            EXPECT_LT(contrast(id), enabled * 0.6);
+        }
+    }
 }
 
 TEST(OutputPage, AutomaticSceneTakesNoInputAndShowsSceneOne) {
@@ -307,7 +374,7 @@ TEST(OutputPage, CaptionsFollowLanguageAndPair) {
     Model& m = p.unit().model();
     SetUiLanguage(LanguageChinese);
     p->ApplyLanguage();
-    EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SECOND_MUTE)->text(), "输出3 静音");
+    EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SECOND_MUTE)->text(), "输出3静音");
     EXPECT_EQ(LabelText(p.page.get(), 1267), "输出3&4压限");
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_EQ_PASS)->text(), "EQ Pass");
     // The captions that name the pair follow the tab at every refresh.
@@ -316,6 +383,8 @@ TEST(OutputPage, CaptionsFollowLanguageAndPair) {
     EXPECT_EQ(LabelText(p.page.get(), 1267), "Out1&2 Limit");
     EXPECT_EQ(LabelText(p.page.get(), M::IDC_FIRST_DELAY_CAPTION), "Out2 Delay");
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_FIRST_MUTE)->text(), "Out2 Mute");
+    p.Show(PavoDlg::PageOut34);
+    EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_FIRST_MUTE)->text(), "Out4 Mute");
     p->ApplyLanguage();
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SYNC)->text(), "SYNC");
 }

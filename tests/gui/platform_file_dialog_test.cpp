@@ -1,5 +1,6 @@
 // The preset file dialogs: they open in the MusicFile folder with the pattern in the file-name box,
-// and confirming a pattern filters the list instead of choosing a file named after it.
+// and confirming a pattern filters the list instead of choosing a file named after it. Closing one
+// leaves no settings file of the toolkit's beside the program's own.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 
 #include "controls_support.h"
 #include "platform/FileDialog.h"
+#include "platform/SettingsFile.h"
 
 namespace pavo {
 namespace {
@@ -86,14 +88,28 @@ TEST_F(FileDialogTest, ConfirmingAPatternFiltersAndANameIsChosen) {
     }
 }
 
-// A picture of the save dialog for a person to look at: build/gallery/file_dialog_save.png.
-TEST_F(FileDialogTest, Gallery) {
-    const QString out = test::GalleryDir();
-    auto dialog = CreateFileDialog(Request(true, "*.dia"));
-    dialog->resize(640, 400);
-    dialog->show();
-    Settle();
-    EXPECT_TRUE(dialog->grab().save(out + "/file_dialog_save.png"));
+// The file dialog writes its history into the toolkit's settings when it closes. The user's settings
+// folder (here the tests' stand-in for it: where the program's own file lives) gets none of it, and
+// the program's file stays readable and writable there.
+TEST_F(FileDialogTest, ClosingOneLeavesOnlyTheProgramsSettingsFile) {
+    KeepToolkitSettingsPrivate();
+    const QFileInfo programFile(ProgramSettings().fileName());
+    const QString userFolder = QDir::cleanPath(programFile.absolutePath() + "/..");
+    const QStringList toolkitFiles = {userFolder + "/QtProject.conf",
+                                      userFolder + "/QtProject/QtProject.conf"};
+    for (const QString& f : toolkitFiles) QFile::remove(f);
+    for (bool save : {false, true}) {
+        std::unique_ptr<QFileDialog> dialog = CreateFileDialog(Request(save, "*.dia"));
+        dialog->show();
+        Settle();
+        dialog->reject();
+        Settle();
+    }
+    for (const QString& f : toolkitFiles) EXPECT_FALSE(QFile::exists(f)) << f.toStdString();
+    ProgramSettings().setValue(QStringLiteral("test/kept"), 7);
+    EXPECT_EQ(ProgramSettings().value(QStringLiteral("test/kept")).toInt(), 7);
+    EXPECT_TRUE(QFile::exists(programFile.absoluteFilePath()));
+    ProgramSettings().remove(QStringLiteral("test"));
 }
 
 }  // namespace

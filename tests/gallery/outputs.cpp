@@ -38,6 +38,12 @@ TEST(GalleryOutputs, EveryPageOnLineInBothLanguages) {
 
         w.ShowTab(PavoDlg::PageOut34);  // linked, as the unit has it
         Save(w.window.get(), "page_out34_" + lang);
+        // The automatic scene: the whole page takes no input and looks it, switch boxes included.
+        test::Edit(w.window->unit(), [](Model& m) { m.current.ActiveScene = 0; });
+        w.window->RefreshCurrentPage();
+        Save(w.window.get(), "page_out34_auto_scene_" + lang);
+        test::Edit(w.window->unit(), [](Model& m) { m.current.ActiveScene = 1; });
+        w.window->RefreshCurrentPage();
 
         w.ShowTab(PavoDlg::PageDynEq);  // linked, as the unit has it; the second band selected
         auto* deq = static_cast<DEQ_Dlg*>(w.window->Page(PavoDlg::PageDynEq));

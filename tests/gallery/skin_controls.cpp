@@ -63,7 +63,6 @@ BitComboBox* MakeCombo(QWidget* parent, const QStringList& items) {
 }
 
 TEST(GallerySkin, ComboBoxes) {
-    BitComboBox::SetSharedTextIndent(0);
     Page page(260, 40);
     auto* combo = MakeCombo(&page, {"Auto", "AUDIO", "AUX"});
     combo->setGeometry(10, 10, 120, 21);
