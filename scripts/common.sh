@@ -29,12 +29,15 @@ ensure_packages() {
     $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-# build_tree DIR [cmake args...]: configures DIR once, then builds it incrementally with all cores.
+# build_tree DIR [cmake args...]: configures DIR once (later calls only apply the given settings,
+# which rebuilds nothing when they hold already), then builds it incrementally with all cores.
 build_tree() {
     local dir="$1"
     shift
     if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    elif [ $# -gt 0 ]; then
+        cmake -S "$ROOT" -B "$dir" "$@" > /dev/null
     fi
     cmake --build "$dir" --parallel "$(nproc)"
 }
