@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -184,44 +185,105 @@ void CheckScene(const Model& m, const FieldInfo& f) {
                   ": only the scene in use takes changes; set ActiveScene first");
 }
 
-void SetOne(UnitSession& s, const FieldEdit& e, const CliOptions& o, json& changes) {
-    const FieldInfo& f = *e.field;
-    Model& m = s.model();
-    CheckScene(m, f);
+// One edit on its way: what it changes and how far it has got.
+struct Sending {
+    const UnitStep* step;
+    const FieldEdit* edit;
+    nlohmann::ordered_json* changes;  // the step's list of changes
     uint32_t old = 0;
     std::string was;
-    m.Edit([&] {
-        old = ReadCode(f, RecordOf(m, f));
-        was = ShownValue(f, RecordOf(m, f));
-    });
-    json change = {{"path", f.path}, {"value", JsonOfCode(f, e.code)}, {"was", JsonOfCode(f, old)}};
-    if (old == e.code) {
-        change["changed"] = false;
-        changes.push_back(change);
-        if (!o.json) Print("%s = %s (unchanged)\n", f.path.c_str(), FormatCode(f, e.code).c_str());
-        return;
-    }
-    // Into the model, as a page stores an edit; the change scanner sends it.
-    const bool sent = s.ChangeAndSend([&] {
-        m.Edit([&] { WriteCode(f, RecordOf(m, f), e.code); });
-        m.RecordsReplaced();
-    });
-    if (!sent) {
-        m.Edit([&] { WriteCode(f, RecordOf(m, f), old); });
-        m.RecordsReplaced();
-        if (f.path == "System.ProgramNumber")
-            FailUsage(f.path + " is not sent on its own; pavo-cli recall changes the program");
-        FailUsage(f.path + " is not sent to the unit on its own: it travels only with whole programs");
-    }
-    change["changed"] = true;
-    changes.push_back(change);
-    if (!o.json) Print("%s = %s (was %s)\n", f.path.c_str(), FormatCode(f, e.code).c_str(), was.c_str());
+    UnitSession::EditTicket ticket;
+};
+
+// Names the line of a batch in a failure ("edits.txt line 7: ..."); nothing outside a batch.
+using LineName = std::function<std::string(const UnitStep&)>;
+
+[[noreturn]] void FailAt(const LineName& where, const UnitStep& step, const CliFailure& f) {
+    throw CliFailure(f.code(), where(step) + f.what());
 }
 
-// Each edit in turn over the one connection; the first the unit cannot take ends the run.
-void Set(UnitSession& s, const UnitStep& step, const CliOptions& o, json& out) {
-    out["changes"] = json::array();
-    for (const FieldEdit& e : step.edits) SetOne(s, e, o, out["changes"]);
+void Report(const Sending& e, bool changed, const CliOptions& o) {
+    const FieldInfo& f = *e.edit->field;
+    e.changes->push_back({{"path", f.path},
+                          {"value", JsonOfCode(f, e.edit->code)},
+                          {"was", JsonOfCode(f, e.old)},
+                          {"changed", changed}});
+    if (o.json) return;
+    if (changed)
+        Print("%s = %s (was %s)\n", f.path.c_str(), FormatCode(f, e.edit->code).c_str(), e.was.c_str());
+    else
+        Print("%s = %s (unchanged)\n", f.path.c_str(), FormatCode(f, e.edit->code).c_str());
+}
+
+// The edits in order, each stored into the model as a page stores an edit and sent by the change
+// scanner. Each goes into the model while the frame of the one before is still on the line, so that
+// the scanner's next frame is this edit rather than a status poll; each is reported once the unit has
+// accepted it. The first the unit cannot take ends the run, named by its line.
+void SendEdits(UnitSession& s, std::vector<Sending> edits, const CliOptions& o, const LineName& where) {
+    Model& m = s.model();
+    Sending* onLine = nullptr;  // written, its answer not yet seen
+    const auto confirm = [&] {
+        if (!onLine) return;
+        try {
+            s.Accepted(onLine->ticket);
+        } catch (const CliFailure& f) {
+            FailAt(where, *onLine->step, f);
+        }
+        Report(*onLine, true, o);
+        onLine = nullptr;
+    };
+    for (Sending& e : edits) {
+        const FieldInfo& f = *e.edit->field;
+        try {
+            CheckScene(m, f);
+        } catch (const CliFailure& failure) {
+            confirm();
+            FailAt(where, *e.step, failure);
+        }
+        m.Edit([&] {
+            e.old = ReadCode(f, RecordOf(m, f));
+            e.was = ShownValue(f, RecordOf(m, f));
+        });
+        if (e.old == e.edit->code) {
+            confirm();
+            Report(e, false, o);
+            continue;
+        }
+        e.ticket = s.Apply([&] {
+            m.Edit([&] { WriteCode(f, RecordOf(m, f), e.edit->code); });
+            m.RecordsReplaced();
+        });
+        confirm();
+        bool sent = false;
+        try {
+            sent = s.Written(e.ticket);
+        } catch (const CliFailure& failure) {
+            FailAt(where, *e.step, failure);
+        }
+        if (!sent) {
+            m.Edit([&] { WriteCode(f, RecordOf(m, f), e.old); });
+            m.RecordsReplaced();
+            const std::string why =
+                f.path == "System.ProgramNumber"
+                    ? f.path + " is not sent on its own; pavo-cli recall changes the program"
+                    : f.path + " is not sent to the unit on its own: it travels only with whole programs";
+            FailAt(where, *e.step, CliFailure(ExitUsage, why));
+        }
+        onLine = &e;
+    }
+    confirm();
+}
+
+// The edits of consecutive set steps (one set command, or set lines of a batch with nothing between
+// them), each step's changes into its own report.
+void SetSteps(UnitSession& s, const std::vector<std::pair<const UnitStep*, nlohmann::ordered_json*>>& steps,
+              const CliOptions& o, const LineName& where) {
+    std::vector<Sending> edits;
+    for (const auto& [step, out] : steps) {
+        (*out)["changes"] = json::array();
+        for (const FieldEdit& e : step->edits) edits.push_back({step, &e, &(*out)["changes"]});
+    }
+    SendEdits(s, std::move(edits), o, where);
 }
 
 void Recall(UnitSession& s, const UnitStep& step, const CliOptions& o, json& out) {
@@ -238,24 +300,50 @@ void Recall(UnitSession& s, const UnitStep& step, const CliOptions& o, json& out
 
 void RunStep(UnitSession& s, const UnitStep& step, const CliOptions& o, json& out) {
     if (step.command == "get") Get(s, step, o, out);
-    if (step.command == "set") Set(s, step, o, out);
+    if (step.command == "set") SetSteps(s, {{&step, &out}}, o, [](const UnitStep&) { return std::string(); });
     if (step.command == "recall") Recall(s, step, o, out);
 }
 
 // The lines in turn over one connection, after one read; the first line that fails ends the run and
-// is named.
+// is named. Set lines that follow each other are sent as one stream of edits.
 void Batch(UnitSession& s, const UnitRequest& r, const CliOptions& o, json& report) {
     s.ReadCurrent();
-    report["lines"] = json::array();
-    for (const UnitStep& step : r.steps) {
-        json line = {{"line", step.line}, {"command", step.command}};
-        try {
-            RunStep(s, step, o, line);
-        } catch (const CliFailure& f) {
-            throw CliFailure(f.code(), r.batchName + " line " + std::to_string(step.line) + ": " + f.what());
+    const LineName where = [&](const UnitStep& step) {
+        return r.batchName + " line " + std::to_string(step.line) + ": ";
+    };
+    std::vector<json> lines(r.steps.size());
+    size_t done = 0;
+    const auto flush = [&] {
+        report["lines"] = json::array();
+        for (size_t i = 0; i < done; ++i) report["lines"].push_back(lines[i]);
+    };
+    try {
+        while (done < r.steps.size()) {
+            const UnitStep& step = r.steps[done];
+            lines[done] = {{"line", step.line}, {"command", step.command}};
+            if (step.command != "set") {
+                try {
+                    RunStep(s, step, o, lines[done]);
+                } catch (const CliFailure& f) {
+                    FailAt(where, step, f);
+                }
+                ++done;
+                continue;
+            }
+            std::vector<std::pair<const UnitStep*, json*>> sets;
+            size_t end = done;
+            for (; end < r.steps.size() && r.steps[end].command == "set"; ++end) {
+                lines[end] = {{"line", r.steps[end].line}, {"command", "set"}};
+                sets.emplace_back(&r.steps[end], &lines[end]);
+            }
+            SetSteps(s, sets, o, where);
+            done = end;
         }
-        report["lines"].push_back(line);
+    } catch (...) {
+        flush();
+        throw;
     }
+    flush();
 }
 
 void Backup(UnitSession& s, const UnitRequest& r, const CliOptions& o, const std::string& port,

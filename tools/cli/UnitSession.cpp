@@ -107,6 +107,7 @@ void UnitSession::OnTrace(const TraceEvent& e) {
                 } else {
                     ++changes_;
                     pollsAtChange_ = polls_;
+                    acceptedAtChange_ = accepted_;
                 }
             }
         } else if (e.kind == TraceKind::Accepted) {
@@ -237,31 +238,30 @@ bool UnitSession::Recall(int n) {
     return programReceived_;
 }
 
-bool UnitSession::ChangeAndSend(const std::function<void()>& edit) {
-    uint64_t polls, changes;
-    {
-        // Under the send lock: every scan from here on sees the edit.
-        SendLockGuard lock(unit_.handler().SendLock());
-        edit();
-        std::lock_guard<std::mutex> g(mutex_);
-        polls = polls_;
-        changes = changes_;
-    }
-    // Either a frame for it goes out and its reply is accepted, or the scanner finds nothing: a poll
-    // built after the edit (the second poll from now; the first may have been built before).
-    uint64_t acceptedAtSend = 0;
+UnitSession::EditTicket UnitSession::Apply(const std::function<void()>& edit) {
+    // Under the send lock: every scan from here on sees the edit.
+    SendLockGuard lock(unit_.handler().SendLock());
+    edit();
+    std::lock_guard<std::mutex> g(mutex_);
+    return {changes_, polls_, 0};
+}
+
+bool UnitSession::Written(EditTicket& t) {
+    // Either a frame for it goes out, or the scanner finds nothing: a poll built after the edit (the
+    // second poll from then; the first may have been built before).
     bool sent = false;
     WaitUntil(
         [&] {
-            if (!sent && changes_ > changes) {
-                sent = true;
-                acceptedAtSend = accepted_;
-            }
-            if (sent) return accepted_ > acceptedAtSend;
-            return polls_ >= polls + 2;
+            sent = changes_ > t.changes;
+            if (sent) t.acceptedBefore = acceptedAtChange_;
+            return sent || polls_ >= t.polls + 2;
         },
         "the change");
     return sent;
+}
+
+void UnitSession::Accepted(const EditTicket& t) {
+    WaitUntil([&] { return accepted_ > t.acceptedBefore; }, "the change");
 }
 
 }  // namespace pavo::cli
