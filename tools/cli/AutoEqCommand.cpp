@@ -157,7 +157,7 @@ std::shared_ptr<AutoEqRequest> PrepareAutoEq(const CliOptions& o) {
     r->measured = ReadCurve(o.measurement);
     if (!o.target.empty()) r->target = ReadCurve(o.target);
     if (!o.from.empty()) r->from = ReadProgramFile(o.from);
-    if (!o.out.empty())
+    if (!o.out.empty() && o.ports.size() <= 1 && !o.allPorts)
         if (const int error = SaveBlocker(o.out))
             FailUsage("cannot write " + o.out + ": " + std::strerror(error));
     // The options checked against the program they will meet, before any port opens.
@@ -187,7 +187,8 @@ int AutoEqOnFile(const CliOptions& o) {
     return ExitOk;
 }
 
-void AutoEqOnUnit(UnitSession& s, const AutoEqRequest& r, const CliOptions& o, json& report) {
+void AutoEqOnUnit(UnitSession& s, const AutoEqRequest& r, const CliOptions& o, const std::string& outPath,
+                  json& report) {
     s.ReadCurrent();
     Model& m = s.model();
     auto image = std::make_unique<ProgramImage>();
@@ -199,7 +200,7 @@ void AutoEqOnUnit(UnitSession& s, const AutoEqRequest& r, const CliOptions& o, j
     int scene = 1;
     const FitResult fit = Fit(r, *image, scene);
     PrintFit(fit, r.block, scene, o.json, report);
-    if (!o.out.empty()) WriteProgram(o.out, *system, *image, fit, r.block, scene, o);
+    if (!outPath.empty()) WriteProgram(outPath, *system, *image, fit, r.block, scene, o);
     if (o.dryRun) {
         report["sent"] = 0;
         if (!o.quiet) PrintError("dry run: nothing was sent");

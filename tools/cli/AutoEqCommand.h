@@ -27,8 +27,9 @@ struct AutoEqRequest {
 std::shared_ptr<AutoEqRequest> PrepareAutoEq(const CliOptions& options);
 // The fit of the program of --from (or the factory program): printed, and with --out written.
 int AutoEqOnFile(const CliOptions& options);
-// The fit of the unit's current program: printed, then (unless --dry-run) the changed bands sent.
+// The fit of the unit's current program: printed, with `outPath` written, then (unless --dry-run) the
+// changed bands sent.
 void AutoEqOnUnit(UnitSession& session, const AutoEqRequest& request, const CliOptions& options,
-                  nlohmann::ordered_json& report);
+                  const std::string& outPath, nlohmann::ordered_json& report);
 
 }  // namespace pavo::cli

@@ -281,7 +281,7 @@ void SetSteps(UnitSession& s, const std::vector<std::pair<const UnitStep*, nlohm
     std::vector<Sending> edits;
     for (const auto& [step, out] : steps) {
         (*out)["changes"] = json::array();
-        for (const FieldEdit& e : step->edits) edits.push_back({step, &e, &(*out)["changes"]});
+        for (const FieldEdit& e : step->edits) edits.push_back({step, &e, &(*out)["changes"], 0, {}, {}});
     }
     SendEdits(s, std::move(edits), o, where);
 }
@@ -625,7 +625,9 @@ int RunOnUnit(const UnitRequest& r, const CliOptions& o, const std::string& port
         if (r.command == "batch") Batch(session, r, o, report);
         if (r.command == "meters") Meters(session, o, report);
         if (r.command == "curve") CurveOfUnit(session, r, o, report);
-        if (r.command == "autoeq") AutoEqOnUnit(session, *r.autoEq, o, report);
+        if (r.command == "autoeq")
+            AutoEqOnUnit(session, *r.autoEq, o, o.out.empty() ? "" : PerPortPath(o.out, port, severalPorts),
+                         report);
         printReport();
         return TraceOutcome(trace.get(), ExitOk);
     } catch (const CliFailure& f) {

@@ -76,7 +76,11 @@ int Run(const CliOptions& o) {
         PortFromEnvironment(withEnvironment);
         if (!withEnvironment.ports.empty()) return UnitCommand(withEnvironment);
     }
-    if (o.command == "autoeq" && !portGiven) return AutoEqOnFile(o);
+    if (o.command == "autoeq" && !portGiven) {
+        CliOptions withEnvironment = o;
+        if (o.from.empty()) PortFromEnvironment(withEnvironment);
+        return withEnvironment.ports.empty() ? AutoEqOnFile(o) : UnitCommand(withEnvironment);
+    }
     if (IsFileCommand(o)) return RunFileCommand(o);
     return UnitCommand(o);
 }
