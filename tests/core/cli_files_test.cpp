@@ -3,12 +3,16 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
+
+#include <nlohmann/json.hpp>
 
 #include "cli_support.h"
 #include "eq/KTVEQ.h"
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
 #include "model/FieldCatalog.h"
+#include "model/FieldValue.h"
 #include "model/PresetFiles.h"
 #include "virtual_unit/VirtualUnit.h"
 
@@ -59,9 +63,10 @@ TEST(CliFiles, CurveIsTheSummedResponseOfTheFilterModelOnTheGraphsGrid) {
     ScratchDir dir;
     DiaContents d = GeneratedProgram();
     ASSERT_TRUE(WriteDia(dir / "room.dia", d.system, d.image));
-    for (int block : {0, 12, 16}) {
-        SCOPED_TRACE(block);
-        const CliRun run = RunCli({"curve", "room.dia", "--block", std::to_string(block)}, dir.path());
+    const std::pair<int, const char*> blocks[] = {{0, "0"}, {12, "Out2"}, {16, "musicleftdyn"}};
+    for (const auto& [block, name] : blocks) {
+        SCOPED_TRACE(name);
+        const CliRun run = RunCli({"curve", "room.dia", "--block", name}, dir.path());
         ASSERT_EQ(run.code, 0) << run.err;
         const auto lines = run.OutLines();
         ASSERT_EQ(lines.size(), kGridPoints + 1u);
@@ -79,13 +84,31 @@ TEST(CliFiles, CurveIsTheSummedResponseOfTheFilterModelOnTheGraphsGrid) {
             highest = std::max(highest, level);
         }
         EXPECT_GT(highest - lowest, 3.0) << "a curve with some shape";
+
+        // The same numbers as JSON, from the program as program 4 of a bank too.
+        auto bank = std::make_unique<ProgramBank>();
+        bank->Programs[3] = d.image;
+        ASSERT_TRUE(WriteDat(dir / "bank.dat", *bank));
+        const CliRun json =
+            RunCli({"curve", "bank.dat", "--program", "4", "--block", name, "--json"}, dir.path());
+        ASSERT_EQ(json.code, 0) << json.err;
+        const auto doc = nlohmann::json::parse(json.out);
+        EXPECT_EQ(doc.at("blockNumber"), block);
+        EXPECT_EQ(doc.at("scene"), 2);
+        ASSERT_EQ(doc.at("points").size(), size_t{kGridPoints});
+        for (int k = 0; k < kGridPoints; k += 7) {
+            EXPECT_DOUBLE_EQ(doc["points"][k].at("hz").get<double>(), ResponseGrid()[k]);
+            EXPECT_NEAR(doc["points"][k].at("db").get<double>(), expected[k], 1e-9);
+        }
     }
+    const CliRun noProgram = RunCli({"curve", "bank.dat", "--block", "Mic12"}, dir.path());
+    EXPECT_EQ(noProgram.code, 2);
+    EXPECT_EQ(noProgram.ErrLines(),
+              std::vector<std::string>{"pavo-cli: bank.dat is a bank: give --program N (1..21, or F1..F5)"});
 }
 
-size_t Count(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
 TEST(CliFiles, ShowPrintsEveryFieldByPathInEngineeringUnits) {
@@ -111,18 +134,23 @@ TEST(CliFiles, ShowPrintsEveryFieldByPathInEngineeringUnits) {
     EXPECT_EQ(line("Scene2.Out2.Eq[1].FrequencyCode"),
               FormatCode(*FindField("Scene2.Out2.Eq[1].FrequencyCode"), 40));
 
-    // The stable form: every field with its code and value, text fields with their bytes.
+    // The stable form: every field by path with its code and typed value, text fields with their bytes.
     const CliRun json = RunCli({"show", "room.dia", "--json"}, dir.path());
     ASSERT_EQ(json.code, 0) << json.err;
-    EXPECT_EQ(json.out.rfind("{\n  \"kind\": \"program\",\n  \"system\": {\n", 0), 0u)
-        << json.out.substr(0, 80);
-    EXPECT_EQ(Count(json.out, "\"code\": "), Count(json.out, "\"value\": "));
-    EXPECT_EQ(Count(json.out, "\"hex\": "), 8u);  // the name, 2 passwords, the reserved bytes, 4 spares
-    EXPECT_NE(json.out.find("    \"Mic12.MicLevel\": {\"code\": 30, \"value\": \"5.0 dB\"},\n"),
-              std::string::npos);
-    EXPECT_NE(json.out.find("\"ProgramName\": {\"text\": \"Room 7\", \"hex\": \"52 6F 6F 6D 20 37"),
-              std::string::npos);
-    EXPECT_EQ(Count(json.out, "{"), Count(json.out, "}"));
+    const auto doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc.at("kind"), "program");
+    EXPECT_EQ(doc.at("system").size() + doc.at("program").size(), Fields().size());
+    EXPECT_EQ(doc["program"].at("Mic12.MicLevel"),
+              nlohmann::json::parse(R"({"code": 30, "number": 5.0, "unit": "dB"})"));
+    EXPECT_EQ(doc["program"].at("ActiveScene"), nlohmann::json::parse(R"({"code": 2, "text": "Disco"})"));
+    EXPECT_EQ(doc["program"].at("Scene2.Out2.Mute").at("boolean"), false);
+    EXPECT_EQ(doc["system"].at("System.ProgramNumber").at("text"), "1");
+    EXPECT_EQ(doc["program"].at("ProgramName").at("text"), "Room 7");
+    EXPECT_EQ(doc["program"]["ProgramName"].at("hex").get<std::string>().rfind("52 6F 6F 6D 20 37 ", 0), 0u);
+    int bytesOnly = 0;
+    for (const auto* record : {&doc["system"], &doc["program"]})
+        for (const auto& [path, value] : record->items()) bytesOnly += !value.contains("code");
+    EXPECT_EQ(bytesOnly, 8);  // the name, 2 passwords, the reserved bytes, 4 spares
 
     // A bank: the header's fields, then each program's under its number, then the valid flag.
     auto bank = std::make_unique<ProgramBank>();
@@ -136,9 +164,10 @@ TEST(CliFiles, ShowPrintsEveryFieldByPathInEngineeringUnits) {
               FieldsOf(FieldRecord::System).size() + 21 * FieldsOf(FieldRecord::Program).size() + 1);
     EXPECT_NE(all.out.find("\nProgram21.ProgramName"), std::string::npos);
     EXPECT_EQ(all.OutLines().back().rfind("Valid ", 0), 0u);
-    const CliRun allJson = RunCli({"show", "all.dat", "--json"}, dir.path());
-    EXPECT_EQ(Count(allJson.out, "\"ProgramName\": "), 21u);
-    EXPECT_NE(allJson.out.find("\n  \"valid\": 1\n}\n"), std::string::npos);
+    const auto allJson = nlohmann::json::parse(RunCli({"show", "all.dat", "--json"}, dir.path()).out);
+    ASSERT_EQ(allJson.at("programs").size(), 21u);
+    EXPECT_EQ(allJson["programs"][20].at("ProgramName").at("text"), "Function 5");
+    EXPECT_EQ(allJson.at("valid"), 1);
 }
 
 TEST(CliFiles, DiffListsTheFieldsThatDifferInEngineeringUnits) {
@@ -164,6 +193,19 @@ TEST(CliFiles, DiffListsTheFieldsThatDifferInEngineeringUnits) {
     const CliRun same = RunCli({"diff", "a.dia", "a.dia"}, dir.path());
     EXPECT_EQ(same.code, 0);
     EXPECT_EQ(same.out, "");
+    const auto json = nlohmann::json::parse(RunCli({"diff", "a.dia", "b.dia", "--json"}, dir.path()).out);
+    EXPECT_EQ(json.at("same"), false);
+    ASSERT_EQ(json.at("differences").size(), 3u);
+    EXPECT_EQ(json["differences"][2],
+              nlohmann::json::parse(R"({"path": "MusicLeft.Eq[3].GainCode",
+        "a": {"code": )" + std::to_string(a.image.MusicLeft.Eq[2].GainCode) +
+                                    R"(, "number": )" +
+                                    nlohmann::json(*NumberOfCode(*field("MusicLeft.Eq[3].GainCode"),
+                                                                 a.image.MusicLeft.Eq[2].GainCode))
+                                        .dump() +
+                                    R"(, "unit": "dB"}, "b": {"code": 105, "number": -3.0, "unit": "dB"}})"));
+    EXPECT_EQ(nlohmann::json::parse(RunCli({"diff", "a.dia", "a.dia", "--json"}, dir.path()).out),
+              nlohmann::json::parse(R"({"same": true, "differences": []})"));
 
     // Banks by program number; a program file and a bank do not compare.
     auto bank = std::make_unique<ProgramBank>();
@@ -171,10 +213,11 @@ TEST(CliFiles, DiffListsTheFieldsThatDifferInEngineeringUnits) {
     ASSERT_TRUE(WriteDat(dir / "x.dat", *bank));
     BytesFromText(bank->Programs[4].ProgramName, kProgramNameLength, "Five");
     ASSERT_TRUE(WriteDat(dir / "y.dat", *bank));
-    EXPECT_EQ(RunCli({"diff", "x.dat", "y.dat"}, dir.path()).OutLines(),
-              std::vector<std::string>{"Program5.ProgramName: \"\" -> \"Five\""});
+    const CliRun banks = RunCli({"diff", "x.dat", "y.dat"}, dir.path());
+    EXPECT_EQ(banks.code, 1);
+    EXPECT_EQ(banks.OutLines(), std::vector<std::string>{"Program5.ProgramName: \"\" -> \"Five\""});
     const CliRun mixed = RunCli({"diff", "a.dia", "x.dat"}, dir.path());
-    EXPECT_EQ(mixed.code, 2);
+    EXPECT_EQ(mixed.code, 2);  // trouble
     EXPECT_EQ(
         mixed.ErrLines(),
         std::vector<std::string>{"pavo-cli: cannot compare a program file (.dia) with a bank file (.dat)"});
@@ -205,6 +248,53 @@ TEST(CliFiles, TruncatedOrOversizedFilesAreRefusedWithExitTwo) {
     EXPECT_EQ(oversized.code, 2);
     EXPECT_EQ(oversized.ErrLines(),
               std::vector<std::string>{"pavo-cli: big.dia has 2779 bytes: a program file (.dia) has 2778"});
+}
+
+// The catalog without a file or a unit: every path once, with what it takes and its names.
+TEST(CliFiles, FieldsListsEveryParameterWithItsRangeUnitStepAndNames) {
+    ScratchDir dir;
+    const CliRun text = RunCli({"fields"}, dir.path());
+    ASSERT_EQ(text.code, 0) << text.err;
+    ASSERT_EQ(text.OutLines().size(), Fields().size());
+    const auto line = [&](const std::string& path) {
+        for (const std::string& l : text.OutLines())
+            if (l.rfind(path + " ", 0) == 0) return l;
+        return std::string("(missing)");
+    };
+    EXPECT_TRUE(
+        Contains(line("Mic12.MicLevel"),
+                 " number   -10.0 dB .. 10.0 dB, step 0.5 dB  \"Mic 1&2 Mic Level\" \"话筒1&2 话筒电平\""))
+        << line("Mic12.MicLevel");
+    EXPECT_TRUE(Contains(line("Scene2.Out1.Eq[3].GainCode"),
+                         "\"Scene 2 Out 1 EQ band 3 gain\" \"场景2 输出1 EQ 频段3 增益\""))
+        << line("Scene2.Out1.Eq[3].GainCode");
+
+    const CliRun json = RunCli({"fields", "--json"}, dir.path());
+    ASSERT_EQ(json.code, 0) << json.err;
+    const auto fields = nlohmann::json::parse(json.out).at("fields");
+    ASSERT_EQ(fields.size(), Fields().size());
+    std::map<std::string, nlohmann::json> byPath;
+    for (const auto& f : fields) {
+        EXPECT_FALSE(f.at("names").at("en").get<std::string>().empty()) << f.dump();
+        EXPECT_FALSE(f.at("names").at("zh").get<std::string>().empty()) << f.dump();
+        byPath[f.at("path")] = f;
+    }
+    EXPECT_EQ(byPath.size(), Fields().size()) << "every path once";
+    const auto& gain = byPath.at("MusicLeft.Eq[3].GainCode");
+    EXPECT_EQ(gain.at("kind"), "number");
+    EXPECT_EQ(gain.at("unit"), "dB");
+    EXPECT_DOUBLE_EQ(gain.at("step").get<double>(), 0.2);
+    EXPECT_EQ(gain.at("min"), 0);
+    EXPECT_EQ(gain.at("max"), 240);
+    EXPECT_EQ(gain.at("range"), "-24.0 dB .. 24.0 dB");
+    EXPECT_TRUE(byPath.at("Mic12.Eq[1].FrequencyCode").at("step").is_null()) << "a table, not steps";
+    EXPECT_EQ(byPath.at("Scene1.Out2.Mute").at("kind"), "switch");
+    EXPECT_EQ(byPath.at("ActiveScene").at("choices"),
+              nlohmann::json::parse(R"(["Auto", "Sing", "Disco", "Decode"])"));
+    EXPECT_EQ(byPath.at("System.ProgramNumber").at("kind"), "program");
+    EXPECT_EQ(byPath.at("ProgramName").at("kind"), "text");
+    EXPECT_EQ(byPath.at("ProgramName").at("bytes"), 20);
+    EXPECT_EQ(byPath.at("System.Reserved").at("kind"), "bytes");
 }
 
 }  // namespace

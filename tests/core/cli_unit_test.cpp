@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <nlohmann/json.hpp>
+
 #include "cli_support.h"
 #include "model/DataConver.h"
 #include "model/FieldCatalog.h"
@@ -55,8 +57,8 @@ TEST(CliUnit, InfoShowsTheUnitAndTraceWritesItsTraffic) {
     EXPECT_EQ(lines[2], "programs");
     for (int n = 1; n <= kProgramCount; ++n) {
         SCOPED_TRACE(n);
-        EXPECT_TRUE(Contains(lines[2 + n],
-                             ProgramNumberText(n) + "  \"" + Name(u->Unit().StoredProgram(n)) + "\""))
+        EXPECT_TRUE(
+            Contains(lines[2 + n], ProgramNumberText(n) + "  \"" + Name(u->Unit().StoredProgram(n)) + "\""))
             << lines[2 + n];
     }
     EXPECT_TRUE(Contains(run.out, "\nsystem\n  System.ProgramNumber       1\n")) << run.out;
@@ -212,6 +214,44 @@ TEST(CliUnit, RecallsOnTwoUnitsAtOnceEachReportedByItsPort) {
     EXPECT_EQ(a->Unit().System().ProgramNumber, 3);
 }
 
+// Units served at once write whole lines: each unit's lines, taken by their prefix, are exactly what
+// it prints alone; JSON comes as one document a line, each naming its port.
+TEST(CliUnit, SeveralUnitsPrintWholeLinesEachUnderItsPort) {
+    std::vector<std::unique_ptr<UnitLine>> units;
+    for (int i = 0; i < 3; ++i) units.push_back(StartUnit());
+    ScratchDir dir;
+    std::vector<std::string> args{"info"};
+    for (const auto& u : units) args.insert(args.end(), {"--port", u->DevicePath()});
+    const CliRun all = RunCli(args, dir.path());
+    ASSERT_EQ(all.code, 0) << all.err;
+    const CliRun alone = RunCli({"info", "--port", units[0]->DevicePath()}, dir.path());
+    ASSERT_EQ(alone.code, 0) << alone.err;
+    for (const auto& u : units) {
+        SCOPED_TRACE(u->DevicePath());
+        const std::string prefix = u->DevicePath() + ": ";
+        std::vector<std::string> mine;
+        for (const std::string& l : all.OutLines())
+            if (l.rfind(prefix, 0) == 0) mine.push_back(l.substr(prefix.size()));
+        EXPECT_EQ(mine, alone.OutLines());
+    }
+    EXPECT_EQ(all.OutLines().size(), 3 * alone.OutLines().size()) << "every line starts with a port";
+
+    args.push_back("--json");
+    const CliRun json = RunCli(args, dir.path());
+    ASSERT_EQ(json.code, 0) << json.err;
+    std::vector<std::string> ports;
+    for (const std::string& l : json.OutLines()) {
+        const auto doc = nlohmann::json::parse(l);
+        ports.push_back(doc.at("port"));
+        EXPECT_EQ(doc.at("programs").size(), 21u);
+    }
+    std::sort(ports.begin(), ports.end());
+    std::vector<std::string> expected;
+    for (const auto& u : units) expected.push_back(u->DevicePath());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ports, expected);
+}
+
 // The frames the unit got other than the lookup, the reads and the status polls.
 std::vector<unit::Frame> ParameterFrames(const UnitLine& u) {
     std::vector<unit::Frame> out;
@@ -267,6 +307,24 @@ TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
         EXPECT_EQ(get.OutLines(), std::vector<std::string>{f.path + " = " + c.shown +
                                                            " (code:" + std::to_string(c.code) + ")"});
     }
+
+    // Several in one call, in order, over one connection: one frame each, one line each.
+    auto u = StartUnit();
+    const CliRun run = RunCli({"set", "--port", u->DevicePath(), "Mic12.MicLevel=-5dB", "EchoA.Delay=250ms",
+                               "System.MicMaster.Mute=ON"},
+                              dir.path());
+    ASSERT_EQ(run.code, 0) << run.err;
+    ASSERT_EQ(run.OutLines().size(), 3u) << run.out;
+    EXPECT_EQ(run.OutLines()[1].rfind("EchoA.Delay = 250.0 ms (was ", 0), 0u);
+    std::vector<uint8_t> cmds;
+    for (const auto& f : ParameterFrames(*u)) cmds.push_back(f.cmd);
+    EXPECT_EQ(cmds, (std::vector<uint8_t>{0x13, 0x05, 0x01}));
+    const std::vector<uint8_t> all = Commands(*u);
+    EXPECT_EQ(std::count(all.begin(), all.end(), 0x7F), 1) << "one lookup";
+    const CliRun get =
+        RunCli({"get", "--port", u->DevicePath(), "Mic12.MicLevel", "EchoA.Delay"}, dir.path());
+    EXPECT_EQ(get.OutLines(), (std::vector<std::string>{"Mic12.MicLevel = -5.0 dB (code:10)",
+                                                        "EchoA.Delay = 250.0 ms (code:2500)"}));
 }
 
 TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
@@ -295,7 +353,14 @@ TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
         // A bare number is never a raw code.
         {"Scene1.Out2.Mute", "1",
          "Scene1.Out2.Mute: \"1\" is not one of OFF, ON (a raw code is written code:1)"},
-        {"Mic12.Level", "1", "no field Mic12.Level; pavo-cli show FILE lists them"},
+        {"Mic12.Level", "1", "no field Mic12.Level; pavo-cli fields lists them"},
+        // A value as get --json prints it is checked the same way.
+        {"Mic12.MicLevel", "{\"number\": 11, \"unit\": \"dB\"}",
+         "Mic12.MicLevel: 11 dB is outside -10.0 dB .. 10.0 dB"},
+        {"Mic12.MicLevel", "{\"number\": -5, \"unit\": \"Hz\"}",
+         "Mic12.MicLevel: \"Hz\" is not its unit (dB)"},
+        {"Mic12.MicLevel", "{\"code\": 11, \"number\": -5, \"unit\": \"dB\"}",
+         "Mic12.MicLevel: {\"code\":11,\"number\":-5,\"unit\":\"dB\"} gives code 10, not its code 11"},
     };
     const ProgramImage image = u->Unit().CurrentImage();
     const SystemRecord system = u->Unit().System();
@@ -312,29 +377,34 @@ TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
     EXPECT_TRUE(ParameterFrames(*u).empty());
 }
 
-// The value get prints, given back to set, is the code the unit has: for a field of each kind, after a
-// raw code set through code:N.
+// What get prints, given back to set, is the code the unit has, for a field of each kind after a raw
+// code set through code:N: as text, and as get --json prints it (value by value, and the document).
 TEST(CliUnit, WhatGetPrintsSetTakesBackUnchanged) {
     auto u = StartUnit();
     const std::string port = u->DevicePath();
-    const std::pair<const char*, uint32_t> fields[] = {
-        {"MusicLeft.Eq[3].GainCode", 97},
-        {"Mic12.MicLevel", 13},
-        {"System.KeyShift", 9},
-        {"System.KeyShift", 7},
-        {"Mic12.Eq[1].FrequencyCode", 2},
-        {"MusicLeft.HighPass.FrequencyCode", 150},
-        {"Mic12.Eq[1].QCode", 10},
-        {"Mic12.HighPass.SlopeCode", 8},
-        {"Scene1.Out2.Mute", 1},
-        {"Mic12.Compressor.Attack", 10},
-        {"Mic12.Compressor.Release", 1},
-        {"Mic12.Compressor.Ratio", 5},
-        {"MusicLeft.Gate.Threshold", 0},
-        {"MusicLeft.Gate.Threshold", 9},
-        {"EchoA.Delay", 2500},
-        {"EchoA.RightDelay", 30},
-        {"System.MicMaster.Level", 60},
+    // Two rounds, so that a field can come back with another code.
+    const std::vector<std::vector<std::pair<const char*, uint32_t>>> rounds = {
+        {
+            {"MusicLeft.Eq[3].GainCode", 97},           // dB in 0.2 steps
+            {"Mic12.MicLevel", 13},                     // dB in 0.5 steps
+            {"System.KeyShift", 9},                     // signed, no unit
+            {"Mic12.Eq[1].FrequencyCode", 2},           // Hz from a table
+            {"MusicLeft.HighPass.FrequencyCode", 150},  // Hz, the crossover table
+            {"Mic12.Eq[1].QCode", 10},                  // Q
+            {"Mic12.HighPass.SlopeCode", 8},            // a name
+            {"Scene1.Out2.Mute", 1},                    // ON / OFF
+            {"Mic12.Compressor.Attack", 10},            // ms from labels
+            {"Mic12.Compressor.Release", 1},            // labels
+            {"Mic12.Compressor.Ratio", 5},              // ratio
+            {"MusicLeft.Gate.Threshold", 0},            // OFF
+            {"EchoA.Delay", 2500},                      // ms
+            {"EchoA.RightDelay", 30},                   // %
+            {"System.MicMaster.Level", 60},             // the code itself
+        },
+        {
+            {"System.KeyShift", 7},           // 0: a plain number, not code 0
+            {"MusicLeft.Gate.Threshold", 9},  // dBV
+        },
     };
     const auto codeOnUnit = [&](const FieldInfo& f) {
         ProgramImage image = u->Unit().CurrentImage();
@@ -342,38 +412,70 @@ TEST(CliUnit, WhatGetPrintsSetTakesBackUnchanged) {
         return ReadCode(f, f.record == FieldRecord::Program ? BytesOf(image) : BytesOf(system));
     };
     ScratchDir dir;
-    for (const auto& [path, code] : fields) {
-        SCOPED_TRACE(std::string(path) + " code:" + std::to_string(code));
-        const FieldInfo& f = *FindField(path);
-        CliRun run = RunCli({"set", "--port", port, path, "code:" + std::to_string(code)}, dir.path());
-        ASSERT_EQ(run.code, 0) << run.err;
-        ASSERT_EQ(codeOnUnit(f), code);
-
-        run = RunCli({"get", "--port", port, path}, dir.path());
-        ASSERT_EQ(run.code, 0) << run.err;
-        ASSERT_EQ(run.OutLines().size(), 1u);
-        // "PATH = VALUE (code:N)", or "PATH = VALUE" where the value is the code.
-        const std::string line = run.OutLines()[0];
-        const std::string suffix = " (code:" + std::to_string(code) + ")";
-        const bool plain = f.display == FieldDisplay::Code;
-        ASSERT_EQ(line.rfind(f.path + " = ", 0), 0u) << line;
-        if (!plain) {
-            ASSERT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+    for (const auto& round : rounds) {
+        std::vector<std::string> set{"set", "--port", port}, get{"get", "--port", port};
+        for (const auto& [path, code] : round) {
+            set.push_back(std::string(path) + "=code:" + std::to_string(code));
+            get.push_back(path);
         }
-        const std::string value =
-            line.substr(f.path.size() + 3, line.size() - f.path.size() - 3 - (plain ? 0 : suffix.size()));
+        CliRun run = RunCli(set, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        for (const auto& [path, code] : round) ASSERT_EQ(codeOnUnit(*FindField(path)), code) << path;
+        const size_t frames = ParameterFrames(*u).size();
 
-        run = RunCli({"set", "--port", port, path, value}, dir.path());
-        ASSERT_EQ(run.code, 0) << value << ": " << run.err;
-        EXPECT_EQ(run.OutLines(), std::vector<std::string>{f.path + " = " + value + " (unchanged)"});
-        EXPECT_EQ(codeOnUnit(f), code) << value;
+        // Text: "PATH = VALUE (code:N)", or "PATH = VALUE" where the value is the code.
+        run = RunCli(get, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        ASSERT_EQ(run.OutLines().size(), round.size());
+        std::vector<std::string> back{"set", "--port", port};
+        std::vector<std::string> unchanged;
+        for (size_t i = 0; i < round.size(); ++i) {
+            const FieldInfo& f = *FindField(round[i].first);
+            const std::string line = run.OutLines()[i];
+            const std::string suffix = " (code:" + std::to_string(round[i].second) + ")";
+            const bool plain = f.display == FieldDisplay::Code;
+            ASSERT_EQ(line.rfind(f.path + " = ", 0), 0u) << line;
+            if (!plain) ASSERT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+            const std::string value =
+                line.substr(f.path.size() + 3, line.size() - f.path.size() - 3 - (plain ? 0 : suffix.size()));
+            back.push_back(f.path + "=" + value);
+            unchanged.push_back(f.path + " = " + value + " (unchanged)");
+        }
+        run = RunCli(back, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.OutLines(), unchanged);
+
+        // JSON: each value as get --json prints it, and the whole document through --values.
+        get.push_back("--json");
+        run = RunCli(get, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        const auto doc = nlohmann::json::parse(run.out);
+        const std::string printed = run.out;  // fields in the order asked for
+        std::vector<std::string> backJson{"set", "--port", port, "--json"};
+        for (const auto& [path, code] : round) {
+            const FieldInfo& f = *FindField(path);
+            const auto& value = doc.at("values").at(f.path);
+            EXPECT_EQ(value.at("code"), code) << path;
+            backJson.push_back(f.path + "=" + value.dump());
+        }
+        run = RunCli(backJson, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        const auto changes = nlohmann::json::parse(run.out).at("changes");
+        ASSERT_EQ(changes.size(), round.size());
+        for (const auto& c : changes) EXPECT_FALSE(c.at("changed")) << c.dump();
+        std::ofstream(dir / "values.json") << printed;
+        run = RunCli({"set", "--port", port, "--values", "values.json"}, dir.path());
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.OutLines(), unchanged);
+        for (const auto& [path, code] : round) EXPECT_EQ(codeOnUnit(*FindField(path)), code) << path;
+        EXPECT_EQ(ParameterFrames(*u).size(), frames) << "what get printed went back unchanged: nothing sent";
     }
 
     // Programs: printed F2 after a recall, and F2 and 18 both name it.
     ASSERT_EQ(RunCli({"recall", "--port", port, "18"}, dir.path()).code, 0);
     const CliRun get = RunCli({"get", "--port", port, "System.ProgramNumber"}, dir.path());
     EXPECT_EQ(get.OutLines(), std::vector<std::string>{"System.ProgramNumber = F2 (code:18)"});
-    for (const char* same : {"F2", "18", "code:18"}) {
+    for (const char* same : {"F2", "18", "code:18", "{\"code\": 18, \"text\": \"F2\"}"}) {
         const CliRun run = RunCli({"set", "--port", port, "System.ProgramNumber", same}, dir.path());
         EXPECT_EQ(run.code, 0) << same << ": " << run.err;
         EXPECT_EQ(run.OutLines(), std::vector<std::string>{"System.ProgramNumber = F2 (unchanged)"}) << same;
@@ -396,8 +498,6 @@ TEST(CliUnit, SeveralUnitsGetATraceFileEach) {
         std::string first;
         ASSERT_TRUE(std::getline(trace, first)) << tag;
         EXPECT_TRUE(Contains(first, "\tDevice lookup")) << first;
-        // Each unit's lines went out prefixed with its port.
-        EXPECT_TRUE(Contains(run.out, u->DevicePath() + ": store authority   yes"));
     }
 }
 
@@ -406,43 +506,71 @@ TEST(CliUnit, BadUsageIsExitTwoWithOneLineAndNothingSent) {
     const std::string port = u->DevicePath();
     struct Case {
         std::vector<std::string> args;
-        const char* error;
+        std::string error;
     };
     const Case cases[] = {
-        {{}, "pavo-cli: no command given; pavo-cli --help lists them"},
-        {{"frob"}, "pavo-cli: unknown command frob; pavo-cli --help lists them"},
-        {{"info", "--port", port, "--loud"}, "pavo-cli: unknown option --loud"},
-        {{"info"}, "pavo-cli: info needs --port DEVICE (or --all-ports)"},
-        {{"info", "--port", ""},
-         "pavo-cli: --port was given an empty device name; give a device such as /dev/ttyUSB0"},
-        {{"info", "--port"}, "pavo-cli: --port needs a value"},
-        {{"recall", "--port", port, "22"},
-         "pavo-cli: recall takes a program number 1..21 (or F1..F5), not 22"},
-        {{"recall", "--port", port, "F6"},
-         "pavo-cli: recall takes a program number 1..21 (or F1..F5), not F6"},
-        {{"backup", "--port", port}, "pavo-cli: usage: pavo-cli backup --port DEV FILE.dat"},
-        {{"restore", "--port", port, "missing.dat"}, "pavo-cli: cannot read missing.dat: no such file"},
-        {{"get", "--port", port, "Mic12.MicLevel", "--json"}, "pavo-cli: --json does not go with get"},
-        {{"curve", "x.dia"}, "pavo-cli: usage: pavo-cli curve FILE.dia --block N"},
-        {{"curve", "x.dia", "--block", "18"}, "pavo-cli: --block takes a block number 0..17, not 18"},
+        {{}, "no command given; pavo-cli --help lists them"},
+        {{"frob"}, "unknown command frob; pavo-cli --help lists them"},
+        {{"info", "--port", port, "--loud"}, "unknown option --loud; pavo-cli info --help lists them"},
+        {{"backup", "--port", port, "b.dat", "--json"},
+         "unknown option --json; pavo-cli backup --help lists them"},
+        {{"info", "--port", port, "extra"}, "usage: pavo-cli info [options]"},
+        {{"info"}, "info needs --port DEVICE (or --all-ports, or PAVO_PORT in the environment)"},
+        {{"info", "--port"}, "--port needs a value"},
+        {{"info", "--port", ""}, "the port is empty: give a device, e.g. --port /dev/ttyUSB0"},
+        {{"recall", "--port", port, "22"}, "recall takes a program number 1..21 (or F1..F5), not 22"},
+        {{"recall", "--port", port, "F6"}, "recall takes a program number 1..21 (or F1..F5), not F6"},
+        {{"export", "--port", port, "--program", "0", "x.dia"},
+         "--program takes a stored program 1..21 (or F1..F5), not 0"},
+        {{"backup", "--port", port}, "usage: pavo-cli backup [options] FILE.dat"},
+        {{"restore", "--port", port, "missing.dat"}, "cannot read missing.dat: no such file"},
+        {{"get", "--port", port, "Mic12.MicLevel", "Mic12.Nothing"},
+         "no field Mic12.Nothing; pavo-cli fields lists them"},
+        {{"set", "--port", port, "Mic12.MicLevel=-1dB", "EchoA.Delay"},
+         "set takes PATH=VALUE pairs, not EchoA.Delay"},
+        {{"curve", "x.dia"}, "usage: pavo-cli curve FILE.dia --block B, or FILE.dat --program N --block B"},
+        {{"curve", "x.dia", "--block", "Out5"},
+         "--block takes MusicLeft, MusicRight, Mic12, Mic34, EchoA, EchoB, Reverb, ReverbSpare, Out4, Out3, "
+         "Center, SUB, Out2, Out1, SurroundL, SurroundR, MusicLeftDyn, MusicRightDyn or 0..17, not Out5"},
         {{"curve", "x.dia", "--block", "1", "--port", port},
-         "pavo-cli: curve reads files only; it takes no --port"},
+         "curve reads from a file or from a unit (--port), not both"},
     };
     ScratchDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);
         const CliRun run = RunCli(c.args, dir.path());
         EXPECT_EQ(run.code, 2);
-        EXPECT_EQ(run.ErrLines(), std::vector<std::string>{c.error});
+        EXPECT_EQ(run.ErrLines(), std::vector<std::string>{"pavo-cli: " + c.error});
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(u->ReceivedCount(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.dat"));
+}
+
+// The general help, each command's own, and the version.
+TEST(CliUnit, HelpForEveryCommandAndTheVersion) {
+    ScratchDir dir;
     const CliRun help = RunCli({"--help"}, dir.path());
     EXPECT_EQ(help.code, 0);
-    EXPECT_TRUE(
-        Contains(help.out,
-                 "Exit status: 0 success; 1 the unit or the link failed, or (diff) the files differ; 2 bad"));
-    EXPECT_EQ(RunCli({"ports"}, dir.path()).code, 0);
+    for (const char* command : {"ports", "fields", "info", "backup", "restore", "export", "recall", "get",
+                                "set", "batch", "meters", "show", "diff", "curve"})
+        EXPECT_TRUE(Contains(help.out, std::string("\n  ") + command + " ")) << command;
+    EXPECT_TRUE(Contains(help.out,
+                         "Exit status: 0 success, 1 the unit or the link failed (diff: the files differ), 2"))
+        << help.out;
+
+    const CliRun get = RunCli({"get", "--help"}, dir.path());
+    EXPECT_EQ(get.code, 0);
+    EXPECT_EQ(get.err, "");
+    EXPECT_TRUE(Contains(get.out, "pavo-cli get [options] PATH...")) << get.out;
+    EXPECT_TRUE(Contains(get.out, "--json"));
+    EXPECT_FALSE(Contains(get.out, "--verify")) << "restore's options are restore's";
+    EXPECT_TRUE(Contains(RunCli({"restore", "--help"}, dir.path()).out, "--verify"));
+    EXPECT_TRUE(Contains(RunCli({"diff", "--help"}, dir.path()).out, "0 the same, 1 different, 2 trouble"));
+
+    const CliRun version = RunCli({"--version"}, dir.path());
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, std::string("pavo-cli ") + PAVO_VERSION + "\n");
 }
 
 }  // namespace

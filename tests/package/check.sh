@@ -91,6 +91,13 @@ for program in pavo pavo-cli pavo-unit; do
         grep -q -E -- "$option([^a-z-]|\$)" <<< "$page" || fail "$program.1 does not describe $option"
     done
 done
+# So is every option of each pavo-cli command's own --help.
+page=$(zcat "$share/man/man1/pavo-cli.1.gz" | sed 's/\\-/-/g')
+for command in $("$bin/pavo-cli" --help | sed -n -E 's/^  ([a-z]+) .*/\1/p'); do
+    for option in $("$bin/pavo-cli" "$command" --help | grep -o -E -- '--[a-z][a-z-]*' | sort -u); do
+        grep -q -E -- "$option([^a-z-]|\$)" <<< "$page" || fail "pavo-cli.1 does not describe $command $option"
+    done
+done
 
 # lintian: no errors; each warning named in the README (where it is explained).
 lintian --no-cfg --tag-display-limit 0 "$deb" > "$scratch/lintian.log" 2>&1 || true

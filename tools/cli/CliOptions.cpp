@@ -1,98 +1,257 @@
 #include "CliOptions.h"
 
+#include <CLI/CLI.hpp>
 #include <cctype>
 #include <cstdlib>
+#include <map>
 
 #include "CliFailure.h"
 
 namespace pavo::cli {
+
+namespace {
+
+// What each command takes besides its arguments.
+enum OptionSet : unsigned {
+    Unit = 1,  // --port, --all-ports, --trace, --progress
+    Json = 2,
+    Restore = 4,  // --force, --verify
+    Block = 8,
+    Program = 16,
+    Count = 32,
+    Values = 64,
+    AutoEq = 128,
+};
+
+struct Command {
+    const char* name;
+    const char* synopsis;  // after "pavo-cli NAME"
+    const char* summary;
+    unsigned options;
+    const char* notes = "";
+};
+
+const Command kCommands[] = {
+    {"ports", "[options]", "List the serial ports: path, USB id, description.", Json},
+    {"fields", "[options]",
+     "Every parameter path with its kind, range, unit, step and names in both languages; needs no file "
+     "and no unit.",
+     Json},
+    {"info", "[options]", "The unit: store authority, programs, system settings.", Unit | Json},
+    {"backup", "[options] FILE.dat", "Read all 21 programs and the system record into FILE.", Unit},
+    {"restore", "[options] FILE.dat",
+     "Write a bank file to the unit (needs store authority). A file holding codes outside their ranges "
+     "is refused before anything is sent.",
+     Unit | Restore},
+    {"export", "[options] FILE.dia",
+     "Write the unit's current program (or stored program --program N) and its system record to a "
+     "program file, as the program's Export does.",
+     Unit | Program},
+    {"recall", "[options] N", "Recall stored program N (1..21, or F1..F5).", Unit | Json},
+    {"get", "[options] PATH...", "Show parameters of the unit, e.g. Mic12.MicLevel.", Unit | Json},
+    {"set", "[options] PATH VALUE, or PATH=VALUE...",
+     "Change parameters to values as get shows them, such as -3dB, 1k, 0.71, ON, F2, or as get --json "
+     "prints them; a raw code as code:105.",
+     Unit | Json | Values},
+    {"batch", "[options] FILE|-",
+     "Run get PATH..., set PATH VALUE / set PATH=VALUE... and recall N lines over one connection (# "
+     "starts a comment, values with blanks in quotes). Every line is checked before the port opens; the "
+     "run stops at the first line that fails and names it.",
+     Unit | Json},
+    {"meters", "[options]",
+     "Print the unit's twelve meters (levels and indicators) as they arrive, one line per status reply, "
+     "until --count lines or Ctrl-C.",
+     Unit | Json | Count},
+    {"show", "[options] FILE", "Every parameter of a .dia or .dat file, by path and in engineering units.",
+     Json},
+    {"diff", "[options] A B", "The parameters that differ between two preset files.", Json,
+     "Exit status as diff(1): 0 the same, 1 different, 2 trouble."},
+    {"curve", "FILE.dia --block B, or FILE.dat --program N --block B, or --port DEV --block B",
+     "The summed response of an EQ block as the graph draws it, as CSV (Hz, dB).",
+     Unit | Json | Block | Program},
+    {"autoeq", "--block B --measurement FILE [options]",
+     "Fit the bands of an EQ block to a measured response on the unit's own codes and print the fit. "
+     "With --out the program with the fitted block goes to a .dia file; with --port the unit's program is "
+     "read, fitted and the changed bands are sent (--dry-run: only shown).",
+     Unit | Json | Block | AutoEq},
+};
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+// Each command's help: what it does, how it is called, its options.
+class HelpFormatter : public CLI::Formatter {
+public:
+    std::string make_usage(const CLI::App* app, std::string) const override {
+        const Command* c = FindCommand(app->get_name());
+        return std::string("usage: pavo-cli ") + app->get_name() + " " + (c ? c->synopsis : "") + "\n";
+    }
+    std::string make_description(const CLI::App* app) const override { return app->get_description() + "\n"; }
+};
+
+// A negative number such as -3dB or -.5 is an argument, not an option.
+bool IsOption(const std::string& a) {
+    if (a.size() < 2 || a[0] != '-') return false;
+    return !(std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.');
+}
+
+void AddOptions(CLI::App& sub, const Command& c, CliOptions& o) {
+    sub.add_flag("-q,--quiet", o.quiet, "no progress and no messages on stderr, only results and errors");
+    if (c.options & Unit) {
+        sub.add_option("--port", o.ports,
+                       "a serial device (/dev/ttyUSB0, or ttyUSB0); several times for several units at once "
+                       "(default: PAVO_PORT)")
+            ->type_name("DEV")
+            ->allow_extra_args(false);
+        sub.add_flag("--all-ports", o.allPorts, "every serial port of the machine");
+        sub.add_option("--trace", o.traceFile,
+                       "write the traffic with the unit to FILE (\"%p\" stands for the port)")
+            ->type_name("FILE");
+        sub.add_flag("--progress", o.progress, "progress on stderr also when stderr is not a terminal");
+    }
+    if (c.options & Json) sub.add_flag("--json", o.json, "one JSON document (one a line with several ports)");
+    if (c.options & Restore) {
+        sub.add_flag("--force", o.force, "send a file holding codes outside their ranges as it is");
+        sub.add_flag("--verify", o.verify,
+                     "read every program back and name the fields the unit did not keep (exit 1)");
+    }
+    if (c.options & Block)
+        sub.add_option("--block", o.block, "the EQ block: MusicLeft, Mic12, Out1 ... or 0..17")
+            ->type_name("B");
+    if (c.options & Program)
+        sub.add_option("--program", o.program, "a stored program, 1..21 or F1..F5")->type_name("N");
+    if (c.options & Count)
+        sub.add_option("--count", o.count, "stop after N lines")->type_name("N")->check(CLI::PositiveNumber);
+    if (c.options & Values)
+        sub.add_option("--values", o.valuesFile, "set every value of a get --json document (- for stdin)")
+            ->type_name("FILE");
+    if (c.options & AutoEq) {
+        sub.add_option("--measurement", o.measurement, "the measured response (text, FRD or CSV)")
+            ->type_name("FILE");
+        sub.add_option("--target", o.target, "a target curve in the same formats")->type_name("FILE");
+        sub.add_option("--tilt", o.tilt, "a target tilting by DB per octave around 1 kHz (default flat)")
+            ->type_name("DB");
+        sub.add_option("--range", o.range, "the fit range in Hz (default 40:16000)")->type_name("LO:HI");
+        sub.add_option("--max-boost", o.maxBoost, "the highest gain of a band (default 6)")->type_name("DB");
+        sub.add_option("--max-cut", o.maxCut, "the deepest cut of a band (default 12)")->type_name("DB");
+        sub.add_option("--bands", o.bands, "the bands the fit may change, as 1-4,7 (default all)")
+            ->type_name("LIST");
+        sub.add_option("--smoothing", o.smoothing, "fractional-octave smoothing, 0 off (default 0.1667)")
+            ->type_name("FRACTION");
+        sub.add_flag("--shelves", o.shelves, "low and high shelves allowed besides peaking bands");
+        sub.add_option("--from", o.from, "fit the program of this file instead")->type_name("FILE.dia");
+        sub.add_option("--out", o.out, "write the program with the fitted block to this file")
+            ->type_name("FILE.dia");
+        sub.add_flag("--dry-run", o.dryRun, "with --port: fit and show, send nothing");
+    }
+}
+
+}  // namespace
 
 const char* UsageText() {
     return "usage: pavo-cli COMMAND [options]\n"
            "Talks to the audio processor on a serial port, or reads its preset files.\n"
            "\n"
            "  ports                          list the serial ports (path, USB id, description)\n"
+           "  fields                         every parameter: path, kind, range, unit, step, names\n"
            "  info    --port DEV             the unit: store authority, programs, system settings\n"
            "  backup  --port DEV FILE.dat    read all 21 programs and the system record into FILE\n"
            "  restore --port DEV FILE.dat    write a bank file to the unit (needs store authority); a\n"
-           "          [--force]              file with codes outside their ranges is refused\n"
+           "          [--force] [--verify]   file with codes outside their ranges is refused\n"
+           "  export  --port DEV FILE.dia    the current program (or --program N) into a program file\n"
            "  recall  --port DEV N           recall stored program N (1..21, or F1..F5)\n"
-           "  get     --port DEV PATH        one parameter of the unit, e.g. Mic12.MicLevel\n"
-           "  set     --port DEV PATH VALUE  change one parameter to a value as get shows it, such\n"
-           "                                 as -3dB, 1k, 0.71, ON, F2; a raw code as code:105\n"
-           "  show    FILE [--json]          every parameter of a .dia or .dat file\n"
+           "  get     --port DEV PATH...     parameters of the unit, e.g. Mic12.MicLevel\n"
+           "  set     --port DEV PATH VALUE  change parameters (or PATH=VALUE...) to values as get shows\n"
+           "                                 them, such as -3dB, 1k, 0.71, ON, F2; a raw code as code:105\n"
+           "  batch   --port DEV FILE|-      get, set and recall lines over one connection\n"
+           "  meters  --port DEV [--count N] the twelve meters as they arrive, until Ctrl-C\n"
+           "  show    FILE                   every parameter of a .dia or .dat file\n"
            "  diff    A B                    the parameters that differ between two preset files\n"
-           "  curve   FILE.dia --block N     the summed response of EQ block N (0..17) as CSV\n"
+           "  curve   FILE.dia --block B     the summed response of an EQ block as CSV; a bank with\n"
+           "                                 --program N, the unit with --port DEV\n"
+           "  autoeq  --block B --measurement FILE   fit an EQ block's bands to a measured response\n"
            "\n"
            "  --port DEV     a serial device (/dev/ttyUSB0, or ttyUSB0); give it several times to\n"
-           "                 run on several units at once, each line of output then names its port\n"
+           "                 run on several units at once, each line of output then names its port;\n"
+           "                 PAVO_PORT in the environment stands for it\n"
            "  --all-ports    every serial port of the machine\n"
            "  --trace FILE   write the traffic with the unit to FILE (with several ports, one file\n"
            "                 per port: \"%p\" in FILE stands for the port)\n"
-           "  --json         show: a stable machine-readable form\n"
+           "  --json         the commands that print data: one JSON document\n"
+           "  --block B      curve, autoeq: an EQ block by name (MusicLeft, Mic12, Out1 ...) or 0..17\n"
+           "  --program N    export, curve: a stored program\n"
            "  --force        restore: send a file holding codes outside their ranges as it is (they\n"
            "                 are listed on stderr first); without it such a file is refused\n"
            "  --verify       restore: read every program back and name the fields the unit did not\n"
            "                 keep (exit 1)\n"
            "  --progress     progress on stderr also when stderr is not a terminal\n"
            "  --quiet, -q    no progress and no messages on stderr, only results and errors\n"
-           "  --help         this text\n"
+           "  --help         this text; pavo-cli COMMAND --help describes a command and its options\n"
            "  --version      the version\n"
            "\n"
            "Results go to stdout; progress, messages and errors to stderr.\n"
-           "Exit status: 0 success; 1 the unit or the link failed, or (diff) the files differ; 2 bad\n"
-           "usage or a bad file; 3 the work was done but the trace file could not be written.\n";
+           "Exit status: 0 success, 1 the unit or the link failed (diff: the files differ), 2 bad\n"
+           "usage or a bad file, 3 the work was done but the trace file could not be written.\n";
 }
 
 CliOptions ParseCliOptions(int argc, char** argv) {
     CliOptions o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        // "--name value" or "--name=value".
-        auto value = [&](const char* name) -> std::string {
-            const std::string prefix = std::string(name) + "=";
-            if (a.rfind(prefix, 0) == 0) return a.substr(prefix.size());
-            if (i + 1 >= argc) FailUsage(std::string(name) + " needs a value");
-            return argv[++i];
-        };
-        auto is = [&](const char* name) { return a == name || a.rfind(std::string(name) + "=", 0) == 0; };
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (is("--port")) {
-            o.ports.push_back(value("--port"));
-        } else if (a == "--all-ports") {
-            o.allPorts = true;
-        } else if (a == "--verify") {
-            o.verify = true;
-        } else if (a == "--force") {
-            o.force = true;
-        } else if (a == "--quiet" || a == "-q") {
-            o.quiet = true;
-        } else if (a == "--progress") {
-            o.progress = true;
-        } else if (a == "--json") {
-            o.json = true;
-        } else if (is("--trace")) {
-            o.traceFile = value("--trace");
-        } else if (is("--block")) {
-            const std::string v = value("--block");
-            char* end = nullptr;
-            const long n = std::strtol(v.c_str(), &end, 10);
-            if (v.empty() || *end || n < 0 || n > 17)
-                FailUsage("--block takes a block number 0..17, not " + v);
-            o.block = static_cast<int>(n);
-        } else if (a.size() > 1 && a[0] == '-' &&
-                   !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.'))) {
-            FailUsage("unknown option " + a);
-        } else if (o.command.empty()) {
-            o.command = a;
-        } else {
-            o.args.push_back(a);  // negative values such as -3dB are arguments
-        }
+    CLI::App app("", "pavo-cli");
+    app.formatter(std::make_shared<HelpFormatter>());
+    app.set_help_flag();  // the general help is UsageText
+    bool help = false;
+    app.add_flag("-h,--help", help);
+    app.add_flag("--version", o.version);
+    app.allow_extras();
+    app.require_subcommand(0, 1);
+    for (const Command& c : kCommands) {
+        CLI::App* sub = app.add_subcommand(c.name, c.summary);
+        sub->set_help_flag("-h,--help", "this text");
+        sub->allow_extras();  // arguments, negative values (-3dB) included, are taken in order below
+        if (*c.notes) sub->footer(c.notes);
+        AddOptions(*sub, c, o);
+    }
+    const CLI::App* sub = nullptr;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        for (const CLI::App* s : app.get_subcommands()) sub = s;
+        o.helpText = sub ? sub->help() : UsageText();
+        return o;
+    } catch (const CLI::ArgumentMismatch& e) {
+        const std::string what = e.what();
+        FailUsage(what.substr(0, what.find(':')) + " needs a value");
+    } catch (const CLI::ParseError& e) {
+        FailUsage(e.what());
+    }
+    if (help) {
+        o.helpText = UsageText();
+        return o;
+    }
+    if (o.version) return o;
+    for (const CLI::App* s : app.get_subcommands()) sub = s;
+    if (!sub) {
+        const std::vector<std::string> rest = app.remaining();
+        if (rest.empty()) FailUsage("no command given; pavo-cli --help lists them");
+        if (IsOption(rest[0])) FailUsage("unknown option " + rest[0] + "; pavo-cli --help lists them");
+        FailUsage("unknown command " + rest[0] + "; pavo-cli --help lists them");
+    }
+    o.command = sub->get_name();
+    for (const std::string& a : sub->remaining()) {
+        if (IsOption(a) && a != "-")
+            FailUsage("unknown option " + a.substr(0, a.find('=')) + "; pavo-cli " + o.command +
+                      " --help lists them");
+        o.args.push_back(a);
     }
     return o;
+}
+
+void PortFromEnvironment(CliOptions& o) {
+    if (!o.ports.empty() || o.allPorts) return;
+    if (const char* port = std::getenv("PAVO_PORT"); port && *port) o.ports.push_back(port);
 }
 
 std::string PerPortPath(const std::string& path, const std::string& port, bool severalPorts) {

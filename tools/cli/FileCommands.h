@@ -1,10 +1,10 @@
 #pragma once
-// The commands that read preset files only: show, diff and curve.
+// The commands that need no unit: fields, show, diff, and curve from a file.
 #include "CliOptions.h"
 
 namespace pavo::cli {
 
-bool IsFileCommand(const std::string& command);
+bool IsFileCommand(const CliOptions& options);
 // Throws CliFailure; returns the exit code.
 int RunFileCommand(const CliOptions& options);
 

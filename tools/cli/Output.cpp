@@ -43,6 +43,16 @@ void Print(const char* format, ...) {
     std::fflush(stdout);
 }
 
+void PrintJson(const nlohmann::ordered_json& document, bool oneLine) {
+    const bool severalPorts = !tPort.empty();
+    const std::string text = document.dump(severalPorts || oneLine ? -1 : 2, ' ', false,
+                                           nlohmann::ordered_json::error_handler_t::replace) +
+                             "\n";
+    std::lock_guard<std::mutex> guard(gOutput);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
 void PrintError(const std::string& line) {
     std::lock_guard<std::mutex> guard(gOutput);
     std::fflush(stdout);

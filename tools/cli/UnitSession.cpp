@@ -58,6 +58,18 @@ void UnitSession::ProgramReceived(ProgramSource) {
     changed_.notify_all();
 }
 
+void UnitSession::StatusReceived(StatusArea area) {
+    std::array<uint8_t, kStatusMeterCount> values{};
+    Model& m = unit_.model();
+    m.Edit([&] { values = area == StatusArea::Levels ? m.status.areaA : m.status.areaB; });
+    m.status.messageFlag = 1;  // copied: the next reply may report
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        meters_.emplace_back(area, values);
+    }
+    changed_.notify_all();
+}
+
 void UnitSession::LinkFailed(const PortError& error, bool lookupFrame) {
     {
         std::lock_guard<std::mutex> g(mutex_);
@@ -89,7 +101,15 @@ void UnitSession::OnTrace(const TraceEvent& e) {
         lastActivity_ = std::chrono::steady_clock::now();
         if (e.kind == TraceKind::Written) {
             inFlightSequence_ = e.value;
-            if (e.value == 0 && e.size > 4) ++(IsPoll(e.bytes[4]) ? polls_ : changes_);
+            if (e.value == 0 && e.size > 4) {
+                if (IsPoll(e.bytes[4])) {
+                    ++polls_;
+                } else {
+                    ++changes_;
+                    pollsAtChange_ = polls_;
+                    acceptedAtChange_ = accepted_;
+                }
+            }
         } else if (e.kind == TraceKind::Accepted) {
             ++accepted_;
             if (inFlightSequence_ != 0) acceptedSequence_ = inFlightSequence_;
@@ -218,31 +238,66 @@ bool UnitSession::Recall(int n) {
     return programReceived_;
 }
 
-bool UnitSession::ChangeAndSend(const std::function<void()>& edit) {
-    uint64_t polls, changes;
-    {
-        // Under the send lock: every scan from here on sees the edit.
-        SendLockGuard lock(unit_.handler().SendLock());
-        edit();
-        std::lock_guard<std::mutex> g(mutex_);
-        polls = polls_;
-        changes = changes_;
-    }
-    // Either a frame for it goes out and its reply is accepted, or the scanner finds nothing: a poll
-    // built after the edit (the second poll from now; the first may have been built before).
-    uint64_t acceptedAtSend = 0;
+UnitSession::EditTicket UnitSession::Apply(const std::function<void()>& edit) {
+    // Under the send lock: every scan from here on sees the edit.
+    SendLockGuard lock(unit_.handler().SendLock());
+    edit();
+    std::lock_guard<std::mutex> g(mutex_);
+    return {changes_, polls_, 0};
+}
+
+bool UnitSession::Written(EditTicket& t) {
+    // Either a frame for it goes out, or the scanner finds nothing: a poll built after the edit (the
+    // second poll from then; the first may have been built before).
     bool sent = false;
     WaitUntil(
         [&] {
-            if (!sent && changes_ > changes) {
-                sent = true;
-                acceptedAtSend = accepted_;
-            }
-            if (sent) return accepted_ > acceptedAtSend;
-            return polls_ >= polls + 2;
+            sent = changes_ > t.changes;
+            if (sent) t.acceptedBefore = acceptedAtChange_;
+            return sent || polls_ >= t.polls + 2;
         },
         "the change");
     return sent;
+}
+
+void UnitSession::Accepted(const EditTicket& t) {
+    WaitUntil([&] { return accepted_ > t.acceptedBefore; }, "the change");
+}
+
+}  // namespace pavo::cli
+
+namespace pavo::cli {
+
+int UnitSession::ChangeAndSendAll(const std::function<void()>& edit) {
+    uint64_t changes, polls;
+    {
+        SendLockGuard lock(unit_.handler().SendLock());
+        edit();
+        std::lock_guard<std::mutex> g(mutex_);
+        changes = changes_;
+        polls = polls_;
+    }
+    // A poll goes out only once the frame before it has been answered: two polls after the last frame
+    // made for the edit (or after the edit, when it made none) mean that every one was accepted.
+    WaitUntil([&] { return polls_ >= (changes_ > changes ? pollsAtChange_ : polls) + 2; }, "the change");
+    std::lock_guard<std::mutex> g(mutex_);
+    return static_cast<int>(changes_ - changes);
+}
+
+void UnitSession::WatchMeters(const MeterLine& line) {
+    Model& m = unit_.model();
+    m.Edit([&] { m.pages.CurrentPage = kSystemPageIndex; });  // the meters are the system page's
+    for (;;) {
+        WaitUntil([&] { return !meters_.empty() || Interrupted(); }, "the meters");
+        if (Interrupted()) return;
+        std::pair<StatusArea, std::array<uint8_t, kStatusMeterCount>> next;
+        {
+            std::lock_guard<std::mutex> g(mutex_);
+            next = meters_.front();
+            meters_.pop_front();
+        }
+        if (!line(next.first, next.second)) return;
+    }
 }
 
 }  // namespace pavo::cli

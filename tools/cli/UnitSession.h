@@ -5,9 +5,11 @@
 //
 // The session owns the unit it drives (model, frame records, send queue): sessions never share
 // anything.
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "model/Blocks.h"
+#include "model/StatusState.h"
 #include "protocol/TraceSink.h"
 #include "serial/SerialPort.h"
 #include "unit/Unit.h"
@@ -50,9 +53,25 @@ public:
     void WriteBank(const ProgramBank& bank, const ProgressFn& progress);
     // Recalls stored program n (1..21); true when the unit answered with the program's image.
     bool Recall(int n);
-    // Runs `edit` on the model under the send lock and waits until the change scanner has sent what
-    // it changed and the unit has accepted it. False when the scanner found nothing to send for it.
-    bool ChangeAndSend(const std::function<void()>& edit);
+    // An edit left to the change scanner, in three steps, so that the next edit can go into the model
+    // while the frame of this one is still on the line (the scanner then sends it next, instead of a
+    // status poll): Apply runs `edit` on the model under the send lock; Written waits until the
+    // scanner has written a frame for it (false: it found nothing to send); Accepted waits for the
+    // unit's answer to that frame.
+    struct EditTicket {
+        uint64_t changes = 0, polls = 0;  // counts when the edit was made
+        uint64_t acceptedBefore = 0;      // replies accepted when its frame was written
+    };
+    EditTicket Apply(const std::function<void()>& edit);
+    bool Written(EditTicket& ticket);
+    void Accepted(const EditTicket& ticket);
+    // The same for an edit that may take several frames: waits until every frame the scanner made for
+    // it has been accepted. Returns how many it made.
+    int ChangeAndSendAll(const std::function<void()>& edit);
+    // The status replies as the system page gets them, each passed to `line` on this thread until it
+    // returns false or the run is interrupted (a normal end).
+    using MeterLine = std::function<bool(StatusArea, const std::array<uint8_t, kStatusMeterCount>&)>;
+    void WatchMeters(const MeterLine& line);
 
     // Reports of the core that are not failures (a wrong program number, a port setting refused).
     std::vector<std::string> Warnings() const;
@@ -63,6 +82,7 @@ public:
 private:
     void DeviceFound() override;
     void ProgramReceived(ProgramSource source) override;
+    void StatusReceived(StatusArea area) override;
     void WrongProgramNumber(int received, int requested) override;
     void LinkFailed(const PortError& error, bool lookupFrame) override;
     void PortWarning(const PortError& error, int portNumber) override;
@@ -89,13 +109,16 @@ private:
     bool lookupFailed_ = false;
     PortError linkError_;
     bool programReceived_ = false;
-    int inFlightSequence_ = 0;  // sequence number of the frame last written
-    int acceptedSequence_ = 0;  // of the last item whose reply was accepted
-    uint64_t polls_ = 0;        // status polls written
-    uint64_t changes_ = 0;      // scanner frames other than polls written
-    uint64_t accepted_ = 0;     // replies accepted
+    int inFlightSequence_ = 0;       // sequence number of the frame last written
+    int acceptedSequence_ = 0;       // of the last item whose reply was accepted
+    uint64_t polls_ = 0;             // status polls written
+    uint64_t changes_ = 0;           // scanner frames other than polls written
+    uint64_t pollsAtChange_ = 0;     // polls written before the last of those
+    uint64_t acceptedAtChange_ = 0;  // replies accepted before it
+    uint64_t accepted_ = 0;          // replies accepted
     std::chrono::steady_clock::time_point lastActivity_;
     std::vector<std::string> warnings_;
+    std::deque<std::pair<StatusArea, std::array<uint8_t, kStatusMeterCount>>> meters_;
 };
 
 }  // namespace pavo::cli

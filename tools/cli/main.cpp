@@ -1,13 +1,16 @@
 // pavo-cli: the audio processor from the command line, on the program's own core and serial engine.
 // See UsageText() for the commands.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "AutoEqCommand.h"
 #include "CliFailure.h"
 #include "CliOptions.h"
 #include "FileCommands.h"
 #include "Interrupt.h"
+#include "Output.h"
 #include "PortRunner.h"
 #include "UnitCommands.h"
 #include "serial/PortEnumeration.h"
@@ -28,22 +31,31 @@ std::vector<PortInfo> MachinePorts() {
 }
 
 int Ports(const CliOptions& o) {
-    if (!o.args.empty() || !o.ports.empty()) FailUsage("usage: pavo-cli ports");
+    if (!o.args.empty()) FailUsage("usage: pavo-cli ports [options]");
     const std::vector<PortInfo> ports = MachinePorts();
-    if (ports.empty()) std::printf("no serial ports found\n");
+    if (o.json) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const PortInfo& p : ports)
+            list.push_back(
+                {{"path", p.DevicePath},
+                 {"usb", p.IsUsb ? nlohmann::ordered_json(p.UsbId) : nlohmann::ordered_json(nullptr)},
+                 {"description", p.Description}});
+        PrintJson({{"ports", list}});
+        return ExitOk;
+    }
+    if (ports.empty()) Print("no serial ports found\n");
     for (const PortInfo& p : ports)
-        std::printf("%-16s %-10s %s\n", p.DevicePath.c_str(), p.IsUsb ? p.UsbId.c_str() : "-",
-                    p.Description.c_str());
+        Print("%-16s %-10s %s\n", p.DevicePath.c_str(), p.IsUsb ? p.UsbId.c_str() : "-",
+              p.Description.c_str());
     return ExitOk;
 }
 
-int UnitCommand(const CliOptions& o) {
-    if (o.ports.empty() && !o.allPorts) FailUsage(o.command + " needs --port DEVICE (or --all-ports)");
+int UnitCommand(CliOptions o) {
+    PortFromEnvironment(o);
+    if (o.ports.empty() && !o.allPorts)
+        FailUsage(o.command + " needs --port DEVICE (or --all-ports, or PAVO_PORT in the environment)");
     for (const std::string& port : o.ports)
-        if (port.empty())
-            FailUsage("--port was given an empty device name; give a device such as /dev/ttyUSB0");
-    if (o.json || o.block >= 0)
-        FailUsage(std::string(o.json ? "--json" : "--block") + " does not go with " + o.command);
+        if (port.empty()) FailUsage("the port is empty: give a device, e.g. --port /dev/ttyUSB0");
     const UnitRequest request = PrepareUnitRequest(o);
     std::vector<std::string> ports = o.ports;
     if (o.allPorts)
@@ -53,25 +65,43 @@ int UnitCommand(const CliOptions& o) {
     return RunOnEveryPort(ports, [&](const std::string& port) { return RunOnUnit(request, o, port, true); });
 }
 
+int Run(const CliOptions& o) {
+    if (o.command == "ports") return Ports(o);
+    // curve and autoeq read a file, or the unit with --port (or PAVO_PORT, when no file is named).
+    const bool portGiven = !o.ports.empty() || o.allPorts;
+    if (o.command == "curve" && portGiven && !o.args.empty())
+        FailUsage("curve reads from a file or from a unit (--port), not both");
+    if (o.command == "curve" && o.args.empty() && !portGiven) {
+        CliOptions withEnvironment = o;
+        PortFromEnvironment(withEnvironment);
+        if (!withEnvironment.ports.empty()) return UnitCommand(withEnvironment);
+    }
+    if (o.command == "autoeq" && !portGiven) {
+        CliOptions withEnvironment = o;
+        if (o.from.empty()) PortFromEnvironment(withEnvironment);
+        return withEnvironment.ports.empty() ? AutoEqOnFile(o) : UnitCommand(withEnvironment);
+    }
+    if (IsFileCommand(o)) return RunFileCommand(o);
+    return UnitCommand(o);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CatchInterrupts();
+    // A reader that leaves early (| head -1) must not end the work: writes to it just fail.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         const CliOptions o = ParseCliOptions(argc, argv);
+        if (!o.helpText.empty()) {
+            std::fputs(o.helpText.c_str(), stdout);
+            return ExitOk;
+        }
         if (o.version) {
             std::printf("pavo-cli %s\n", PAVO_VERSION);
             return ExitOk;
         }
-        if (o.help) {
-            std::fputs(UsageText(), stdout);
-            return ExitOk;
-        }
-        if (o.command.empty()) FailUsage("no command given; pavo-cli --help lists them");
-        if (o.command == "ports") return Ports(o);
-        if (IsFileCommand(o.command)) return RunFileCommand(o);
-        if (IsUnitCommand(o.command)) return UnitCommand(o);
-        FailUsage("unknown command " + o.command + "; pavo-cli --help lists them");
+        return Run(o);
     } catch (const CliFailure& f) {
         std::fflush(stdout);
         std::fprintf(stderr, "pavo-cli: %s\n", f.what());
