@@ -8,6 +8,8 @@ PACKAGES=(
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 fonts-noto-cjk
+    libcpp-httplib-dev nlohmann-json3-dev libqrencode-dev
+    chromium chromium-driver python3-selenium
 )
 
 # Installs the Debian packages that are not installed yet; runs apt-get update once, only when needed.

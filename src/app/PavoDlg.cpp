@@ -168,7 +168,7 @@ void PavoDlg::CreateUndo() {
     // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
     // spare reverb, the spare bytes).
     hooks.applied = [this](const UndoStep& step) {
-        if (step.tag.kind == StepKind::Edit || !Connected()) return;
+        if (ChangedFieldsOnly(step.tag.kind) || !Connected()) return;
         AcceptProgram(unit_.model(), false);
         connection_->SendDeviceCommand(CmdSendPrograms, 0);
     };

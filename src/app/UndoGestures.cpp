@@ -176,7 +176,8 @@ bool UndoGestures::Restore(bool redo) {
         const ProgramImage before = m.Edit([&] { return m.current; });
         if (!(redo ? history_.Redo() : history_.Undo())) return false;
         const UndoStep& applied = redo ? *history_.NextUndo() : *history_.NextRedo();
-        if (applied.tag.kind == StepKind::Edit && m.flags.connected.load()) SendLinksTurnedOff(handler, before);
+        if (ChangedFieldsOnly(applied.tag.kind) && m.flags.connected.load())
+            SendLinksTurnedOff(handler, before);
         if (hooks_.applied) hooks_.applied(applied);
         return true;
     });

@@ -35,8 +35,14 @@ struct EditedRecords {
 };
 
 // What the gesture was, as far as the model can tell; ordinary edits are named by the fields they
-// changed.
-enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall };
+// changed, and so are the edits that came through the remote control.
+enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall, Remote };
+
+// A step that changed fields one by one (an edit here or through the remote control), not a whole
+// program brought in.
+inline bool ChangedFieldsOnly(StepKind kind) {
+    return kind == StepKind::Edit || kind == StepKind::Remote;
+}
 
 struct StepTag {
     StepKind kind = StepKind::Edit;
