@@ -8,6 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 fonts-noto-cjk
+    dpkg-dev file lintian appstream desktop-file-utils
     libcpp-httplib-dev nlohmann-json3-dev libqrencode-dev
     chromium chromium-driver python3-selenium
 )

@@ -100,6 +100,8 @@ int RunPavo(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("pavo"));
+    // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
+    app.setDesktopFileName(QStringLiteral(PAVO_APP_ID));
     SystemLocaleId() = LocaleIdOf(QLocale::system().name());
 
     StartOptions options;

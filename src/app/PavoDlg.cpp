@@ -594,7 +594,7 @@ void PavoDlg::ShowAbout() {
     auto* icon = new QLabel(&box);
     icon->setPixmap(AppIcon().pixmap(32, 32));
     layout->addWidget(icon);
-    layout->addWidget(new QLabel(QString::fromUtf8("1.0 版"), &box));
+    layout->addWidget(new QLabel(Bilingual("pavo %1 版", "pavo version %1").arg(PAVO_VERSION), &box));
     auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
     QObject::connect(ok, &QDialogButtonBox::accepted, &box, &QDialog::accept);
     layout->addWidget(ok);

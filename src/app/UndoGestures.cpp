@@ -13,17 +13,12 @@
 #include "model/Model.h"
 #include "platform/Language.h"
 #include "protocol/CommandCodes.h"
-#include "protocol/RestoredLinks.h"
 #include "protocol/ProtocolHandler.h"
+#include "protocol/RestoredLinks.h"
 
 namespace pavo {
 
 namespace {
-
-// Posted to itself: the commit waits for this many deliveries, so that what the controls post while
-// they handle the event (a slider's last position) is in the model first.
-constexpr unsigned WM_COMMIT_GESTURE = 0x8101;
-constexpr int kCommitHops = 3;
 
 enum class ShortcutKind { None, Undo, Redo };
 
@@ -39,15 +34,6 @@ ShortcutKind ShortcutOf(const QKeyEvent* k) {
 
 UndoGestures::UndoGestures(QWidget& window, Unit& unit, Hooks hooks)
     : window_(window), unit_(unit), hooks_(std::move(hooks)), history_(unit.history()) {
-    OnMessage(WM_COMMIT_GESTURE, [this](WParam, LParam) {
-        if (--hopsLeft_ > 0) {
-            PostMessage(this, WM_COMMIT_GESTURE);
-        } else {
-            commitPosted_ = false;
-            CommitGesture();
-        }
-        return LResult{0};
-    });
     sinceLastStep_.start();
     qApp->installEventFilter(this);
 }
@@ -128,11 +114,16 @@ void UndoGestures::BeginGesture(Repeat repeat) {
     repeat_ = repeat;
 }
 
+// The gesture has ended (a release, a key, a wheel notch, a choice): its step is committed once the
+// event has been handled and what the controls posted for it (a slider's last position, a typed
+// value) has reached the model.
 void UndoGestures::ScheduleCommit() {
-    hopsLeft_ = kCommitHops;
-    if (commitPosted_) return;
-    commitPosted_ = true;
-    PostMessage(this, WM_COMMIT_GESTURE);
+    if (commitScheduled_) return;
+    commitScheduled_ = true;
+    WhenMessagesDelivered(this, [this] {
+        commitScheduled_ = false;
+        CommitGesture();
+    });
 }
 
 void UndoGestures::CommitGesture() {

@@ -6,8 +6,8 @@
 //  - a mouse press, a key press or a wheel turn begins a gesture: whatever changed before it is
 //    committed first, as the step of the gesture before;
 //  - once the mouse buttons are up, after a key or a wheel event, and once a combo's list has closed,
-//    the changes of the gesture are committed. The commit runs a few message deliveries later, after
-//    what the controls post (a slider reports its last position by a posted message);
+//    the changes of the gesture are committed, as soon as the event has been handled and what the
+//    controls posted for it (a slider reports its last position by a posted message) is delivered;
 //  - repeated keys and wheel notches on one control, less than a second apart, join one step.
 // The main window tells it about the rest: a full read from the unit starts a fresh history and
 // records nothing until the unit's program has arrived; a recalled program joins the step of its
@@ -19,15 +19,15 @@
 #include <functional>
 
 #include "model/UndoHistory.h"
-#include "unit/Unit.h"
 #include "platform/WinMessage.h"
+#include "unit/Unit.h"
 
 class QMenu;
 class QWidget;
 
 namespace pavo {
 
-class UndoGestures : public QObject, public MessageTarget {
+class UndoGestures : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
@@ -97,8 +97,7 @@ private:
     Repeat lastRepeat_;    // of the newest step
     QElapsedTimer sinceLastStep_;
     int joinMs_ = 1000;
-    int hopsLeft_ = 0;
-    bool commitPosted_ = false;
+    bool commitScheduled_ = false;
 };
 
 }  // namespace pavo

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <atomic>
+#include <vector>
 
 namespace pavo {
 
@@ -18,17 +20,50 @@ struct PostedMessage : QEvent {
     LParam lParam;
 };
 
+const QEvent::Type kCheckIdleType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+struct IdleCall {
+    QPointer<QObject> context;
+    std::function<void()> done;
+};
+
 // Every posted message goes through one object, so the posting order is the delivery order across
-// targets too.
+// targets too. It counts the messages not delivered yet, and runs the calls waiting for none to be
+// left.
 class MessagePump : public QObject {
 public:
+    void Posted() { pending_.fetch_add(1, std::memory_order_relaxed); }
+    void WhenIdle(QObject* context, std::function<void()> done) {
+        waiting_.push_back({context, std::move(done)});
+        // Checked after the current handler and what is queued before this: a control that posts
+        // while it handles the event being filtered now posts ahead of the check's turn to look.
+        QCoreApplication::postEvent(this, new QEvent(kCheckIdleType));
+    }
+
     bool event(QEvent* e) override {
+        if (e->type() == kCheckIdleType) {
+            RunIfIdle();
+            return true;
+        }
         if (e->type() != kPostedType) return QObject::event(e);
         auto* pm = static_cast<PostedMessage*>(e);
-        if (!pm->target) return true;
-        SendMessage(pm->target, pm->message, pm->wParam, pm->lParam);
+        if (pm->target) SendMessage(pm->target, pm->message, pm->wParam, pm->lParam);
+        pending_.fetch_sub(1, std::memory_order_relaxed);
+        RunIfIdle();
         return true;
     }
+
+private:
+    void RunIfIdle() {
+        if (pending_.load(std::memory_order_relaxed) > 0 || waiting_.empty()) return;
+        std::vector<IdleCall> calls;
+        calls.swap(waiting_);
+        for (IdleCall& c : calls)
+            if (c.context) c.done();
+    }
+
+    std::atomic<int> pending_{0};
+    std::vector<IdleCall> waiting_;  // UI thread only
 };
 
 MessagePump* Pump() {
@@ -62,11 +97,17 @@ LResult SendMessage(QObject* target, unsigned message, WParam wParam, LParam lPa
 
 void PostMessage(QObject* target, unsigned message, WParam wParam, LParam lParam) {
     if (!target) return;
-    QCoreApplication::postEvent(Pump(), new PostedMessage(target, message, wParam, lParam));
+    MessagePump* pump = Pump();
+    pump->Posted();
+    QCoreApplication::postEvent(pump, new PostedMessage(target, message, wParam, lParam));
 }
 
 void DeliverPostedMessages() {
     QCoreApplication::sendPostedEvents(Pump(), kPostedType);
+}
+
+void WhenMessagesDelivered(QObject* context, std::function<void()> done) {
+    Pump()->WhenIdle(context, std::move(done));
 }
 
 }  // namespace pavo

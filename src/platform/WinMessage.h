@@ -71,5 +71,9 @@ LResult SendMessage(QObject* target, unsigned message, WParam wParam = 0, LParam
 void PostMessage(QObject* target, unsigned message, WParam wParam = 0, LParam lParam = 0);
 // Runs every message posted so far (tests, and modal waits that must see replies).
 void DeliverPostedMessages();
+// Runs `done` on the UI thread once the handler now running has returned and every message posted
+// until then, and every message those post in turn, has been delivered: what a gesture set off in
+// the controls is in the model by then. Dropped if `context` is gone first.
+void WhenMessagesDelivered(QObject* context, std::function<void()> done);
 
 }  // namespace pavo

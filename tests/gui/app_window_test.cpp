@@ -1,12 +1,17 @@
-// The main window off line: language and titles, the master strip, page selection, keys, small screens.
+// The main window off line: language and titles, the master strip, page selection, keys, small screens,
+// the About box.
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include "app/PavoDlg.h"
 #include "app/Show_Dlg.h"
@@ -19,6 +24,7 @@
 #include "model/DataConver.h"
 #include "pages/PageDlg.h"
 #include "platform/ControlId.h"
+#include "platform/Resources.h"
 #include "platform/Skin.h"
 
 namespace pavo {
@@ -195,6 +201,40 @@ TEST(MainWindow, ProgramLabelPrefixes) {
     }
     EXPECT_EQ(w.connectButtonText(), "Disconnect");
     w.unit().model().flags.connected = 0;
+}
+
+// The About box, opened from the context menu, names the build's version in the UI's language.
+TEST(MainWindow, AboutBoxNamesTheVersion) {
+    test::AppState state;
+    PavoDlg w(OffLine());
+    w.show();
+    struct Case {
+        int language;
+        QString text;
+    } cases[] = {{LanguageEnglish, "pavo version " PAVO_VERSION},
+                 {LanguageChinese, QString::fromUtf8("pavo " PAVO_VERSION " 版")}};
+    for (const Case& c : cases) {
+        Flags().uiLanguage = c.language;
+        QStringList labels;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            // The box is modal: read it from inside its own loop, then close it.
+            QTimer::singleShot(0, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (!box) return;
+                for (auto* label : box->findChildren<QLabel*>()) labels << label->text();
+                box->close();
+            });
+            for (QAction* a : menu->actions())
+                if (a->text() == LoadString(101)) a->trigger();
+            menu->close();
+        });
+        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(600, 5), w.mapToGlobal(QPoint(600, 5)));
+        QApplication::sendEvent(&w, &e);
+        EXPECT_TRUE(labels.contains(c.text)) << labels.join(" | ").toStdString();
+    }
+    Flags().uiLanguage = LanguageEnglish;
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ const char* UsageText() {
            "                 per port: \"%p\" in FILE stands for the port)\n"
            "  --json         show: a stable machine-readable form\n"
            "  --help         this text\n"
+           "  --version      the version\n"
            "\n"
            "Exit status: 0 success, 1 the unit or the link failed, 2 bad usage or a bad file.\n";
 }
@@ -48,6 +49,8 @@ CliOptions ParseCliOptions(int argc, char** argv) {
         auto is = [&](const char* name) { return a == name || a.rfind(std::string(name) + "=", 0) == 0; };
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (is("--port")) {
             o.ports.push_back(value("--port"));
         } else if (a == "--all-ports") {

@@ -15,6 +15,7 @@ struct CliOptions {
     int block = -1;                  // --block N
     std::string traceFile;           // --trace FILE
     bool help = false;
+    bool version = false;
 };
 
 // Throws CliFailure (bad usage) for an unknown option or a missing value.

@@ -60,6 +60,10 @@ int main(int argc, char** argv) {
             std::fputs(UsageText(), stdout);
             return ExitOk;
         }
+        if (o.version) {
+            std::printf("pavo-cli %s\n", PAVO_VERSION);
+            return ExitOk;
+        }
         if (o.command.empty()) FailUsage("no command given; pavo-cli --help lists them");
         if (o.command == "ports") return Ports(o);
         if (IsFileCommand(o.command)) return RunFileCommand(o);
