@@ -20,6 +20,8 @@
 #include "app/Connection.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
+#include "app/RemoteControl.h"
+#include "app/RemoteDlg.h"
 #include "app/Show_Dlg.h"
 #include "app/TrafficLog.h"
 #include "app/UndoGestures.h"
@@ -157,6 +159,8 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     setFixedSize(canvas_->size());
     qApp->installEventFilter(this);
     CreateUndo();
+    remote_ = std::make_unique<RemoteControl>(*this);
+    if (options_.remoteAsSaved) remote_->StartAsSaved();
 }
 
 void PavoDlg::CreateUndo() {
@@ -180,6 +184,7 @@ void PavoDlg::CreateUndo() {
 }
 
 PavoDlg::~PavoDlg() {
+    remote_.reset();
     undo_.reset();
     qApp->removeEventFilter(this);
     // The engine reports to this window: no report from here on, then stop it.
@@ -556,6 +561,7 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
     if (const QString about = LoadString(101); !about.isEmpty())
         menu.addAction(about, this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
+    menu.addAction(Bilingual("远程控制…", "Remote control…"), this, [this] { RemoteDlg(*remote_, this).exec(); });
     QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
     effects->setCheckable(true);
     effects->setChecked(EffectsTabShown());

@@ -22,6 +22,7 @@ class Edit_Static;
 class FontStatic;
 class PageDlg;
 class PresetCommands;
+class RemoteControl;
 class Show_Dlg;
 class TrafficLog;
 class UndoGestures;
@@ -34,6 +35,7 @@ struct StartOptions {
     bool connectAtStart = true;
     QString titleSuffix;    // shown after the title, e.g. " - virtual unit"
     std::string traceFile;  // --trace FILE: the traffic log's lines also go there
+    bool remoteAsSaved = false;  // start the remote control if the user left it on
 };
 
 class PavoDlg : public QWidget, public MessageTarget, public PageHost {
@@ -100,6 +102,7 @@ public:
     Show_Dlg& progress() { return *progress_; }
     TrafficLog& trafficLog() { return *trafficLog_; }
     UndoGestures& undo() { return *undo_; }
+    RemoteControl& remote() { return *remote_; }
     PageDlg* Page(int pageIndex) const;
     PageDlg* SystemPage() const { return pages_[PageSystem]; }
     // Replaces a page (the pages of later editors plug in here); index as in Page(), 6 = the effect page.
@@ -160,6 +163,7 @@ private:
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PresetCommands> presets_;
     std::unique_ptr<UndoGestures> undo_;
+    std::unique_ptr<RemoteControl> remote_;  // edits through the window: goes first
 };
 
 }  // namespace pavo

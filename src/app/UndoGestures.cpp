@@ -139,6 +139,14 @@ void UndoGestures::CommitGesture() {
     }
 }
 
+void UndoGestures::CommitPending() {
+    if (absorb_)
+        history_.Rebase();
+    else
+        history_.Commit(tag_);
+    lastRepeat_ = {};
+}
+
 // A hold that outlived its cause: the read or the recall ended without the program (the unit
 // answered otherwise, or the link went away). A read that ended early keeps the history when the
 // records are back as they were before it.

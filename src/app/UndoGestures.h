@@ -61,6 +61,9 @@ public:
     void LinkLost();
     void BeforeDeviceCommand(unsigned command, unsigned argument, bool connected);
     void AfterImport(StepKind kind);
+    // An edit from elsewhere (the remote control) is about to become a step: what the user changed so
+    // far is a step of its own first, and the user's next repeat joins nothing before it.
+    void CommitPending();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -1,0 +1,121 @@
+#include "app/RemoteControl.h"
+
+#include <QMetaObject>
+#include <QSettings>
+#include <QThread>
+#include <future>
+
+#include "app/PavoDlg.h"
+#include "app/Show_Dlg.h"
+#include "app/UndoGestures.h"
+#include "protocol/CommandCodes.h"
+#include "remote/RemoteOptions.h"
+#include "unit/Unit.h"
+
+namespace pavo {
+
+namespace {
+
+constexpr char kOnKey[] = "remote/on";
+constexpr char kNetworkKey[] = "remote/network";
+// Long enough for a busy window, short enough that a phone is told before its user gives up.
+constexpr auto kUiWait = std::chrono::seconds(3);
+
+QSettings RemoteSettings() {
+    return QSettings(QStringLiteral("pavo"), QStringLiteral("pavo"));
+}
+
+}  // namespace
+
+RemoteControl::RemoteControl(PavoDlg& window) : window_(window), port_(remote::RemoteOptions{}.port) {}
+
+RemoteControl::~RemoteControl() {
+    alive_->store(false);
+    service_.reset();  // its threads wait in OnUiThread at most kUiWait
+}
+
+void RemoteControl::StartAsSaved() {
+    QSettings settings = RemoteSettings();
+    network_ = settings.value(kNetworkKey, false).toBool();
+    if (settings.value(kOnKey, false).toBool()) {
+        QString error;
+        if (!Set(true, network_, &error))
+            std::fprintf(stderr, "pavo: remote control: %s\n", qPrintable(error));
+    }
+}
+
+bool RemoteControl::Set(bool on, bool network, QString* error) {
+    QSettings settings = RemoteSettings();
+    settings.setValue(kNetworkKey, network);
+    if (on && service_ && network == network_) {
+        settings.setValue(kOnKey, true);
+        return true;
+    }
+    service_.reset();
+    network_ = network;
+    if (!on) {
+        settings.setValue(kOnKey, false);
+        return true;
+    }
+    remote::RemoteOptions options;
+    options.address = network ? "0.0.0.0" : "127.0.0.1";
+    options.port = port_;
+    std::string why;
+    service_ = remote::StartRemoteService({{&window_.unit(), "unit"}}, options, this, &why);
+    settings.setValue(kOnKey, service_ != nullptr);
+    if (!service_ && error) *error = QString::fromStdString(why);
+    return service_ != nullptr;
+}
+
+bool RemoteControl::Busy() const {
+    return remote::TransferRunning(window_.unit()) || window_.progress().mode() != Show_Dlg::Mode::Hidden;
+}
+
+remote::ExecResult RemoteControl::OnUiThread(std::function<remote::ExecResult()> fn) {
+    if (QThread::currentThread() == window_.thread()) return fn();
+    // 0 waiting, 1 running or done, 2 given up: whichever of the two sides comes first decides.
+    auto state = std::make_shared<std::atomic<int>>(0);
+    auto result = std::make_shared<std::promise<remote::ExecResult>>();
+    std::future<remote::ExecResult> answer = result->get_future();
+    QMetaObject::invokeMethod(
+        &window_,
+        [state, result, fn = std::move(fn), alive = alive_] {
+            int waiting = 0;
+            if (!alive->load() || !state->compare_exchange_strong(waiting, 1)) return;
+            result->set_value(fn());
+        },
+        Qt::QueuedConnection);
+    if (answer.wait_for(kUiWait) == std::future_status::ready) return answer.get();
+    int waiting = 0;
+    if (state->compare_exchange_strong(waiting, 2)) return remote::ExecResult::Unavailable;
+    return answer.get();  // it began just now: it ends soon
+}
+
+remote::ExecResult RemoteControl::Edit(Unit& unit, StepTag tag, const std::function<void()>& edit) {
+    return OnUiThread([&] {
+        // Under the send lock: no batch can be queued between the check and the edit.
+        const bool done = unit.handler().WithSendLock([&] {
+            if (Busy()) return false;
+            // What the user has pending is a step of its own, before the remote one.
+            window_.undo().CommitPending();
+            edit();
+            unit.history().Commit(tag);
+            return true;
+        });
+        if (!done) return remote::ExecResult::Busy;
+        window_.RefreshCurrentPage();
+        return remote::ExecResult::Done;
+    });
+}
+
+remote::ExecResult RemoteControl::Recall(Unit&, int program) {
+    return OnUiThread([&] {
+        if (!window_.Connected()) return remote::ExecResult::OffLine;
+        if (Busy()) return remote::ExecResult::Busy;
+        window_.SendDeviceCommand(CmdRecall, static_cast<unsigned>(program));
+        window_.UpdateStatus(true);
+        return remote::ExecResult::Done;
+    });
+}
+
+}  // namespace pavo
