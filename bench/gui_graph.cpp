@@ -18,9 +18,9 @@
 
 #include "eq/BandSets.h"
 #include "eq/CFStatic.h"
-#include "unit/Unit.h"
 #include "model/Model.h"
 #include "platform/DialogTemplate.h"
+#include "unit/Unit.h"
 
 namespace pavo {
 namespace {
@@ -45,6 +45,7 @@ struct GraphFixture {
     std::unique_ptr<CFStatic> graph;
     CFilter* band = nullptr;
     QPoint start;
+    PlotPoint grab;
 
     GraphFixture() {
         CKTVEQ& set = *unit.bands().Of(BlockMusicLeft);
@@ -64,14 +65,14 @@ struct GraphFixture {
         start = QPoint(band->HandleRect().Centre().x, band->HandleRect().Centre().y);
         QMouseEvent hover(QEvent::MouseMove, start, start, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(graph.get(), &hover);  // the band becomes the highlighted one
-        band->BeginDrag({start.x(), start.y()});
+        grab = band->GrabOffset({start.x(), start.y()});
     }
     // Alternate between two points so that every step changes the band.
     PlotPoint Mouse(int i) const {
         return i % 2 ? PlotPoint{start.x() + 40, start.y() - 25} : PlotPoint{start.x(), start.y()};
     }
     void Step(int i) {
-        band->DragBand(Mouse(i));
+        band->DragBand(Mouse(i), grab);
         graph->SelectBand(-1, false);  // SumResponse and the plot pass
     }
 };

@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(
     build-essential cmake ninja-build pkg-config git clang
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     fonts-liberation2 fonts-noto-cjk
     dpkg-dev file lintian appstream desktop-file-utils
     libcpp-httplib-dev nlohmann-json3-dev libqrencode-dev

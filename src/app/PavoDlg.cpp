@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/AutoEqCommand.h"
 #include "app/Connection.h"
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
@@ -25,13 +27,13 @@
 #include "app/Show_Dlg.h"
 #include "app/TrafficLog.h"
 #include "app/UndoGestures.h"
+#include "app/WindowEvents.h"
 #include "controls/BitButton.h"
 #include "controls/BitmapSlider.h"
 #include "controls/Edit_Static.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/FontStatic.h"
 #include "model/DataConver.h"
-#include "app/WindowEvents.h"
 #include "model/Model.h"
 #include "pages/DEQ_Dlg.h"
 #include "pages/Effect_Dlg.h"
@@ -172,7 +174,7 @@ void PavoDlg::CreateUndo() {
     // so the unit also gets its name and the fields the change scan leaves alone (the other scenes, the
     // spare reverb, the spare bytes).
     hooks.applied = [this](const UndoStep& step) {
-        if (ChangedFieldsOnly(step.tag.kind) || !Connected()) return;
+        if (!BringsWholeProgram(step.tag.kind) || !Connected()) return;
         AcceptProgram(unit_.model(), false);
         connection_->SendDeviceCommand(CmdSendPrograms, 0);
     };
@@ -554,14 +556,33 @@ void PavoDlg::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
 }
 
+// The menu opens on the release of a right click that no control took (a graph keeps its right
+// drags), never on the press: a menu opened on the press would take the release for its first entry.
+// Some platforms send the mouse's menu request on the press, others on the release; both are left to
+// the release below. The menu key opens it at once.
 void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
+    e->accept();
+    if (e->reason() != QContextMenuEvent::Mouse) OpenContextMenu(e->globalPos());
+}
+
+void PavoDlg::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::RightButton) {
+        QWidget::mouseReleaseEvent(e);
+        return;
+    }
+    e->accept();
+    OpenContextMenu(e->globalPosition().toPoint());
+}
+
+void PavoDlg::OpenContextMenu(QPoint globalPos) {
     QMenu menu(this);
     undo_->AddMenuEntries(menu);
     menu.addSeparator();
-    if (const QString about = LoadString(101); !about.isEmpty())
-        menu.addAction(about, this, [this] { ShowAbout(); });
+    AddAutoEqEntry(menu, *this, mapFromGlobal(globalPos));
+    menu.addAction(Bilingual("关于(&A)...", "&About..."), this, [this] { ShowAbout(); });
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
-    menu.addAction(Bilingual("远程控制…", "Remote control…"), this, [this] { RemoteDlg(*remote_, this).exec(); });
+    menu.addAction(Bilingual("远程控制…", "Remote control…"), this,
+                   [this] { RemoteDlg(*remote_, this).exec(); });
     QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
     effects->setCheckable(true);
     effects->setChecked(EffectsTabShown());
@@ -569,7 +590,7 @@ void PavoDlg::contextMenuEvent(QContextMenuEvent* e) {
         ShowEffectsTab(on);
         UserSettings().setValue(kEffectsTabKey, on);
     });
-    menu.exec(e->globalPos());
+    menu.exec(globalPos);
 }
 
 bool PavoDlg::EffectsTabShown() const {

@@ -122,6 +122,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     bool focusNextPrevChild(bool) override { return false; }  // Tab does not move between controls
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -135,6 +136,8 @@ private:
     };
 
     void CreateControls();
+    // The window's context menu, at a screen point. The one place it opens.
+    void OpenContextMenu(QPoint globalPos);
     void CreatePages();
     void CreateUndo();
     PageDlg* CreatePage(int slot);

@@ -1,9 +1,9 @@
 #include "app/TrafficLog.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
 #include "app/TrafficLogWindow.h"
+#include "platform/Language.h"
 
 namespace pavo {
 
@@ -20,20 +20,35 @@ TrafficLog::~TrafficLog() {
     if (window_) delete window_.data();
     if (trace_) {
         ReadNow();
-        std::fclose(trace_);
+        if (!trace_->Failed() && !trace_->Close()) std::fprintf(stderr, "pavo: %s\n", trace_->Failure().c_str());
     }
 }
 
 bool TrafficLog::WriteTraceTo(const std::string& path, std::string* error) {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    if (!f) {
-        if (error) *error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    if (trace_) std::fclose(trace_);
-    trace_ = f;
+    std::unique_ptr<TraceFileWriter> writer = TraceFileWriter::Open(path, error);
+    if (!writer) return false;
+    if (trace_) ReadNow();  // the old file gets what is waiting
+    trace_ = std::move(writer);
     UpdateReading();
+    if (window_) window_->ShowTraceStatus();
     return true;
+}
+
+QString TrafficLog::TraceStatus() const {
+    if (!trace_) return {};
+    if (trace_->Failed()) return QString::fromStdString(trace_->Failure());
+    return Bilingual("记录文件: ", "Trace file: ") + QString::fromStdString(trace_->path());
+}
+
+// Said once: a line of the log (shown in red), the window's status line and stderr.
+void TrafficLog::SayTraceFailed(std::vector<TrafficLine>& lines) {
+    TrafficLine failure;
+    failure.time = TimeOfDay(std::chrono::system_clock::now());
+    failure.direction = "--";
+    failure.text = trace_->Failure();
+    lines.push_back(std::move(failure));
+    std::fprintf(stderr, "pavo: %s\n", trace_->Failure().c_str());
+    if (window_) window_->ShowTraceStatus();
 }
 
 TrafficLogWindow* TrafficLog::window() const {
@@ -90,14 +105,7 @@ void TrafficLog::ReadNow() {
     lostReported_ = lost;
     for (const TraceRecord& r : records) lines.push_back(decoder_.Describe(r));
     if (lines.empty()) return;
-    if (trace_) {
-        for (const TrafficLine& l : lines) {
-            const std::string text = FormatTrafficLine(l);
-            std::fwrite(text.data(), 1, text.size(), trace_);
-            std::fputc('\n', trace_);
-        }
-        std::fflush(trace_);
-    }
+    if (trace_ && !trace_->Failed() && !trace_->Write(lines)) SayTraceFailed(lines);
     model_->Append(std::move(lines));
 }
 

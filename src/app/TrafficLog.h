@@ -6,12 +6,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "app/TrafficLogModel.h"
 #include "protocol/ProtocolHandler.h"
+#include "protocol/TraceFileWriter.h"
 #include "protocol/TraceRing.h"
 #include "protocol/TrafficText.h"
 
@@ -32,8 +32,13 @@ public:
     explicit TrafficLog(ProtocolHandler& handler, QObject* parent = nullptr);
     ~TrafficLog() override;
 
-    // Starts writing every line to `path` (created or emptied). False with `error` set if it cannot.
+    // Starts writing every line to `path` (created or emptied). False with `error` set if it cannot
+    // (a read-only file is refused). The first failed write stops the trace: it is said once, as a
+    // line of the log, in TraceStatus() and on stderr; the exchange with the unit goes on.
     bool WriteTraceTo(const std::string& path, std::string* error = nullptr);
+    // What the trace file is doing, for the window's status line: empty without a trace file.
+    QString TraceStatus() const;
+    bool TraceFailed() const { return trace_ && trace_->Failed(); }
     // Opens the window (created on first use, kept afterwards) in front of `owner`.
     void ShowWindow(QWidget* owner);
     TrafficLogWindow* window() const;
@@ -50,6 +55,7 @@ private:
     friend class TrafficLogWindow;
     void WindowShown(bool shown);
     void UpdateReading();
+    void SayTraceFailed(std::vector<TrafficLine>& lines);
 
     ProtocolHandler& handler_;
     TraceRing ring_{kClosedRecords};
@@ -58,7 +64,7 @@ private:
     std::unique_ptr<TrafficLogModel> model_;
     QPointer<TrafficLogWindow> window_;
     bool windowShown_ = false;
-    std::FILE* trace_ = nullptr;
+    std::unique_ptr<TraceFileWriter> trace_;
     uint64_t lostReported_ = 0;
 };
 

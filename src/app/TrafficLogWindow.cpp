@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -51,6 +52,7 @@ TrafficLogWindow::TrafficLogWindow(TrafficLog& log, QWidget* owner)
     pause_->setCheckable(true);
     clear_ = new QPushButton(this);
     save_ = new QPushButton(this);
+    traceStatus_ = new QLabel(this);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(hidePolls_);
@@ -59,6 +61,7 @@ TrafficLogWindow::TrafficLogWindow(TrafficLog& log, QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(view_);
+    layout->addWidget(traceStatus_);
 
     connect(hidePolls_, &QCheckBox::toggled, this, [this](bool on) { filter_->SetHidePolls(on); });
     connect(pause_, &QPushButton::toggled, this, [this](bool on) { log_.lines().SetPaused(on); });
@@ -80,6 +83,15 @@ void TrafficLogWindow::ApplyLanguage() {
     clear_->setText(Bilingual("清除", "Clear"));
     save_->setText(Bilingual("另存为文本…", "Save as text…"));
     log_.lines().Relabel();
+    ShowTraceStatus();
+}
+
+void TrafficLogWindow::ShowTraceStatus() {
+    const QString status = log_.TraceStatus();
+    traceStatus_->setText(status);
+    traceStatus_->setVisible(!status.isEmpty());
+    // A trace that stopped reads like the log's other trouble.
+    traceStatus_->setStyleSheet(log_.TraceFailed() ? QStringLiteral("color: #C02020") : QString());
 }
 
 void TrafficLogWindow::FollowNewLines() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 class QTableView;
 
@@ -19,6 +20,8 @@ public:
     explicit TrafficLogWindow(TrafficLog& log, QWidget* owner = nullptr);
 
     void ApplyLanguage();
+    // The status line under the list: the trace file being written, or why it stopped.
+    void ShowTraceStatus();
     // Writes the lines as shown (the poll filter applies), whole, one per line. False if it cannot.
     bool SaveAsText(const QString& path) const;
     void AskAndSave();
@@ -28,6 +31,7 @@ public:
     QPushButton& pause() const { return *pause_; }
     QPushButton& clear() const { return *clear_; }
     QPushButton& save() const { return *save_; }
+    QLabel& traceStatus() const { return *traceStatus_; }
     // The lines shown, as their meaning column reads.
     QStringList ShownTexts() const;
 
@@ -45,6 +49,7 @@ private:
     QPushButton* pause_;
     QPushButton* clear_;
     QPushButton* save_;
+    QLabel* traceStatus_;
     bool atBottom_ = true;
 };
 

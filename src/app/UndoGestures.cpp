@@ -175,7 +175,7 @@ bool UndoGestures::Restore(bool redo) {
         const ProgramImage before = m.Edit([&] { return m.current; });
         if (!(redo ? history_.Redo() : history_.Undo())) return false;
         const UndoStep& applied = redo ? *history_.NextUndo() : *history_.NextRedo();
-        if (ChangedFieldsOnly(applied.tag.kind) && m.flags.connected.load())
+        if (!BringsWholeProgram(applied.tag.kind) && m.flags.connected.load())
             SendLinksTurnedOff(handler, before);
         if (hooks_.applied) hooks_.applied(applied);
         return true;
@@ -252,6 +252,23 @@ void UndoGestures::BeforeDeviceCommand(unsigned command, unsigned argument, bool
         default:
             break;
     }
+}
+
+bool UndoGestures::RunAsStep(StepKind kind, const std::function<void()>& command) {
+    if (hold_ != Hold::None || (hooks_.busy && hooks_.busy())) return false;
+    if (absorb_)
+        history_.Rebase();
+    else
+        history_.Commit(tag_);
+    tag_ = {};
+    absorb_ = false;
+    repeat_ = {};
+    command();
+    if (history_.Commit({kind, 0})) {
+        lastRepeat_ = {};
+        sinceLastStep_.restart();
+    }
+    return true;
 }
 
 void UndoGestures::AfterImport(StepKind kind) {

@@ -64,6 +64,10 @@ public:
     // An edit from elsewhere (the remote control) is about to become a step: what the user changed so
     // far is a step of its own first, and the user's next repeat joins nothing before it.
     void CommitPending();
+    // Runs a command of the window that changes the records (an automatic EQ) and makes what it
+    // changed one step of that kind; what was still open is committed first, as the step before.
+    // False, and the command not run, while a transfer or a read holds the window.
+    bool RunAsStep(StepKind kind, const std::function<void()>& command);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

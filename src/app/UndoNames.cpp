@@ -6,127 +6,14 @@
 
 #include "model/DataConver.h"
 #include "model/FieldCatalog.h"
+#include "model/FieldNames.h"
 #include "platform/Language.h"
 
 namespace pavo {
 
 namespace {
 
-struct Words {
-    const char* key;
-    const char* chinese;
-    const char* english;
-};
-
-// Blocks and single fields of the program image, by the first part of their catalog path (output
-// channels by their second part, after the scene).
-constexpr Words kBlocks[] = {
-    {"ProgramName", "模式名称", "Program name"},
-    {"EchoA", "回声A", "Echo A"},
-    {"EchoB", "回声B", "Echo B"},
-    {"Reverb", "混响", "Reverb"},
-    {"ReverbSpare", "备用混响", "Spare reverb"},
-    {"Mic12", "话筒1&2", "Mic 1&2"},
-    {"Mic34", "话筒3&4", "Mic 3&4"},
-    {"MusicLeft", "音乐左", "Music Left"},
-    {"MusicRight", "音乐右", "Music Right"},
-    {"Out4", "输出4", "Out 4"},
-    {"Out3", "输出3", "Out 3"},
-    {"Center", "中置", "Center"},
-    {"SUB", "超低音", "SUB"},
-    {"Out2", "输出2", "Out 2"},
-    {"Out1", "输出1", "Out 1"},
-    {"SurroundL", "环绕左", "Surround L"},
-    {"SurroundR", "环绕右", "Surround R"},
-    {"ActiveScene", "场景", "Scene"},
-    {"CheckByte", "校验字节", "Check byte"},
-    // The links name a step they are part of: the other changes are the channel copy.
-    {"MicLink", "话筒同步", "Mic SYNC"},
-    {"MusicLink", "音乐同步", "Music SYNC"},
-    {"Out34Link", "输出3&4同步", "Out3&4 SYNC"},
-    {"SpareLink", "同步", "SYNC"},
-    {"Out12Link", "输出1&2同步", "Out1&2 SYNC"},
-    {"SurroundLink", "环绕同步", "Surround SYNC"},
-};
-
-// Records inside a block; "%1" takes the band number.
-constexpr Words kRecords[] = {
-    {"Eq", "EQ 频段%1", "EQ band %1"},
-    {"AuxBands", "辅助频段%1", "aux band %1"},
-    {"DynEq", "动态均衡 频段%1", "dynamic EQ band %1"},
-    {"EqBypass", "EQ Bypass", "EQ Bypass"},
-    {"AuxBypass", "辅助旁通", "aux bypass"},
-    {"HighPass", "高通", "high-pass"},
-    {"LowPass", "低通", "low-pass"},
-    {"MainHighPass", "主通道音乐高通", "MainMusic HPF"},
-    {"Compressor", "压限器", "limiter"},
-    {"Limiter", "压限", "limiter"},
-    {"Gate", "噪声门", "noise gate"},
-    {"LowExciter", "低音激励", "Low Exciter"},
-    {"HighExciter", "高音激励", "High Exciter"},
-    {"MicLevel", "话筒电平", "Mic Level"},
-    {"MicSwitch", "话筒电平", "Mic Level"},
-    {"FeedbackSuppress", "啸叫抑制", "feedback suppression"},
-    {"EffectLevel", "效果音量", "effect level"},
-    {"EffectSwitch", "效果音量", "effect level"},
-    {"DirectLevel", "直达声", "direct sound"},
-    {"DirectSwitch", "直达声", "direct sound"},
-    {"PreDelay", "预延时", "pre-delay"},
-    {"RightPreDelay", "右通道预延时", "right pre-delay"},
-    {"Delay", "延时", "delay"},
-    {"RightDelay", "右通道延时", "right delay"},
-    {"Repeat", "重复比例", "repeat"},
-    {"ReverbTime", "混响时间", "reverb time"},
-    {"Mute", "静音", "mute"},
-    {"MusicLevel", "音乐电平", "Music Level"},
-    {"MusicSwitch", "音乐电平", "Music Level"},
-    {"EchoALevel", "回声A电平", "EchoA Level"},
-    {"EchoASwitch", "回声A电平", "EchoA Level"},
-    {"EchoBLevel", "回声B电平", "EchoB Level"},
-    {"EchoBSwitch", "回声B电平", "EchoB Level"},
-    {"ReverbLevel", "混响电平", "Reverb Level"},
-    {"ReverbSwitch", "混响电平", "Reverb Level"},
-    {"Spare", "备用字节", "spare bytes"},
-};
-
-// Several bands of one kind changed together (an EQ reset).
-constexpr Words kBandSets[] = {
-    {"Eq", "EQ", "EQ"},
-    {"AuxBands", "辅助频段", "aux bands"},
-    {"DynEq", "动态均衡", "dynamic EQ"},
-};
-
-// System-record fields, as the main strip and the system page caption them.
-constexpr Words kSystemFields[] = {
-    {"ProgramNumber", "模式", "Program"},
-    {"EffectMaster", "效果音量", "Effect Vol"},
-    {"MicMaster", "话筒音量", "Mic Vol"},
-    {"MusicMaster", "音乐音量", "Music Vol"},
-    {"EffectMax", "效果最大音量", "Effect max volume"},
-    {"MicMax", "话筒最大音量", "Mic max volume"},
-    {"MusicMax", "音乐最大音量", "Music max volume"},
-    {"Phantom", "话筒1&2幻像电源", "Mic1&2 Phantom"},
-    {"InputSelect", "输入选择", "Music Input"},
-    {"AnalogSensitivity", "模拟输入灵敏度", "VOD/BGM Sen"},
-    {"KeyShift", "音乐变调", "Key Control"},
-    {"VodInputGain", "AUDIO 输入增益", "AUDIO input gain"},
-    {"BgmInputGain", "AUX 输入增益", "AUX input gain"},
-    {"CoaxInputGain", "COAX 输入增益", "COAX input gain"},
-    {"OptiInputGain", "OPTI/HDMI1~3/ARC 输入增益", "OPTI/HDMI1~3/ARC input gain"},
-    {"IrRemote", "红外遥控", "IR Control"},
-    {"PanelPassword", "面板密码", "Panel password"},
-    {"SystemPassword", "系统密码", "System password"},
-    {"Reserved", "保留字节", "reserved bytes"},
-};
-
-template <size_t N>
-const Words* Find(const Words (&table)[N], std::string_view key) {
-    for (const Words& w : table)
-        if (key == w.key) return &w;
-    return nullptr;
-}
-
-QString Say(const Words* w, std::string_view fallback) {
+QString Say(const FieldWords* w, std::string_view fallback) {
     return w ? Bilingual(w->chinese, w->english) : QString::fromUtf8(fallback.data(), int(fallback.size()));
 }
 
@@ -192,7 +79,7 @@ std::vector<Where> ChangedFields(const UndoStep& step) {
 
 QString RecordName(const Where& w) {
     if (w.record.empty()) return {};
-    QString name = Say(Find(kRecords, w.record), w.record);
+    QString name = Say(RecordWords(w.record), w.record);
     return name.replace(QStringLiteral("%1"), QString::fromStdString(w.index));
 }
 
@@ -211,14 +98,14 @@ QString FieldsName(const std::vector<Where>& fields) {
     if (first.system) {
         // A master level that followed its maximum down: the maximum names the step.
         for (const Where& w : fields)
-            if (w.system && w.block.ends_with("Max")) return Say(Find(kSystemFields, w.block), w.block);
-        return Say(Find(kSystemFields, first.block), first.block);
+            if (w.system && w.block.ends_with("Max")) return Say(SystemWords(w.block), w.block);
+        return Say(SystemWords(first.block), first.block);
     }
     // A link switched with its channel copy: the link names it.
     for (const Where& w : fields)
-        if (!w.system && w.block.ends_with("Link")) return Say(Find(kBlocks, w.block), w.block);
+        if (!w.system && w.block.ends_with("Link")) return Say(BlockWords(w.block), w.block);
 
-    const QString block = Say(Find(kBlocks, first.block), first.block);
+    const QString block = Say(BlockWords(first.block), first.block);
     bool oneRecord = true, oneKind = true, oneBlock = true;
     for (const Where& w : fields) {
         oneBlock = oneBlock && !w.system && w.block == first.block;
@@ -227,7 +114,7 @@ QString FieldsName(const std::vector<Where>& fields) {
     }
     if (oneRecord) return Join(block, RecordName(first));
     if (oneKind) {
-        const Words* set = Find(kBandSets, first.record);
+        const FieldWords* set = BandSetWords(first.record);
         return Join(block, set ? Bilingual(set->chinese, set->english) : RecordName(first));
     }
     if (oneBlock) return block;
@@ -247,6 +134,8 @@ QString StepName(const UndoStep& step) {
                    QString::fromStdString(ProgramNumberText(step.tag.argument));
         case StepKind::Remote:
             return Bilingual("远程", "Remote") + QStringLiteral(": ") + FieldsName(ChangedFields(step));
+        case StepKind::AutoEq:
+            return Bilingual("自动均衡", "Auto EQ");
         case StepKind::Edit:
             break;
     }

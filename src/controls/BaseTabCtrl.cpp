@@ -40,7 +40,7 @@ unsigned BaseTabCtrl::TabOptions() {
 BaseTabCtrl::BaseTabCtrl(QWidget* parent) : QWidget(parent) {
     ownerDrawFixed_ = Options() != 0;
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::TabFocus);
+    setFocusPolicy(Qt::StrongFocus);  // a click on a tab lets the arrow keys switch pages
 }
 
 void BaseTabCtrl::SetBackgroundColour(uint32_t colour) {
@@ -180,8 +180,12 @@ void BaseTabCtrl::mousePressEvent(QMouseEvent* e) {
         }
 }
 
+// Only while the tabs themselves have the focus: a key a page's control leaves unused comes up here
+// too (the pages are the tab control's children) and must not switch the page under it.
 void BaseTabCtrl::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Left && current_ > 0)
+    if (!hasFocus())
+        QWidget::keyPressEvent(e);
+    else if (e->key() == Qt::Key_Left && current_ > 0)
         SelectByUser(current_ - 1);
     else if (e->key() == Qt::Key_Right && current_ + 1 < GetItemCount())
         SelectByUser(current_ + 1);

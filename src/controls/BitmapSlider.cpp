@@ -183,6 +183,7 @@ void BitmapSlider::Notify(unsigned message) {
 void BitmapSlider::EndDrag() {
     dragging_ = false;
     pending_ = false;
+    moved_ = false;
     KillTimer(this, kTrackingTimer);
 }
 
@@ -191,6 +192,7 @@ void BitmapSlider::mousePressEvent(QMouseEvent* e) {
     // The press grabs the mouse until the release (Qt's implicit grab).
     setFocus(Qt::MouseFocusReason);
     dragging_ = true;
+    moved_ = false;
     const int press = Along(e->position());
     const int centre = ThumbCentre();
     mouseOffset_ = std::abs(press - centre) <= ThumbLength() / 2 ? press - centre : 0;
@@ -198,37 +200,53 @@ void BitmapSlider::mousePressEvent(QMouseEvent* e) {
     // A press beside the thumb steps one unit towards it and starts no drag.
     const int target = ClampTarget(press - mouseOffset_);
     if (target != centre) {
+        const int before = pos_;
         const int v = PosOfCentre(target);
         SetPos(v < pos_ ? pos_ - 1 : pos_ + 1);
         dragging_ = false;
-        pending_ = true;
+        pending_ = pos_ != before;
     }
     SetTimer(this, kTrackingTimer, kTrackingPeriodMs);
     update();
 }
 
+// Only a position the user changed is reported: a press on the thumb and a release where it was (or
+// a drag that comes back to the same step) leave the parent's value alone, so that a stored value
+// between two slider steps is not rounded to one.
 void BitmapSlider::mouseMoveEvent(QMouseEvent* e) {
     if (!dragging_ || !enabled_) return;
+    if (!(e->buttons() & Qt::LeftButton)) {
+        // The release went elsewhere (a menu, another window): the drag ends where it was.
+        FinishDrag();
+        return;
+    }
     const int target = ClampTarget(Along(e->position()) - mouseOffset_);
     // Compared with where the thumb was before this move, so that reaching the start of the track is
     // redrawn and reported like any other move.
     const int centre = ThumbCentre();
+    const int before = pos_;
     if (target == MarginStart() + ThumbLength() / 2) pos_ = min_;
-    if (target != centre) {
-        SetPos(PosOfCentre(target));
+    if (target != centre) SetPos(PosOfCentre(target));
+    if (pos_ != before) {
         pending_ = true;
+        moved_ = true;
     }
 }
 
 void BitmapSlider::mouseReleaseEvent(QMouseEvent* e) {
     if (!enabled_ || e->button() != Qt::LeftButton) return;
-    if (dragging_)
+    FinishDrag();
+}
+
+void BitmapSlider::FinishDrag() {
+    if (dragging_ && moved_)
         Notify(WM_SLIDER_CHANGED);
-    else if (pending_)
+    else if (!dragging_ && pending_)
         // A click step released before the first tick would otherwise never reach the parent.
         Notify(WM_SLIDER_TRACKING);
     dragging_ = false;
     pending_ = false;
+    moved_ = false;
     KillTimer(this, kTrackingTimer);
     update();
 }

@@ -91,6 +91,7 @@ private:
     int ClampTarget(int target) const;
     void Notify(unsigned message);
     void EndDrag();
+    void FinishDrag();  // the drag's end by the user: reports a changed position
 
     int min_ = 0, max_ = 100, pos_ = 0, pageSize_ = 20;
     int width_ = 0, height_ = 0, thumbWidth_ = 0, thumbHeight_ = 0;
@@ -100,6 +101,7 @@ private:
     bool vertical_ = false;
     bool channelLoaded_ = false, thumbLoaded_ = false;
     bool dragging_ = false, highlight_ = false, enabled_ = true;
+    bool moved_ = false;  // the position changed since the press
     int16_t wheelAccumulator_ = 0;
     BitmapSource channelSource_, thumbSource_;
     mutable Rendered rendered_;

@@ -56,6 +56,8 @@ QString Edit_Static::TextOfCode(int c) const {
             return QString::asprintf("%d", c * intScale_ - intOffset_) + unit_;
         case Distance:
             return QString::asprintf("%.3fm", c / 10.0 * 0.34) + unit_;
+        case Tenths:
+            return (c % 10 == 0 ? QString::number(c / 10) : QString::asprintf("%.1f", c / 10.0)) + unit_;
         default:
             return text();
     }

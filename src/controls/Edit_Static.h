@@ -23,6 +23,7 @@ public:
         Integer = 20,       // c * scale - offset, "%d"
         OffOrInteger = 47,  // "OFF" at the minimum, otherwise as Integer
         Distance = 48,      // a delay in 0.1 ms as metres of sound travel, "%.3fm"
+        Tenths = 49,        // a code in tenths: "%d" when whole, otherwise "%.1f"
     };
 
     explicit Edit_Static(QWidget* parent = nullptr);

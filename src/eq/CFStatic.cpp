@@ -1,5 +1,6 @@
 #include "eq/CFStatic.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <optional>
 
 #include "eq/BandSets.h"
 #include "model/CodeTables.h"
@@ -183,6 +185,7 @@ void CFStatic::ShowBandSet(int graphId) {
         }
     }
     active_ = nullptr;
+    drag_.Cancel();
     SelectBand(-1, false);
 }
 
@@ -457,89 +460,79 @@ CFilter* CFStatic::EqBandAt(int index) const {
 // The member under the mouse becomes the active, highlighted band, as when the mouse finds it.
 void CFStatic::MakeActive(int index) {
     active_ = &(*bandSet_)[index];
-    active_->SetHit(true);
     indexUnderMouse_ = index;
     hovering_ = true;
 }
 
+namespace {
+std::optional<DragButton> DragButtonOf(Qt::MouseButton b) {
+    if (b == Qt::LeftButton) return DragButton::Left;
+    if (b == Qt::RightButton) return DragButton::Right;
+    return std::nullopt;
+}
+Qt::MouseButton QtButtonOf(DragButton b) {
+    return b == DragButton::Left ? Qt::LeftButton : Qt::RightButton;
+}
+}  // namespace
+
+// Every press and release goes through here and GraphDrag, by button: a left press on a handle moves
+// it, a right press on a band's handle changes its Q; a right press elsewhere holds nothing.
 void CFStatic::mousePressEvent(QMouseEvent* e) {
+    const std::optional<DragButton> button = DragButtonOf(e->button());
+    if (!button) {
+        e->ignore();
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
     const PlotPoint pt = PointOf(e);
-    if (e->button() == Qt::LeftButton) {
-        setFocus(Qt::MouseFocusReason);
-        if (hovering_ && active_ && active_->Hit()) {
-            active_->SetLeftDrag(true);
-            active_->BeginDrag(pt);
-        }
+    CFilter* under = hovering_ && active_ && !MouseLocked() ? active_ : nullptr;
+    drag_.Press(*button, under, pt);
+    if (*button == DragButton::Left) {
         changed_ = false;
-        // Every press tells the page, handle or not: it selects the band under the mouse there.
+        // Every left press tells the page, handle or not: it selects the band under the mouse there.
         PostChanged();
-    } else if (e->button() == Qt::RightButton) {
-        setFocus(Qt::MouseFocusReason);
-        if (hovering_ && active_ && active_->Hit()) {
-            active_->SetRightDrag(true);
-            active_->BeginQDrag();
-            active_->BeginDrag(pt);
-        }
+    } else if (!drag_.Active()) {
+        freeRightPress_ = e->position().toPoint();
     }
     e->accept();
 }
 
+// A right click that took nothing on the graph (no band's Q) is left to the window, which opens its
+// context menu on the release; a right drag is the graph's, menu or not.
 void CFStatic::mouseReleaseEvent(QMouseEvent* e) {
-    if (active_ && active_->Hit()) {
-        active_->SetLeftDrag(false);
-        active_->SetRightDrag(false);
-        active_->SetHit(false);
+    const std::optional<DragButton> button = DragButtonOf(e->button());
+    if (button && drag_.Release(*button)) hovering_ = false;
+    if (button == DragButton::Right && freeRightPress_) {
+        const QPoint travel = e->position().toPoint() - *freeRightPress_;
+        freeRightPress_.reset();
+        if (travel.manhattanLength() <= QApplication::startDragDistance()) {
+            UpdateCursor();
+            e->ignore();
+            return;
+        }
     }
-    hovering_ = false;
     UpdateCursor();
     e->accept();
 }
 
 void CFStatic::mouseMoveEvent(QMouseEvent* e) {
     const PlotPoint pt = PointOf(e);
-    if (bandSet_ && !MouseLocked()) {
+    if (drag_.Active()) {
+        // A move without the drag's button (its release went elsewhere) ends the drag, no edit.
+        const bool held = (e->buttons() & QtButtonOf(drag_.Button())) && !MouseLocked();
+        CFilter* a = drag_.Member();
+        if (drag_.Move(pt, held)) {
+            Redraw();
+            changed_ = true;
+        }
+        hovering_ = a->IsFilterType() || a->HandleRect().Contains(pt);
+    } else if (bandSet_ && !MouseLocked()) {
         CFilter* a = active_;
-        const bool inside = a && a->HandleRect().Contains(pt);
-        if (a && IsFilter(*a)) {
-            const bool dragged = a->LeftDrag() || a->RightDrag();
-            if (a->LeftDrag()) {
-                if (a->DragFilter(pt)) {
-                    Redraw();
-                    changed_ = true;
-                }
-                hovering_ = true;
-            } else if (inside && !dragged) {
-                // Marked as hit like a band under the mouse, so that a filter just let go can be
-                // grabbed again without leaving its handle first.
-                a->SetHit(true);
-                hovering_ = true;
-            } else if (!inside && !dragged) {
-                active_ = nullptr;
-                hovering_ = false;
-            }
-        } else if (a && a->RightDrag()) {
-            if (a->DragQ(pt.x)) {
-                changed_ = true;
-                Redraw();
-            }
-            if (inside) a->SetHit(true);
-            hovering_ = inside;
-        } else if (a && a->LeftDrag()) {
-            if (!inside) {
-                if (a->DragBand(pt)) changed_ = true;
-                Redraw();
-                hovering_ = false;
-            } else {
-                a->SetHit(true);
-                if (a->DragBand(pt)) {
-                    changed_ = true;
-                    Redraw();
-                }
-                hovering_ = a->HandleRect().Contains(pt);
-            }
-        } else if (a && inside) {
-            a->SetHit(true);
+        if (a && a->HandleRect().Contains(pt)) {
             hovering_ = true;
+        } else if (a && IsFilter(*a)) {
+            active_ = nullptr;
+            hovering_ = false;
         } else {
             // Hit testing in index order: the lowest index wins where handles overlap.
             const int i = MemberAt(pt);
@@ -604,7 +597,7 @@ void CFStatic::wheelEvent(QWheelEvent* e) {
         return;
     }
     e->accept();
-    if (active_ && (active_->LeftDrag() || active_->RightDrag())) return;  // the drag has the band
+    if (drag_.Active()) return;  // the drag has the band
     if (band != wheelBand_) {
         wheelBand_ = band;
         wheelRest_ = 0;
@@ -634,7 +627,7 @@ void CFStatic::keyPressEvent(QKeyEvent* e) {
         return;
     }
     e->accept();
-    if (member->LeftDrag() || member->RightDrag()) return;  // the mouse has it
+    if (drag_.Active()) return;  // the mouse has it
     const int step = e->modifiers() & Qt::ShiftModifier ? 10 : 1;
     if (!StepBand(*member, key, step)) return;
     int index = 0;

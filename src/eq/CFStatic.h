@@ -2,9 +2,11 @@
 // CFStatic: the frequency response graph every EQ page embeds. It shows one band set on a log
 // frequency axis (10 Hz .. 30 kHz) and a level axis (+12 .. -24 dB): the summed curve, the filled
 // response of the highlighted band, a numbered handle per band and filter, and the highlighted
-// band's one-line description. Left drags move bands and filters, right drags change a band's Q;
-// each edit writes the band's record through its CFilter and is reported to the page with a posted
-// WM_EQCURVE_CHANGED (wParam graph id, lParam index under the mouse).
+// band's one-line description. Left drags move bands and filters, right drags change a band's Q
+// (eq/GraphDrag.h: only while the button that began it is held); a right click that takes no band is
+// left to the window, whose context menu opens on the release. Each edit writes the band's record through its
+// CFilter and is reported to the page with a posted WM_EQCURVE_CHANGED (wParam graph id, lParam index under
+// the mouse).
 //
 // Besides the drags: the wheel over a band's handle changes its Q (one code per notch), a
 // double-click on it toggles the band between its type and bypass, and the arrow keys move the
@@ -22,8 +24,10 @@
 #include <QWidget>
 #include <array>
 #include <map>
+#include <optional>
 
 #include "eq/BandSets.h"
+#include "eq/GraphDrag.h"
 #include "eq/KTVEQ.h"
 #include "platform/WinMessage.h"
 
@@ -54,6 +58,7 @@ public:
     CKTVEQ* BandSet() const { return bandSet_; }
     int GraphId() const { return graphId_; }
     CFilter* ActiveBand() const { return active_; }
+    const GraphDrag& Drag() const { return drag_; }
     int SelectedIndex() const { return selected_; }
     int IndexUnderMouse() const { return indexUnderMouse_; }
     bool Hovering() const { return hovering_; }
@@ -99,6 +104,9 @@ private:
     QPointer<QObject> notify_;
     CKTVEQ* bandSet_ = nullptr;
     CFilter* active_ = nullptr;
+    GraphDrag drag_;
+    // Where a right press that took nothing went down, until its release.
+    std::optional<QPoint> freeRightPress_;
     std::array<int, kGridLines> gridX_{};
     PlotRect client_;
     PlotRect plot_;

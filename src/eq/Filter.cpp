@@ -372,23 +372,18 @@ int CFilter::GetGainCode() const {
     return Snapshot(band_, snap) ? snap.GainCode : GainCodeOf(gain_);
 }
 
-void CFilter::BeginDrag(PlotPoint mouse) {
+PlotPoint CFilter::GrabOffset(PlotPoint mouse) const {
     const PlotPoint c = handleRect_.Centre();
-    grabOffset_ = {mouse.x - c.x, mouse.y - c.y};
+    return {mouse.x - c.x, mouse.y - c.y};
 }
 
-void CFilter::BeginQDrag() {
-    EqBand snap{};
-    qCodeAtDragStart_ = Snapshot(band_, snap) ? snap.QCode : NearestQCode(q_);
-}
-
-bool CFilter::DragBand(PlotPoint mouse) {
+bool CFilter::DragBand(PlotPoint mouse, PlotPoint grab) {
     if (!IsEqType() || !band_ || width_ <= 0 || height_ <= 0) return false;
     const PlotPoint c = handleRect_.Centre();
-    if (c.x + grabOffset_.x == mouse.x && c.y + grabOffset_.y == mouse.y) return true;
+    if (c.x + grab.x == mouse.x && c.y + grab.y == mouse.y) return true;
 
-    const int x = std::clamp(mouse.x - grabOffset_.x - kPlotLeft, 0, width_);
-    const int y = std::clamp(mouse.y - grabOffset_.y - kPlotTop, 0, height_);
+    const int x = std::clamp(mouse.x - grab.x - kPlotLeft, 0, width_);
+    const int y = std::clamp(mouse.y - grab.y - kPlotTop, 0, height_);
     double frequency = XToFrequency(x, width_);
     double gain = YToLevel(y, height_);
     if (gain > 12) gain = 12;
@@ -409,16 +404,16 @@ bool CFilter::DragBand(PlotPoint mouse) {
     return true;
 }
 
-bool CFilter::DragQ(int mouseX) {
+bool CFilter::DragQ(int mouseX, int qCodeAtStart) {
     if (!IsEqType()) return false;
-    const int q = qCodeAtDragStart_ + (mouseX - handleRect_.Centre().x) / 10;  // one step per 10 pixels
+    const int q = qCodeAtStart + (mouseX - handleRect_.Centre().x) / 10;  // one step per 10 pixels
     SetQCode(std::clamp(q, 0, kQCodeMax));
     return true;
 }
 
-bool CFilter::DragFilter(PlotPoint mouse) {
+bool CFilter::DragFilter(PlotPoint mouse, PlotPoint grab) {
     if (!IsFilterType() || !setting_ || width_ <= 0 || height_ <= 0) return false;
-    int x = mouse.x - grabOffset_.x - kPlotLeft;
+    int x = mouse.x - grab.x - kPlotLeft;
     if (x < 1 && type_ == FilterType::HighPass) {
         // Pulled to the left edge: the high-pass is switched off and shown flat.
         WriteRecord(setting_, [&](FilterSetting& s) {

@@ -68,26 +68,20 @@ public:
     std::string GetInfoText();
 
     FilterType GetType() const { return type_; }
+    bool IsFilterType() const;  // a high-pass or low-pass, not a band
     std::string GetLabel() const { return label_; }
     int GetFrequencyCode() const;  // band's for 0..3, filter setting's for 4..5
     int GetGainCode() const;
 
-    // Drags on the graph (mouse points in the graph control's client coordinates). Each returns
-    // whether it changed anything; before SetPlotSize there is no plot to drag on, and the moves
-    // return false.
-    void BeginDrag(PlotPoint mouse);
-    void BeginQDrag();
-    bool DragBand(PlotPoint mouse);
-    bool DragQ(int mouseX);
-    bool DragFilter(PlotPoint mouse);
-
-    // Mouse state owned by the graph.
-    bool Hit() const { return hit_; }
-    void SetHit(bool on) { hit_ = on; }
-    bool LeftDrag() const { return leftDrag_; }
-    void SetLeftDrag(bool on) { leftDrag_ = on; }
-    bool RightDrag() const { return rightDrag_; }
-    void SetRightDrag(bool on) { rightDrag_ = on; }
+    // Drags on the graph (mouse points in the graph control's client coordinates); what the mouse
+    // holds is the graph's (eq/GraphDrag.h). `grab` is where the handle was taken, from its centre
+    // (GrabOffset at the press). Each returns whether it changed anything; before SetPlotSize there
+    // is no plot to drag on, and the moves return false.
+    PlotPoint GrabOffset(PlotPoint mouse) const;
+    bool DragBand(PlotPoint mouse, PlotPoint grab);
+    // The Q code `qCodeAtStart` plus one step per 10 pixels right of the handle's centre.
+    bool DragQ(int mouseX, int qCodeAtStart);
+    bool DragFilter(PlotPoint mouse, PlotPoint grab);
 
     // Results.
     const GridLevels& LevelDb() const { return levelDb_; }
@@ -119,7 +113,6 @@ private:
     template <class Record, class Edit>
     void WriteRecord(Record* record, Edit edit);
     bool IsEqType() const;
-    bool IsFilterType() const;
     void RecalculateBand(const EqBand& snapshot);
     void RecalculateFilter(const FilterSetting& snapshot);
     void SetFlat();
@@ -130,12 +123,8 @@ private:
     GridResponse response_{};
     GridLevels levelDb_{};
     std::array<PlotPoint, kOutlinePoints> outline_{};
-    PlotPoint grabOffset_;
     PlotRect handleRect_;
     PlotRect textRect_;
-    bool hit_ = false;
-    bool leftDrag_ = false;
-    bool rightDrag_ = false;
     GainSliderLink* linkedSlider_ = nullptr;
     EqBand* band_ = nullptr;
     FilterSetting* setting_ = nullptr;
@@ -148,7 +137,6 @@ private:
     double frequency_ = 20.0;
     double gain_ = 0.0;
     double q_ = 0.3;
-    int qCodeAtDragStart_ = 0;
     int slopeCode_ = 0;
     int width_ = 0;
     int height_ = 0;

@@ -40,6 +40,7 @@ bool WriteAll(int fd, const void* data, size_t size) {
     while (done < size) {
         const ssize_t n = ::write(fd, p + done, size - done);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
         if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
@@ -57,14 +58,25 @@ bool ParseNumber(const std::string& s, long* out) {
     return true;
 }
 
-// The target as the save will replace it: a symbolic link is followed, so the link stays a link.
+// The file a save writes: symbolic links are followed to the file they name, one that does not exist
+// yet included (as editors write through a link), so a link stays a link. Empty, with errno ELOOP, for
+// links without end.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-        if (real) return real.get();
+    constexpr int kMostLinks = 40;  // as the kernel follows
+    std::string p = path;
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
+        if (n <= 0) return p;
+        target.resize(static_cast<size_t>(n));
+        // A relative link names a file beside the link.
+        const size_t slash = p.find_last_of('/');
+        p = target[0] == '/' || slash == std::string::npos ? target : p.substr(0, slash + 1) + target;
     }
-    return path;
+    errno = ELOOP;
+    return {};
 }
 
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
@@ -84,6 +96,11 @@ bool MayReplace(const std::string& path, const struct stat& st) {
     if (!S_ISREG(st.st_mode)) return false;
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// The errno for a target that is there but may not be replaced.
+int RefusalOf(const struct stat& st) {
+    return S_ISDIR(st.st_mode) ? EISDIR : EACCES;
 }
 
 bool ProcessRuns(long pid) {
@@ -148,6 +165,14 @@ bool Fill(int fd, const void* data, size_t size, const struct stat* old) {
     return ::fsync(fd) == 0;
 }
 
+// Removes the temporary of a failed save; errno keeps the reason of the failure. Returns false.
+bool RemoveAfterFailure(int folder, const std::string& hidden) {
+    const int reason = errno;
+    ::unlinkat(folder, hidden.c_str(), 0);
+    errno = reason;
+    return false;
+}
+
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& targetName, long pid, unsigned attempt) {
@@ -172,16 +197,46 @@ bool IsTemporaryName(const std::string& entry, long* pid) {
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size, bool unnamedTemporary) {
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !MayReplace(path, st);
+}
+
+int SaveBlocker(const std::string& path) {
     const std::string target = ResolveTarget(path);
+    if (target.empty()) return errno;
     std::string folderPath, name;
     SplitPath(target, folderPath, name);
-    if (name.empty()) return false;
+    if (name.empty()) return EISDIR;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!MayReplace(target, st)) return RefusalOf(st);
+    } else if (errno != ENOENT) {
+        return errno;
+    }
+    if (::stat(folderPath.c_str(), &st) != 0) return errno;
+    if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+    if (::faccessat(AT_FDCWD, folderPath.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+    return 0;
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size, bool unnamedTemporary) {
+    const std::string target = ResolveTarget(path);
+    if (target.empty()) return false;
+    std::string folderPath, name;
+    SplitPath(target, folderPath, name);
+    if (name.empty()) {
+        errno = EISDIR;
+        return false;
+    }
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT) return false;
-    if (exists && !MayReplace(target, old)) return false;
+    if (exists && !MayReplace(target, old)) {
+        errno = RefusalOf(old);
+        return false;
+    }
 
     Fd folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder) return false;
@@ -199,15 +254,10 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
     if (hidden.empty()) {
         file.Reset(CreateNamed(folder.fd, name, kNewFileMode, hidden));
         if (!file) return false;
-        if (!Fill(file.fd, data, size, keep)) {
-            ::unlinkat(folder.fd, hidden.c_str(), 0);
-            return false;
-        }
+        if (!Fill(file.fd, data, size, keep)) return RemoveAfterFailure(folder.fd, hidden);
     }
-    if (::close(file.Release()) != 0 || ::renameat(folder.fd, hidden.c_str(), folder.fd, name.c_str()) != 0) {
-        ::unlinkat(folder.fd, hidden.c_str(), 0);
-        return false;
-    }
+    if (::close(file.Release()) != 0 || ::renameat(folder.fd, hidden.c_str(), folder.fd, name.c_str()) != 0)
+        return RemoveAfterFailure(folder.fd, hidden);
     // The new name must reach the disk too. The contents already have; a folder that cannot be synced
     // (some file systems refuse) does not make the save a failure.
     ::fsync(folder.fd);

@@ -44,6 +44,18 @@ bool ReadDat(const std::string& path, ProgramBank& out) {
     return ReadFilePrefix(path, BytesOf(out), kDatFileSize);
 }
 
+bool DiaFromBytes(std::span<const uint8_t> bytes, DiaContents& out) {
+    if (bytes.size() < kDiaFileSize) return false;
+    std::memcpy(BytesOf(out), bytes.data(), kDiaFileSize);
+    return true;
+}
+
+bool DatFromBytes(std::span<const uint8_t> bytes, ProgramBank& out) {
+    if (bytes.size() < kDatFileSize) return false;
+    std::memcpy(BytesOf(out), bytes.data(), kDatFileSize);
+    return true;
+}
+
 namespace {
 
 std::optional<FileFault> Check(FieldRecord record, const uint8_t* bytes, int program) {
@@ -63,6 +75,17 @@ std::optional<FileFault> CheckDat(const ProgramBank& bank) {
     for (int n = 1; n <= kProgramCount; ++n)
         if (auto fault = Check(FieldRecord::Program, BytesOf(bank.Programs[n - 1]), n)) return fault;
     return std::nullopt;
+}
+
+std::vector<FileFault> FaultsOfDat(const ProgramBank& bank) {
+    std::vector<FileFault> faults;
+    const auto add = [&](FieldRecord record, const uint8_t* bytes, int program) {
+        for (const FieldInfo& f : FieldsOf(record))
+            if (!InRange(f, ReadCode(f, bytes))) faults.push_back({program, &f, ReadCode(f, bytes)});
+    };
+    add(FieldRecord::System, BytesOf(bank.System), 0);
+    for (int n = 1; n <= kProgramCount; ++n) add(FieldRecord::Program, BytesOf(bank.Programs[n - 1]), n);
+    return faults;
 }
 
 void ApplyDia(Model& m, const DiaContents& file) {

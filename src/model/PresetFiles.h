@@ -5,8 +5,11 @@
 // Reading never touches the model until the whole file has been read; writing replaces the target
 // only when the new file is complete (model/FileReplace.h), so a failed export never destroys an
 // existing preset.
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "model/Blocks.h"
 #include "model/FieldCatalog.h"
@@ -34,6 +37,10 @@ bool WriteDia(const std::string& path, const SystemRecord& system, const Program
 bool ReadDia(const std::string& path, DiaContents& out);
 bool WriteDat(const std::string& path, const ProgramBank& bank);
 bool ReadDat(const std::string& path, ProgramBank& out);
+// The same from bytes in memory: the first kDiaFileSize / kDatFileSize bytes, as the readers take a
+// file's; false when there are fewer.
+bool DiaFromBytes(std::span<const uint8_t> bytes, DiaContents& out);
+bool DatFromBytes(std::span<const uint8_t> bytes, ProgramBank& out);
 
 // The first field of a read file whose code lies outside its documented range (model/FieldCatalog.h),
 // in the order of the file's bytes. Such a file is refused: it was not written by this program or by
@@ -46,6 +53,9 @@ struct FileFault {
 };
 std::optional<FileFault> CheckDia(const DiaContents& file);
 std::optional<FileFault> CheckDat(const ProgramBank& bank);
+// Every such field of a bank, header first, then programs 1..21, each in byte order (for a user who
+// sends a file as it is and wants to know what goes with it).
+std::vector<FileFault> FaultsOfDat(const ProgramBank& bank);
 
 // Applying a read file to the model (the caller holds the send lock while it queues what follows):
 // - a ".dia" replaces the current image (its check byte set to the 8-bit sum of the bytes read), keeps

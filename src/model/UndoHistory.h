@@ -15,9 +15,9 @@
 // command, which an undo cannot take back.
 //
 // The history keeps a baseline, the records as they were at the last commit, undo or redo; a commit
-// records what changed since. It belongs to the thread that edits (the UI thread in the program). Every read and write of the model takes
-// the model lock briefly; callers that need the scanner to see a whole restore at once (a link byte
-// together with its channel) call Undo and Redo under the send lock.
+// records what changed since. It belongs to the thread that edits (the UI thread in the program). Every read
+// and write of the model takes the model lock briefly; callers that need the scanner to see a whole restore
+// at once (a link byte together with its channel) call Undo and Redo under the send lock.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -35,18 +35,18 @@ struct EditedRecords {
 };
 
 // What the gesture was, as far as the model can tell; ordinary edits are named by the fields they
-// changed, and so are the edits that came through the remote control.
-enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall, Remote };
+// changed, and so are the edits that came through the remote control. An automatic EQ is a command
+// of its own but changes bands like an edit.
+enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall, AutoEq, Remote };
 
-// A step that changed fields one by one (an edit here or through the remote control), not a whole
-// program brought in.
-inline bool ChangedFieldsOnly(StepKind kind) {
-    return kind == StepKind::Edit || kind == StepKind::Remote;
+// Imports and recalls bring a whole program: taking one back sends the whole program again.
+inline bool BringsWholeProgram(StepKind kind) {
+    return kind == StepKind::ImportDia || kind == StepKind::ImportBank || kind == StepKind::Recall;
 }
 
 struct StepTag {
     StepKind kind = StepKind::Edit;
-    int argument = 0;  // the program number of a recall
+    int argument = 0;  // the program number of a recall, the field of a remote edit
 };
 
 enum class EditedRecord : uint8_t { Program, System };

@@ -11,20 +11,8 @@ using E = Echo_Dlg;
 
 // PreDelay and Delay are kept in tenths of a millisecond: the sliders step 1 ms and 2 ms.
 const EffectValueRow kTimes[] = {
-    {3513,
-     3514,
-     E::IDC_PRE_DELAY,
-     RecordField{offsetof(EchoBlock, PreDelay), 2},
-     10,
-     150,
-     {Edit_Static::Integer, 1, 0, "ms"}},
-    {3522,
-     3523,
-     E::IDC_DELAY,
-     RecordField{offsetof(EchoBlock, Delay), 2},
-     20,
-     250,
-     {Edit_Static::Integer, 2, 0, "ms"}},
+    {3513, 3514, E::IDC_PRE_DELAY, RecordField{offsetof(EchoBlock, PreDelay), 2}, 10, 150, kTenthsMsLabel},
+    {3522, 3523, E::IDC_DELAY, RecordField{offsetof(EchoBlock, Delay), 2}, 20, 250, kTenthsMsLabel},
     {3519, 3520, E::IDC_REPEAT, RecordField{offsetof(EchoBlock, Repeat)}, 1, 90, kPercentLabel},
     {3516, 3517, E::IDC_RIGHT_PRE_DELAY, RecordField{offsetof(EchoBlock, RightPreDelay), 2}, 1, 50,
      kPercentLabel},

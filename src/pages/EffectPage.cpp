@@ -58,7 +58,7 @@ QWidget* EffectPage::MakeControl(const ControlTemplate& c, QWidget* parent) {
 void EffectPage::SetUpControls() {
     auto row = [this](const EffectValueRow& r) {
         SkinPageSlider(Item<BitmapSlider>(r.slider), 0, r.max);
-        StyleValueLabel(Item<Edit_Static>(r.label), 0, r.max, r.style);
+        StyleValueLabel(Item<Edit_Static>(r.label), 0, r.max * r.factor, r.style);
     };
     row(layout_.wet);
     row(layout_.dry);
@@ -114,15 +114,17 @@ void EffectPage::RefreshFromModel() {
     highPass_->Bind(set, graph_);
     lowPass_->Bind(set, graph_);
 
-    const bool bypassed = model().Edit([this, this] { return BlockBytes()[offsetof(EchoBlock, EqBypass)] != 0; });
+    const bool bypassed =
+        model().Edit([this, this] { return BlockBytes()[offsetof(EchoBlock, EqBypass)] != 0; });
     Item<BitButton>(layout_.eqPass)->SetLatched(bypassed);
     highPass_->Refresh();
     lowPass_->Refresh();
 
+    // The label shows the stored code; the slider only places its thumb at the nearest step.
     auto show = [this](const EffectValueRow& r) {
-        const int pos = model().Edit([&] { return ReadField(BlockBytes(), r.field); }) / r.factor;
-        Item<BitmapSlider>(r.slider)->SetPos(pos);
-        Item<Edit_Static>(r.label)->SetValue(pos);
+        const int code = model().Edit([&] { return ReadField(BlockBytes(), r.field); });
+        Item<BitmapSlider>(r.slider)->SetPos((code + r.factor / 2) / r.factor);
+        Item<Edit_Static>(r.label)->SetValue(code);
     };
     show(layout_.wet);
     show(layout_.dry);
@@ -149,9 +151,9 @@ void EffectPage::OnSlider(int id) {
     if (highPass_->OnSlider(id) || lowPass_->OnSlider(id)) return;
     const EffectValueRow* r = RowOfSlider(id);
     if (!r) return;
-    const int pos = Item<BitmapSlider>(id)->GetPos();
-    Item<Edit_Static>(r->label)->SetValue(pos);
-    model().Edit([&] { WriteField(BlockBytes(), r->field, pos * r->factor); });
+    const int code = Item<BitmapSlider>(id)->GetPos() * r->factor;
+    Item<Edit_Static>(r->label)->SetValue(code);
+    model().Edit([&] { WriteField(BlockBytes(), r->field, code); });
 }
 
 void EffectPage::OnSwitch(int button, RecordField field) {

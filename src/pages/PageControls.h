@@ -46,6 +46,8 @@ inline constexpr LabelStyle kAttackLabel{Edit_Static::Attack, 1, 0, "ms"};
 inline constexpr LabelStyle kReleaseLabel{Edit_Static::Release};
 inline constexpr LabelStyle kRatioLabel{Edit_Static::Ratio};
 inline constexpr LabelStyle kPercentLabel{Edit_Static::Integer, 1, 0, "%"};
+// A time kept in tenths of a millisecond, shown as stored ("23.1ms", "97ms").
+inline constexpr LabelStyle kTenthsMsLabel{Edit_Static::Tenths, 1, 0, "ms"};
 
 // Enables or disables a page control; a bitmap slider also drops its thumb and any drag.
 void EnableControl(QWidget* control, bool enable);

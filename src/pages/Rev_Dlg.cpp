@@ -12,20 +12,9 @@ using R = Rev_Dlg;
 // Both times are kept in tenths of a millisecond: the pre-delay slider steps 2 ms, the reverb time
 // slider 50 ms.
 const EffectValueRow kTimes[] = {
-    {3544,
-     3545,
-     R::IDC_PRE_DELAY,
-     RecordField{offsetof(ReverbBlock, PreDelay), 2},
-     20,
-     100,
-     {Edit_Static::Integer, 2, 0, "ms"}},
-    {3547,
-     3548,
-     R::IDC_REVERB_TIME,
-     RecordField{offsetof(ReverbBlock, ReverbTime), 2},
-     500,
-     100,
-     {Edit_Static::Integer, 50, 0, "ms"}},
+    {3544, 3545, R::IDC_PRE_DELAY, RecordField{offsetof(ReverbBlock, PreDelay), 2}, 20, 100, kTenthsMsLabel},
+    {3547, 3548, R::IDC_REVERB_TIME, RecordField{offsetof(ReverbBlock, ReverbTime), 2}, 500, 100,
+     kTenthsMsLabel},
 };
 
 const Caption kCaptions[] = {

@@ -89,8 +89,6 @@ QPixmap LoadBitmap(int id, qreal dpr) {
 
 QString LoadString(int id) {
     switch (id) {
-        case 101:
-            return QString::fromUtf8("关于(&A)...");
         case 4010:
             return QString::fromUtf8("Strix Processor 1.02");
         case 4011:

@@ -13,6 +13,7 @@
 
 #include "autoeq/BlockRecords.h"
 #include "autoeq/Fit.h"
+#include "autoeq/ModelFit.h"
 #include "eq/BlockResponse.h"
 #include "model/DataConver.h"
 #include "model/Model.h"
@@ -390,6 +391,47 @@ TEST(AutoEqFit, RefusesWhatCannotBeFitted) {
         EXPECT_EQ(error->line, 0) << c.what;
         EXPECT_NE(error->reason.find(c.reason), std::string::npos) << c.what << ": " << error->reason;
     }
+}
+
+// ---- Into a unit's model ----
+
+// Only the fitted bands of that block in that scene change, in the current image alone (what the unit
+// was told stays for the scanner to compare), and the band sets learn of it; a result that does not
+// belong to the block writes nothing.
+TEST(AutoEqFit, WritingIntoAModelChangesOnlyTheFittedBandsOfItsBlock) {
+    RecoveryCase c = Cases()[0];
+    c.fixed = {1, 4};  // bands 2 and 5 keep their codes
+    const Recovery recovery(c);
+    const FitResult r = RunFit(recovery.Problem());
+
+    auto model = std::make_unique<Model>();
+    model->current = *recovery.image;
+    model->lastSent = *recovery.image;
+    const ProgramImage before = model->current;
+    const uint64_t version = model->RecordsVersion();
+    ASSERT_TRUE(WriteFitToModel(*model, r, c.block, kScene));
+    EXPECT_GT(model->RecordsVersion(), version);
+    EXPECT_TRUE(SameRecord(model->lastSent, before));
+
+    ProgramImage expected = before;
+    const auto bands = BandsOf(expected, c.block, kScene);
+    int changed = 0;
+    for (const FittedBand& b : r.bands) {
+        if (!b.fitted) continue;
+        changed += std::memcmp(&bands[b.number - 1], &b.codes, sizeof(EqBand)) != 0;
+        bands[b.number - 1] = b.codes;
+    }
+    EXPECT_GE(changed, 3);
+    EXPECT_TRUE(SameRecord(model->current, expected));
+
+    // Another block's bands, another scene of the same size, a block without bands: nothing written.
+    model->current = before;
+    const uint64_t again = model->RecordsVersion();
+    EXPECT_FALSE(WriteFitToModel(*model, r, BlockMusicLeft, 1));  // fifteen bands, not ten
+    EXPECT_FALSE(WriteFitToModel(*model, r, BlockMusicLeftDyn, 1));
+    EXPECT_FALSE(WriteFitToModel(*model, r, c.block, 4));
+    EXPECT_TRUE(SameRecord(model->current, before));
+    EXPECT_EQ(model->RecordsVersion(), again);
 }
 
 }  // namespace

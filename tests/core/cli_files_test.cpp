@@ -151,7 +151,7 @@ TEST(CliFiles, DiffListsTheFieldsThatDifferInEngineeringUnits) {
     ASSERT_TRUE(WriteDia(dir / "a.dia", a.system, a.image));
     ASSERT_TRUE(WriteDia(dir / "b.dia", b.system, b.image));
     const CliRun run = RunCli({"diff", "a.dia", "b.dia"}, dir.path());
-    ASSERT_EQ(run.code, 0) << run.err;
+    ASSERT_EQ(run.code, 1) << run.err;  // as diff(1): different
     const auto field = [](const char* path) { return FindField(path); };
     EXPECT_EQ(run.OutLines(),
               (std::vector<std::string>{
@@ -161,7 +161,9 @@ TEST(CliFiles, DiffListsTheFieldsThatDifferInEngineeringUnits) {
                       FormatCode(*field("MusicLeft.Eq[3].GainCode"), a.image.MusicLeft.Eq[2].GainCode) +
                       " -> -3.0 dB",
               }));
-    EXPECT_EQ(RunCli({"diff", "a.dia", "a.dia"}, dir.path()).out, "");
+    const CliRun same = RunCli({"diff", "a.dia", "a.dia"}, dir.path());
+    EXPECT_EQ(same.code, 0);
+    EXPECT_EQ(same.out, "");
 
     // Banks by program number; a program file and a bank do not compare.
     auto bank = std::make_unique<ProgramBank>();

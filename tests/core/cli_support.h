@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
+
+extern "C" char** environ;
 
 namespace pavo::clitest {
 
@@ -47,12 +50,27 @@ private:
     std::filesystem::path path_;
 };
 
+// How a run is set up beyond its arguments.
+struct CliSetup {
+    std::string input;                 // its standard input (empty: none, at end at once)
+    bool closeStdout = false;          // the reader of its standard output goes away at once
+    std::vector<std::string> env;      // NAME=VALUE added to the environment
+    int interruptAfterOutLines = 0;    // SIGINT once that many lines have come out (0: never)
+};
+
 // Runs pavo-cli with `args` in `cwd`; kills it after `timeoutMs` (generous: the machine is shared).
 inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                     int timeoutMs = 120000) {
+                     int timeoutMs = 120000, const CliSetup& setup = {}) {
     CliRun run;
-    int out[2], err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return run;
+    int out[2], err[2], in[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) return run;
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("PAVO_PORT=", 0) != 0) envText.push_back(*e);  // only where a test sets it
+    envText.insert(envText.end(), setup.env.begin(), setup.env.end());
+    std::vector<char*> envp;
+    for (std::string& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
     std::vector<std::string> all{PAVO_CLI};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -63,15 +81,25 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem
     if (pid == 0) {
         // Only calls that are safe between fork and exec.
         if (::chdir(dir.c_str()) != 0) ::_exit(127);
+        ::dup2(in[0], STDIN_FILENO);
         ::dup2(out[1], STDOUT_FILENO);
         ::dup2(err[1], STDERR_FILENO);
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
+    ::close(in[0]);
     ::close(out[1]);
     ::close(err[1]);
+    // Small inputs only: the pipe holds them whole.
+    if (!setup.input.empty() && ::write(in[1], setup.input.data(), setup.input.size()) < 0) ::kill(pid, SIGKILL);
+    ::close(in[1]);
+    if (setup.closeStdout) {
+        ::close(out[0]);
+        out[0] = -1;
+    }
+    bool interrupted = false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int open = 2;
+    int open = setup.closeStdout ? 1 : 2;
     while (open > 0) {
         pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
         const auto left =
@@ -87,6 +115,11 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem
             const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 (i == 0 ? run.out : run.err).append(buffer, static_cast<size_t>(n));
+                if (setup.interruptAfterOutLines > 0 && !interrupted &&
+                    static_cast<int>(run.OutLines().size()) >= setup.interruptAfterOutLines) {
+                    ::kill(pid, SIGINT);
+                    interrupted = true;
+                }
             } else if (n == 0) {
                 ::close(i == 0 ? out[0] : err[0]);
                 (i == 0 ? out[0] : err[0]) = -1;

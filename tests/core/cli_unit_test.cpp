@@ -88,9 +88,11 @@ TEST(CliUnit, BackupRestoreBackupGivesTheSameBytes) {
     ScratchDir dir;
     CliRun run = RunCli({"backup", "--port", u->DevicePath(), "first.dat"}, dir.path());
     ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.OutLines().back(), "wrote first.dat: 21 programs and the system record (57019 bytes)");
-    EXPECT_EQ(run.OutLines().front(), "reading programs 1/22");  // plain lines when not on a terminal
+    // Nothing on stdout; no progress where stderr is not a terminal, the message on stderr.
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.ErrLines(),
+              std::vector<std::string>{
+                  "pavo-cli: wrote first.dat: 21 programs and the system record (57019 bytes)"});
     ProgramBank first;
     ASSERT_TRUE(ReadDat(dir / "first.dat", first));
     EXPECT_TRUE(SameRecord(first, *BankOf(*u)));
@@ -103,19 +105,26 @@ TEST(CliUnit, BackupRestoreBackupGivesTheSameBytes) {
     changed->System.VodInputGain = 9;
     changed->System.ProgramNumber = 4;
     ASSERT_TRUE(WriteDat(dir / "changed.dat", *changed));
-    run = RunCli({"restore", "--port", u->DevicePath(), "changed.dat"}, dir.path());
+    const size_t backupFrames = Commands(*u).size();
+    run = RunCli({"restore", "--port", u->DevicePath(), "changed.dat", "--verify"}, dir.path());
     ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.OutLines().back(), "wrote changed.dat to the unit: 21 programs and the system record");
+    EXPECT_EQ(run.ErrLines(),
+              (std::vector<std::string>{
+                  "pavo-cli: wrote changed.dat to the unit: 21 programs and the system record",
+                  "pavo-cli: verified: the unit holds the 21 programs and the system record as written"}));
     EXPECT_TRUE(SameRecord(*BankOf(*u), *changed));
-    // As "Import all" sends it: the 21 programs, then the system record.
+    // As "Import all" sends it: the 21 programs, then the system record; then --verify reads them back.
     std::vector<uint8_t> sent;
-    for (uint8_t c : Commands(*u))
-        if (c == 0x84 || c == 0x83) sent.push_back(c);
+    const std::vector<uint8_t> commands = Commands(*u);
+    for (auto c = commands.begin() + static_cast<long>(backupFrames); c != commands.end(); ++c)
+        if (*c == 0x84 || *c == 0x83 || *c == 0x82) sent.push_back(*c);
     std::vector<uint8_t> expected(21, 0x84);
     expected.push_back(0x83);
+    expected.insert(expected.end(), 21, 0x82);
     EXPECT_EQ(sent, expected);
 
-    run = RunCli({"backup", "--port", u->DevicePath(), "second.dat"}, dir.path());
+    run = RunCli({"backup", "--port", u->DevicePath(), "second.dat", "--quiet"}, dir.path());
+    EXPECT_EQ(run.err, "");
     ASSERT_EQ(run.code, 0) << run.err;
     std::ifstream a(dir / "changed.dat", std::ios::binary), b(dir / "second.dat", std::ios::binary);
     EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
@@ -411,6 +420,8 @@ TEST(CliUnit, BadUsageIsExitTwoWithOneLineAndNothingSent) {
         {{"frob"}, "pavo-cli: unknown command frob; pavo-cli --help lists them"},
         {{"info", "--port", port, "--loud"}, "pavo-cli: unknown option --loud"},
         {{"info"}, "pavo-cli: info needs --port DEVICE (or --all-ports)"},
+        {{"info", "--port", ""},
+         "pavo-cli: --port was given an empty device name; give a device such as /dev/ttyUSB0"},
         {{"info", "--port"}, "pavo-cli: --port needs a value"},
         {{"recall", "--port", port, "22"},
          "pavo-cli: recall takes a program number 1..21 (or F1..F5), not 22"},
@@ -435,7 +446,9 @@ TEST(CliUnit, BadUsageIsExitTwoWithOneLineAndNothingSent) {
     EXPECT_EQ(u->ReceivedCount(), 0u);
     const CliRun help = RunCli({"--help"}, dir.path());
     EXPECT_EQ(help.code, 0);
-    EXPECT_TRUE(Contains(help.out, "Exit status: 0 success, 1 the unit or the link failed, 2 bad usage"));
+    EXPECT_TRUE(
+        Contains(help.out,
+                 "Exit status: 0 success; 1 the unit or the link failed, or (diff) the files differ; 2 bad"));
     EXPECT_EQ(RunCli({"ports"}, dir.path()).code, 0);
 }
 

@@ -438,8 +438,8 @@ TEST(FilterDrag, BandMovesAreClampedToThePlotAndTheGainRange) {
         f.filter.SetLinkedSlider(&slider);
         f.filter.SetNarrowGainRange(c.narrow);
         const PlotPoint centre = f.filter.HandleRect().Centre();
-        f.filter.BeginDrag(centre);
-        EXPECT_TRUE(f.filter.DragBand({centre.x + c.dx, centre.y + c.dy})) << c.name;
+        EXPECT_TRUE(f.filter.DragBand({centre.x + c.dx, centre.y + c.dy}, f.filter.GrabOffset(centre)))
+            << c.name;
         EXPECT_EQ(f.record.FrequencyCode.get(), c.freqCode) << c.name;
         EXPECT_EQ(f.record.GainCode, c.gainCode) << c.name;
         EXPECT_EQ(f.record.QCode, 10) << c.name;
@@ -456,11 +456,11 @@ TEST(FilterDrag, GrabOffsetIsKeptAndAStillMouseChangesNothing) {
     RecordingSlider slider;
     f.filter.SetLinkedSlider(&slider);
     const PlotPoint c = f.filter.HandleRect().Centre();
-    f.filter.BeginDrag({c.x + 5, c.y - 3});  // grabbed off-centre
-    EXPECT_TRUE(f.filter.DragBand({c.x + 5, c.y - 3}));
+    const PlotPoint grab = f.filter.GrabOffset({c.x + 5, c.y - 3});  // grabbed off-centre
+    EXPECT_TRUE(f.filter.DragBand({c.x + 5, c.y - 3}, grab));
     EXPECT_TRUE(slider.positions.empty());
     EXPECT_EQ(f.record.GainCode, 120);
-    EXPECT_TRUE(f.filter.DragBand({c.x + 5, c.y - 3 - 30}));  // up 30 px = +6 dB
+    EXPECT_TRUE(f.filter.DragBand({c.x + 5, c.y - 3 - 30}, grab));  // up 30 px = +6 dB
     EXPECT_EQ(f.record.GainCode, 150);
     EXPECT_EQ(f.record.FrequencyCode.get(), 204);
     EXPECT_EQ(f.filter.HandleRect().Centre().y, c.y - 30);
@@ -474,9 +474,7 @@ TEST(FilterDrag, QChangesOneStepPerTenPixels) {
     for (const Case& c : cases) {
         BandFixture f(MakeBand(204, 150, static_cast<uint8_t>(c.startQ), BandPeak));
         const PlotRect handle = f.filter.HandleRect();
-        f.filter.BeginQDrag();
-        f.filter.BeginDrag(handle.Centre());
-        EXPECT_TRUE(f.filter.DragQ(handle.Centre().x + c.dx));
+        EXPECT_TRUE(f.filter.DragQ(handle.Centre().x + c.dx, c.startQ));
         EXPECT_EQ(f.record.QCode, c.expectedQ) << c.startQ << " " << c.dx;
         EXPECT_EQ(f.filter.HandleRect(), handle);  // the handle stays put
     }
@@ -485,15 +483,13 @@ TEST(FilterDrag, QChangesOneStepPerTenPixels) {
 TEST(FilterDrag, EachKindIgnoresTheOtherKindsDrag) {
     FilterFixture hp(true, 204, 8);
     const FilterSetting before = hp.record;
-    hp.filter.BeginDrag(hp.filter.HandleRect().Centre());
-    EXPECT_FALSE(hp.filter.DragBand({100, 100}));
-    EXPECT_FALSE(hp.filter.DragQ(500));
+    EXPECT_FALSE(hp.filter.DragBand({100, 100}, {}));
+    EXPECT_FALSE(hp.filter.DragQ(500, 10));
     EXPECT_TRUE(SameRecord(hp.record, before));
 
     BandFixture band(MakeBand(204, 150, 10, BandPeak));
     const EqBand bandBefore = band.record;
-    band.filter.BeginDrag(band.filter.HandleRect().Centre());
-    EXPECT_FALSE(band.filter.DragFilter({100, 100}));
+    EXPECT_FALSE(band.filter.DragFilter({100, 100}, {}));
     EXPECT_TRUE(SameRecord(band.record, bandBefore));
 }
 
@@ -501,8 +497,7 @@ TEST(FilterDrag, FiltersMoveAlongTheFrequencyAxis) {
     {  // a high-pass pulled to the left edge is switched off: code 0, shown flat, handle where it was
         FilterFixture hp(true, 204, 8);
         const PlotRect handle = hp.filter.HandleRect();
-        hp.filter.BeginDrag(handle.Centre());
-        EXPECT_TRUE(hp.filter.DragFilter({handle.Centre().x - 1000, handle.Centre().y + 40}));
+        EXPECT_TRUE(hp.filter.DragFilter({handle.Centre().x - 1000, handle.Centre().y + 40}, {}));
         EXPECT_EQ(hp.record.FrequencyCode.get(), 0);
         EXPECT_EQ(hp.record.SlopeCode, 8);
         for (double l : hp.filter.LevelDb()) ASSERT_EQ(l, 0.0);
@@ -511,8 +506,7 @@ TEST(FilterDrag, FiltersMoveAlongTheFrequencyAxis) {
     }
     {  // a low-pass there goes to 19.7 Hz and is computed as usual
         FilterFixture lp(false, 204, 8);
-        lp.filter.BeginDrag(lp.filter.HandleRect().Centre());
-        EXPECT_TRUE(lp.filter.DragFilter({0, 0}));
+        EXPECT_TRUE(lp.filter.DragFilter({0, 0}, {}));
         EXPECT_EQ(lp.record.FrequencyCode.get(), 0);
         EXPECT_EQ(lp.filter.Frequency(), 19.7);
         EXPECT_LT(lp.filter.LevelDb()[239], -100);
@@ -521,11 +515,11 @@ TEST(FilterDrag, FiltersMoveAlongTheFrequencyAxis) {
     {  // moving right is limited to 20.6 kHz; the level never moves
         FilterFixture hp(true, 204, 8);
         const PlotRect handle = hp.filter.HandleRect();
-        hp.filter.BeginDrag({handle.Centre().x + 3, handle.Centre().y});
-        EXPECT_TRUE(hp.filter.DragFilter({2000, 0}));
+        const PlotPoint grab = hp.filter.GrabOffset({handle.Centre().x + 3, handle.Centre().y});
+        EXPECT_TRUE(hp.filter.DragFilter({2000, 0}, grab));
         EXPECT_EQ(hp.record.FrequencyCode.get(), 361);
         EXPECT_EQ(hp.filter.HandleRect().top, handle.top);
-        EXPECT_TRUE(hp.filter.DragFilter({handle.Centre().x + 3 + 100, 0}));
+        EXPECT_TRUE(hp.filter.DragFilter({handle.Centre().x + 3 + 100, 0}, grab));
         EXPECT_EQ(hp.record.FrequencyCode.get(), NearestCrossoverCode(XToFrequency(502, 700)));
         FilterFixture fresh(true, hp.record.FrequencyCode.get(), 8);
         EXPECT_EQ(hp.filter.LevelDb(), fresh.filter.LevelDb());

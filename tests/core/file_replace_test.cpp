@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -134,6 +135,60 @@ TEST_P(FileReplace, ASymbolicLinkStaysALinkToTheReplacedFile) {
     ASSERT_TRUE(Replace(Path("link.dat"), "new"));
     EXPECT_TRUE(fs::is_symlink(dir / "link.dat"));
     EXPECT_EQ(Read(real), "new");
+}
+
+// A dangling link is written through, as editors do: the file it names is created and the link stays
+// a link. Relative links name a file beside the link; a chain of them is followed to its end.
+TEST_P(FileReplace, ADanglingLinkIsWrittenThroughToTheFileItNames) {
+    fs::create_directories(dir / "sets");
+    fs::create_symlink("sets/new.dat", dir / "link.dat");  // relative, names nothing yet
+    fs::create_symlink("link.dat", dir / "chain.dat");
+    ASSERT_TRUE(Replace(Path("chain.dat"), "first"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.dat"));
+    EXPECT_TRUE(fs::is_symlink(dir / "chain.dat"));
+    EXPECT_EQ(Read(Path("sets/new.dat")), "first");
+    EXPECT_EQ(SaveBlocker(Path("chain.dat")), 0);
+
+    // A link into a folder that does not exist, and links without end: refused, the links untouched.
+    fs::create_symlink("gone/x.dat", dir / "nowhere.dat");
+    fs::create_symlink("loop2.dat", dir / "loop1.dat");
+    fs::create_symlink("loop1.dat", dir / "loop2.dat");
+    errno = 0;
+    EXPECT_FALSE(Replace(Path("nowhere.dat"), "x"));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(Replace(Path("loop1.dat"), "x"));
+    EXPECT_EQ(errno, ELOOP);
+    for (const char* link : {"nowhere.dat", "loop1.dat", "loop2.dat"}) EXPECT_TRUE(fs::is_symlink(dir / link));
+    EXPECT_FALSE(fs::exists(dir / "gone"));
+}
+
+// What stops a save is known before it is tried, with the errno the save then fails with.
+TEST_P(FileReplace, SaveBlockerNamesWhatAStartedSaveWouldFailOn) {
+    Write(Path("locked.dat"), "keep");
+    ::chmod(Path("locked.dat").c_str(), 0444);
+    Write(Path("plain"), "a file, not a folder");
+    struct Case {
+        std::string path;
+        int blocker;
+    };
+    const Case cases[] = {
+        {Path("new.dat"), 0},
+        {Path("locked.dat"), EACCES},
+        {dir.string(), EISDIR},
+        {Path("missing/x.dat"), ENOENT},
+        {Path("plain/x.dat"), ENOTDIR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(SaveBlocker(c.path), c.blocker);
+        errno = 0;
+        EXPECT_EQ(Replace(c.path, "new"), c.blocker == 0);
+        if (c.blocker != 0) EXPECT_EQ(errno, c.blocker);
+    }
+    EXPECT_EQ(Read(Path("locked.dat")), "keep");
+    EXPECT_TRUE(IsReadOnlyFile(Path("locked.dat")));
+    EXPECT_FALSE(IsReadOnlyFile(Path("new.dat")));
+    EXPECT_FALSE(IsReadOnlyFile("/dev/null")) << "only regular files are read-only files";
 }
 
 TEST(FileReplaceNames, TemporaryNamesAreHiddenAndRecognised) {

@@ -8,6 +8,7 @@
 
 #include "../fuzz/feed_bytes_fuzz.h"
 #include "../fuzz/field_value_fuzz.h"
+#include "../fuzz/preset_import_fuzz.h"
 #include "../fuzz/preset_load_fuzz.h"
 
 namespace pavo {
@@ -23,6 +24,7 @@ TEST(FuzzCorpus, EverySeedOfEveryTargetRunsCleanly) {
     const Corpus corpora[] = {
         {"tests/fuzz/corpus", &fuzz::FeedBytesOnce, 10},
         {"tests/fuzz/preset_corpus", &fuzz::LoadPresetOnce, 6},
+        {"tests/fuzz/preset_corpus", &fuzz::ImportPresetOnce, 6},
         {"tests/fuzz/value_corpus", &fuzz::FieldValueOnce, 30},
     };
     for (const Corpus& c : corpora) {

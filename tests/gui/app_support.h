@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QStringList>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +26,15 @@
 namespace pavo::test {
 
 // Runs the event loop until `done` or the time-out (generous: the machine is shared).
+// A right click at `at` (in `window`'s coordinates) as a user makes it: press and release on the
+// widget under the point, which passes what it does not take on to its parents; the window's
+// menu opens on the release.
+inline void RightClick(QWidget& window, QPoint at) {
+    QWidget* on = window.childAt(at);
+    if (!on) on = &window;
+    QTest::mouseClick(on, Qt::RightButton, {}, on->mapFrom(&window, at));
+}
+
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
     QElapsedTimer t;
     t.start();

@@ -209,12 +209,12 @@ TEST(MainWindow, AboutBoxNamesTheVersion) {
     PavoDlg w(OffLine());
     w.show();
     struct Case {
-        int language;
+        UiLanguage language;
         QString text;
     } cases[] = {{LanguageEnglish, "pavo version " PAVO_VERSION},
                  {LanguageChinese, QString::fromUtf8("pavo " PAVO_VERSION " 版")}};
     for (const Case& c : cases) {
-        Flags().uiLanguage = c.language;
+        SetUiLanguage(c.language);
         QStringList labels;
         QTimer::singleShot(0, [&] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -227,14 +227,13 @@ TEST(MainWindow, AboutBoxNamesTheVersion) {
                 box->close();
             });
             for (QAction* a : menu->actions())
-                if (a->text() == LoadString(101)) a->trigger();
+                if (a->text() == Bilingual("关于(&A)...", "&About...")) a->trigger();
             menu->close();
         });
-        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(600, 5), w.mapToGlobal(QPoint(600, 5)));
-        QApplication::sendEvent(&w, &e);
+        test::RightClick(w, QPoint(600, 5));
         EXPECT_TRUE(labels.contains(c.text)) << labels.join(" | ").toStdString();
     }
-    Flags().uiLanguage = LanguageEnglish;
+    SetUiLanguage(LanguageEnglish);
 }
 
 }  // namespace

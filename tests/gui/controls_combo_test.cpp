@@ -19,7 +19,7 @@
 namespace pavo {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 2000) {
+bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
     QElapsedTimer t;
     t.start();
     while (!done() && t.elapsed() < ms) QTest::qWait(5);

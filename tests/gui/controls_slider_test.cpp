@@ -138,7 +138,7 @@ TEST(BitmapSlider, ClickStepAndDragNotifications) {
         {"step left, held", 100, 6, -1, true, 99, {Tracking(99)}, {}},
         {"step right, quick click", 100, 170, -1, false, 101, {}, {Tracking(101)}},
         {"step at max stays", 361, 6, -1, false, 360, {}, {Tracking(360)}},
-        {"drag ending where it began", 100, -1, -1, true, 100, {}, {Changed(100)}},
+        {"press on the thumb, no move", 100, -1, -1, true, 100, {}, {}},  // a click rewrites nothing
         {"drag to the far left", 100, -1, 0, true, 0, {Tracking(0)}, {Changed(0)}},
         {"drag to the far right", 100, -1, 183, true, 361, {Tracking(361)}, {Changed(361)}},
         {"drag, released before a tick", 100, -1, 0, false, 0, {}, {Changed(0)}},
@@ -180,7 +180,8 @@ TEST(BitmapSlider, TrackingTimerReportsAHeldClickStepOnItsOwn) {
         seen = f.Take();
     }
     EXPECT_EQ(seen, std::vector<Message>{Tracking(11)});
-    QTest::qWait(120);
+    f.Tick();
+    f.Tick();  // later ticks of the held click report nothing new
     QTest::mouseRelease(f.slider, Qt::LeftButton, {}, f.Point(150));
     EXPECT_TRUE(f.Take().empty());
 }

@@ -50,25 +50,27 @@ TEST(EffectPage, TimeSlidersKeepTenthsOfAMillisecond) {
         int label;
         const char* text;
     } cases[] = {
-        {false, E::IDC_PRE_DELAY, 150, [](const ProgramImage& i) { return int(i.EchoA.PreDelay); }, 1500, 3514,
-         "150ms"},
-        {false, E::IDC_DELAY, 250, [](const ProgramImage& i) { return int(i.EchoA.Delay); }, 5000, 3523, "500ms"},
+        {false, E::IDC_PRE_DELAY, 150, [](const ProgramImage& i) { return int(i.EchoA.PreDelay); }, 1500,
+         3514, "150ms"},
+        {false, E::IDC_DELAY, 250, [](const ProgramImage& i) { return int(i.EchoA.Delay); }, 5000, 3523,
+         "500ms"},
         {false, E::IDC_DELAY, 1, [](const ProgramImage& i) { return int(i.EchoA.Delay); }, 20, 3523, "2ms"},
-        {false, E::IDC_REPEAT, 90, [](const ProgramImage& i) { return int(i.EchoA.Repeat); }, 90, 3520, "90%"},
-        {false, E::IDC_RIGHT_PRE_DELAY, 50, [](const ProgramImage& i) { return int(i.EchoA.RightPreDelay); }, 50,
-         3517, "50%"},
+        {false, E::IDC_REPEAT, 90, [](const ProgramImage& i) { return int(i.EchoA.Repeat); }, 90, 3520,
+         "90%"},
+        {false, E::IDC_RIGHT_PRE_DELAY, 50, [](const ProgramImage& i) { return int(i.EchoA.RightPreDelay); },
+         50, 3517, "50%"},
         {false, E::IDC_RIGHT_DELAY, 0, [](const ProgramImage& i) { return int(i.EchoA.RightDelay); }, 0, 3526,
          "-50%"},
-        {false, E::IDC_RIGHT_DELAY, 100, [](const ProgramImage& i) { return int(i.EchoA.RightDelay); }, 100, 3526,
-         "50%"},
-        {false, E::IDC_WET_SLIDER, 100, [](const ProgramImage& i) { return int(i.EchoA.EffectLevel); }, 100, 3501,
-         "100%"},
-        {true, R::IDC_PRE_DELAY, 100, [](const ProgramImage& i) { return int(i.Reverb.PreDelay); }, 2000, 3545,
-         "200ms"},
-        {true, R::IDC_REVERB_TIME, 100, [](const ProgramImage& i) { return int(i.Reverb.ReverbTime); }, 50000, 3548,
-         "5000ms"},
-        {true, R::IDC_DRY_SLIDER, 64, [](const ProgramImage& i) { return int(i.Reverb.DirectLevel); }, 64, 3533,
-         "64%"},
+        {false, E::IDC_RIGHT_DELAY, 100, [](const ProgramImage& i) { return int(i.EchoA.RightDelay); }, 100,
+         3526, "50%"},
+        {false, E::IDC_WET_SLIDER, 100, [](const ProgramImage& i) { return int(i.EchoA.EffectLevel); }, 100,
+         3501, "100%"},
+        {true, R::IDC_PRE_DELAY, 100, [](const ProgramImage& i) { return int(i.Reverb.PreDelay); }, 2000,
+         3545, "200ms"},
+        {true, R::IDC_REVERB_TIME, 100, [](const ProgramImage& i) { return int(i.Reverb.ReverbTime); }, 50000,
+         3548, "5000ms"},
+        {true, R::IDC_DRY_SLIDER, 64, [](const ProgramImage& i) { return int(i.Reverb.DirectLevel); }, 64,
+         3533, "64%"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -82,20 +84,51 @@ TEST(EffectPage, TimeSlidersKeepTenthsOfAMillisecond) {
         EXPECT_EQ(LabelText(child, c.label), c.text);
         EXPECT_TRUE(SameRecord(p.img().ReverbSpare, spare));
     }
+}
 
-    // Stored times are shown back in slider steps, whole steps only.
-    Effects p;
-    Model& m = p.unit().model();
-    m.Edit([&] {
-        p.img().EchoA.Delay = 5000;
-        p.img().Reverb.ReverbTime = 1234;
-    });
-    p->RefreshFromModel();
-    EXPECT_EQ(test::Item<BitmapSlider>(p.echo(), E::IDC_DELAY)->GetPos(), 250);
-    EXPECT_EQ(LabelText(p.echo(), 3523), "500ms");
-    Click(p.page.get(), Effect_Dlg::IDC_REVERB);
-    EXPECT_EQ(test::Item<BitmapSlider>(p.reverb(), R::IDC_REVERB_TIME)->GetPos(), 2);
-    EXPECT_EQ(LabelText(p.reverb(), 3548), "100ms");
+// A stored value between two slider steps: the label shows it as stored, the thumb sits at the nearest
+// step, and a click on the thumb (press and release, no move) leaves it alone.
+TEST(EffectPage, ValuesBetweenSliderStepsAreShownAsStoredAndSurviveAClickOnTheThumb) {
+    struct Case {
+        bool reverb;
+        int slider, label;
+        std::function<Le16&(ProgramImage&)> field;
+        int stored;
+        int pos;
+        const char* text;
+    } cases[] = {
+        {false, E::IDC_PRE_DELAY, 3514, [](ProgramImage& i) -> Le16& { return i.EchoA.PreDelay; }, 231, 23,
+         "23.1ms"},
+        {false, E::IDC_DELAY, 3523, [](ProgramImage& i) -> Le16& { return i.EchoA.Delay; }, 231, 12,
+         "23.1ms"},
+        {false, E::IDC_DELAY, 3523, [](ProgramImage& i) -> Le16& { return i.EchoA.Delay; }, 5000, 250,
+         "500ms"},
+        {true, R::IDC_PRE_DELAY, 3545, [](ProgramImage& i) -> Le16& { return i.Reverb.PreDelay; }, 1235, 62,
+         "123.5ms"},
+        {true, R::IDC_REVERB_TIME, 3548, [](ProgramImage& i) -> Le16& { return i.Reverb.ReverbTime; }, 970, 2,
+         "97ms"},
+        {true, R::IDC_REVERB_TIME, 3548, [](ProgramImage& i) -> Le16& { return i.Reverb.ReverbTime; }, 1234,
+         2, "123.4ms"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Effects p;
+        Model& m = p.unit().model();
+        m.Edit([&] { c.field(p.img()) = static_cast<uint16_t>(c.stored); });
+        p->RefreshFromModel();
+        if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
+        QWidget* child = c.reverb ? static_cast<QWidget*>(p.reverb()) : p.echo();
+        auto* slider = test::Item<BitmapSlider>(child, c.slider);
+        EXPECT_EQ(slider->GetPos(), c.pos);
+        EXPECT_EQ(LabelText(child, c.label), c.text);
+
+        const QPoint thumb = slider->IsVertical() ? QPoint(slider->width() / 2, slider->ThumbCentre())
+                                                  : QPoint(slider->ThumbCentre(), slider->height() / 2);
+        QTest::mouseClick(slider, Qt::LeftButton, {}, thumb);
+        QApplication::processEvents();
+        EXPECT_EQ(m.Edit([&] { return int{c.field(p.img()).get()}; }), c.stored);
+        EXPECT_EQ(LabelText(child, c.label), c.text);
+    }
 }
 
 TEST(EffectPage, SelectorButtonsChooseTheBlockAndItsBands) {
@@ -269,8 +302,7 @@ void ChooseEffectsFromContextMenu(PavoDlg& w) {
             }
         menu->close();
     });
-    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(600, 5), w.mapToGlobal(QPoint(600, 5)));
-    QApplication::sendEvent(&w, &e);
+    test::RightClick(w, QPoint(600, 5));
     EXPECT_TRUE(found);
 }
 

@@ -34,8 +34,7 @@ TEST(Gallery, UndoMenu) {
             menu->close();
         });
         const QPoint at(420, 300);
-        QContextMenuEvent e(QContextMenuEvent::Mouse, at, u.w->mapToGlobal(at));
-        QApplication::sendEvent(u.w.get(), &e);
+        test::RightClick(*u.w, at);
         ASSERT_FALSE(picture.isNull());
         const QString name = language == LanguageChinese ? "undo_menu_zh.png" : "undo_menu_en.png";
         EXPECT_TRUE(picture.save(dir + "/" + name));

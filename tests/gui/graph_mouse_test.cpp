@@ -51,8 +51,7 @@ TEST_F(GraphMouse, BandDraggedAboveThePlotStopsAtTwelveAndEveryMoveIsReported) {
     EXPECT_EQ(band.HandleRect().top, g.graph->PlotRectangle().top);
 
     QTest::mouseRelease(g.graph, Qt::LeftButton, {}, start + QPoint(0, -400));
-    EXPECT_FALSE(band.LeftDrag());
-    EXPECT_FALSE(band.Hit());
+    EXPECT_FALSE(g.graph->Drag().Active());
     EXPECT_TRUE(g.page.Take().empty());
 }
 
@@ -80,7 +79,7 @@ TEST_F(GraphMouse, RightDragStepsTheQOnePerTenPixels) {
         EXPECT_EQ(band.HandleRect(), handleBefore);
         EXPECT_EQ(g.Count(WM_EQCURVE_CHANGED), 1);
         QTest::mouseRelease(g.graph, Qt::RightButton, {}, start + QPoint(c.dx, 0));
-        EXPECT_FALSE(band.RightDrag());
+        EXPECT_FALSE(g.graph->Drag().Active());
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -62,8 +63,7 @@ TEST(TrafficLog, ContextMenuOffersTheLogInBothLanguages) {
                 menu->close();
             }
         });
-        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(10, 10), w.mapToGlobal(QPoint(10, 10)));
-        QApplication::sendEvent(&w, &e);
+        test::RightClick(w, QPoint(10, 10));
         EXPECT_TRUE(
             entries.contains(locale == kLocaleChinesePrc ? QString::fromUtf8("通讯记录") : "Traffic log"))
             << entries.join(", ").toStdString();
@@ -106,10 +106,14 @@ TEST(TrafficLog, ListsTheConnectionWithPollsHiddenPausesClearsAndSaves) {
     // Paused, the list stands still; resumed, nothing that came meanwhile is missing.
     QTest::mouseClick(&win.pause(), Qt::LeftButton);
     const int before = win.ShownTexts().size();
-    QTest::qWait(400);
-    log.ReadNow();
+    // Until lines have come in meanwhile (polls keep coming), however slow the machine.
+    EXPECT_TRUE(test::WaitUntil(
+        [&] {
+            log.ReadNow();
+            return log.lines().Waiting() > 0;
+        },
+        10000));
     EXPECT_EQ(win.ShownTexts().size(), before);
-    EXPECT_GT(log.lines().Waiting(), 0u);
     QTest::mouseClick(&win.pause(), Qt::LeftButton);
     EXPECT_GT(win.ShownTexts().size(), before);
     EXPECT_EQ(log.lines().Waiting(), 0u);
@@ -171,6 +175,47 @@ TEST(TrafficLog, TraceFileGetsEveryLineWhileTheWindowStaysClosed) {
     EXPECT_TRUE(lines.value(1).endsWith("\tDevice found, store authority yes"))
         << lines.value(1).toStdString();
     EXPECT_EQ(w->trafficLog().window(), nullptr);
+}
+
+// A trace file that fails (a full disk) is said once, in the log and the window's status line; the
+// unit stays on line and the log goes on. A read-only file is refused and left as it was.
+TEST(TrafficLog, AFailingTraceFileIsSaidOnceAndTheExchangeGoesOn) {
+    test::AppState state;
+    auto u = StartUnit();
+    auto w = OnLineWindow(*u, "/dev/full");
+    TrafficLog& log = w->trafficLog();
+    log.ShowWindow(w.get());
+    TrafficLogWindow& win = *log.window();
+    win.hidePolls().setChecked(false);
+    const QString failure =
+        QStringLiteral("the trace file /dev/full could not be written: No space left on device; the trace stops here");
+    ASSERT_TRUE(test::WaitUntil([&] { return OnLineAndIdle(*w) && win.ShownTexts().contains(failure); }));
+    EXPECT_EQ(win.traceStatus().text(), failure);
+    EXPECT_TRUE(win.traceStatus().isVisible());
+    // The exchange goes on, and the failure is not said again.
+    const size_t frames = u->ReceivedCount();
+    ASSERT_TRUE(test::WaitUntil([&] {
+        log.ReadNow();
+        return u->ReceivedCount() >= frames + 10;
+    }));
+    log.ReadNow();
+    EXPECT_EQ(win.ShownTexts().count(failure), 1);
+    EXPECT_TRUE(OnLineAndIdle(*w));
+
+    QTemporaryDir dir;
+    const std::string locked = dir.filePath("locked.txt").toStdString();
+    {
+        QFile f(QString::fromStdString(locked));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("keep");
+    }
+    QFile::setPermissions(QString::fromStdString(locked), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    std::string error;
+    EXPECT_FALSE(log.WriteTraceTo(locked, &error));
+    EXPECT_EQ(error, "cannot write the trace file " + locked + ": the file is read-only");
+    QFile f(QString::fromStdString(locked));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("keep"));
 }
 
 TEST(TrafficLog, CommandLineTakesATraceFile) {

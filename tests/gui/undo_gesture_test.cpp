@@ -376,8 +376,7 @@ TEST(UndoGestures, ContextMenuNamesWhatItWouldUndoAndRedo) {
             popup->close();
             if (chosen) chosen->trigger();
         });
-        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), u.w->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(u.w.get(), &e);
+        test::RightClick(*u.w, QPoint(5, 5));
         u.Settle();
         return seen;
     };

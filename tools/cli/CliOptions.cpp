@@ -14,7 +14,8 @@ const char* UsageText() {
            "  ports                          list the serial ports (path, USB id, description)\n"
            "  info    --port DEV             the unit: store authority, programs, system settings\n"
            "  backup  --port DEV FILE.dat    read all 21 programs and the system record into FILE\n"
-           "  restore --port DEV FILE.dat    write a bank file to the unit (needs store authority)\n"
+           "  restore --port DEV FILE.dat    write a bank file to the unit (needs store authority); a\n"
+           "          [--force]              file with codes outside their ranges is refused\n"
            "  recall  --port DEV N           recall stored program N (1..21, or F1..F5)\n"
            "  get     --port DEV PATH        one parameter of the unit, e.g. Mic12.MicLevel\n"
            "  set     --port DEV PATH VALUE  change one parameter to a value as get shows it, such\n"
@@ -29,10 +30,18 @@ const char* UsageText() {
            "  --trace FILE   write the traffic with the unit to FILE (with several ports, one file\n"
            "                 per port: \"%p\" in FILE stands for the port)\n"
            "  --json         show: a stable machine-readable form\n"
+           "  --force        restore: send a file holding codes outside their ranges as it is (they\n"
+           "                 are listed on stderr first); without it such a file is refused\n"
+           "  --verify       restore: read every program back and name the fields the unit did not\n"
+           "                 keep (exit 1)\n"
+           "  --progress     progress on stderr also when stderr is not a terminal\n"
+           "  --quiet, -q    no progress and no messages on stderr, only results and errors\n"
            "  --help         this text\n"
            "  --version      the version\n"
            "\n"
-           "Exit status: 0 success, 1 the unit or the link failed, 2 bad usage or a bad file.\n";
+           "Results go to stdout; progress, messages and errors to stderr.\n"
+           "Exit status: 0 success; 1 the unit or the link failed, or (diff) the files differ; 2 bad\n"
+           "usage or a bad file; 3 the work was done but the trace file could not be written.\n";
 }
 
 CliOptions ParseCliOptions(int argc, char** argv) {
@@ -55,6 +64,14 @@ CliOptions ParseCliOptions(int argc, char** argv) {
             o.ports.push_back(value("--port"));
         } else if (a == "--all-ports") {
             o.allPorts = true;
+        } else if (a == "--verify") {
+            o.verify = true;
+        } else if (a == "--force") {
+            o.force = true;
+        } else if (a == "--quiet" || a == "-q") {
+            o.quiet = true;
+        } else if (a == "--progress") {
+            o.progress = true;
         } else if (a == "--json") {
             o.json = true;
         } else if (is("--trace")) {

@@ -14,6 +14,10 @@ struct CliOptions {
     bool json = false;               // --json
     int block = -1;                  // --block N
     std::string traceFile;           // --trace FILE
+    bool force = false;              // --force: restore sends a file with codes outside their ranges
+    bool verify = false;             // --verify: restore reads every program back and compares
+    bool quiet = false;              // --quiet, -q: no progress, no messages, results only
+    bool progress = false;           // --progress: progress on stderr also when it is no terminal
     bool help = false;
     bool version = false;
 };

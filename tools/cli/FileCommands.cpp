@@ -92,21 +92,27 @@ int Show(const CliOptions& o) {
     return ExitOk;
 }
 
-// The fields whose values differ, one line each: "Mic12.MicLevel: 0.0 dB -> -5.0 dB".
+// The fields whose values differ, one line each: "Mic12.MicLevel: 0.0 dB -> -5.0 dB". Exits as diff(1)
+// does: 0 the same, 1 different.
 int Diff(const CliOptions& o) {
     if (o.args.size() != 2) FailUsage("usage: pavo-cli diff A B");
     const PresetInput a = ReadPreset(o.args[0]);
     const PresetInput b = ReadPreset(o.args[1]);
     if (a.kind != b.kind) FailUsage("cannot compare a program file (.dia) with a bank file (.dat)");
     const std::vector<Part> pa = PartsOf(a), pb = PartsOf(b);
+    bool differ = false;
     for (size_t p = 0; p < pa.size(); ++p)
         for (const FieldInfo& f : FieldsOf(pa[p].record))
-            if (!SameField(f, pa[p].bytes, pb[p].bytes))
+            if (!SameField(f, pa[p].bytes, pb[p].bytes)) {
                 std::printf("%s%s: %s -> %s\n", pa[p].prefix.c_str(), f.path.c_str(),
                             ShownValue(f, pa[p].bytes).c_str(), ShownValue(f, pb[p].bytes).c_str());
-    if (a.kind == PresetKind::Bank && a.bank->Valid != b.bank->Valid)
+                differ = true;
+            }
+    if (a.kind == PresetKind::Bank && a.bank->Valid != b.bank->Valid) {
         std::printf("Valid: %d -> %d\n", a.bank->Valid, b.bank->Valid);
-    return ExitOk;
+        differ = true;
+    }
+    return differ ? ExitDiffer : ExitOk;
 }
 
 }  // namespace

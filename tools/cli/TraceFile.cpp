@@ -1,26 +1,35 @@
 #include "TraceFile.h"
 
-#include <cerrno>
-#include <cstring>
+#include <vector>
 
 #include "CliFailure.h"
 
 namespace pavo::cli {
 
-TraceFile::TraceFile(const std::string& path) : file_(std::fopen(path.c_str(), "w")) {
-    if (!file_) FailUsage("cannot write the trace file " + path + ": " + std::strerror(errno));
+TraceFile::TraceFile(const std::string& path) {
+    std::string error;
+    writer_ = TraceFileWriter::Open(path, &error);
+    if (!writer_) FailUsage(error);
     thread_ = std::thread([this] { Run(); });
 }
 
 TraceFile::~TraceFile() {
-    {
-        std::lock_guard<std::mutex> g(mutex_);
-        stopping_ = true;
+    Finish();
+}
+
+std::string TraceFile::Finish() {
+    if (!finished_) {
+        finished_ = true;
+        {
+            std::lock_guard<std::mutex> g(mutex_);
+            stopping_ = true;
+        }
+        stop_.notify_all();
+        thread_.join();
+        WriteWaiting();
+        writer_->Close();
     }
-    stop_.notify_all();
-    thread_.join();
-    WriteWaiting();
-    std::fclose(file_);
+    return writer_->Failure();
 }
 
 void TraceFile::Run() {
@@ -35,18 +44,17 @@ void TraceFile::Run() {
 void TraceFile::WriteWaiting() {
     std::vector<TraceRecord> records;
     ring_.TakeAll(records);
+    std::vector<TrafficLine> lines;
     if (const uint64_t lost = ring_.Lost(); lost > lostReported_) {
-        std::fprintf(file_, "%s\t--\t\t%llu records lost: the trace fell behind\n",
-                     TimeOfDay(std::chrono::system_clock::now()).c_str(),
-                     static_cast<unsigned long long>(lost - lostReported_));
+        TrafficLine gap;
+        gap.time = TimeOfDay(std::chrono::system_clock::now());
+        gap.direction = "--";
+        gap.text = std::to_string(lost - lostReported_) + " records lost: the trace fell behind";
+        lines.push_back(gap);
         lostReported_ = lost;
     }
-    for (const TraceRecord& r : records) {
-        const std::string line = FormatTrafficLine(decoder_.Describe(r));
-        std::fwrite(line.data(), 1, line.size(), file_);
-        std::fputc('\n', file_);
-    }
-    std::fflush(file_);
+    for (const TraceRecord& r : records) lines.push_back(decoder_.Describe(r));
+    if (!lines.empty()) writer_->Write(lines);
 }
 
 }  // namespace pavo::cli

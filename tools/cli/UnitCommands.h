@@ -4,20 +4,25 @@
 // a bad request never reaches any unit.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CliOptions.h"
 #include "model/Blocks.h"
+#include "model/FieldCatalog.h"
 
 namespace pavo::cli {
 
 struct UnitRequest {
     std::string command;
-    std::string file;                   // backup, restore
-    std::shared_ptr<ProgramBank> bank;  // restore
-    int program = 0;                    // recall: 1..21
-    std::string path;                   // get, set: the field
-    std::string value;                  // set: as typed
-    uint32_t code = 0;                  // set: the code it stands for
+    std::string file;                      // backup, restore
+    std::shared_ptr<ProgramBank> bank;     // restore
+    int program = 0;                       // recall: 1..21
+    std::vector<const FieldInfo*> fields;  // get: the fields, in the order given
+    struct Edit {
+        const FieldInfo* field;
+        uint32_t code;  // the code the value as typed stands for
+    };
+    std::vector<Edit> edits;  // set, in the order given
 };
 
 bool IsUnitCommand(const std::string& command);

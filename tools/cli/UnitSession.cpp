@@ -102,9 +102,11 @@ void UnitSession::OnTrace(const TraceEvent& e) {
 void UnitSession::Connect() {
     unit_.Reset(false);
     AcceptProgram(unit_.model(), true);  // nothing to send: the unit's records replace these
-    if (const PortError error = port_.OpenPort(device_, 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200)) {
+    if (const PortError error =
+            port_.OpenPort(device_, 115200, 'N', 8, 0, kEventRxChar | kEventCts, 115200)) {
         if (error.fault == LinkFault::PortBusy) FailUnit(device_ + " is in use by another program");
-        if (error.fault == LinkFault::NoPort) FailUsage("the port is empty: give a device, e.g. --port /dev/ttyUSB0");
+        if (error.fault == LinkFault::NoPort)
+            FailUsage("the port is empty: give a device, e.g. --port /dev/ttyUSB0");
         FailUnit("cannot open " + device_ + ": " + error.Text());
     }
     unit_.handler().QueueCommand(CmdLookup, 0);

@@ -39,6 +39,9 @@ int Ports(const CliOptions& o) {
 
 int UnitCommand(const CliOptions& o) {
     if (o.ports.empty() && !o.allPorts) FailUsage(o.command + " needs --port DEVICE (or --all-ports)");
+    for (const std::string& port : o.ports)
+        if (port.empty())
+            FailUsage("--port was given an empty device name; give a device such as /dev/ttyUSB0");
     if (o.json || o.block >= 0)
         FailUsage(std::string(o.json ? "--json" : "--block") + " does not go with " + o.command);
     const UnitRequest request = PrepareUnitRequest(o);
@@ -56,12 +59,12 @@ int main(int argc, char** argv) {
     CatchInterrupts();
     try {
         const CliOptions o = ParseCliOptions(argc, argv);
-        if (o.help) {
-            std::fputs(UsageText(), stdout);
-            return ExitOk;
-        }
         if (o.version) {
             std::printf("pavo-cli %s\n", PAVO_VERSION);
+            return ExitOk;
+        }
+        if (o.help) {
+            std::fputs(UsageText(), stdout);
             return ExitOk;
         }
         if (o.command.empty()) FailUsage("no command given; pavo-cli --help lists them");

@@ -23,7 +23,9 @@ double NowMs() {
 
 }  // namespace
 
-UnitLine::UnitLine(UnitOptions options) : options_(std::move(options)), unit_(options_.storeAuthority) {}
+UnitLine::UnitLine(UnitOptions options) : options_(std::move(options)), unit_(options_.storeAuthority) {
+    unit_.CorruptStoredByte(options_.corruptProgram, options_.corruptOffset);
+}
 
 UnitLine::~UnitLine() {
     Stop();

@@ -31,6 +31,10 @@ struct UnitOptions {
     // program sends (empty or 0: never).
     std::vector<uint8_t> chatter;
     int chatterEveryMs = 0;
+    // A memory fault: stored program corruptProgram (1..21; 0: none) keeps byte corruptOffset of its
+    // image one higher than it was sent or stored.
+    int corruptProgram = 0;
+    int corruptOffset = 0;
 };
 
 // One frame as the unit received it, with the time it arrived.

@@ -72,6 +72,18 @@ void VirtualUnit::SetSystem(const SystemRecord& system) {
     system_ = system;
 }
 
+void VirtualUnit::CorruptStoredByte(int program, int offset) {
+    std::lock_guard<std::mutex> g(lock_);
+    corruptProgram_ = program;
+    corruptOffset_ = offset;
+}
+
+void VirtualUnit::AfterStore(int n) {
+    if (n != corruptProgram_ || corruptOffset_ < 0 || corruptOffset_ >= static_cast<int>(sizeof(ProgramImage)))
+        return;
+    ++BytesOf(stored_[n - 1])[corruptOffset_];
+}
+
 OutputChannel& VirtualUnit::Channel(int c) {
     const int scene = current_.ActiveScene >= 1 && current_.ActiveScene <= 3 ? current_.ActiveScene : 1;
     return current_.Scenes[scene - 1].Channel[c];
@@ -125,14 +137,17 @@ std::vector<uint8_t> VirtualUnit::Answer(const Frame& f) {
             if (p.size() >= 1 + sizeof(SystemRecord)) Put(system_, p, 1);
             break;
         case 0x84:
-            if (p.size() >= 1 + sizeof(ProgramImage))
+            if (p.size() >= 1 + sizeof(ProgramImage)) {
                 Put(n == 0 ? current_ : stored_[(stored ? n : 1) - 1], p, 1);
+                if (stored) AfterStore(n);
+            }
             break;
         case 0x86:
             if (stored && p.size() >= 1 + kProgramNameLength) {
                 stored_[n - 1] = current_;
                 std::memcpy(stored_[n - 1].ProgramName, p.data() + 1, kProgramNameLength);
                 system_.ProgramNumber = static_cast<uint8_t>(n);
+                AfterStore(n);
             }
             break;
         case 0x8C:  // six current, six new system password characters

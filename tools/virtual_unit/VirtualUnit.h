@@ -30,11 +30,15 @@ public:
 
     void SetCurrentImage(const ProgramImage& image);
     void SetSystem(const SystemRecord& system);
+    // A memory fault: stored program `program` (1..21; 0 none) keeps byte `offset` of its image one
+    // higher than it was sent or stored.
+    void CorruptStoredByte(int program, int offset);
 
 private:
     void ApplyParameter(uint8_t cmd, const std::vector<uint8_t>& p);
     std::vector<uint8_t> StatusReply(uint8_t cmd);
     OutputChannel& Channel(int c);
+    void AfterStore(int program);
 
     mutable std::mutex lock_;
     ProgramImage current_{};
@@ -42,6 +46,8 @@ private:
     std::array<ProgramImage, 21> stored_{};
     uint8_t storeAuthority_;
     unsigned meterPhase_ = 0;
+    int corruptProgram_ = 0;
+    int corruptOffset_ = 0;
 };
 
 // The unit's factory programs: believable names and settings, different per program.

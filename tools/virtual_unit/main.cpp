@@ -37,6 +37,8 @@ void Usage(FILE* out) {
                  "  --slow-command CC:MS replies to command CC (hex) wait MS more, e.g. 82:1300\n"
                  "  --chatter HEX        bytes another device sends on the line, e.g. 00A7FF\n"
                  "  --chatter-every MS   how often it sends them (default 5)\n"
+                 "  --corrupt-store N:B  stored program N keeps byte B of its image one higher than\n"
+                 "                       it was sent (a memory fault), e.g. 3:120\n"
                  "  --verbose            print every frame received\n"
                  "  --help\n");
 }
@@ -64,6 +66,20 @@ bool ParseSlowCommand(const char* text, pavo::unit::UnitOptions& options) {
     if (end == ms || *end || delay < 0) return false;
     options.slowCommand = static_cast<int>(cmd);
     options.slowCommandMs = static_cast<int>(delay);
+    return true;
+}
+
+// "3:120": stored program 3 keeps byte 120 of its image one higher than sent.
+bool ParseCorruptStore(const char* text, pavo::unit::UnitOptions& options) {
+    char* end = nullptr;
+    const long program = std::strtol(text, &end, 10);
+    if (end == text || *end != ':' || program < 1 || program > pavo::kProgramCount) return false;
+    const char* byte = end + 1;
+    const long offset = std::strtol(byte, &end, 10);
+    if (end == byte || *end || offset < 0 || offset >= static_cast<long>(sizeof(pavo::ProgramImage)))
+        return false;
+    options.corruptProgram = static_cast<int>(program);
+    options.corruptOffset = static_cast<int>(offset);
     return true;
 }
 
@@ -122,6 +138,8 @@ int main(int argc, char** argv) {
             if (options.chatterEveryMs == 0) options.chatterEveryMs = 5;
         } else if (a == "--chatter-every") {
             ok = number(options.chatterEveryMs);
+        } else if (a == "--corrupt-store" && i + 1 < argc) {
+            ok = ParseCorruptStore(argv[++i], options);
         } else if (a == "--verbose") {
             verbose = true;
         } else {
