@@ -19,13 +19,6 @@ namespace {
 using unit::UnitLine;
 using unit::UnitOptions;
 
-std::unique_ptr<UnitLine> StartUnit(UnitOptions options = {}) {
-    auto u = std::make_unique<UnitLine>(options);
-    std::string error;
-    EXPECT_TRUE(u->Start(&error)) << error;
-    return u;
-}
-
 std::unique_ptr<ProgramBank> BankOf(UnitLine& u) {
     auto bank = std::make_unique<ProgramBank>();
     bank->System = u.Unit().System();
@@ -41,7 +34,8 @@ size_t Stores(const UnitLine& u) {
 }
 
 std::string Refusal(const std::string& file, const std::string& where) {
-    return "pavo-cli: " + file + " is refused: " + where + "; nothing was sent (--force sends the file as it is)";
+    return "pavo-cli: " + file + " is refused: " + where +
+           "; nothing was sent (--force sends the file as it is)";
 }
 
 // The import's range check runs before the first byte goes out: a bank with a code outside its range
@@ -59,9 +53,7 @@ TEST(CliFaults, RestoreRefusesBanksWithCodesOutsideTheirRanges) {
     std::mt19937 random(27);
     std::string noise(kDatFileSize, '\0');
     for (char& c : noise) c = static_cast<char>(random());
-    {
-        std::ofstream(dir / "random.dat", std::ios::binary) << noise;
-    }
+    { std::ofstream(dir / "random.dat", std::ios::binary) << noise; }
     ProgramBank randomBank;
     ASSERT_TRUE(ReadDat(dir / "random.dat", randomBank));
     const auto randomFault = CheckDat(randomBank);
@@ -75,13 +67,15 @@ TEST(CliFaults, RestoreRefusesBanksWithCodesOutsideTheirRanges) {
     Case cases[] = {
         {"good.dat", std::make_unique<ProgramBank>(*good), ""},
         {"header.dat", with(0, "System.MicMax", 85),
-         Refusal("header.dat", "the header (system record), System.MicMax holds code 85, outside 0 .. 84 (codes 0..84)")},
+         Refusal("header.dat",
+                 "the header (system record), System.MicMax holds code 85, outside 0 .. 84 (codes 0..84)")},
         {"first.dat", with(1, "Mic12.MicLevel", 200),
          Refusal("first.dat",
                  "program 1, Mic12.MicLevel holds code 200, outside -10.0 dB .. 10.0 dB (codes 0..40)")},
         {"last.dat", with(21, "MusicLeft.Eq[3].GainCode", 241),
-         Refusal("last.dat", "program 21 (F5), MusicLeft.Eq[3].GainCode holds code 241, outside -24.0 dB .. 24.0 "
-                             "dB (codes 0..240)")},
+         Refusal("last.dat",
+                 "program 21 (F5), MusicLeft.Eq[3].GainCode holds code 241, outside -24.0 dB .. 24.0 "
+                 "dB (codes 0..240)")},
         {"random.dat", nullptr, ""},
     };
     for (Case& c : cases) {
@@ -113,14 +107,16 @@ TEST(CliFaults, RestoreRefusesBanksWithCodesOutsideTheirRanges) {
     auto both = with(3, "Mic12.MicLevel", 200);
     WriteCode(*FindField("EchoA.Repeat"), BytesOf(both->Programs[2]), 91);
     ASSERT_TRUE(WriteDat(dir / "forced.dat", *both));
-    const CliRun forced = RunCli({"restore", "--port", u->DevicePath(), "forced.dat", "--force", "-q"}, dir.path());
+    const CliRun forced =
+        RunCli({"restore", "--port", u->DevicePath(), "forced.dat", "--force", "-q"}, dir.path());
     EXPECT_EQ(forced.code, 0) << forced.err;
-    EXPECT_EQ(forced.ErrLines(),
-              (std::vector<std::string>{
-                  "pavo-cli: forced.dat: program 3, EchoA.Repeat holds code 91, outside 0 % .. 90 % (codes 0..90)",
-                  "pavo-cli: forced.dat: program 3, Mic12.MicLevel holds code 200, outside -10.0 dB .. 10.0 dB "
-                  "(codes 0..40)",
-                  "pavo-cli: forced.dat: sent as it is (--force), codes outside their ranges included"}));
+    EXPECT_EQ(
+        forced.ErrLines(),
+        (std::vector<std::string>{
+            "pavo-cli: forced.dat: program 3, EchoA.Repeat holds code 91, outside 0 % .. 90 % (codes 0..90)",
+            "pavo-cli: forced.dat: program 3, Mic12.MicLevel holds code 200, outside -10.0 dB .. 10.0 dB "
+            "(codes 0..40)",
+            "pavo-cli: forced.dat: sent as it is (--force), codes outside their ranges included"}));
     EXPECT_EQ(u->Unit().StoredProgram(3).Mic12.MicLevel, 200);
     EXPECT_EQ(Stores(*u), 44u);
 }
@@ -142,7 +138,8 @@ TEST(CliFaults, RestoreVerifyNamesTheProgramAndFieldTheUnitDidNotKeep) {
               (std::vector<std::string>{
                   "pavo-cli: wrote room.dat to the unit: 21 programs and the system record",
                   "pavo-cli: program 5: Mic12.MicLevel was sent as -5.0 dB and reads back as -4.5 dB",
-                  "pavo-cli: the unit on " + u->DevicePath() + " does not hold what was written: 1 field differs"}));
+                  "pavo-cli: the unit on " + u->DevicePath() +
+                      " does not hold what was written: 1 field differs"}));
     // Without --verify the same restore passes: the check is what finds it.
     EXPECT_EQ(RunCli({"restore", "--port", u->DevicePath(), "room.dat"}, dir.path()).code, 0);
 }
@@ -174,17 +171,20 @@ TEST(CliFaults, BackupChecksItsTargetBeforeReadingTheBank) {
 TEST(CliFaults, TraceFilesThatFailAreSaidAndTheOperationCompletes) {
     auto u = StartUnit();
     ScratchDir dir;
-    CliRun run = RunCli({"set", "--port", u->DevicePath(), "Mic12.MicLevel", "-5dB", "--trace", "/dev/full"}, dir.path());
+    CliRun run = RunCli({"set", "--port", u->DevicePath(), "Mic12.MicLevel", "-5dB", "--trace", "/dev/full"},
+                        dir.path());
     EXPECT_EQ(run.code, 3);
-    EXPECT_EQ(run.ErrLines(), std::vector<std::string>{"pavo-cli: the trace file /dev/full could not be written: No "
-                                                       "space left on device; the trace stops here"});
+    EXPECT_EQ(run.ErrLines(),
+              std::vector<std::string>{"pavo-cli: the trace file /dev/full could not be written: No "
+                                       "space left on device; the trace stops here"});
     EXPECT_EQ(run.OutLines().size(), 1u);
     EXPECT_EQ(u->Unit().CurrentImage().Mic12.MicLevel, 10) << "the set was made";
 
     std::ofstream(dir / "t.txt") << "keep";
     ::chmod((dir / "t.txt").c_str(), 0444);
     const size_t frames = u->ReceivedCount();
-    run = RunCli({"set", "--port", u->DevicePath(), "Mic12.MicLevel", "-4dB", "--trace", "t.txt"}, dir.path());
+    run =
+        RunCli({"set", "--port", u->DevicePath(), "Mic12.MicLevel", "-4dB", "--trace", "t.txt"}, dir.path());
     EXPECT_EQ(run.code, 2);
     EXPECT_EQ(run.ErrLines(),
               std::vector<std::string>{"pavo-cli: cannot write the trace file t.txt: the file is read-only"});

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "virtual_unit/UnitLine.h"
+
 extern "C" char** environ;
 
 namespace pavo::clitest {
@@ -52,10 +54,10 @@ private:
 
 // How a run is set up beyond its arguments.
 struct CliSetup {
-    std::string input;                 // its standard input (empty: none, at end at once)
-    bool closeStdout = false;          // the reader of its standard output goes away at once
-    std::vector<std::string> env;      // NAME=VALUE added to the environment
-    int interruptAfterOutLines = 0;    // SIGINT once that many lines have come out (0: never)
+    std::string input;               // its standard input (empty: none, at end at once)
+    bool closeStdout = false;        // the reader of its standard output goes away at once
+    std::vector<std::string> env;    // NAME=VALUE added to the environment
+    int interruptAfterOutLines = 0;  // SIGINT once that many lines have come out (0: never)
 };
 
 // Runs pavo-cli with `args` in `cwd`; kills it after `timeoutMs` (generous: the machine is shared).
@@ -63,7 +65,8 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem
                      int timeoutMs = 120000, const CliSetup& setup = {}) {
     CliRun run;
     int out[2], err[2], in[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) return run;
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0)
+        return run;
     std::vector<std::string> envText;
     for (char** e = environ; *e; ++e)
         if (std::string(*e).rfind("PAVO_PORT=", 0) != 0) envText.push_back(*e);  // only where a test sets it
@@ -91,7 +94,8 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem
     ::close(out[1]);
     ::close(err[1]);
     // Small inputs only: the pipe holds them whole.
-    if (!setup.input.empty() && ::write(in[1], setup.input.data(), setup.input.size()) < 0) ::kill(pid, SIGKILL);
+    if (!setup.input.empty() && ::write(in[1], setup.input.data(), setup.input.size()) < 0)
+        ::kill(pid, SIGKILL);
     ::close(in[1]);
     if (setup.closeStdout) {
         ::close(out[0]);
@@ -133,6 +137,14 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem
     ::waitpid(pid, &status, 0);
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// A virtual unit on a pseudo-terminal, started or the test fails.
+inline std::unique_ptr<unit::UnitLine> StartUnit(unit::UnitOptions options = {}) {
+    auto u = std::make_unique<unit::UnitLine>(options);
+    std::string error;
+    EXPECT_TRUE(u->Start(&error)) << error;
+    return u;
 }
 
 }  // namespace pavo::clitest

@@ -18,13 +18,6 @@ namespace {
 using unit::UnitLine;
 using unit::UnitOptions;
 
-std::unique_ptr<UnitLine> Unit(UnitOptions options = {}) {
-    auto u = std::make_unique<UnitLine>(options);
-    std::string error;
-    EXPECT_TRUE(u->Start(&error)) << error;
-    return u;
-}
-
 std::vector<uint8_t> Commands(const UnitLine& u) {
     std::vector<uint8_t> out;
     for (const auto& f : u.Received())
@@ -50,7 +43,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 TEST(CliUnit, InfoShowsTheUnitAndTraceWritesItsTraffic) {
-    auto u = Unit();
+    auto u = StartUnit();
     ScratchDir dir;
     const CliRun run = RunCli({"info", "--port", u->DevicePath(), "--trace", "t.txt"}, dir.path());
     ASSERT_EQ(run.code, 0) << run.err;
@@ -62,8 +55,8 @@ TEST(CliUnit, InfoShowsTheUnitAndTraceWritesItsTraffic) {
     EXPECT_EQ(lines[2], "programs");
     for (int n = 1; n <= kProgramCount; ++n) {
         SCOPED_TRACE(n);
-        EXPECT_TRUE(
-            Contains(lines[2 + n], ProgramNumberText(n) + "  \"" + Name(u->Unit().StoredProgram(n)) + "\""))
+        EXPECT_TRUE(Contains(lines[2 + n],
+                             ProgramNumberText(n) + "  \"" + Name(u->Unit().StoredProgram(n)) + "\""))
             << lines[2 + n];
     }
     EXPECT_TRUE(Contains(run.out, "\nsystem\n  System.ProgramNumber       1\n")) << run.out;
@@ -84,7 +77,7 @@ TEST(CliUnit, InfoShowsTheUnitAndTraceWritesItsTraffic) {
 }
 
 TEST(CliUnit, BackupRestoreBackupGivesTheSameBytes) {
-    auto u = Unit();
+    auto u = StartUnit();
     ScratchDir dir;
     CliRun run = RunCli({"backup", "--port", u->DevicePath(), "first.dat"}, dir.path());
     ASSERT_EQ(run.code, 0) << run.err;
@@ -133,7 +126,7 @@ TEST(CliUnit, BackupRestoreBackupGivesTheSameBytes) {
 TEST(CliUnit, SilentUnitFailsWithExitOneAfterTheRetries) {
     UnitOptions silent;
     silent.silent = true;
-    auto u = Unit(silent);
+    auto u = StartUnit(silent);
     ScratchDir dir;
     const CliRun run = RunCli({"info", "--port", u->DevicePath()}, dir.path());
     EXPECT_EQ(run.code, 1);
@@ -145,7 +138,7 @@ TEST(CliUnit, SilentUnitFailsWithExitOneAfterTheRetries) {
 }
 
 TEST(CliUnit, APortHeldByAnotherProgramIsNamedAsSuch) {
-    auto u = Unit();
+    auto u = StartUnit();
     // As the program holds the port it is connected on.
     const int held = ::open(u->DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(held, 0);
@@ -166,7 +159,7 @@ TEST(CliUnit, RestoreRefusesWrongFilesAndUnitsWithoutStoreAuthorityWritingNothin
         std::ofstream(dir / "short.dat", std::ios::binary)
             .write(bytes.data(), static_cast<long>(bytes.size()));
     }
-    auto u = Unit();
+    auto u = StartUnit();
     CliRun run = RunCli({"restore", "--port", u->DevicePath(), "short.dat"}, dir.path());
     EXPECT_EQ(run.code, 2);
     EXPECT_EQ(run.ErrLines(),
@@ -175,7 +168,7 @@ TEST(CliUnit, RestoreRefusesWrongFilesAndUnitsWithoutStoreAuthorityWritingNothin
 
     UnitOptions noAuthority;
     noAuthority.storeAuthority = 0;
-    auto locked = Unit(noAuthority);
+    auto locked = StartUnit(noAuthority);
     const ProgramBank before = *BankOf(*locked);
     ASSERT_TRUE(WriteDat(dir / "bank.dat", before));
     run = RunCli({"restore", "--port", locked->DevicePath(), "bank.dat"}, dir.path());
@@ -188,11 +181,11 @@ TEST(CliUnit, RestoreRefusesWrongFilesAndUnitsWithoutStoreAuthorityWritingNothin
 }
 
 TEST(CliUnit, RecallsOnTwoUnitsAtOnceEachReportedByItsPort) {
-    auto a = Unit();
-    auto b = Unit();
+    auto a = StartUnit();
+    auto b = StartUnit();
     UnitOptions silent;
     silent.silent = true;
-    auto dead = Unit(silent);
+    auto dead = StartUnit(silent);
     ScratchDir dir;
     const CliRun run =
         RunCli({"recall", "--port", a->DevicePath(), "--port", b->DevicePath(), "F2"}, dir.path());
@@ -249,7 +242,7 @@ TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
     ScratchDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        auto u = Unit();
+        auto u = StartUnit();
         const ProgramImage image = u->Unit().CurrentImage();
         const SystemRecord system = u->Unit().System();
         const CliRun run = RunCli({"set", "--port", u->DevicePath(), c.path, c.value}, dir.path());
@@ -277,7 +270,7 @@ TEST(CliUnit, SetChangesExactlyThatFieldOnTheUnitAndGetReadsIt) {
 }
 
 TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
-    auto u = Unit();
+    auto u = StartUnit();
     const std::string port = u->DevicePath();
     struct Case {
         const char* path;
@@ -322,7 +315,7 @@ TEST(CliUnit, SetRefusesWhatTheUnitWouldNotTakeAndChangesNothing) {
 // The value get prints, given back to set, is the code the unit has: for a field of each kind, after a
 // raw code set through code:N.
 TEST(CliUnit, WhatGetPrintsSetTakesBackUnchanged) {
-    auto u = Unit();
+    auto u = StartUnit();
     const std::string port = u->DevicePath();
     const std::pair<const char*, uint32_t> fields[] = {
         {"MusicLeft.Eq[3].GainCode", 97},
@@ -389,8 +382,8 @@ TEST(CliUnit, WhatGetPrintsSetTakesBackUnchanged) {
 }
 
 TEST(CliUnit, SeveralUnitsGetATraceFileEach) {
-    auto a = Unit();
-    auto b = Unit();
+    auto a = StartUnit();
+    auto b = StartUnit();
     ScratchDir dir;
     const CliRun run = RunCli(
         {"info", "--port", a->DevicePath(), "--port", b->DevicePath(), "--trace", "room.txt"}, dir.path());
@@ -409,7 +402,7 @@ TEST(CliUnit, SeveralUnitsGetATraceFileEach) {
 }
 
 TEST(CliUnit, BadUsageIsExitTwoWithOneLineAndNothingSent) {
-    auto u = Unit();
+    auto u = StartUnit();
     const std::string port = u->DevicePath();
     struct Case {
         std::vector<std::string> args;

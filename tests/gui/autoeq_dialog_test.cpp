@@ -28,15 +28,9 @@
 namespace pavo {
 namespace {
 
+using test::Connect;
 using test::UndoWindow;
 using unit::UnitLine;
-
-bool Connect(UndoWindow& u, UnitLine& unit) {
-    u.w->connection().SetPortLister([path = unit.DevicePath()] { return std::vector<std::string>{path}; });
-    PostMessage(u.w.get(), WM_CONNECT_REQUEST);
-    return test::WaitUntil(
-        [&] { return test::OnLineAndIdle(*u.w) && u.unit().model().flags.transferPending.load() == 0; });
-}
 
 ProgramImage Current(UndoWindow& u) {
     return test::Edit(u.unit(), [](Model& m) { return m.current; });
@@ -208,7 +202,7 @@ TEST(AutoEqDialog, TheEntryIsOnEqGraphsOnly) {
     const QString entry = QStringLiteral("Auto EQ…");
     u.ShowPage(PavoDlg::PageMusic);
     EXPECT_TRUE(ContextMenu(*u.w, u.Graph(), u.Graph()->rect().center()).contains(entry));
-    EXPECT_FALSE(ContextMenu(*u.w, &u.w->masterSlider(0), {2, 2}).contains(entry));
+    EXPECT_FALSE(ContextMenu(*u.w, u.w.get(), {600, 5}).contains(entry));  // the window, off every graph
     u.ShowPage(PavoDlg::PageDynEq);
     CFStatic* dynamicGraph = nullptr;
     for (CFStatic* g : u.w->findChildren<CFStatic*>())

@@ -18,14 +18,9 @@
 namespace pavo {
 namespace {
 
+using test::Connect;
 using test::UndoWindow;
 using unit::UnitLine;
-
-bool Connect(UndoWindow& u, UnitLine& unit) {
-    u.w->connection().SetPortLister([path = unit.DevicePath()] { return std::vector<std::string>{path}; });
-    PostMessage(u.w.get(), WM_CONNECT_REQUEST);
-    return test::WaitUntil([&] { return test::OnLineAndIdle(*u.w) && u.unit().model().flags.transferPending.load() == 0; });
-}
 
 ProgramImage Current(UndoWindow& u) {
     return test::Edit(u.unit(), [](Model& m) { return m.current; });
@@ -156,7 +151,8 @@ TEST(UndoOnLine, UndoOfSyncRestoresThePartnerChannelOnBothSides) {
         {"Out1&2", PavoDlg::PageOut12, MainDlg::IDC_SYNC, MainDlg::IDC_HPF_SLIDER,
          MainDlg::IDC_SECOND_CHANNEL, &ProgramImage::Out12Link, 4, "Undo: Out1&2 SYNC",
          [](const ProgramImage& i) {
-             const int scene = i.ActiveScene >= 1 && i.ActiveScene <= 3 ? i.ActiveScene : 1;  // the edited one
+             const int scene =
+                 i.ActiveScene >= 1 && i.ActiveScene <= 3 ? i.ActiveScene : 1;  // the edited one
              OutputChannel out1 = i.Scenes[scene - 1].Channel[OutOut1];
              out1.Limiter = {};  // the pair's limiter is Out 2's
              return Bytes(out1);

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <memory>
 
+#include "app/Connection.h"
 #include "app/PavoDlg.h"
 #include "app/Show_Dlg.h"
 #include "app/UndoGestures.h"
@@ -25,6 +26,7 @@
 #include "pages/MusicDlg.h"
 #include "pages/SysDlg.h"
 #include "platform/ControlId.h"
+#include "virtual_unit/UnitLine.h"
 
 namespace pavo::test {
 
@@ -155,5 +157,13 @@ struct UndoWindow {
         Key(Qt::Key_Return, Qt::NoModifier, edit);
     }
 };
+
+// Connects the window to `unit` and waits until the full read is done and nothing is pending.
+inline bool Connect(UndoWindow& u, unit::UnitLine& unit) {
+    u.w->connection().SetPortLister([path = unit.DevicePath()] { return std::vector<std::string>{path}; });
+    PostMessage(u.w.get(), WM_CONNECT_REQUEST);
+    return WaitUntil(
+        [&] { return OnLineAndIdle(*u.w) && u.unit().model().flags.transferPending.load() == 0; });
+}
 
 }  // namespace pavo::test
