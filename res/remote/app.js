@@ -113,6 +113,9 @@
   ];
   const INPUT_ROWS = [{ key: "inputSelect", path: "System.InputSelect", kind: "choice" }];
 
+  // Choice texts of the field catalog that read differently in Chinese (the program's window says 自动).
+  const CHOICE_TEXT = { zh: { Auto: "自动" } };
+
   const HOLD_MS = 800;        // a control being moved ignores echoes of older values this long
   const METER_FLOOR = 110;    // status levels below light no segment
   const METER_TOP = 200;      // the top (clip) segment
@@ -156,6 +159,8 @@
   function applyLanguage() {
     document.documentElement.lang = lang === "zh" ? "zh-CN" : "en";
     for (const el of document.querySelectorAll("[data-i18n]")) el.textContent = t(el.dataset.i18n);
+    for (const el of document.querySelectorAll("[data-i18n-label]")) el.setAttribute("aria-label", t(el.dataset.i18nLabel));
+    for (const el of document.querySelectorAll("select[data-labels]")) showChoices(el, JSON.parse(el.dataset.labels));
     $("lang").textContent = t("other");
     for (const [block, en, zh] of BLOCKS) {
       const caption = $("curve-name-" + block);
@@ -381,12 +386,14 @@
     value.id = "value-" + path;
     input.addEventListener("input", () => {
       held[path] = Date.now() + HOLD_MS;
+      showFill(input);
       value.textContent = label(path, Number(input.value));
       send(path, Number(input.value));
     });
     input.addEventListener("change", () => send(path, Number(input.value)));
     r.appendChild(input);
     r.appendChild(value);
+    input.dataset.i18nLabel = key;
     input.setAttribute("aria-label", t(key));
     return r;
   }
@@ -395,10 +402,27 @@
     const r = row(container, key, "choice");
     const select = document.createElement("select");
     select.id = "field-" + path;
+    select.dataset.i18nLabel = key;
     select.setAttribute("aria-label", t(key));
     select.addEventListener("change", () => send(path, Number(select.value)));
     r.appendChild(select);
     return r;
+  }
+
+  function showFill(input) {
+    const span = Number(input.max) - Number(input.min);
+    const share = span > 0 ? (Number(input.value) - Number(input.min)) / span : 0;
+    input.style.setProperty("--fill", (share * 100).toFixed(1) + "%");
+  }
+
+  function choiceText(text) {
+    return (CHOICE_TEXT[lang] && CHOICE_TEXT[lang][text]) || text;
+  }
+
+  function showChoices(select, labels) {
+    labels.forEach((text, i) => {
+      if (select.options[i]) select.options[i].textContent = choiceText(text);
+    });
   }
 
   function label(path, code) {
@@ -432,9 +456,10 @@
         (f.labels || []).forEach((text, i) => {
           const option = document.createElement("option");
           option.value = f.min + i;
-          option.textContent = text;
           el.appendChild(option);
         });
+        el.dataset.labels = JSON.stringify(f.labels || []);
+        showChoices(el, f.labels || []);
       }
       el.value = String(f.code);
     } else {
@@ -443,6 +468,7 @@
       el.min = f.min;
       el.max = top;
       el.value = String(f.code);
+      showFill(el);
       if (shown) shown.textContent = f.display;
     }
     el.disabled = state.busy;
@@ -591,6 +617,11 @@
       const plot = svg("svg", { viewBox: "0 0 " + WIDTH + " " + HEIGHT, id: "curve-" + block, role: "img" });
       for (const db of [12, -12]) plot.appendChild(svg("line", { class: "grid", x1: 0, x2: WIDTH, y1: y(db), y2: y(db) }));
       plot.appendChild(svg("line", { class: "zero", x1: 0, x2: WIDTH, y1: y(0), y2: y(0) }));
+      for (const db of [12, 0, -12]) {
+        const scale = svg("text", { x: 4, y: y(db) - 4 });
+        scale.textContent = (db > 0 ? "+" : "") + db + " dB";
+        plot.appendChild(scale);
+      }
       plot.appendChild(svg("g", { class: "ticks" }));
       plot.appendChild(svg("polyline", { class: "line", points: "" }));
       figure.appendChild(plot);
@@ -606,7 +637,7 @@
       for (const [hz, text] of [[100, "100"], [1000, "1k"], [10000, "10k"]]) {
         const x = nearestIndex(hz) * (WIDTH / (state.frequencies.length - 1));
         ticks.appendChild(svg("line", { class: "grid", x1: x, x2: x, y1: 0, y2: HEIGHT }));
-        const label = svg("text", { x: x + 2, y: HEIGHT - 3 });
+        const label = svg("text", { x: x + 3, y: HEIGHT - 5 });
         label.textContent = text;
         ticks.appendChild(label);
       }

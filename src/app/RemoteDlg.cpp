@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -91,6 +92,7 @@ RemoteDlg::RemoteDlg(RemoteControl& remote, QWidget* parent) : QDialog(parent), 
     layout->addWidget(clients_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(Bilingual("关闭", "Close"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 

@@ -54,6 +54,43 @@ def code_of(driver):
     return int(driver.execute_script("return document.getElementById(arguments[0]).value", "field-" + PATH))
 
 
+def phone(driver, height):
+    """Shows the page as a phone 390 CSS pixels wide does (touch, no scroll bars, its own zoom)."""
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": 390, "height": height, "deviceScaleFactor": 1, "mobile": True})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 1})
+
+
+def save_login_pictures(driver, url, pin, shots):
+    """login-LANG.png: the PIN screen of a 390x844 phone after a wrong PIN (two of the five tries)."""
+    wrong = "%06d" % ((int(pin) + 1) % 1000000)
+    driver.get(url)
+    phone(driver, 844)
+    for lang in ("en", "zh"):
+        driver.execute_script("localStorage.setItem('pavo.lang', arguments[0]); location.reload()", lang)
+        WebDriverWait(driver, 20).until(lambda d: d.find_element(By.ID, "pin").is_displayed())
+        driver.find_element(By.ID, "pin").send_keys(wrong)
+        driver.find_element(By.ID, "pinButton").click()
+        WebDriverWait(driver, 5).until(lambda d: d.find_element(By.ID, "pinError").text != "")
+        driver.save_screenshot("%s/login-%s.png" % (shots, lang))
+    driver.execute_script("localStorage.removeItem('pavo.lang')")
+    driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+
+def save_phone_pictures(driver, shots, lang):
+    """phone-LANG-N.png: the screens of a 390x844 phone, scrolled down one screen at a time."""
+    phone(driver, 844)
+    driver.execute_script("localStorage.setItem('pavo.lang', arguments[0]); location.reload()", lang)
+    WebDriverWait(driver, 20).until(lambda d: d.find_element(By.ID, "field-" + PATH).is_displayed())
+    time.sleep(1.0)
+    height = driver.execute_script("return document.documentElement.scrollHeight")
+    for n, top in enumerate(range(0, height, 800), start=1):
+        driver.execute_script("window.scrollTo(0, arguments[0])", top)
+        time.sleep(0.3)
+        driver.save_screenshot("%s/phone-%s-%d.png" % (shots, lang, n))
+    driver.execute_script("window.scrollTo(0, 0)")
+
+
 # Each page notes the wall-clock time its slider first shows `code`.
 WATCH = """
 const el = document.getElementById('field-' + arguments[0]);
@@ -72,6 +109,8 @@ def main():
     pages = []
     try:
         pages = [browser(), browser()]
+        if shots:
+            save_login_pictures(pages[0], url, pin, shots)
         for page in pages:
             log_in(page, url, pin)
         say("ready")
@@ -87,16 +126,9 @@ def main():
         WebDriverWait(pages[1], 10).until(lambda d: code_of(d) == moved)
 
         if shots:
-            for lang, name in (("en", "phone-en.png"), ("zh", "phone-zh.png")):
-                first.execute_script("localStorage.setItem('pavo.lang', arguments[0]); location.reload()", lang)
-                WebDriverWait(first, 20).until(lambda d: d.find_element(By.ID, "field-" + PATH).is_displayed())
-                time.sleep(1.0)
-                first.save_screenshot(shots + "/" + name)
-                height = first.execute_script("return document.body.scrollHeight")
-                first.set_window_size(390, min(height + 120, 4000))
-                time.sleep(0.5)
-                first.save_screenshot(shots + "/" + name.replace(".png", "-full.png"))
-                first.set_window_size(390, 844)
+            for lang in ("en", "zh"):
+                save_phone_pictures(first, shots, lang)
+            first.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
             first.execute_script("localStorage.setItem('pavo.lang', 'en'); location.reload()")
             WebDriverWait(first, 20).until(lambda d: d.find_element(By.ID, "field-" + PATH).is_displayed())
 
@@ -116,7 +148,7 @@ def main():
         say("seen %d %d" % tuple(seen))
         say("done")
     except Exception as e:  # the test reports it
-        say("error " + (str(e).splitlines() or [type(e).__name__])[0])
+        say("error %s: %s" % (type(e).__name__, " ".join(str(e).split())[:300]))
     finally:
         for page in pages:
             page.quit()
