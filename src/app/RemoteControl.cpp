@@ -93,18 +93,11 @@ remote::ExecResult RemoteControl::OnUiThread(std::function<remote::ExecResult()>
 
 remote::ExecResult RemoteControl::Edit(Unit& unit, StepTag tag, const std::function<void()>& edit) {
     return OnUiThread([&] {
-        // Under the send lock: no batch can be queued between the check and the edit.
-        const bool done = unit.handler().WithSendLock([&] {
-            if (Busy()) return false;
-            // What the user has pending is a step of its own, before the remote one.
-            window_.undo().CommitPending();
-            edit();
-            unit.history().Commit(tag);
-            return true;
-        });
-        if (!done) return remote::ExecResult::Busy;
-        window_.RefreshCurrentPage();
-        return remote::ExecResult::Done;
+        // Under the send lock: no batch can be queued between the check and the edit. A command batch
+        // still queued (a recall, a store) holds the unit as well.
+        const bool done = unit.handler().WithSendLock(
+            [&] { return !remote::TransferRunning(unit) && window_.undo().RunAsStep(tag, edit); });
+        return done ? remote::ExecResult::Done : remote::ExecResult::Busy;
     });
 }
 
