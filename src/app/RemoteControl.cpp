@@ -8,6 +8,7 @@
 #include "app/PavoDlg.h"
 #include "app/Show_Dlg.h"
 #include "app/UndoGestures.h"
+#include "platform/Language.h"
 #include "protocol/CommandCodes.h"
 #include "remote/RemoteOptions.h"
 #include "unit/Unit.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr char kOnKey[] = "remote/on";
 constexpr char kNetworkKey[] = "remote/network";
+constexpr char kPortKey[] = "remote/port";
 // Long enough for a busy window, short enough that a phone is told before its user gives up.
 constexpr auto kUiWait = std::chrono::seconds(3);
 
@@ -25,9 +27,18 @@ QSettings RemoteSettings() {
     return QSettings(QStringLiteral("pavo"), QStringLiteral("pavo"));
 }
 
+bool PortAllowed(int port) {
+    return port == 0 || (port >= RemoteControl::kFirstPort && port <= RemoteControl::kLastPort);
+}
+
 }  // namespace
 
-RemoteControl::RemoteControl(PavoDlg& window) : window_(window), port_(remote::RemoteOptions{}.port) {}
+RemoteControl::RemoteControl(PavoDlg& window) : window_(window) {
+    QSettings settings = RemoteSettings();
+    network_ = settings.value(kNetworkKey, false).toBool();
+    port_ = settings.value(kPortKey, kDefaultPort).toInt();
+    if (!PortAllowed(port_)) port_ = kDefaultPort;
+}
 
 RemoteControl::~RemoteControl() {
     alive_->store(false);
@@ -35,9 +46,7 @@ RemoteControl::~RemoteControl() {
 }
 
 void RemoteControl::StartAsSaved() {
-    QSettings settings = RemoteSettings();
-    network_ = settings.value(kNetworkKey, false).toBool();
-    if (settings.value(kOnKey, false).toBool()) {
+    if (RemoteSettings().value(kOnKey, false).toBool()) {
         QString error;
         if (!Set(true, network_, &error))
             std::fprintf(stderr, "pavo: remote control: %s\n", qPrintable(error));
@@ -57,14 +66,46 @@ bool RemoteControl::Set(bool on, bool network, QString* error) {
         settings.setValue(kOnKey, false);
         return true;
     }
+    service_ = Start(network, port_, error);
+    settings.setValue(kOnKey, service_ != nullptr);
+    return service_ != nullptr;
+}
+
+bool RemoteControl::SetPort(int port, QString* error) {
+    if (!PortAllowed(port)) {
+        if (error)
+            *error = Bilingual("端口必须在 %1 到 %2 之间。", "The port must be from %1 to %2.")
+                         .arg(kFirstPort)
+                         .arg(kLastPort);
+        return false;
+    }
+    if (port == port_) return true;
+    if (service_) {
+        // The new one listens before the old one goes: a taken port leaves the phones their service.
+        auto moved = Start(network_, port, error);
+        if (!moved) return false;
+        service_ = std::move(moved);
+    }
+    port_ = port;
+    RemoteSettings().setValue(kPortKey, port);
+    return true;
+}
+
+std::unique_ptr<remote::RemoteService> RemoteControl::Start(bool network, int port, QString* error) {
     remote::RemoteOptions options;
     options.address = network ? "0.0.0.0" : "127.0.0.1";
-    options.port = port_;
-    std::string why;
-    service_ = remote::StartRemoteService({{&window_.unit(), "unit"}}, options, this, &why);
-    settings.setValue(kOnKey, service_ != nullptr);
-    if (!service_ && error) *error = QString::fromStdString(why);
-    return service_ != nullptr;
+    options.port = port;
+    remote::StartError why;
+    auto service = remote::StartRemoteService({{&window_.unit(), "unit"}}, options, this, &why);
+    if (!service && error) {
+        if (why.kind == remote::StartError::Kind::PortInUse)
+            *error = Bilingual("端口 %1 已被其他程序占用，请换一个端口。",
+                               "Port %1 is in use by another program; choose another port.")
+                         .arg(port);
+        else
+            *error = Bilingual("无法开启：", "Cannot turn it on: ") + QString::fromStdString(why.text);
+    }
+    return service;
 }
 
 bool RemoteControl::Busy() const {

@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <chrono>
@@ -56,9 +57,19 @@ RemoteDlg::RemoteDlg(RemoteControl& remote, QWidget* parent) : QDialog(parent), 
                                     "Anyone who knows the PIN can change the unit's settings."),
                           who);
     warning_->setWordWrap(true);
+    port_ = new QSpinBox(who);
+    port_->setRange(RemoteControl::kFirstPort, RemoteControl::kLastPort);
+    port_->setGroupSeparatorShown(false);
+    // Typed and confirmed (Enter or leaving the box): each port tried restarts the service.
+    port_->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(new QLabel(Bilingual("端口：", "Port:"), who));
+    portRow->addWidget(port_);
+    portRow->addStretch(1);
     whoLayout->addWidget(local_);
     whoLayout->addWidget(network_);
     whoLayout->addWidget(warning_);
+    whoLayout->addLayout(portRow);
     layout->addWidget(who);
 
     auto* where = new QHBoxLayout;
@@ -98,6 +109,7 @@ RemoteDlg::RemoteDlg(RemoteControl& remote, QWidget* parent) : QDialog(parent), 
 
     connect(on_, &QCheckBox::toggled, this, [this] { Apply(); });
     connect(network_, &QRadioButton::toggled, this, [this] { Apply(); });
+    connect(port_, &QSpinBox::editingFinished, this, [this] { ApplyPort(); });
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, [this] { ShowClients(); });
     timer_->start(1000);
@@ -107,16 +119,25 @@ RemoteDlg::RemoteDlg(RemoteControl& remote, QWidget* parent) : QDialog(parent), 
 
 void RemoteDlg::Apply() {
     QString error;
-    if (!remote_.Set(on_->isChecked(), network_->isChecked(), &error))
-        error_->setText(Bilingual("无法开启：", "Cannot turn it on: ") + error);
-    else
-        error_->clear();
+    ShowError(remote_.Set(on_->isChecked(), network_->isChecked(), &error), error);
+}
+
+void RemoteDlg::ApplyPort() {
+    if (remote_.Running() && port_->value() == remote_.service()->Port()) return;
+    QString error;
+    ShowError(remote_.SetPort(port_->value(), &error), error);
+}
+
+void RemoteDlg::ShowError(bool ok, const QString& error) {
+    error_->setText(ok ? QString() : error);
     ShowState();
 }
 
 void RemoteDlg::ShowState() {
-    const QSignalBlocker b1(on_), b2(local_), b3(network_);
+    const QSignalBlocker b1(on_), b2(local_), b3(network_), b4(port_);
     const bool running = remote_.Running();
+    // Any free port (tests) shows the one the service took.
+    port_->setValue(remote_.Port() == 0 && running ? remote_.service()->Port() : remote_.Port());
     on_->setChecked(running);
     (remote_.OpenToNetwork() ? network_ : local_)->setChecked(true);
     warning_->setVisible(remote_.OpenToNetwork());

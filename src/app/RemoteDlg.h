@@ -1,7 +1,7 @@
 #pragma once
 // "Remote control…" / "远程控制": turns the remote control on and off, chooses who may reach it (this
-// computer only, or other devices on this network), and shows where to go: the URLs with a QR code
-// of the first, the PIN, and the clients holding a session.
+// computer only, or other devices on this network) and the port, and shows where to go: the URLs with
+// a QR code of the first, the PIN, and the clients holding a session.
 #include <QDialog>
 
 class QButtonGroup;
@@ -9,6 +9,7 @@ class QCheckBox;
 class QLabel;
 class QListWidget;
 class QRadioButton;
+class QSpinBox;
 class QTimer;
 
 namespace pavo {
@@ -25,12 +26,15 @@ public:
 
 private:
     void Apply();
+    void ApplyPort();
+    void ShowError(bool ok, const QString& error);
     void ShowClients();
 
     RemoteControl& remote_;
     QCheckBox* on_;
     QRadioButton* local_;
     QRadioButton* network_;
+    QSpinBox* port_;
     QLabel* warning_;
     QLabel* qr_;
     QLabel* urls_;

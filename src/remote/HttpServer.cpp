@@ -227,7 +227,7 @@ HttpServer::~HttpServer() {
     if (stopFd_ >= 0) ::close(stopFd_);
 }
 
-bool HttpServer::Start(const std::string& address, int port, std::string* error) {
+bool HttpServer::Start(const std::string& address, int port, std::string* error, bool* portInUse) {
     errno = 0;
     int bound = port;
     if (port == 0) {
@@ -236,6 +236,11 @@ bool HttpServer::Start(const std::string& address, int port, std::string* error)
         bound = -1;
     }
     if (bound <= 0) {
+        if (portInUse) *portInUse = errno == EADDRINUSE;
+        if (errno == EADDRINUSE && error) {
+            *error = "port " + std::to_string(port) + " is in use by another program";
+            return false;
+        }
         if (error) {
             *error = "cannot listen on " + address + ":" + std::to_string(port);
             if (errno != 0) *error += std::string(" (") + std::strerror(errno) + ")";

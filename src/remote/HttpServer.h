@@ -29,8 +29,9 @@ public:
     ~HttpServer() override;
 
     // Binds the address and starts listening on a thread of its own. False with `error` when the
-    // address cannot be used (a port in use, an address this computer does not have).
-    bool Start(const std::string& address, int port, std::string* error);
+    // address cannot be used (an address this computer does not have), and `portInUse` when another
+    // socket holds the port.
+    bool Start(const std::string& address, int port, std::string* error, bool* portInUse = nullptr);
     int Port() const { return port_; }
     void Stop();
     int OpenConnections() const;

@@ -515,9 +515,9 @@ int RemoteService::OpenConnections() const {
 }
 
 std::unique_ptr<RemoteService> StartRemoteService(std::vector<ServedUnit> units, const RemoteOptions& options,
-                                                  RemoteExecutor* executor, std::string* error) {
+                                                  RemoteExecutor* executor, StartError* error) {
     auto fail = [error](std::string text) {
-        if (error) *error = std::move(text);
+        if (error) *error = {StartError::Kind::Options, std::move(text)};
         return nullptr;
     };
     if (units.empty() || std::any_of(units.begin(), units.end(), [](const ServedUnit& u) { return !u.unit; }))
@@ -526,8 +526,11 @@ std::unique_ptr<RemoteService> StartRemoteService(std::vector<ServedUnit> units,
     std::string pin = options.pin.empty() ? MakePin() : options.pin;
     auto impl = std::make_unique<RemoteService::Impl>(std::move(units), options, executor, std::move(pin));
     impl->Routes();
-    if (!impl->server.Start(options.address, options.port, error)) {
+    std::string why;
+    bool portInUse = false;
+    if (!impl->server.Start(options.address, options.port, &why, &portInUse)) {
         impl->feed.Stop();
+        if (error) *error = {portInUse ? StartError::Kind::PortInUse : StartError::Kind::CannotListen, why};
         return nullptr;
     }
     return std::unique_ptr<RemoteService>(new RemoteService(std::move(impl)));

@@ -2,9 +2,9 @@
 // The remote control: a small web service that serves the remote page and its API for the units it
 // is given, so that phones, tablets and scripts on the network can work them.
 //
-//     std::string error;
+//     StartError error;
 //     auto service = StartRemoteService({{&unit, "/dev/ttyUSB0"}}, options, &executor, &error);
-//     if (!service) ...error...;
+//     if (!service) ...error.text...;
 //     service->Pin();          // what people type on the page
 //     service.reset();         // stops it
 //
@@ -30,6 +30,14 @@ struct ServedUnit {
     std::string name;  // how the unit is listed (its port)
 };
 
+// Why a service did not start: the kind for a host that words it for its users, the text (English)
+// for logs and the command line.
+struct StartError {
+    enum class Kind { Options, PortInUse, CannotListen };
+    Kind kind = Kind::Options;
+    std::string text;
+};
+
 class RemoteService {
 public:
     ~RemoteService();
@@ -53,7 +61,7 @@ private:
     struct Impl;
     explicit RemoteService(std::unique_ptr<Impl> impl);
     friend std::unique_ptr<RemoteService> StartRemoteService(std::vector<ServedUnit>, const RemoteOptions&,
-                                                             RemoteExecutor*, std::string*);
+                                                             RemoteExecutor*, StartError*);
     std::unique_ptr<Impl> impl_;
 };
 
@@ -62,6 +70,6 @@ private:
 // host without a screen. The host keeps `model.flags.connected` up to date, as the program's
 // connection does. Null with `error` when the service cannot listen or the options are not usable.
 std::unique_ptr<RemoteService> StartRemoteService(std::vector<ServedUnit> units, const RemoteOptions& options,
-                                                  RemoteExecutor* executor, std::string* error);
+                                                  RemoteExecutor* executor, StartError* error);
 
 }  // namespace pavo::remote

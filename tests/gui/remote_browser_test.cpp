@@ -46,8 +46,8 @@ TEST(RemoteBrowser, PhonesAndWindowAgreeOnTheMicLevel) {
     ASSERT_TRUE(w.ConnectTo(*u));
     w.window->SelectPage(PavoDlg::PageMic);
     RemoteControl& remote = w.window->remote();
-    remote.SetPort(0);  // loopback, any free port
     QString error;
+    ASSERT_TRUE(remote.SetPort(0, &error));  // any free port
     ASSERT_TRUE(remote.Set(true, false, &error)) << error.toStdString();
     const std::string url = remote.service()->Urls().front();
     ASSERT_EQ(url.rfind("http://127.0.0.1:", 0), 0u) << url;

@@ -34,8 +34,9 @@ protected:
         std::string error;
         ASSERT_TRUE(line->Start(&error)) << error;
         ASSERT_TRUE(online.Connect(line->DevicePath()));
-        service = remote::StartRemoteService({{&online.unit, "virtual"}}, options, nullptr, &error);
-        ASSERT_TRUE(service) << error;
+        remote::StartError failure;
+        service = remote::StartRemoteService({{&online.unit, "virtual"}}, options, nullptr, &failure);
+        ASSERT_TRUE(service) << failure.text;
         client = std::make_unique<ApiClient>(service->Port());
         token = client->Login(kPin);
         ASSERT_FALSE(token.empty());
