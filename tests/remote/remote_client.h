@@ -34,6 +34,7 @@ public:
     explicit ApiClient(int port, std::string host = "127.0.0.1") : client_(host, port) {
         client_.set_read_timeout(std::chrono::seconds(20));
         client_.set_keep_alive(true);
+        client_.set_tcp_nodelay(true);  // as browsers do: a body never waits for the headers' ACK
     }
 
     // The session token for `pin` (empty when refused).
