@@ -10,6 +10,8 @@ PACKAGES=(
     fonts-liberation2 fonts-noto-cjk
     poppler-utils
     dpkg-dev file lintian appstream desktop-file-utils
+    libcpp-httplib-dev nlohmann-json3-dev libqrencode-dev
+    chromium chromium-driver python3-selenium
 )
 
 # Installs the Debian packages that are not installed yet; runs apt-get update once, only when needed.

@@ -28,12 +28,8 @@ AutoEqDialog* OpenAutoEq(PavoDlg& main, int block) {
     // Written under the model lock as one step named after the command; the change scanner sends the
     // bands that changed, like any edit.
     auto apply = [&main, block, scene](const FitResult& result) {
-        const bool ran = main.undo().RunAsStep(
-            StepKind::AutoEq, [&] { WriteFitToModel(main.unit().model(), result, block, scene); });
-        if (!ran) return false;
-        main.RefreshCurrentPage();
-        main.undo().history().Rebase();  // what the page writes while it shows the bands is no step
-        return true;
+        return main.undo().RunAsStep(StepKind::AutoEq,
+                                     [&] { WriteFitToModel(main.unit().model(), result, block, scene); });
     };
     auto* dialog = new AutoEqDialog(main.unit(), block, scene, apply, &main);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

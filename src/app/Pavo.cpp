@@ -110,6 +110,7 @@ int RunPavo(int argc, char** argv) {
     options.connectAtStart = !cl.offline;
     options.firstPort = cl.port;
     options.traceFile = cl.traceFile;
+    options.remoteAsSaved = true;
     std::unique_ptr<unit::UnitLine> virtualUnit;
     if (cl.virtualUnit) {
         virtualUnit = std::make_unique<unit::UnitLine>();

@@ -25,6 +25,8 @@
 #include "app/Pavo.h"
 #include "app/PresetCommands.h"
 #include "app/PresetDrop.h"
+#include "app/RemoteControl.h"
+#include "app/RemoteDlg.h"
 #include "app/Show_Dlg.h"
 #include "app/TrafficLog.h"
 #include "app/UndoGestures.h"
@@ -163,6 +165,8 @@ PavoDlg::PavoDlg(const StartOptions& options, QWidget* parent) : QWidget(parent)
     drop_ = std::make_unique<PresetDrop>(*this);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, this,
             &PavoDlg::ShowLibrary);
+    remote_ = std::make_unique<RemoteControl>(*this);
+    if (options_.remoteAsSaved) remote_->StartAsSaved();
 }
 
 void PavoDlg::CreateUndo() {
@@ -186,6 +190,7 @@ void PavoDlg::CreateUndo() {
 }
 
 PavoDlg::~PavoDlg() {
+    remote_.reset();
     library_.reset();
     drop_.reset();
     undo_.reset();
@@ -589,6 +594,8 @@ void PavoDlg::OpenContextMenu(QPoint globalPos) {
     menu.addAction(Bilingual("通讯记录", "Traffic log"), this, [this] { trafficLog_->ShowWindow(this); });
     menu.addAction(Bilingual("预置库", "Preset library"), this, [this] { ShowLibrary(); })
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    menu.addAction(Bilingual("远程控制…", "Remote control…"), this,
+                   [this] { RemoteDlg(*remote_, this).exec(); });
     QAction* effects = menu.addAction(Bilingual("效果", "Effects"));
     effects->setCheckable(true);
     effects->setChecked(EffectsTabShown());

@@ -24,6 +24,7 @@ class LibraryWindow;
 class PageDlg;
 class PresetDrop;
 class PresetCommands;
+class RemoteControl;
 class Show_Dlg;
 class TrafficLog;
 class UndoGestures;
@@ -34,8 +35,9 @@ struct StartOptions {
     std::string firstPort;       // tried before the enumerated ports
     bool onlyFirstPort = false;  // try no other port (the virtual unit)
     bool connectAtStart = true;
-    QString titleSuffix;    // shown after the title, e.g. " - virtual unit"
-    std::string traceFile;  // --trace FILE: the traffic log's lines also go there
+    QString titleSuffix;         // shown after the title, e.g. " - virtual unit"
+    std::string traceFile;       // --trace FILE: the traffic log's lines also go there
+    bool remoteAsSaved = false;  // start the remote control if the user left it on
 };
 
 class PavoDlg : public QWidget, public MessageTarget, public PageHost {
@@ -106,6 +108,7 @@ public:
     // The preset library window (context menu "Preset library", Ctrl+L); made on first use.
     void ShowLibrary();
     LibraryWindow* library() const { return library_.get(); }
+    RemoteControl& remote() { return *remote_; }
     PageDlg* Page(int pageIndex) const;
     PageDlg* SystemPage() const { return pages_[PageSystem]; }
     // Replaces a page (the pages of later editors plug in here); index as in Page(), 6 = the effect page.
@@ -171,6 +174,7 @@ private:
     std::unique_ptr<UndoGestures> undo_;
     std::unique_ptr<PresetDrop> drop_;
     std::unique_ptr<LibraryWindow> library_;  // listens to the unit: goes before it
+    std::unique_ptr<RemoteControl> remote_;   // edits through the window: goes first
 };
 
 }  // namespace pavo

@@ -246,20 +246,25 @@ void UndoGestures::BeforeDeviceCommand(unsigned command, unsigned argument, bool
     }
 }
 
-bool UndoGestures::RunAsStep(StepKind kind, const std::function<void()>& command) {
-    if (hold_ != Hold::None || (hooks_.busy && hooks_.busy())) return false;
-    if (absorb_)
-        history_.Rebase();
-    else
-        history_.Commit(tag_);
-    tag_ = {};
-    absorb_ = false;
-    repeat_ = {};
-    command();
-    if (history_.Commit({kind, 0})) {
+bool UndoGestures::RunAsStep(StepTag tag, const std::function<void()>& command) {
+    const bool ran = unit_.handler().WithSendLock([&] {
+        if (hold_ != Hold::None || (hooks_.busy && hooks_.busy())) return false;
+        if (absorb_)
+            history_.Rebase();
+        else
+            history_.Commit(tag_);
+        tag_ = {};
+        absorb_ = false;
+        repeat_ = {};
+        command();
+        history_.Commit(tag);
         lastRepeat_ = {};
         sinceLastStep_.restart();
-    }
+        return true;
+    });
+    if (!ran) return false;
+    if (hooks_.restored) hooks_.restored();
+    history_.Rebase();
     return true;
 }
 

@@ -34,7 +34,8 @@ public:
         std::function<bool()> busy;  // a transfer holds the window: no undo now
         // An undo or redo has just restored the records; runs under the send lock.
         std::function<void(const UndoStep& applied)> applied;
-        std::function<void()> restored;  // then, without the lock: show the records
+        // Then, without the lock, and after a command run as a step: show the records.
+        std::function<void()> restored;
     };
 
     // The gestures in `window` edit `unit`, whose undo history they fill.
@@ -61,10 +62,16 @@ public:
     void LinkLost();
     void BeforeDeviceCommand(unsigned command, unsigned argument, bool connected);
     void AfterImport(StepKind kind);
-    // Runs a command of the window that changes the records (an automatic EQ) and makes what it
-    // changed one step of that kind; what was still open is committed first, as the step before.
+    // Runs a command that changes the records without a gesture in the window (an automatic EQ, an
+    // edit from the remote control) and makes what it changed one step tagged `tag`: what the user
+    // still had open is committed first, as the step before, and the user's next repeat joins nothing
+    // before it. The check and the command run under the send lock, so that no transfer begins
+    // between them; then the pages show the records, and what they write meanwhile is no step.
     // False, and the command not run, while a transfer or a read holds the window.
-    bool RunAsStep(StepKind kind, const std::function<void()>& command);
+    bool RunAsStep(StepTag tag, const std::function<void()>& command);
+    bool RunAsStep(StepKind kind, const std::function<void()>& command) {
+        return RunAsStep({kind, 0}, command);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -147,6 +147,8 @@ QString StepName(const UndoStep& step) {
         case StepKind::Recall:
             return Bilingual("调用设备模式", "Recall Mode") + u' ' +
                    QString::fromStdString(ProgramNumberText(step.tag.argument));
+        case StepKind::Remote:
+            return Bilingual("远程", "Remote") + QStringLiteral(": ") + FieldsName(ChangedFields(step));
         case StepKind::AutoEq:
             return Bilingual("自动均衡", "Auto EQ");
         case StepKind::Edit:

@@ -11,7 +11,8 @@
 namespace pavo {
 
 // A short name in the current UI language: the import or recall it was, or the block and record of
-// the fields it changed ("Music Left EQ band 3", "Out 1 Delay", "Mic max volume", "Music SYNC").
+// the fields it changed ("Music Left EQ band 3", "Out 1 Delay", "Mic max volume", "Music SYNC"); an
+// edit from the remote control says so first ("Remote: Mic 1&2 Mic Level").
 QString StepName(const UndoStep& step);
 
 // A field of the catalog as people call it, in the given language or the UI's: its scene, block,

@@ -35,8 +35,9 @@ struct EditedRecords {
 };
 
 // What the gesture was, as far as the model can tell; ordinary edits are named by the fields they
-// changed. An automatic EQ is a command of its own but changes bands like an edit.
-enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall, AutoEq };
+// changed, and so are the edits that came through the remote control. An automatic EQ is a command
+// of its own but changes bands like an edit.
+enum class StepKind : uint8_t { Edit, ImportDia, ImportBank, Recall, AutoEq, Remote };
 
 // Imports and recalls bring a whole program: taking one back sends the whole program again.
 inline bool BringsWholeProgram(StepKind kind) {
@@ -45,7 +46,7 @@ inline bool BringsWholeProgram(StepKind kind) {
 
 struct StepTag {
     StepKind kind = StepKind::Edit;
-    int argument = 0;  // the program number of a recall
+    int argument = 0;  // the program number of a recall, the field of a remote edit
 };
 
 enum class EditedRecord : uint8_t { Program, System };

@@ -161,9 +161,10 @@ void SerialPort::Run() {
             case EngineEvent::Io:
             case EngineEvent::Timeout:
                 ReadPath(sendLock);
-                // One pause per exchange, after the reply (or the repeat decision), still under the
-                // send lock: the unit gets its breather and the UI its turn between two cycles.
-                if (!stop_) events_.Pause(kCyclePauseMs);
+                // One pause per exchange, after the reply (or the repeat decision): the unit gets its
+                // breather, and whoever waits for the send lock meanwhile (a queued command, an edit
+                // checked against transfers) its turn, so that the next scan already sends it.
+                if (!stop_) PauseUnlocked(sendLock, kCyclePauseMs);
                 break;
             case EngineEvent::DeviceGone:
                 LinkFailure({LinkFault::Unplugged, 0, "poll()"});

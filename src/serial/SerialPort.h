@@ -16,8 +16,9 @@
 // calls that failed without ending the link (a refused setting, a frame that would not leave).
 //
 // Locks: the worker holds the send lock while it handles an event (pop or scan, write, feed the
-// reply, and the 20 ms pause that ends each cycle). It lets go of it while it waits for the reply and
-// during the long pauses after bulk and long-pause frames, so the UI can queue a batch then; that is
+// reply). It lets go of it while it waits for the reply, during the 20 ms pause that ends each cycle
+// (an edit or command waiting for the lock then goes out with the next scan) and during the long
+// pauses after bulk and long-pause frames, so the UI can queue a batch then; that is
 // safe because the queue is only read again at the next add-data step, after the reply. The port
 // lock guards the descriptor; whoever holds both took the send lock first.
 #include <atomic>

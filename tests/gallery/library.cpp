@@ -1,5 +1,5 @@
 // Writes pictures of the preset library window for a person to look at, in both languages and at both
-// scales: build/gallery/library_en.png, library_en@2x.png, library_zh.png, library_zh@2x.png.
+// scales: library_en.png, library_zh.png and their @2x pictures in the gallery folder.
 #include <gtest/gtest.h>
 
 #include "controls_support.h"
