@@ -200,7 +200,7 @@ void DEQ_Dlg::RefreshFromModel() {
     struct Bands {
         DynEqBand band[kBands];
     };
-    const Bands b = model().Edit([this, this] {
+    const Bands b = model().Edit([this] {
         Bands copy;
         std::copy(std::begin(CurrentBlock().DynEq), std::end(CurrentBlock().DynEq), copy.band);
         return copy;

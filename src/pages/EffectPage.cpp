@@ -114,8 +114,7 @@ void EffectPage::RefreshFromModel() {
     highPass_->Bind(set, graph_);
     lowPass_->Bind(set, graph_);
 
-    const bool bypassed =
-        model().Edit([this, this] { return BlockBytes()[offsetof(EchoBlock, EqBypass)] != 0; });
+    const bool bypassed = model().Edit([this] { return BlockBytes()[offsetof(EchoBlock, EqBypass)] != 0; });
     Item<BitButton>(layout_.eqPass)->SetLatched(bypassed);
     highPass_->Refresh();
     lowPass_->Refresh();

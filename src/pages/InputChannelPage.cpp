@@ -159,7 +159,7 @@ bool InputChannelPage::eventFilter(QObject* watched, QEvent* event) {
 // ---- The model ----
 
 int InputChannelPage::LinkByte() const {
-    return model().Edit([this, this] { return int{model().current.*def_.link}; });
+    return model().Edit([this] { return int{model().current.*def_.link}; });
 }
 
 int32_t& InputChannelPage::Side() const {

@@ -199,7 +199,7 @@ int MainDlg::SideBlock() const {
 }
 
 uint8_t MainDlg::LinkByte() const {
-    return model().Edit([this, this] {
+    return model().Edit([this] {
         const ProgramImage& img = model().current;
         return outputIndex_ == 4 ? img.Out34Link : img.Out12Link;
     });
@@ -293,7 +293,7 @@ void MainDlg::RefreshFromModel() {
     struct Channels {
         OutputChannel selected, first, second;
     };
-    const Channels c = model().Edit([this, this] {
+    const Channels c = model().Edit([this] {
         return Channels{Channel(SideBlock()), Channel(FirstBlock()), Channel(SecondBlock())};
     });
     Item<BitButton>(IDC_EQ_PASS)->SetLatched(c.selected.EqBypass != 0);

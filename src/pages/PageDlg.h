@@ -26,9 +26,9 @@ public:
     // Show the model's values in the controls.
     virtual void RefreshFromModel() {}
     // A status reply filled an area (levels or indicators); the system page shows its meters.
-    virtual void StatusReceived(StatusArea area) {}
+    virtual void StatusReceived(StatusArea /*area*/) {}
     // The page became the selected one for a page index (the output page serves two indices).
-    virtual void Selected(int pageIndex) {}
+    virtual void Selected(int /*pageIndex*/) {}
 
     // Builds the page's controls if that has not happened yet, then shows their captions; keeps the
     // page's place and size.

@@ -20,18 +20,18 @@ public:
     // The system record arrived (current and last-sent copy).
     virtual void SystemReceived() {}
     // The current program arrived (current and last-sent image).
-    virtual void ProgramReceived(ProgramSource source) {}
+    virtual void ProgramReceived(ProgramSource /*source*/) {}
     // A stored program (1..21) arrived and is in the bank under that number, from a bank read or a read
     // of that program alone.
-    virtual void StoredProgramReceived(int number) {}
+    virtual void StoredProgramReceived(int /*number*/) {}
     // Stored program 21 of a bank read arrived: the bank is complete.
     virtual void AllProgramsReceived() {}
     // A status reply filled an area while the system page shows the meters; one report until the
     // receiver sets the status message flag back to 1.
-    virtual void StatusReceived(StatusArea area) {}
+    virtual void StatusReceived(StatusArea /*area*/) {}
     // A stored-program reply carried another program's number than the one asked for (it is filed
     // under the one asked for).
-    virtual void WrongProgramNumber(int received, int requested) {}
+    virtual void WrongProgramNumber(int /*received*/, int /*requested*/) {}
 
 protected:
     ~ReplyEvents() = default;

@@ -66,7 +66,7 @@ bool SerialPort::IsOpen() const {
 }
 
 PortError SerialPort::OpenPort(const std::string& device, unsigned baud, char parity, int dataBits,
-                               int stopBits, unsigned eventMask, size_t bufferSize) {
+                               int stopBits, unsigned /*eventMask*/, size_t bufferSize) {
     ClosePort();
     const size_t size = std::max(bufferSize, kMinBufferSize);
     writeBuffer_.assign(size, 0);

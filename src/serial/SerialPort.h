@@ -48,11 +48,11 @@ class LinkEvents {
 public:
     // The link ended (reported once per run; LastError() holds the same). `lookupFrame`: the frame
     // nobody answered was the device lookup.
-    virtual void LinkFailed(const PortError& error, bool lookupFrame) {}
+    virtual void LinkFailed(const PortError& /*error*/, bool /*lookupFrame*/) {}
     // The queued item with this sequence number has left the port; in the order the items go out.
-    virtual void ProgressPosition(int sequence) {}
+    virtual void ProgressPosition(int /*sequence*/) {}
     // A call on the open port failed without ending the link: the "Application Error" box.
-    virtual void PortWarning(const PortError& error, int portNumber) {}
+    virtual void PortWarning(const PortError& /*error*/, int /*portNumber*/) {}
 
 protected:
     ~LinkEvents() = default;

@@ -80,7 +80,9 @@ TEST(CliFaults, RestoreRefusesBanksWithCodesOutsideTheirRanges) {
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.file);
-        if (c.bank) ASSERT_TRUE(WriteDat(dir / c.file, *c.bank));
+        if (c.bank) {
+            ASSERT_TRUE(WriteDat(dir / c.file, *c.bank));
+        }
         const size_t before = u->ReceivedCount();
         const CliRun run = RunCli({"restore", "--port", u->DevicePath(), c.file}, dir.path());
         if (c.file == "random.dat") {

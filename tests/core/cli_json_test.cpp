@@ -139,7 +139,7 @@ TEST_F(CliJson, EveryCommandPrintsTheFormTheReadmeDescribes) {
     CheckOutput("set", run({"set", "--port", port, "Mic12.MicLevel=-4dB", "Scene1.Out1.Mute=ON"}));
     CheckOutput("recall", run({"recall", "--port", port, "F2"}));
     CheckOutput("batch", run({"batch", "--port", port, "-"},
-                             {"get Mic12.MicLevel\nset Mic12.MicLevel -3dB\nrecall 2\n"}));
+                             WithInput("get Mic12.MicLevel\nset Mic12.MicLevel -3dB\nrecall 2\n")));
     CheckOutput("meters", run({"meters", "--port", port, "--count", "2"}), true);
     CheckOutput("show", run({"show", "a.dia"}));
     CheckOutput("show", run({"show", "a.dat"}));

@@ -74,8 +74,9 @@ TEST(CliScript, BatchRunsFiftyEditsOverOneConnection) {
 
     // From stdin: a line the unit cannot take (a scene it does not play) stops the run there.
     const ProgramImage before = u->Unit().CurrentImage();
-    CliRun stop = RunCli({"batch", "--port", u->DevicePath(), "-"}, dir.path(), 120000,
-                         {"set Mic12.MicLevel -5dB\n\nset Scene2.Out1.Mute ON\nset Mic12.MicLevel 5dB\n"});
+    CliRun stop =
+        RunCli({"batch", "--port", u->DevicePath(), "-"}, dir.path(), 120000,
+               WithInput("set Mic12.MicLevel -5dB\n\nset Scene2.Out1.Mute ON\nset Mic12.MicLevel 5dB\n"));
     EXPECT_EQ(stop.code, 2);
     EXPECT_EQ(stop.ErrLines(),
               std::vector<std::string>{"pavo-cli: stdin line 3: Scene2.Out1.Mute is in Scene2, but "
@@ -88,7 +89,7 @@ TEST(CliScript, BatchRunsFiftyEditsOverOneConnection) {
     // A line that cannot be read refuses the whole batch before the port is opened.
     const size_t frameCount = u->ReceivedCount();
     stop = RunCli({"batch", "--port", u->DevicePath(), "-"}, dir.path(), 120000,
-                  {"set Mic12.MicLevel -4dB\nget Mic12.Nothing\n"});
+                  WithInput("set Mic12.MicLevel -4dB\nget Mic12.Nothing\n"));
     EXPECT_EQ(stop.code, 2);
     EXPECT_EQ(stop.ErrLines(),
               std::vector<std::string>{

@@ -60,6 +60,13 @@ struct CliSetup {
     int interruptAfterOutLines = 0;  // SIGINT once that many lines have come out (0: never)
 };
 
+// A run that reads `text` on its standard input.
+inline CliSetup WithInput(std::string text) {
+    CliSetup setup;
+    setup.input = std::move(text);
+    return setup;
+}
+
 // Runs pavo-cli with `args` in `cwd`; kills it after `timeoutMs` (generous: the machine is shared).
 inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                      int timeoutMs = 120000, const CliSetup& setup = {}) {

@@ -435,7 +435,9 @@ TEST(CliUnit, WhatGetPrintsSetTakesBackUnchanged) {
             const std::string suffix = " (code:" + std::to_string(round[i].second) + ")";
             const bool plain = f.display == FieldDisplay::Code;
             ASSERT_EQ(line.rfind(f.path + " = ", 0), 0u) << line;
-            if (!plain) ASSERT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+            if (!plain) {
+                ASSERT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+            }
             const std::string value =
                 line.substr(f.path.size() + 3, line.size() - f.path.size() - 3 - (plain ? 0 : suffix.size()));
             back.push_back(f.path + "=" + value);

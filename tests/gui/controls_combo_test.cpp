@@ -19,13 +19,6 @@
 namespace pavo {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QTest::qWait(5);
-    return done();
-}
-
 struct Page : QWidget, MessageTarget {
     std::vector<std::pair<WParam, LParam>> commands;
     Page() {

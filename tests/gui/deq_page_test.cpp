@@ -32,7 +32,6 @@ size_t LeftDynByte(int band, int byte) {
 
 TEST(DynEqPage, GainStaysWithinTwelveDecibelsByEditSliderAndDrag) {
     DynEqPage p;
-    Model& m = p.unit().model();
     struct Typed {
         const char* text;
         int code;
@@ -161,7 +160,6 @@ TEST(DynEqPage, ALinkFromTheUnitWhileRightIsShownSelectsTheLeft) {
 
 TEST(DynEqPage, BandEditsGoThroughTheBandSetAndSelectTheBand) {
     DynEqPage p;
-    Model& m = p.unit().model();
     test::TypeInto(p.page.get(), D::IDC_FREQUENCY + 2, "1000");
     EXPECT_EQ(p.Left().DynEq[2].Band.FrequencyCode, 204);
     EXPECT_EQ(p->Graph()->SelectedIndex(), 2);

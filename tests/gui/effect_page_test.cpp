@@ -75,7 +75,6 @@ TEST(EffectPage, TimeSlidersKeepTenthsOfAMillisecond) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Effects p;
-        Model& m = p.unit().model();
         if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
         QWidget* child = c.reverb ? static_cast<QWidget*>(p.reverb()) : p.echo();
         const ReverbBlock spare = p.img().ReverbSpare;
@@ -199,7 +198,6 @@ TEST(EffectPage, EchoAndReverbDifferInHighlightingTheSameStripAgain) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reverb ? "reverb" : "echo");
         Effects p;
-        Model& m = p.unit().model();
         if (c.reverb) Click(p.page.get(), Effect_Dlg::IDC_REVERB);
         EffectPage* child = c.reverb ? static_cast<EffectPage*>(p.reverb()) : p.echo();
         const BandStripRow& strips = child->Strips();
@@ -222,7 +220,6 @@ TEST(EffectPage, EchoAndReverbDifferInHighlightingTheSameStripAgain) {
 
 TEST(EffectPage, EqPassShowsTheOverlayOnItsBlockOnly) {
     Effects p;
-    Model& m = p.unit().model();
     Click(p.echo(), E::IDC_EQ_PASS);
     EXPECT_EQ(p.img().EchoA.EqBypass, 1);
     EXPECT_TRUE(Latched(p.echo(), E::IDC_EQ_PASS));
@@ -272,7 +269,6 @@ TEST(EffectPage, DraggingTheHighPassInTheGraphUpdatesItsControlsOnly) {
 
 TEST(EffectPage, FilterAndSwitchControlsEditTheShownBlock) {
     Effects p;
-    Model& m = p.unit().model();
     Click(p.page.get(), Effect_Dlg::IDC_REVERB);
     test::Choose(p.reverb(), R::IDC_LPF_COMBO, 12);
     test::TypeInto(p.reverb(), R::IDC_LPF_EDIT, "5000");

@@ -100,8 +100,12 @@ TEST(LibraryCompare, EachSingleChangeShowsExactlyThatFieldWithBothValues) {
         EXPECT_EQ(line.name, c.english);
         EXPECT_EQ(line.current, ValueText(*f, before));
         EXPECT_EQ(line.entry, ValueText(*f, record));
-        if (c.current) EXPECT_EQ(line.current, c.current);
-        if (c.entry) EXPECT_EQ(line.entry, c.entry);
+        if (c.current) {
+            EXPECT_EQ(line.current, c.current);
+        }
+        if (c.entry) {
+            EXPECT_EQ(line.entry, c.entry);
+        }
         if (f->HasCode()) {
             EXPECT_EQ(line.current.toStdString(), FormatCode(*f, ReadCode(*f, before)));
             EXPECT_EQ(line.entry.toStdString(), FormatCode(*f, ReadCode(*f, record)));

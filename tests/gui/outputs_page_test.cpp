@@ -371,7 +371,6 @@ TEST(OutputPage, FiltersEditTheSelectedChannelAndFollowTheGraph) {
 
 TEST(OutputPage, CaptionsFollowLanguageAndPair) {
     OutputPage p(PavoDlg::PageOut34);
-    Model& m = p.unit().model();
     SetUiLanguage(LanguageChinese);
     p->ApplyLanguage();
     EXPECT_EQ(test::Item<BitButton>(p.page.get(), M::IDC_SECOND_MUTE)->text(), "输出3静音");

@@ -40,8 +40,9 @@ TEST(PageKeys, ArrowsNeverSwitchThePageFromAPageControl) {
             const EditedRecords before = test::Records(u.unit());
             for (int i = 0; i < 3; ++i) u.Key(key, Qt::NoModifier, target);
             EXPECT_EQ(u.w->tabs().GetCurSel(), PavoDlg::PageMic);
-            if (qobject_cast<CFStatic*>(target))  // no band highlighted: the keys change nothing
+            if (qobject_cast<CFStatic*>(target)) {  // no band highlighted: the keys change nothing
                 EXPECT_TRUE(test::Same(test::Records(u.unit()), before));
+            }
         }
     }
 }
