@@ -4,6 +4,7 @@
 // show the forms of a value.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -138,8 +139,9 @@ TEST_F(CliJson, EveryCommandPrintsTheFormTheReadmeDescribes) {
                             "System.ProgramNumber", "MusicLeft.Spare"}));
     CheckOutput("set", run({"set", "--port", port, "Mic12.MicLevel=-4dB", "Scene1.Out1.Mute=ON"}));
     CheckOutput("recall", run({"recall", "--port", port, "F2"}));
-    CheckOutput("batch", run({"batch", "--port", port, "-"},
-                             {"get Mic12.MicLevel\nset Mic12.MicLevel -3dB\nrecall 2\n"}));
+    CliSetup script;
+    script.input = "get Mic12.MicLevel\nset Mic12.MicLevel -3dB\nrecall 2\n";
+    CheckOutput("batch", run({"batch", "--port", port, "-"}, script));
     CheckOutput("meters", run({"meters", "--port", port, "--count", "2"}), true);
     CheckOutput("show", run({"show", "a.dia"}));
     CheckOutput("show", run({"show", "a.dat"}));
@@ -156,6 +158,11 @@ TEST_F(CliJson, EveryCommandPrintsTheFormTheReadmeDescribes) {
                 run({"autoeq", "--block", "Mic12", "--measurement", "room.txt", "--from", "a.dia"}));
     CheckOutput("autoeq",
                 run({"autoeq", "--port", port, "--block", "Out1", "--measurement", "room.txt", "--dry-run"}));
+    CliSetup untilListening;  // serve runs until stopped: stopped once its line is out
+    untilListening.whileRunning = [](const CliRun& r) {
+        return r.out.find('\n') != std::string::npos ? SIGTERM : 0;
+    };
+    CheckOutput("serve", run({"serve", "--port", port, "--listen", "127.0.0.1:0"}, untilListening), true);
 
     // Everything the note lists is printed by some run: the note holds nothing that is never there
     // (ports aside: what they print depends on the machine).
