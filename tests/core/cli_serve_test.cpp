@@ -189,6 +189,39 @@ TEST(CliServe, ServesTheUnitUntilStoppedAndAScriptsEditReachesIt) {
     }
 }
 
+TEST(CliServe, SeveralUnitsEachUnderTheNumberItIsListedWith) {
+    const FieldInfo& level = *FindField("Mic12.MicLevel");
+    auto first = StartUnit();
+    auto second = StartUnit();
+    const ProgramImage firstBefore = first->Unit().CurrentImage();
+    const ProgramImage secondBefore = second->Unit().CurrentImage();
+    const uint32_t code = ReadCode(level, BytesOf(secondBefore)) == 10 ? 12 : 10;
+    ScratchDir dir;
+    std::optional<Listening> listening;
+    Answer put;
+    CliSetup setup;
+    setup.whileRunning = [&](const CliRun& soFar) {
+        listening = ListeningOf(soFar.out, false);
+        if (!listening) return 0;
+        ApiClient api(listening->port);
+        api.UseToken(api.Login(listening->pin));
+        put = api.Put(level.path + "?unit=1", "code:" + std::to_string(code));
+        return SIGTERM;
+    };
+    const CliRun run = RunCli({"serve", "--port", first->DevicePath(), "--port", second->DevicePath(),
+                               "--listen", "127.0.0.1:0", "--quiet"},
+                              dir.path(), 120000, setup);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    ASSERT_TRUE(listening);
+    EXPECT_EQ(listening->units, (std::vector<std::string>{first->DevicePath(), second->DevicePath()}));
+    EXPECT_EQ(put.status, 200) << put.text;
+    ProgramImage expected = secondBefore;
+    WriteCode(level, BytesOf(expected), code);
+    EXPECT_TRUE(SameRecord(second->Unit().CurrentImage(), expected));
+    EXPECT_TRUE(SameRecord(first->Unit().CurrentImage(), firstBefore));
+}
+
 TEST(CliServe, AUnitThatGoesAwayIsShownOffLineAndNamed) {
     auto u = StartUnit();
     ScratchDir dir;
