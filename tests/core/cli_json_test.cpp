@@ -4,6 +4,7 @@
 // show the forms of a value.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -156,6 +157,11 @@ TEST_F(CliJson, EveryCommandPrintsTheFormTheReadmeDescribes) {
                 run({"autoeq", "--block", "Mic12", "--measurement", "room.txt", "--from", "a.dia"}));
     CheckOutput("autoeq",
                 run({"autoeq", "--port", port, "--block", "Out1", "--measurement", "room.txt", "--dry-run"}));
+    CliSetup untilListening;  // serve runs until stopped: stopped once its line is out
+    untilListening.whileRunning = [](const CliRun& r) {
+        return r.out.find('\n') != std::string::npos ? SIGTERM : 0;
+    };
+    CheckOutput("serve", run({"serve", "--port", port, "--listen", "127.0.0.1:0"}, untilListening), true);
 
     // Everything the note lists is printed by some run: the note holds nothing that is never there
     // (ports aside: what they print depends on the machine).

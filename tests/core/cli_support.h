@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,6 +59,9 @@ struct CliSetup {
     bool closeStdout = false;        // the reader of its standard output goes away at once
     std::vector<std::string> env;    // NAME=VALUE added to the environment
     int interruptAfterOutLines = 0;  // SIGINT once that many lines have come out (0: never)
+    // For a program that runs until stopped (serve): called with the output so far each time more
+    // comes, while the program runs; the first signal number it returns is sent to the program.
+    std::function<int(const CliRun&)> whileRunning;
 };
 
 // A run that reads `text` on its standard input.
@@ -109,6 +113,7 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem
         out[0] = -1;
     }
     bool interrupted = false;
+    bool signalled = false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int open = setup.closeStdout ? 1 : 2;
     while (open > 0) {
@@ -131,6 +136,11 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem
                     ::kill(pid, SIGINT);
                     interrupted = true;
                 }
+                if (setup.whileRunning && !signalled)
+                    if (const int signal = setup.whileRunning(run)) {
+                        ::kill(pid, signal);
+                        signalled = true;
+                    }
             } else if (n == 0) {
                 ::close(i == 0 ? out[0] : err[0]);
                 (i == 0 ? out[0] : err[0]) = -1;

@@ -21,6 +21,7 @@ enum OptionSet : unsigned {
     Count = 32,
     Values = 64,
     AutoEq = 128,
+    Serve = 256,  // --listen, --pin
 };
 
 struct Command {
@@ -74,6 +75,14 @@ const Command kCommands[] = {
      "With --out the program with the fitted block goes to a .dia file; with --port the unit's program is "
      "read, fitted and the changed bands are sent (--dry-run: only shown).",
      Unit | Json | Block | AutoEq},
+    {"serve", "--port DEV [--listen ADDR:PORT] [--pin N] [options]",
+     "Serve the units over the remote control (the web page and its API) until interrupted. Each unit is "
+     "looked up and read first; then the addresses to open and the PIN go to stdout. The service listens "
+     "on this computer only (127.0.0.1:8470) unless --listen names another address.",
+     Unit | Json | Serve,
+     "Exit status: 0 stopped by Ctrl-C or SIGTERM, 1 a unit did not answer or its link was lost, or the "
+     "service could not listen (a port in use, an address this computer does not have), 2 bad usage (a "
+     "bad --listen, --pin or port)."},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -147,6 +156,14 @@ void AddOptions(CLI::App& sub, const Command& c, CliOptions& o) {
             ->type_name("FILE.dia");
         sub.add_flag("--dry-run", o.dryRun, "with --port: fit and show, send nothing");
     }
+    if (c.options & Serve) {
+        sub.add_option("--listen", o.listen,
+                       "where the service listens: ADDR:PORT, ADDR or :PORT; 0.0.0.0 for every network of "
+                       "this computer, port 0 for any free one (default 127.0.0.1:8470, this computer only)")
+            ->type_name("ADDR:PORT");
+        sub.add_option("--pin", o.pin, "the six-digit PIN the page asks for (default: a fresh one)")
+            ->type_name("N");
+    }
 }
 
 }  // namespace
@@ -173,6 +190,8 @@ const char* UsageText() {
            "  curve   FILE.dia --block B     the summed response of an EQ block as CSV; a bank with\n"
            "                                 --program N, the unit with --port DEV\n"
            "  autoeq  --block B --measurement FILE   fit an EQ block's bands to a measured response\n"
+           "  serve   --port DEV [--listen ADDR:PORT] [--pin N]   the remote control for phones and\n"
+           "                                 scripts, until Ctrl-C; prints its addresses and PIN\n"
            "\n"
            "  --port DEV     a serial device (/dev/ttyUSB0, or ttyUSB0); give it several times to\n"
            "                 run on several units at once, each line of output then names its port;\n"
@@ -183,6 +202,9 @@ const char* UsageText() {
            "  --json         the commands that print data: one JSON document\n"
            "  --block B      curve, autoeq: an EQ block by name (MusicLeft, Mic12, Out1 ...) or 0..17\n"
            "  --program N    export, curve: a stored program\n"
+           "  --listen ADDR:PORT  serve: where to listen (ADDR, :PORT, ADDR:PORT; 0.0.0.0 every\n"
+           "                 network, port 0 any free one); default 127.0.0.1:8470, this computer only\n"
+           "  --pin N        serve: the six-digit PIN (default: a fresh one)\n"
            "  --force        restore: send a file holding codes outside their ranges as it is (they\n"
            "                 are listed on stderr first); without it such a file is refused\n"
            "  --verify       restore: read every program back and name the fields the unit did not\n"
@@ -194,7 +216,9 @@ const char* UsageText() {
            "\n"
            "Results go to stdout; progress, messages and errors to stderr.\n"
            "Exit status: 0 success, 1 the unit or the link failed (diff: the files differ), 2 bad\n"
-           "usage or a bad file, 3 the work was done but the trace file could not be written.\n";
+           "usage or a bad file, 3 the work was done but the trace file could not be written.\n"
+           "serve: 0 when stopped by Ctrl-C or SIGTERM, 1 a unit did not answer or its link was\n"
+           "lost, or the service could not listen (a port in use), 2 a bad --listen or --pin.\n";
 }
 
 CliOptions ParseCliOptions(int argc, char** argv) {

@@ -34,6 +34,10 @@ struct CliOptions {
     bool shelves = false;  // --shelves
     bool dryRun = false;   // --dry-run
 
+    // serve
+    std::string listen;  // --listen ADDR:PORT, ADDR or :PORT, as given (empty: loopback, port 8470)
+    std::string pin;     // --pin NNNNNN (empty: a fresh one)
+
     std::string helpText;  // --help: what to print instead of running a command
     bool version = false;
 };

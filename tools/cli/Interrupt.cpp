@@ -5,9 +5,11 @@
 namespace pavo::cli {
 
 namespace {
-volatile std::sig_atomic_t gInterrupted = 0;
+// A lock-free atomic is safe to store from a signal handler.
+static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<bool> gInterrupted{false};
 void OnSignal(int) {
-    gInterrupted = 1;
+    gInterrupted.store(true);
 }
 }  // namespace
 
@@ -17,7 +19,11 @@ void CatchInterrupts() {
 }
 
 bool Interrupted() {
-    return gInterrupted != 0;
+    return gInterrupted.load();
+}
+
+const std::atomic<bool>& InterruptFlag() {
+    return gInterrupted;
 }
 
 }  // namespace pavo::cli

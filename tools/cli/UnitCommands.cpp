@@ -458,16 +458,6 @@ void CurveOfUnit(UnitSession& s, const UnitRequest& r, const CliOptions& o, json
     PrintCurve(*image, r.block, report, o.json);
 }
 
-// A trace file that failed is said once, after the work; it turns a success into exit 3 (a failure
-// of the work keeps its own code).
-int TraceOutcome(TraceFile* trace, int code) {
-    if (!trace) return code;
-    const std::string failure = trace->Finish();
-    if (failure.empty()) return code;
-    PrintError(failure);
-    return code == ExitOk ? ExitTrace : code;
-}
-
 const FieldInfo& FieldOf(const std::string& path) {
     const FieldInfo* f = FindField(path);
     if (!f) FailUsage("no field " + path + "; pavo-cli fields lists them");
@@ -515,6 +505,15 @@ UnitStep ValuesStep(const std::string& path) {
 }
 
 }  // namespace
+
+// A failure of the work keeps its own code.
+int TraceOutcome(TraceFile* trace, int code) {
+    if (!trace) return code;
+    const std::string failure = trace->Finish();
+    if (failure.empty()) return code;
+    PrintError(failure);
+    return code == ExitOk ? ExitTrace : code;
+}
 
 UnitStep GetStep(const std::vector<std::string>& args) {
     if (args.empty()) FailUsage("usage: pavo-cli get [options] PATH...");

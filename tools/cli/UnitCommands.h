@@ -48,6 +48,10 @@ UnitRequest PrepareUnitRequest(const CliOptions& options);
 int RunOnUnit(const UnitRequest& request, const CliOptions& options, const std::string& port,
               bool severalPorts);
 
+class TraceFile;
+// A trace file that failed is said once, after the work; it turns a success (`code` 0) into exit 3.
+int TraceOutcome(TraceFile* trace, int code);
+
 // The steps of get, set and recall from their arguments, as the command line and batch lines give
 // them. Throw CliFailure (bad usage).
 UnitStep GetStep(const std::vector<std::string>& args);

@@ -73,6 +73,9 @@ void UnitSession::StatusReceived(StatusArea area) {
 void UnitSession::LinkFailed(const PortError& error, bool lookupFrame) {
     {
         std::lock_guard<std::mutex> g(mutex_);
+        // As the program's connection does: off line, and no transfer left to wait for.
+        unit_.model().flags.connected = 0;
+        unit_.model().flags.transferPending = 0;
         linkFailed_ = true;
         lookupFailed_ = lookupFrame;
         linkError_ = error;
@@ -138,13 +141,20 @@ bool UnitSession::StoreAuthority() const {
     return unit_.model().flags.storeAuthority.load() != 0;
 }
 
+void UnitSession::MarkConnected() {
+    // Under the session's lock: a failure reported meanwhile is not overwritten.
+    std::lock_guard<std::mutex> g(mutex_);
+    if (linkFailed_) LinkFailed("the connection");
+    unit_.model().flags.connected = 1;
+}
+
 void UnitSession::LinkFailed(const char* what) {
     if (lookupFailed_) FailUnit("no answer from a unit on " + device_ + " (device lookup tried 3 times)");
     FailUnit("the link to the unit on " + device_ + " failed during " + what + ": " + linkError_.Text());
 }
 
 void UnitSession::WaitUntil(const std::function<bool()>& done, const char* what,
-                            const std::function<void()>& onChange) {
+                            const std::function<void()>& onChange, bool interruptible) {
     std::unique_lock<std::mutex> g(mutex_);
     lastActivity_ = std::chrono::steady_clock::now();
     for (;;) {
@@ -155,7 +165,8 @@ void UnitSession::WaitUntil(const std::function<bool()>& done, const char* what,
         }
         if (linkFailed_) LinkFailed(what);
         if (done()) return;
-        if (Interrupted()) FailUnit("interrupted during " + std::string(what) + " on " + device_);
+        if (interruptible && Interrupted())
+            FailUnit("interrupted during " + std::string(what) + " on " + device_);
         if (std::chrono::steady_clock::now() - lastActivity_ > kStalled)
             FailUnit("the unit on " + device_ + " stopped answering during " + what);
         changed_.wait_for(g, std::chrono::milliseconds(100));
@@ -269,6 +280,14 @@ void UnitSession::Accepted(const EditTicket& t) {
 namespace pavo::cli {
 
 int UnitSession::ChangeAndSendAll(const std::function<void()>& edit) {
+    return SendAll(edit, "the change", true);
+}
+
+void UnitSession::SendPending() {
+    SendAll([] {}, "sending the last edits", false);
+}
+
+int UnitSession::SendAll(const std::function<void()>& edit, const char* what, bool interruptible) {
     uint64_t changes, polls;
     {
         SendLockGuard lock(unit_.handler().SendLock());
@@ -279,7 +298,8 @@ int UnitSession::ChangeAndSendAll(const std::function<void()>& edit) {
     }
     // A poll goes out only once the frame before it has been answered: two polls after the last frame
     // made for the edit (or after the edit, when it made none) mean that every one was accepted.
-    WaitUntil([&] { return polls_ >= (changes_ > changes ? pollsAtChange_ : polls) + 2; }, "the change");
+    WaitUntil([&] { return polls_ >= (changes_ > changes ? pollsAtChange_ : polls) + 2; }, what, {},
+              interruptible);
     std::lock_guard<std::mutex> g(mutex_);
     return static_cast<int>(changes_ - changes);
 }

@@ -39,6 +39,10 @@ public:
     // answers.
     void Connect();
     bool StoreAuthority() const;
+    // Marks the unit on line for those who watch its model (the remote service), as the program does
+    // after a connection's full read; a link failure clears the mark. Throws when the link has
+    // already failed.
+    void MarkConnected();
 
     // The full read of a connection: the 22 program names, the system record and the current program,
     // which the model then holds as sent.
@@ -68,6 +72,9 @@ public:
     // The same for an edit that may take several frames: waits until every frame the scanner made for
     // it has been accepted. Returns how many it made.
     int ChangeAndSendAll(const std::function<void()>& edit);
+    // Waits until the change scanner has sent every edit already in the model, interrupted or not: for
+    // a host that stops serving others' edits (serve) before it closes the port.
+    void SendPending();
     // The status replies as the system page gets them, each passed to `line` on this thread until it
     // returns false or the run is interrupted (a normal end).
     using MeterLine = std::function<bool(StatusArea, const std::array<uint8_t, kStatusMeterCount>&)>;
@@ -94,7 +101,8 @@ private:
     // Waits until `done` holds (checked under the session's lock). Throws on a link failure, when
     // nothing has moved on the line for a long time, or when interrupted.
     void WaitUntil(const std::function<bool()>& done, const char* what,
-                   const std::function<void()>& onChange = {});
+                   const std::function<void()>& onChange = {}, bool interruptible = true);
+    int SendAll(const std::function<void()>& edit, const char* what, bool interruptible);
     [[noreturn]] void LinkFailed(const char* what);
 
     std::string device_;

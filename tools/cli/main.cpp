@@ -12,6 +12,7 @@
 #include "Interrupt.h"
 #include "Output.h"
 #include "PortRunner.h"
+#include "ServeCommand.h"
 #include "UnitCommands.h"
 #include "serial/PortEnumeration.h"
 
@@ -50,23 +51,38 @@ int Ports(const CliOptions& o) {
     return ExitOk;
 }
 
-int UnitCommand(CliOptions o) {
+// The ports a unit command works on: --port, --all-ports or PAVO_PORT.
+void NeedPorts(CliOptions& o) {
     PortFromEnvironment(o);
     if (o.ports.empty() && !o.allPorts)
         FailUsage(o.command + " needs --port DEVICE (or --all-ports, or PAVO_PORT in the environment)");
     for (const std::string& port : o.ports)
         if (port.empty()) FailUsage("the port is empty: give a device, e.g. --port /dev/ttyUSB0");
-    const UnitRequest request = PrepareUnitRequest(o);
+}
+std::vector<std::string> PortsOf(const CliOptions& o) {
     std::vector<std::string> ports = o.ports;
     if (o.allPorts)
         for (const PortInfo& p : MachinePorts()) ports.push_back(p.DevicePath);
     if (ports.empty()) FailUnit("no serial ports found");
+    return ports;
+}
+
+int UnitCommand(CliOptions o) {
+    NeedPorts(o);
+    const UnitRequest request = PrepareUnitRequest(o);
+    const std::vector<std::string> ports = PortsOf(o);
     if (ports.size() == 1) return RunOnUnit(request, o, ports[0], false);
     return RunOnEveryPort(ports, [&](const std::string& port) { return RunOnUnit(request, o, port, true); });
 }
 
+int Serve(CliOptions o) {
+    NeedPorts(o);
+    return ServeUnits(o, PortsOf(o));
+}
+
 int Run(const CliOptions& o) {
     if (o.command == "ports") return Ports(o);
+    if (o.command == "serve") return Serve(o);
     // curve and autoeq read a file, or the unit with --port (or PAVO_PORT, when no file is named).
     const bool portGiven = !o.ports.empty() || o.allPorts;
     if (o.command == "curve" && portGiven && !o.args.empty())
