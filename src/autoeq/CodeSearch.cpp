@@ -524,12 +524,9 @@ bool CodeSearch::Seed() {
         for (int j = 0; j < n_; ++j) residual_[j] -= slot.level[j];
     }
     error_ = ErrorOf(residual_);
-    if (bands.empty() || !p_.combinedLimits) return !bands.empty();
-    for (int j = 0; j < n_; ++j) {
-        const double sum = base_[j] - residual_[j];
-        if (sum > p_.maxBoostDb + 1e-6 || sum < -p_.maxCutDb - 1e-6) return false;
-    }
-    return true;
+    if (bands.empty()) return false;
+    without_ = residual_;  // no slot focused: the limits see all the fitted bands
+    return WithinLimits(zeros_.data());
 }
 
 // Four starts that differ in where each new band goes and how wide it may be: where it helps most

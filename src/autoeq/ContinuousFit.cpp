@@ -83,8 +83,8 @@ void ContinuousFit::Clamp(Params& x) const {
     for (int k = 0; k < 3; ++k) x[k] = std::clamp(x[k], lo_[k], hi_[k]);
 }
 
-// A new band at the largest deviation left, with the best of a few Q values, each at its
-// least-squares gain; false when no band lowers the cost.
+// A new band at the largest deviation left that the limits let a band correct, with the best of a few Q
+// values, each at its least-squares gain; false when no band lowers the cost.
 bool ContinuousFit::Place() {
     std::vector<double> left = deviation_;
     for (const auto& level : levels_)
@@ -94,6 +94,7 @@ bool ContinuousFit::Place() {
     for (int j = 0; j < n_; ++j) {
         const int code = p_.span.first + j - kFrequencyGridOffset;
         if (code < p_.frequencyCodeMin || code > p_.frequencyCodeMax) continue;
+        if ((left[j] > 0 && hi_[1] <= 0) || (left[j] < 0 && lo_[1] >= 0)) continue;  // the limits forbid it
         if (at < 0 || std::abs(left[j]) > std::abs(left[at])) at = j;
     }
     if (at < 0 || left[at] == 0) return false;
