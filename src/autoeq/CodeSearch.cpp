@@ -6,8 +6,10 @@
 #include <optional>
 
 #include "autoeq/BlockRecords.h"
+#include "autoeq/ContinuousFit.h"
 #include "eq/BlockResponse.h"
 #include "eq/DoublePair.h"
+#include "model/DataConver.h"
 
 namespace pavo {
 namespace {
@@ -499,23 +501,61 @@ void CodeSearch::Improve(double progressFrom, double progressTo) {
     Prune();
 }
 
-// Three starts that differ in where each new band goes and how wide it may be: where it helps most
+bool CodeSearch::Seed() {
+    for (Slot& slot : slots_) {
+        slot.codes = slot.flat;
+        std::fill(slot.level.begin(), slot.level.end(), 0.0);
+    }
+    residual_ = base_;
+    const auto bands =
+        ContinuousFit(p_, base_).Run(static_cast<int>(slots_.size()), [this] { return Stop(); });
+    for (std::size_t i = 0; i < bands.size() && i < slots_.size(); ++i) {
+        Slot& slot = slots_[i];
+        EqBand codes = slot.flat;
+        codes.BandType = BandPeak;
+        codes.FrequencyCode = static_cast<uint16_t>(
+            std::clamp(NearestFrequencyCode(bands[i].hz), p_.frequencyCodeMin, p_.frequencyCodeMax));
+        codes.GainCode = static_cast<uint8_t>(std::clamp(
+            static_cast<int>(std::lround((bands[i].gainDb + 24) / 0.2)), p_.gainCodeMin, p_.gainCodeMax));
+        codes.QCode = static_cast<uint8_t>(std::clamp(NearestQCode(bands[i].q), 0, kQCodeMax));
+        if (IsFlat(codes)) continue;
+        slot.codes = codes;
+        LevelsOf(codes, slot.level);
+        for (int j = 0; j < n_; ++j) residual_[j] -= slot.level[j];
+    }
+    error_ = ErrorOf(residual_);
+    if (bands.empty()) return false;
+    without_ = residual_;  // no slot focused: the limits see all the fitted bands
+    return WithinLimits(zeros_.data());
+}
+
+// Four starts that differ in where each new band goes and how wide it may be: where it helps most
 // among the largest peaks of the deviation, simply at the largest peak, or where it helps most with
-// only broad bands (Q up to 1.26) while the bands are first placed. Fits of this kind have many
-// local minima, and the starts seldom end in the same one; the best end result is kept.
+// only broad bands (Q up to 1.26) while the bands are first placed; and the continuous fit rounded to
+// codes. Fits of this kind have many local minima, and the starts seldom end in the same one; the
+// best end result is kept.
 void CodeSearch::Run() {
     if (slots_.empty() || n_ <= 0) return;
     constexpr Start kStarts[] = {{8, kQCodeMax}, {1, kQCodeMax}, {8, 20}};
-    constexpr double kShare = 1.0 / std::size(kStarts);
+    constexpr double kShare = 1.0 / (std::size(kStarts) + 1);
     Progress(0);
     std::optional<State> best;
+    auto keep = [&] {
+        if (!best || Better(error_, best->error)) best = Save();
+    };
     for (std::size_t i = 0; i < std::size(kStarts) && !Stop(); ++i) {
         start_ = kStarts[i];
         Build(i * kShare, (i + 0.4) * kShare);
         start_.highestQCode = kQCodeMax;  // from here on every band may take any Q
         Improve((i + 0.4) * kShare, (i + 1) * kShare);
         Progress((i + 1) * kShare);
-        if (!best || Better(error_, best->error)) best = Save();
+        keep();
+    }
+    const double from = std::size(kStarts) * kShare;
+    if (!Stop() && Seed()) {
+        Progress(from + 0.4 * kShare);
+        Improve(from + 0.4 * kShare, 1);
+        keep();
     }
     if (best) Restore(std::move(*best));
     Progress(1);

@@ -3,7 +3,8 @@
 // deviation left, each followed by polishing: code steps of one band's frequency, gain, Q and type
 // while one lowers the error. Then bands are re-seated (taken out and placed afresh), codes kicked
 // (pushed a step and held while the rest settles), and at last a band's frequency, gain and Q are
-// stepped together, until no such move lowers the error. Three starts; the best one is kept.
+// stepped together, until no such move lowers the error. Four starts: three greedy placements and
+// the continuous least-squares fit rounded to codes; the best one is kept.
 // Every candidate is scored with the model's response of the band on the fit range.
 #include <cstdint>
 #include <unordered_map>
@@ -67,6 +68,9 @@ private:
     void Restore(State&& state);
     // All slots flat, then placed one by one.
     void Build(double progressFrom, double progressTo);
+    // The bands of ContinuousFit rounded to the nearest codes; false when there are none or, where the
+    // problem asks for it, they break the limits on the bands together.
+    bool Seed();
     void Improve(double progressFrom, double progressTo);
 
     bool InRange(const EqBand& b) const;
