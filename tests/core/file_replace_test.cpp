@@ -183,7 +183,9 @@ TEST_P(FileReplace, SaveBlockerNamesWhatAStartedSaveWouldFailOn) {
         EXPECT_EQ(SaveBlocker(c.path), c.blocker);
         errno = 0;
         EXPECT_EQ(Replace(c.path, "new"), c.blocker == 0);
-        if (c.blocker != 0) EXPECT_EQ(errno, c.blocker);
+        if (c.blocker != 0) {
+            EXPECT_EQ(errno, c.blocker);
+        }
     }
     EXPECT_EQ(Read(Path("locked.dat")), "keep");
     EXPECT_TRUE(IsReadOnlyFile(Path("locked.dat")));
