@@ -158,7 +158,8 @@ TEST_P(FileReplace, ADanglingLinkIsWrittenThroughToTheFileItNames) {
     EXPECT_EQ(errno, ENOENT);
     EXPECT_FALSE(Replace(Path("loop1.dat"), "x"));
     EXPECT_EQ(errno, ELOOP);
-    for (const char* link : {"nowhere.dat", "loop1.dat", "loop2.dat"}) EXPECT_TRUE(fs::is_symlink(dir / link));
+    for (const char* link : {"nowhere.dat", "loop1.dat", "loop2.dat"})
+        EXPECT_TRUE(fs::is_symlink(dir / link));
     EXPECT_FALSE(fs::exists(dir / "gone"));
 }
 
@@ -171,6 +172,7 @@ TEST_P(FileReplace, SaveBlockerNamesWhatAStartedSaveWouldFailOn) {
         std::string path;
         int blocker;
     };
+    // clang-format off
     const Case cases[] = {
         {Path("new.dat"), 0},
         {Path("locked.dat"), EACCES},
@@ -178,6 +180,7 @@ TEST_P(FileReplace, SaveBlockerNamesWhatAStartedSaveWouldFailOn) {
         {Path("missing/x.dat"), ENOENT},
         {Path("plain/x.dat"), ENOTDIR},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(SaveBlocker(c.path), c.blocker);

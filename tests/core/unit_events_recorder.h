@@ -1,7 +1,7 @@
 #pragma once
 // A receiver of a unit's events for tests: each event as one line of text, in the order reported
-// ("DeviceFound", "ProgramReceived(recall)", "StoredProgramReceived(3)", "LinkFailed(no answer, lookup)", "ProgressPosition(3)"),
-// safe to read from the test's thread while the engine reports.
+// ("DeviceFound", "ProgramReceived(recall)", "StoredProgramReceived(3)", "LinkFailed(no answer, lookup)",
+// "ProgressPosition(3)"), safe to read from the test's thread while the engine reports.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -36,7 +36,9 @@ public:
     void LinkFailed(const PortError& error, bool lookupFrame) override {
         Add(std::string("LinkFailed(") + FaultName(error.fault) + (lookupFrame ? ", lookup)" : ")"));
     }
-    void ProgressPosition(int sequence) override { Add("ProgressPosition(" + std::to_string(sequence) + ")"); }
+    void ProgressPosition(int sequence) override {
+        Add("ProgressPosition(" + std::to_string(sequence) + ")");
+    }
     void PortWarning(const PortError& error, int) override {
         Add(std::string("PortWarning(") + FaultName(error.fault) + ")");
     }
