@@ -15,29 +15,21 @@
 #include <string>
 #include <vector>
 
+#include "line_bounds.h"
 #include "model/Blocks.h"
 #include "model/FieldCatalog.h"
 #include "virtual_unit/UnitLine.h"
 
 namespace {
 
-constexpr double kBaud = 115200;
-constexpr double kCycleMs = 20;
+using pavo::bench::Frame;
+using pavo::bench::kCycleMs;
+using pavo::bench::WireMs;
+
 constexpr int kEdits = 50;
 
-double WireMs(size_t bytes) {
-    return bytes * 10 * 1000.0 / kBaud;
-}
-
-// Frames are the envelope (FF 55 LEN CMD ... SUM, 6 bytes) around their payload.
-constexpr size_t Frame(size_t payload) {
-    return payload + 6;
-}
-
 double BoundMs() {
-    double ms = 0;
-    ms += WireMs(Frame(1) + Frame(2)) + kCycleMs;                                    // device lookup
-    ms += WireMs(Frame(1) + Frame(sizeof(pavo::SystemRecord))) + kCycleMs;           // system record
+    double ms = pavo::bench::LookupAndSystemMs();
     ms += WireMs(Frame(1) + Frame(1 + sizeof(pavo::ProgramImage))) + kCycleMs;       // current program
     ms += kEdits * (WireMs(Frame(1 + sizeof(pavo::EqBand)) + Frame(1)) + kCycleMs);  // band, ack
     return ms;
@@ -82,7 +74,7 @@ double RunSeconds(std::vector<std::string> args) {
 
 int main() {
     pavo::unit::UnitOptions options;
-    options.wireBaud = static_cast<unsigned>(kBaud);
+    options.wireBaud = static_cast<unsigned>(pavo::bench::kBaud);
     pavo::unit::UnitLine line(options);
     if (!line.Start()) return 1;
     const std::string port = line.DevicePath();

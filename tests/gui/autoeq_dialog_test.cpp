@@ -29,16 +29,10 @@ namespace pavo {
 namespace {
 
 using test::Connect;
+using test::Current;
 using test::UndoWindow;
+using test::UnitHoldsTheProgram;
 using unit::UnitLine;
-
-ProgramImage Current(UndoWindow& u) {
-    return test::Edit(u.unit(), [](Model& m) { return m.current; });
-}
-
-bool UnitHoldsTheProgram(UndoWindow& u, UnitLine& unit) {
-    return test::WaitUntil([&] { return SameRecord(unit.Unit().CurrentImage(), Current(u)); });
-}
 
 // Everything the unit received from index `from` on, but the status polls.
 std::vector<unit::Frame> FramesSince(UnitLine& unit, size_t from) {

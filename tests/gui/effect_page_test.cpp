@@ -21,6 +21,7 @@
 #include "pages/FilterControls.h"
 #include "pages/Rev_Dlg.h"
 #include "platform/Language.h"
+#include "platform/SettingsFile.h"
 #include "platform/Skin.h"
 
 namespace pavo {
@@ -303,7 +304,7 @@ void ChooseEffectsFromContextMenu(PavoDlg& w) {
 }
 
 TEST(EffectsTab, OffByDefaultChosenFromTheContextMenuAndRemembered) {
-    QSettings(QStringLiteral("pavo"), QStringLiteral("pavo")).clear();  // a start as on a new machine
+    ProgramSettings().clear();  // a start as on a new machine
     {
         test::Window w;
         // As the window starts: six tabs; the effect page exists, hidden, and is relabelled.

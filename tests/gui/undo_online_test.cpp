@@ -19,17 +19,10 @@ namespace pavo {
 namespace {
 
 using test::Connect;
+using test::Current;
 using test::UndoWindow;
+using test::UnitHoldsTheProgram;
 using unit::UnitLine;
-
-ProgramImage Current(UndoWindow& u) {
-    return test::Edit(u.unit(), [](Model& m) { return m.current; });
-}
-
-// The scanner has sent everything: the unit holds the program's image.
-bool UnitHoldsTheProgram(UndoWindow& u, UnitLine& unit) {
-    return test::WaitUntil([&] { return SameRecord(unit.Unit().CurrentImage(), Current(u)); });
-}
 
 // The frames the unit received from index `from` on, with this command.
 std::vector<unit::Frame> FramesSince(UnitLine& unit, size_t from, uint8_t cmd) {

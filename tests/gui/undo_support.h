@@ -166,4 +166,13 @@ inline bool Connect(UndoWindow& u, unit::UnitLine& unit) {
         [&] { return OnLineAndIdle(*u.w) && u.unit().model().flags.transferPending.load() == 0; });
 }
 
+inline ProgramImage Current(UndoWindow& u) {
+    return Edit(u.unit(), [](Model& m) { return m.current; });
+}
+
+// The scanner has sent everything: the unit holds the program's image.
+inline bool UnitHoldsTheProgram(UndoWindow& u, unit::UnitLine& unit) {
+    return WaitUntil([&] { return SameRecord(unit.Unit().CurrentImage(), Current(u)); });
+}
+
 }  // namespace pavo::test
