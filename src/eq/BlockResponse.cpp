@@ -3,21 +3,12 @@
 #include <algorithm>
 #include <span>
 
+#include "model/CodeTables.h"
 #include "model/Model.h"
 
 namespace pavo {
 
 namespace {
-
-double FrequencyAt(int code) {
-    return FrequencyTable()[std::clamp(code, 0, kFrequencyCodes - 1)];
-}
-double CrossoverAt(int code) {
-    return CrossoverTable()[std::clamp(code, 0, kFrequencyCodes - 1)];
-}
-double QAt(int code) {
-    return QTable()[std::clamp(code, 0, kQCodes - 1)];
-}
 
 bool IsBiquadType(int type) {
     return type == BandPeak || type == BandLowShelf || type == BandHighShelf;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "model/CodeTables.h"
 #include "model/DataConver.h"
 
 namespace pavo {
@@ -15,17 +16,6 @@ constexpr int kHalfHandle = 8;
 constexpr double kDragMinHz = 19.7;
 constexpr double kDragMaxHz = 20600;
 
-// Records loaded from files or from the unit may hold codes outside the tables; the display then
-// shows the nearest table end rather than reading past it. The record itself is left as it is.
-double FrequencyAt(int code) {
-    return FrequencyTable()[std::clamp(code, 0, kFrequencyCodes - 1)];
-}
-double CrossoverAt(int code) {
-    return CrossoverTable()[std::clamp(code, 0, kFrequencyCodes - 1)];
-}
-double QAt(int code) {
-    return QTable()[std::clamp(code, 0, kQCodes - 1)];
-}
 double GainOfCode(int code) {
     return code * 0.2 - 24;
 }

@@ -1,4 +1,5 @@
 #include "library/PresetSummary.h"
+#include "model/Letters.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,13 +10,6 @@ namespace pavo {
 
 namespace {
 
-bool EndsWithNoCase(std::string_view name, std::string_view suffix) {
-    if (name.size() < suffix.size()) return false;
-    return std::equal(suffix.begin(), suffix.end(), name.end() - suffix.size(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
-}
-
 ProgramName NameOf(const ProgramImage& image) {
     ProgramName name;
     std::memcpy(name.data(), image.ProgramName, name.size());
@@ -25,8 +19,8 @@ ProgramName NameOf(const ProgramImage& image) {
 }  // namespace
 
 std::optional<PresetKind> PresetKindOf(std::string_view fileName) {
-    if (EndsWithNoCase(fileName, ".dia")) return PresetKind::Program;
-    if (EndsWithNoCase(fileName, ".dat")) return PresetKind::Bank;
+    if (EndsWithLetters(fileName, ".dia")) return PresetKind::Program;
+    if (EndsWithLetters(fileName, ".dat")) return PresetKind::Bank;
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Read-only code tables: the response grid every curve is evaluated on, the frequency tables of
 // the band and crossover codes, and the Q table.
+#include <algorithm>
 #include <array>
 
 namespace pavo {
@@ -18,5 +19,18 @@ const std::array<double, kFrequencyCodes>& FrequencyTable();
 const std::array<double, kFrequencyCodes>& CrossoverTable();
 // Q values of codes 0..100.
 const std::array<double, kQCodes>& QTable();
+
+// The tables read with a code from a record. Records loaded from files or from the unit may hold
+// codes outside the tables; the display then shows the nearest table end rather than reading past
+// it. The record itself is left as it is.
+inline double FrequencyAt(int code) {
+    return FrequencyTable()[std::clamp(code, 0, kFrequencyCodes - 1)];
+}
+inline double CrossoverAt(int code) {
+    return CrossoverTable()[std::clamp(code, 0, kFrequencyCodes - 1)];
+}
+inline double QAt(int code) {
+    return QTable()[std::clamp(code, 0, kQCodes - 1)];
+}
 
 }  // namespace pavo

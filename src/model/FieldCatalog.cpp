@@ -8,6 +8,7 @@
 
 #include "model/Blocks.h"
 #include "model/DataConver.h"
+#include "model/Letters.h"
 
 namespace pavo {
 
@@ -286,13 +287,6 @@ struct Catalog {
 const Catalog& TheCatalog() {
     static const Catalog catalog;
     return catalog;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 int LowestBit(uint8_t mask) {

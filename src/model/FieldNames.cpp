@@ -1,4 +1,5 @@
 #include "model/FieldNames.h"
+#include "model/Letters.h"
 
 #include <algorithm>
 #include <cctype>
@@ -154,7 +155,6 @@ struct NameBuilder {
 // two or more Chinese characters) carry on from there, so the reverb's time reads "Reverb time" and
 // "混响时间", not "Reverb reverb time".
 void Append(NameBuilder& b, const char* chinese, const char* english, std::string_view index = {}) {
-    const auto same = [](char x, char y) { return std::tolower(uint8_t(x)) == std::tolower(uint8_t(y)); };
     const auto add = [&](std::string& to, size_t& last, std::string words) {
         if (const size_t at = words.find("%1"); at != std::string::npos) words.replace(at, 2, index);
         const std::string_view before = std::string_view(to).substr(last);
@@ -163,7 +163,7 @@ void Append(NameBuilder& b, const char* chinese, const char* english, std::strin
             const bool wordStart = p == 0 || before[p - 1] == ' ';
             const bool chineseRun = uint8_t(before[p]) >= 0xC0 && tail.size() >= 6;
             if ((wordStart || chineseRun) && words.size() > tail.size() &&
-                std::equal(tail.begin(), tail.end(), words.begin(), same)) {
+                std::equal(tail.begin(), tail.end(), words.begin(), SameLetter)) {
                 to += words.substr(tail.size());
                 return;
             }

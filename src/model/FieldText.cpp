@@ -10,6 +10,7 @@
 #include "model/DataConver.h"
 #include "model/FieldCatalog.h"
 #include "model/FieldValue.h"
+#include "model/Letters.h"
 
 namespace pavo {
 
@@ -45,26 +46,8 @@ std::span<const char* const> LabelsOf(const FieldInfo& f) {
     }
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-std::string_view Trim(std::string_view t) {
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.back()))) t.remove_suffix(1);
-    return t;
-}
-
 bool AllDigits(std::string_view t) {
     return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool StartsWithLetters(std::string_view t, std::string_view prefix) {
-    return t.size() >= prefix.size() && SameLetters(t.substr(0, prefix.size()), prefix);
 }
 
 // Where a number's size lies, for the numbers too large or too small for a double: the power of ten of
@@ -121,7 +104,7 @@ size_t ReadNumber(std::string_view t, double& value) {
     return i;
 }
 
-bool Fail(std::string* error, std::string text) {
+bool SetError(std::string* error, std::string text) {
     if (error) *error = std::move(text);
     return false;
 }
@@ -144,15 +127,15 @@ std::optional<uint32_t> CodeOfName(const FieldInfo& f, std::string_view text) {
 
 // The code of a raw code written "code:105".
 std::optional<uint32_t> RawCode(const FieldInfo& f, std::string_view text, std::string* error) {
-    const std::string_view digits = Trim(text.substr(5));
+    const std::string_view digits = TrimSpace(text.substr(5));
     const auto refuse = [&] {
-        Fail(error, f.path + ": " + std::string(text) + " is outside code:" + std::to_string(f.min) +
-                        " .. code:" + std::to_string(f.max) + " (" + RangeText(f) + ")");
+        SetError(error, f.path + ": " + std::string(text) + " is outside code:" + std::to_string(f.min) +
+                            " .. code:" + std::to_string(f.max) + " (" + RangeText(f) + ")");
         return std::nullopt;
     };
     if (!AllDigits(digits)) {
-        Fail(error, f.path + ": \"" + std::string(text) + "\" is not a raw code (code:" +
-                        std::to_string(f.min) + " .. code:" + std::to_string(f.max) + ")");
+        SetError(error, f.path + ": \"" + std::string(text) + "\" is not a raw code (code:" +
+                            std::to_string(f.min) + " .. code:" + std::to_string(f.max) + ")");
         return std::nullopt;
     }
     // Nine digits fit an unsigned code; more are out of every range.
@@ -212,14 +195,14 @@ std::string FormatField(const FieldInfo& f, const uint8_t* record) {
 }
 
 std::optional<uint32_t> ParseCode(const FieldInfo& f, std::string_view input, std::string* error) {
-    const std::string_view text = Trim(input);
+    const std::string_view text = TrimSpace(input);
     const std::string typed(text);
     if (!f.HasCode()) {
-        Fail(error, f.path + ": holds characters or bytes, not a code");
+        SetError(error, f.path + ": holds characters or bytes, not a code");
         return std::nullopt;
     }
     if (text.empty()) {
-        Fail(error, f.path + ": no value given; it takes " + RangeText(f));
+        SetError(error, f.path + ": no value given; it takes " + RangeText(f));
         return std::nullopt;
     }
     if (StartsWithLetters(text, "code:")) return RawCode(f, text, error);
@@ -234,22 +217,22 @@ std::optional<uint32_t> ParseCode(const FieldInfo& f, std::string_view input, st
             f.path + ": \"" + typed + "\" is not " + (byName ? "" : "a value in ") + RangeText(f);
         // Such numbers were once taken as raw codes.
         if (items && AllDigits(text)) why += " (a raw code is written code:" + typed + ")";
-        Fail(error, std::move(why));
+        SetError(error, std::move(why));
         return std::nullopt;
     }
     // "1k", "1.2 kHz", "5k ms": thousands.
-    std::string_view unit = Trim(text.substr(used));
+    std::string_view unit = TrimSpace(text.substr(used));
     if (!unit.empty() && (unit.front() == 'k' || unit.front() == 'K')) {
         value *= 1000;
-        unit = Trim(unit.substr(1));
+        unit = TrimSpace(unit.substr(1));
     }
     if (!unit.empty() && !SameLetters(unit, UnitOf(f))) {
-        Fail(error, f.path + ": \"" + std::string(unit) + "\" is not its unit (" +
-                        (*UnitOf(f) ? UnitOf(f) : "it has none") + ")");
+        SetError(error, f.path + ": \"" + std::string(unit) + "\" is not its unit (" +
+                            (*UnitOf(f) ? UnitOf(f) : "it has none") + ")");
         return std::nullopt;
     }
     if (const std::optional<uint32_t> code = CodeOfNumber(f, value)) return code;
-    Fail(error, f.path + ": " + typed + " is outside " + RangeText(f));
+    SetError(error, f.path + ": " + typed + " is outside " + RangeText(f));
     return std::nullopt;
 }
 

@@ -4,21 +4,14 @@
 #include <memory>
 #include <mutex>
 
+#include "model/Bytes.h"
 #include "model/Model.h"
 #include "protocol/CommandCodes.h"
+#include "protocol/FrameLayout.h"
 #include "protocol/ProtocolHandler.h"
 #include "protocol/SendData.h"
 
 namespace pavo {
-
-namespace {
-
-// The link bytes in the order of their frame index (CMD 0x87, payload [index, value]).
-constexpr uint8_t ProgramImage::*kLinks[6] = {&ProgramImage::MicLink,   &ProgramImage::MusicLink,
-                                              &ProgramImage::Out34Link, &ProgramImage::SpareLink,
-                                              &ProgramImage::Out12Link, &ProgramImage::SurroundLink};
-
-}  // namespace
 
 void CopyLinkedChannel(ProgramImage& image, int index) {
     auto outputs = [&image](int source, int partner) {
@@ -57,9 +50,11 @@ int SendLinksTurnedOff(ProtocolHandler& handler, const ProgramImage& before) {
     Model& m = handler.model();
     int queued = 0;
     std::lock_guard<std::mutex> modelGuard(m.Lock());
-    for (int i = 0; i < 6; ++i) {
-        const auto link = kLinks[i];
-        if (before.*link == 0 || m.current.*link != 0 || m.lastSent.*link == 0) continue;
+    // The link bytes in the order of their frame index (CMD 0x87, payload [index, value]).
+    for (int i = 0; i < static_cast<int>(frame_layout::kLinks.size()); ++i) {
+        const size_t link = frame_layout::kLinks[i];
+        if (BytesOf(before)[link] == 0 || BytesOf(m.current)[link] != 0 || BytesOf(m.lastSent)[link] == 0)
+            continue;
         auto item = std::make_unique<SendData>();
         FrameRecord& r = item->Record();
         r[4] = CmdLink;
@@ -68,7 +63,7 @@ int SendLinksTurnedOff(ProtocolHandler& handler, const ProgramImage& before) {
         r.SetLen(4);
         FinishFrame(r);
         handler.Queue().Append(std::move(item));
-        m.lastSent.*link = 0;
+        BytesOf(m.lastSent)[link] = 0;
         CopyLinkedChannel(m.lastSent, i);
         ++queued;
     }

@@ -1,4 +1,5 @@
 #include "remote/Addresses.h"
+#include "model/Letters.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -24,13 +25,6 @@ bool IsIpv6(const std::string& text) {
 bool IsPort(std::string_view p) {
     return !p.empty() && p.size() <= 5 &&
            std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 std::string UrlHost(const std::string& address) {
@@ -82,11 +76,11 @@ bool AcceptableHost(std::string_view host) {
         if (!IsPort(host.substr(colon + 1))) return false;
         name = host.substr(0, colon);
     }
-    return EqualsNoCase(name, "localhost") || IsIpv4(std::string(name));
+    return SameLetters(name, "localhost") || IsIpv4(std::string(name));
 }
 
 bool IsLoopback(std::string_view address) {
-    return address.rfind("127.", 0) == 0 || address == "::1" || EqualsNoCase(address, "localhost");
+    return address.rfind("127.", 0) == 0 || address == "::1" || SameLetters(address, "localhost");
 }
 
 }  // namespace pavo::remote

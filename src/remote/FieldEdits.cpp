@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "model/FieldBytes.h"
 #include "model/FieldValue.h"
 #include "remote/SentFields.h"
 
@@ -14,13 +15,6 @@ using nlohmann::json;
 std::nullopt_t Fail(ValueError* error, bool malformed, std::string message) {
     if (error) *error = {malformed, std::move(message)};
     return std::nullopt;
-}
-
-const uint8_t* RecordOf(const Model& m, const FieldInfo& f) {
-    return f.record == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
-}
-uint8_t* RecordOf(Model& m, const FieldInfo& f) {
-    return f.record == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
 }
 
 // A master level and the maximum it may not exceed.

@@ -8,6 +8,7 @@
 
 #include "model/DataConver.h"
 #include "model/FieldCatalog.h"
+#include "model/Letters.h"
 #include "model/Model.h"
 #include "remote/Addresses.h"
 #include "remote/Assets.h"
@@ -40,19 +41,11 @@ void Error(Response& res, int status, const std::string& message) {
     Reply(res, status, {{"error", message}});
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
 // The session token a request carries: "Authorization: Bearer <token>" (scripts) or the cookie
 // (the page).
 std::string TokenOf(const Request& req) {
     const std::string auth = req.get_header_value("Authorization");
-    if (StartsWithNoCase(auth, "Bearer ")) {
+    if (StartsWithLetters(auth, "Bearer ")) {
         std::string token = auth.substr(7);
         token.erase(0, token.find_first_not_of(' '));
         return token;
@@ -217,7 +210,7 @@ HandlerResponse RemoteService::Impl::Screen(const Request& req, Response& res) {
             return HandlerResponse::Handled;
         }
         if (req.method != "DELETE" &&
-            !StartsWithNoCase(req.get_header_value("Content-Type"), "application/json")) {
+            !StartsWithLetters(req.get_header_value("Content-Type"), "application/json")) {
             Error(res, 415, "send the body as application/json");
             return HandlerResponse::Handled;
         }

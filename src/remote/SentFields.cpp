@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/FieldBytes.h"
 #include "model/Model.h"
 #include "protocol/Command.h"
 #include "protocol/CommandCodes.h"
@@ -13,10 +14,6 @@ namespace pavo::remote {
 namespace {
 
 using Table = std::vector<std::array<bool, 3>>;  // by field index, by edited scene
-
-uint8_t* RecordOf(Model& m, const FieldInfo& f) {
-    return f.record == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
-}
 
 // Each field changed alone on a model with nothing else to send: a frame other than a status poll
 // means the scanner sends it.

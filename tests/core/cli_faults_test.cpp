@@ -19,14 +19,6 @@ namespace {
 using unit::UnitLine;
 using unit::UnitOptions;
 
-std::unique_ptr<ProgramBank> BankOf(UnitLine& u) {
-    auto bank = std::make_unique<ProgramBank>();
-    bank->System = u.Unit().System();
-    for (int n = 1; n <= kProgramCount; ++n) bank->Programs[n - 1] = u.Unit().StoredProgram(n);
-    bank->Valid = 1;
-    return bank;
-}
-
 size_t Stores(const UnitLine& u) {
     size_t n = 0;
     for (const auto& f : u.Received()) n += f.frame.cmd == 0x84 || f.frame.cmd == 0x83;

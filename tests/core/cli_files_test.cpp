@@ -107,10 +107,6 @@ TEST(CliFiles, CurveIsTheSummedResponseOfTheFilterModelOnTheGraphsGrid) {
               std::vector<std::string>{"pavo-cli: bank.dat is a bank: give --program N (1..21, or F1..F5)"});
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 TEST(CliFiles, ShowPrintsEveryFieldByPathInEngineeringUnits) {
     ScratchDir dir;
     DiaContents d = GeneratedProgram();

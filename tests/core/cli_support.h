@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "model/PresetFiles.h"
 #include "virtual_unit/UnitLine.h"
 
 extern "C" char** environ;
@@ -162,6 +163,19 @@ inline std::unique_ptr<unit::UnitLine> StartUnit(unit::UnitOptions options = {})
     std::string error;
     EXPECT_TRUE(u->Start(&error)) << error;
     return u;
+}
+
+// The bank the unit holds, as "Export all" saves it: its system record, its 21 programs, valid.
+inline std::unique_ptr<ProgramBank> BankOf(unit::UnitLine& u) {
+    auto bank = std::make_unique<ProgramBank>();
+    bank->System = u.Unit().System();
+    for (int n = 1; n <= kProgramCount; ++n) bank->Programs[n - 1] = u.Unit().StoredProgram(n);
+    bank->Valid = 1;
+    return bank;
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
 }  // namespace pavo::clitest

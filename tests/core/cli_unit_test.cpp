@@ -27,21 +27,8 @@ std::vector<uint8_t> Commands(const UnitLine& u) {
     return out;
 }
 
-// The bank the unit holds, as "Export all" saves it: its system record, its 21 programs, valid.
-std::unique_ptr<ProgramBank> BankOf(UnitLine& u) {
-    auto bank = std::make_unique<ProgramBank>();
-    bank->System = u.Unit().System();
-    for (int n = 1; n <= kProgramCount; ++n) bank->Programs[n - 1] = u.Unit().StoredProgram(n);
-    bank->Valid = 1;
-    return bank;
-}
-
 std::string Name(const ProgramImage& img) {
     return TextFromBytes(img.ProgramName, kProgramNameLength);
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 TEST(CliUnit, InfoShowsTheUnitAndTraceWritesItsTraffic) {

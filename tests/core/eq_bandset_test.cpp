@@ -10,13 +10,14 @@
 
 #include "eq/BandSets.h"
 #include "eq/KTVEQ.h"
+#include "eq_plot.h"
 #include "model/Model.h"
 #include "unit/Unit.h"
 
 namespace pavo {
 namespace {
 
-const PlotRect kPlot{35, 10, 735, 190};  // 700 x 180
+using testing::kPlot;
 
 // ---- One band set on records of its own ----
 
@@ -241,7 +242,8 @@ TEST_F(ModelBandSets, EveryOperationThatReplacesRecordsBringsEverySetInStep) {
         {"LinkOutputPair(13)", [this] { LinkOutputPair(m, 13); }},
         {"AcceptProgram(false)", [this] { AcceptProgram(m, false); }},
         {"ResetParameters", [this] { ResetParameters(m, false); }},
-        {"undo", [this] {
+        {"undo",
+         [this] {
              m.Edit([&] { m.current.Mic12.Eq[0].GainCode = 1; });
              unit.history().Commit();
              unit.history().Undo();
@@ -257,7 +259,8 @@ TEST_F(ModelBandSets, EveryOperationThatReplacesRecordsBringsEverySetInStep) {
             for (int i = 0; i < set->GetSize(); ++i) ASSERT_FALSE(InSync(m, (*set)[i])) << name;
         operation();
         for (CKTVEQ* set : AllSets())
-            for (int i = 0; i < set->GetSize(); ++i) EXPECT_TRUE(InSync(m, (*set)[i])) << name << ", member " << i;
+            for (int i = 0; i < set->GetSize(); ++i)
+                EXPECT_TRUE(InSync(m, (*set)[i])) << name << ", member " << i;
     }
 }
 

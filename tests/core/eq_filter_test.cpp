@@ -10,6 +10,7 @@
 
 #include "eq/BandInfo.h"
 #include "eq/Filter.h"
+#include "eq_plot.h"
 #include "model/CodeTables.h"
 #include "model/DataConver.h"
 
@@ -102,7 +103,7 @@ EqBand MakeBand(int freqCode, int gainCode, int qCode, int type) {
     return b;
 }
 
-const PlotRect kPlot{35, 10, 735, 190};  // 700 x 180
+using testing::kPlot;
 
 struct BandFixture {
     EqBand record;

@@ -20,7 +20,7 @@
 namespace pavo {
 namespace {
 
-std::vector<uint8_t> Bytes(const void* p, size_t n) {
+std::vector<uint8_t> CopyOf(const void* p, size_t n) {
     const auto* b = static_cast<const uint8_t*>(p);
     return {b, b + n};
 }
@@ -38,7 +38,7 @@ TEST(LibrarySummary, AgreesWithTheImportsChecks) {
     DiaContents good{};
     good.system = unit::FactorySystem();
     good.image = unit::FactoryProgram(3);
-    std::vector<uint8_t> dia = Bytes(&good, sizeof good);
+    std::vector<uint8_t> dia = CopyOf(&good, sizeof good);
     PresetSummary s = SummarizePreset(PresetKind::Program, dia, dia.size());
     EXPECT_TRUE(s.Loadable());
     ASSERT_EQ(s.names.size(), 1u);
@@ -55,7 +55,7 @@ TEST(LibrarySummary, AgreesWithTheImportsChecks) {
     // A code out of range: refused with the field the import names.
     DiaContents bad = good;
     bad.image.MusicLeft.Eq[2].GainCode = 248;
-    s = SummarizePreset(PresetKind::Program, Bytes(&bad, sizeof bad), sizeof bad);
+    s = SummarizePreset(PresetKind::Program, CopyOf(&bad, sizeof bad), sizeof bad);
     EXPECT_EQ(s.refusal, Refusal::OutOfRange);
     EXPECT_EQ(s.fault.field, CheckDia(bad)->field);
     EXPECT_EQ(s.fault.field->path, "MusicLeft.Eq[3].GainCode");
@@ -67,14 +67,14 @@ TEST(LibrarySummary, AgreesWithTheImportsChecks) {
     for (int n = 1; n <= kProgramCount; ++n) bank->Programs[n - 1] = unit::FactoryProgram(n);
     bank->System.ProgramNumber = 18;
     bank->Valid = 1;
-    s = SummarizePreset(PresetKind::Bank, Bytes(bank.get(), sizeof *bank), sizeof *bank);
+    s = SummarizePreset(PresetKind::Bank, CopyOf(bank.get(), sizeof *bank), sizeof *bank);
     EXPECT_TRUE(s.Loadable());
     ASSERT_EQ(s.names.size(), 21u);
     EXPECT_EQ(Name(s.names[17]).substr(0, 10), "Function 2");
     EXPECT_EQ(s.headerProgram, 18);
     bank->System.ProgramNumber = 0;
     bank->Programs[11].Mic34.FeedbackSuppress = 9;
-    s = SummarizePreset(PresetKind::Bank, Bytes(bank.get(), sizeof *bank), sizeof *bank);
+    s = SummarizePreset(PresetKind::Bank, CopyOf(bank.get(), sizeof *bank), sizeof *bank);
     EXPECT_EQ(s.headerProgram, 0);
     EXPECT_EQ(s.refusal, Refusal::OutOfRange);
     EXPECT_EQ(s.fault.program, 12);

@@ -6,15 +6,12 @@
 #include <set>
 
 #include "model/DataConver.h"
+#include "model/FieldBytes.h"
 #include "model/FieldCatalog.h"
 #include "model/Model.h"
 
 namespace pavo {
 namespace {
-
-uint8_t* Bytes(Model& m, FieldRecord r) {
-    return r == FieldRecord::Program ? BytesOf(m.current) : BytesOf(m.system);
-}
 
 TEST(FieldCatalog, EveryByteOfBothRecordsHasExactlyOneOwner) {
     for (auto [record, size] : {std::pair{FieldRecord::Program, sizeof(ProgramImage)},
@@ -74,26 +71,27 @@ TEST(FieldCatalog, ResetAndExtremeRecordsPassAndTheFirstBadFieldIsNamed) {
     Model m;
     ResetParameters(m, false);
     for (FieldRecord r : {FieldRecord::Program, FieldRecord::System}) {
-        EXPECT_EQ(FirstFieldOutOfRange(r, Bytes(m, r)), nullptr);
+        EXPECT_EQ(FirstFieldOutOfRange(r, RecordOf(m, r)), nullptr);
         for (bool top : {false, true}) {
             for (const FieldInfo& f : FieldsOf(r))
-                if (f.HasCode()) WriteCode(f, Bytes(m, r), top ? f.max : f.min);
-            const FieldInfo* bad = FirstFieldOutOfRange(r, Bytes(m, r));
+                if (f.HasCode()) WriteCode(f, RecordOf(m, r), top ? f.max : f.min);
+            const FieldInfo* bad = FirstFieldOutOfRange(r, RecordOf(m, r));
             EXPECT_EQ(bad, nullptr) << (bad ? bad->path : "");
         }
     }
     ResetParameters(m, false);
     m.current.Mic12.Gate.Threshold = 61;
     m.current.Scenes[1].Channel[OutOut2].Limiter.Ratio = 41;
-    ASSERT_NE(FirstFieldOutOfRange(FieldRecord::Program, Bytes(m, FieldRecord::Program)), nullptr);
-    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(m, FieldRecord::Program))->path,
+    ASSERT_NE(FirstFieldOutOfRange(FieldRecord::Program, RecordOf(m, FieldRecord::Program)), nullptr);
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, RecordOf(m, FieldRecord::Program))->path,
               "Mic12.Gate.Threshold");
     m.current.Mic12.Gate.Threshold = 60;
     m.current.MusicLeft.HighPass.Kind = FilterKindLowPass;  // a high-pass record says low-pass
-    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, Bytes(m, FieldRecord::Program))->path,
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::Program, RecordOf(m, FieldRecord::Program))->path,
               "MusicLeft.HighPass.Kind");
     m.system.SensitivityKeyShift = 0xF1;  // key 15
-    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::System, Bytes(m, FieldRecord::System))->path, "System.KeyShift");
+    EXPECT_EQ(FirstFieldOutOfRange(FieldRecord::System, RecordOf(m, FieldRecord::System))->path,
+              "System.KeyShift");
 }
 
 TEST(FieldCatalog, BitFieldsKeepTheirNeighbours) {

@@ -15,7 +15,7 @@
 namespace pavo {
 namespace {
 
-struct Page : QWidget, MessageTarget {
+struct EditHost : QWidget, MessageTarget {
     std::vector<std::pair<WParam, LParam>> commands;
     LResult WindowProc(unsigned m, WParam w, LParam l) override {
         if (m == WM_COMMAND) commands.push_back({w, l});
@@ -29,7 +29,7 @@ void TypeText(QWidget* w, const QString& text) {
 }
 
 TEST(EnglishEdit, NotifiesTheParentOncePerTypedCharacterOnly) {
-    Page page;
+    EditHost page;
     auto* edit = new EnglishEdit(&page);
     SetControlId(edit, 1370);
     page.show();

@@ -14,9 +14,6 @@
 namespace pavo {
 namespace {
 
-QColor Rgb(uint32_t bgr) {
-    return ColorRef(bgr);
-}
 // A colour as a 32-bit image stores it (palette colours may carry finer channels).
 QColor Stored(const QColor& c) {
     return QColor::fromRgb(c.rgb());
@@ -51,13 +48,13 @@ protected:
             const QRect r = meter->SegmentRect(i).intersected(meter->rect());
             if (r.isEmpty()) continue;
             const QColor c = img.pixelColor(8, r.center().y());
-            if (c == Rgb(meter->SegmentColour(i))) {
+            if (c == ColorRef(meter->SegmentColour(i))) {
                 lit.insert(i);
             } else {
-                EXPECT_EQ(c, Rgb(SLamp::kBackground)) << "segment " << i;
+                EXPECT_EQ(c, ColorRef(SLamp::kBackground)) << "segment " << i;
             }
             if (i < SLamp::kIndicator) {
-                EXPECT_EQ(img.pixelColor(8, r.top() - 1), Rgb(SLamp::kBackground));
+                EXPECT_EQ(img.pixelColor(8, r.top() - 1), ColorRef(SLamp::kBackground));
             }
         }
         return lit;
@@ -176,7 +173,7 @@ TEST_F(GroupBoxTest, EnabledFrameIsEtchedInTheControlColourWithAWhiteTitle) {
     box.show();
     const QImage img = Grab();
     const int y = 10 + TopLine();
-    const QColor line = Rgb(SxGroupBox::kLineColour);
+    const QColor line = ColorRef(SxGroupBox::kLineColour);
     for (QPoint p : {QPoint(10, y + 20), QPoint(11, y + 20), QPoint(208, y + 20), QPoint(209, y + 20),
                      QPoint(100, 98), QPoint(100, 99), QPoint(12, y), QPoint(200, y)})
         EXPECT_EQ(img.pixelColor(p), line) << p.x() << "," << p.y();

@@ -16,10 +16,6 @@
 namespace pavo {
 namespace {
 
-QColor Rgb(uint32_t bgr) {
-    return ColorRef(bgr);
-}
-
 struct MainWindow : QWidget, MessageTarget {
     std::vector<NotifyHeader> notes;
     LResult WindowProc(unsigned m, WParam w, LParam l) override {
@@ -94,17 +90,17 @@ TEST_F(TabTest, TabsRunTheirGradientsAndCarryTheirTextColours) {
         uint32_t text;
     } cases[] = {
         {1, true, 0xB6AEA3, face, 0x0000FF},
-        {0, false, 0x7D756A, Rgb(0xB2B2B2), 0x191919},
-        {2, false, 0x7D756A, Rgb(0xB2B2B2), 0x191919},
+        {0, false, 0x7D756A, ColorRef(0xB2B2B2), 0x191919},
+        {2, false, 0x7D756A, ColorRef(0xB2B2B2), 0x191919},
     };
     for (const Case& c : cases) {
         const QRect fill = tabs->FillRect(c.index);
         const int x = fill.x() + 2;  // inside the lit left column, left of the centred text
         // The first band is the tab colour (its top row is the border); the last band is the last step
         // of the integer gradient towards the target.
-        EXPECT_EQ(img.pixelColor(x, fill.y() + 1), Rgb(c.top)) << c.index;
+        EXPECT_EQ(img.pixelColor(x, fill.y() + 1), ColorRef(c.top)) << c.index;
         const int h = fill.height(), e = (h - 1) / 2 * 2;
-        const QColor top = Rgb(c.top);
+        const QColor top = ColorRef(c.top);
         const QColor last(top.red() + e * (c.target.red() - top.red()) / h,
                           top.green() + e * (c.target.green() - top.green()) / h,
                           top.blue() + e * (c.target.blue() - top.blue()) / h);
@@ -112,13 +108,15 @@ TEST_F(TabTest, TabsRunTheirGradientsAndCarryTheirTextColours) {
         EXPECT_NEAR(last.red(), c.target.red(), 16);
         // Caption in its colour, and none of the other tab's caption colour.
         const QRect textBox = EnTabCtrl::TextRect(fill, c.selected);
-        EXPECT_GT(CountColour(img, textBox, Rgb(c.text)), 20) << c.index;
-        EXPECT_EQ(CountColour(img, textBox, Rgb(c.selected ? 0x191919 : 0x0000FF)), 0) << c.index;
+        EXPECT_GT(CountColour(img, textBox, ColorRef(c.text)), 20) << c.index;
+        EXPECT_EQ(CountColour(img, textBox, ColorRef(c.selected ? 0x191919 : 0x0000FF)), 0) << c.index;
         // Lit left column and top row, dark right column.
         const uint32_t tab = c.top;
-        EXPECT_EQ(img.pixelColor(fill.x(), fill.y() + 5), Rgb(EnTabCtrl::Lighten(tab, 1.5f))) << c.index;
-        EXPECT_EQ(img.pixelColor(fill.center().x(), fill.y()), Rgb(EnTabCtrl::Lighten(tab, 1.5f))) << c.index;
-        EXPECT_EQ(img.pixelColor(fill.right(), fill.y() + 5), Rgb(EnTabCtrl::Darken(tab, 0.75f))) << c.index;
+        EXPECT_EQ(img.pixelColor(fill.x(), fill.y() + 5), ColorRef(EnTabCtrl::Lighten(tab, 1.5f))) << c.index;
+        EXPECT_EQ(img.pixelColor(fill.center().x(), fill.y()), ColorRef(EnTabCtrl::Lighten(tab, 1.5f)))
+            << c.index;
+        EXPECT_EQ(img.pixelColor(fill.right(), fill.y() + 5), ColorRef(EnTabCtrl::Darken(tab, 0.75f)))
+            << c.index;
     }
     // The selected tab stands 2 pixels above the others.
     EXPECT_EQ(tabs->FillRect(1).top() + 2, tabs->FillRect(0).top());
@@ -128,7 +126,7 @@ TEST_F(TabTest, MainBorderAndTheDarkStripsAroundTheRow) {
     const QImage img = Grab();
     const int w = tabs->width(), h = tabs->height();
     const int borderTop = tabs->DisplayRect().top() - 2;
-    const QColor light = Rgb(0xBBAF9F), dark = Rgb(0x5D574F), strip = Rgb(0x423E38);
+    const QColor light = ColorRef(0xBBAF9F), dark = ColorRef(0x5D574F), strip = ColorRef(0x423E38);
     struct Case {
         QPoint at;
         QColor colour;
@@ -166,7 +164,7 @@ TEST_F(TabTest, LongTextsEndInAnEllipsis) {
     tabs->resize(150, 120);
     const QImage img = Grab();
     const QRect selected = tabs->FillRect(1);
-    const QColor red = Rgb(0x0000FF);
+    const QColor red = ColorRef(0x0000FF);
     EXPECT_GT(CountColour(img, selected, red), 20);
     EXPECT_EQ(CountColour(img, img.rect(), red), CountColour(img, selected, red));
     EXPECT_LE(tabs->GetItemRect(2).right(), 150 - 2);

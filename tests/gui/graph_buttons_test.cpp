@@ -16,13 +16,13 @@ namespace {
 using test::UndoWindow;
 
 enum class Spot { BandHandle, FilterHandle, Empty };
-enum class Change { None, Band, Q, Filter };
+enum class GraphChange { None, Band, Q, Filter };
 
-struct PageCase {
+struct GraphPageCase {
     const char* name;
     int page;
 };
-constexpr PageCase kPages[] = {
+constexpr GraphPageCase kGraphPages[] = {
     {"music", PavoDlg::PageMusic},  {"microphone", PavoDlg::PageMic}, {"dynamic EQ", PavoDlg::PageDynEq},
     {"output", PavoDlg::PageOut12}, {"effect", PavoDlg::PageEffect},
 };
@@ -114,17 +114,17 @@ TEST(GraphButtons, EachButtonOnEachSpotOfEveryGraph) {
     struct Row {
         Qt::MouseButton button;
         Spot spot;
-        Change change;  // while the button is held
-        size_t steps;   // undo steps the gesture leaves
+        GraphChange change;  // while the button is held
+        size_t steps;        // undo steps the gesture leaves
     } rows[] = {
-        {Qt::LeftButton, Spot::BandHandle, Change::Band, 1},
-        {Qt::LeftButton, Spot::FilterHandle, Change::Filter, 1},
-        {Qt::LeftButton, Spot::Empty, Change::None, 0},
-        {Qt::RightButton, Spot::BandHandle, Change::Q, 1},
-        {Qt::RightButton, Spot::FilterHandle, Change::None, 0},
-        {Qt::RightButton, Spot::Empty, Change::None, 0},
+        {Qt::LeftButton, Spot::BandHandle, GraphChange::Band, 1},
+        {Qt::LeftButton, Spot::FilterHandle, GraphChange::Filter, 1},
+        {Qt::LeftButton, Spot::Empty, GraphChange::None, 0},
+        {Qt::RightButton, Spot::BandHandle, GraphChange::Q, 1},
+        {Qt::RightButton, Spot::FilterHandle, GraphChange::None, 0},
+        {Qt::RightButton, Spot::Empty, GraphChange::None, 0},
     };
-    for (const PageCase& page : kPages) {
+    for (const GraphPageCase& page : kGraphPages) {
         for (const Row& row : rows) {
             SCOPED_TRACE(testing::Message()
                          << page.name << " button " << row.button << " spot " << static_cast<int>(row.spot));
@@ -146,11 +146,11 @@ TEST(GraphButtons, EachButtonOnEachSpotOfEveryGraph) {
             mouse.Move(at + QPoint(60, -35));
             const EqBand heldBand = g.band->BandRecord();
             const FilterSetting heldFilter = g.filter ? g.filter->SettingRecord() : FilterSetting{};
-            EXPECT_EQ(heldBand.QCode != band.QCode, row.change == Change::Q);
-            EXPECT_EQ(heldBand.GainCode != band.GainCode, row.change == Change::Band);
+            EXPECT_EQ(heldBand.QCode != band.QCode, row.change == GraphChange::Q);
+            EXPECT_EQ(heldBand.GainCode != band.GainCode, row.change == GraphChange::Band);
             EXPECT_EQ(heldFilter.FrequencyCode.get() != filter.FrequencyCode.get(),
-                      row.change == Change::Filter);
-            EXPECT_EQ(test::Same(test::Records(u.unit()), before), row.change == Change::None);
+                      row.change == GraphChange::Filter);
+            EXPECT_EQ(test::Same(test::Records(u.unit()), before), row.change == GraphChange::None);
             mouse.Release(row.button, at + QPoint(60, -35));
             u.Settle();
             EXPECT_EQ(menus.Opened(), 0);
@@ -174,7 +174,7 @@ TEST(GraphButtons, RightClickOpensTheMenuOnlyWhereNoBandIsTaken) {
         Spot spot;
         int menus;
     } rows[] = {{Spot::BandHandle, 0}, {Spot::FilterHandle, 1}, {Spot::Empty, 1}};
-    for (const PageCase& page : kPages) {
+    for (const GraphPageCase& page : kGraphPages) {
         for (const Row& row : rows) {
             SCOPED_TRACE(testing::Message() << page.name << " spot " << static_cast<int>(row.spot));
             UndoWindow u;

@@ -13,15 +13,15 @@ namespace {
 
 // What each command takes besides its arguments.
 enum OptionSet : unsigned {
-    Unit = 1,  // --port, --all-ports, --trace, --progress
-    Json = 2,
-    Restore = 4,  // --force, --verify
-    Block = 8,
-    Program = 16,
-    Count = 32,
-    Values = 64,
-    AutoEq = 128,
-    Serve = 256,  // --listen, --pin
+    TakesUnit = 1,  // --port, --all-ports, --trace, --progress
+    TakesJson = 2,
+    TakesRestore = 4,  // --force, --verify
+    TakesBlock = 8,
+    TakesProgram = 16,
+    TakesCount = 32,
+    TakesValues = 64,
+    TakesAutoEq = 128,
+    TakesServe = 256,  // --listen, --pin
 };
 
 struct Command {
@@ -33,53 +33,53 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"ports", "[options]", "List the serial ports: path, USB id, description.", Json},
+    {"ports", "[options]", "List the serial ports: path, USB id, description.", TakesJson},
     {"fields", "[options]",
      "Every parameter path with its kind, range, unit, step and names in both languages; needs no file "
      "and no unit.",
-     Json},
-    {"info", "[options]", "The unit: store authority, programs, system settings.", Unit | Json},
-    {"backup", "[options] FILE.dat", "Read all 21 programs and the system record into FILE.", Unit},
+     TakesJson},
+    {"info", "[options]", "The unit: store authority, programs, system settings.", TakesUnit | TakesJson},
+    {"backup", "[options] FILE.dat", "Read all 21 programs and the system record into FILE.", TakesUnit},
     {"restore", "[options] FILE.dat",
      "Write a bank file to the unit (needs store authority). A file holding codes outside their ranges "
      "is refused before anything is sent.",
-     Unit | Restore},
+     TakesUnit | TakesRestore},
     {"export", "[options] FILE.dia",
      "Write the unit's current program (or stored program --program N) and its system record to a "
      "program file, as the program's Export does.",
-     Unit | Program},
-    {"recall", "[options] N", "Recall stored program N (1..21, or F1..F5).", Unit | Json},
-    {"get", "[options] PATH...", "Show parameters of the unit, e.g. Mic12.MicLevel.", Unit | Json},
+     TakesUnit | TakesProgram},
+    {"recall", "[options] N", "Recall stored program N (1..21, or F1..F5).", TakesUnit | TakesJson},
+    {"get", "[options] PATH...", "Show parameters of the unit, e.g. Mic12.MicLevel.", TakesUnit | TakesJson},
     {"set", "[options] PATH VALUE, or PATH=VALUE...",
      "Change parameters to values as get shows them, such as -3dB, 1k, 0.71, ON, F2, or as get --json "
      "prints them; a raw code as code:105.",
-     Unit | Json | Values},
+     TakesUnit | TakesJson | TakesValues},
     {"batch", "[options] FILE|-",
      "Run get PATH..., set PATH VALUE / set PATH=VALUE... and recall N lines over one connection (# "
      "starts a comment, values with blanks in quotes). Every line is checked before the port opens; the "
      "run stops at the first line that fails and names it.",
-     Unit | Json},
+     TakesUnit | TakesJson},
     {"meters", "[options]",
      "Print the unit's twelve meters (levels and indicators) as they arrive, one line per status reply, "
      "until --count lines or Ctrl-C.",
-     Unit | Json | Count},
+     TakesUnit | TakesJson | TakesCount},
     {"show", "[options] FILE", "Every parameter of a .dia or .dat file, by path and in engineering units.",
-     Json},
-    {"diff", "[options] A B", "The parameters that differ between two preset files.", Json,
+     TakesJson},
+    {"diff", "[options] A B", "The parameters that differ between two preset files.", TakesJson,
      "Exit status as diff(1): 0 the same, 1 different, 2 trouble."},
     {"curve", "FILE.dia --block B, or FILE.dat --program N --block B, or --port DEV --block B",
      "The summed response of an EQ block as the graph draws it, as CSV (Hz, dB).",
-     Unit | Json | Block | Program},
+     TakesUnit | TakesJson | TakesBlock | TakesProgram},
     {"autoeq", "--block B --measurement FILE [options]",
      "Fit the bands of an EQ block to a measured response on the unit's own codes and print the fit. "
      "With --out the program with the fitted block goes to a .dia file; with --port the unit's program is "
      "read, fitted and the changed bands are sent (--dry-run: only shown).",
-     Unit | Json | Block | AutoEq},
+     TakesUnit | TakesJson | TakesBlock | TakesAutoEq},
     {"serve", "--port DEV [--listen ADDR:PORT] [--pin N] [options]",
      "Serve the units over the remote control (the web page and its API) until interrupted. Each unit is "
      "looked up and read first; then the addresses to open and the PIN go to stdout. The service listens "
      "on this computer only (127.0.0.1:8470) unless --listen names another address.",
-     Unit | Json | Serve,
+     TakesUnit | TakesJson | TakesServe,
      "Exit status: 0 stopped by Ctrl-C or SIGTERM, 1 a unit did not answer or its link was lost, or the "
      "service could not listen (a port in use, an address this computer does not have), 2 bad usage (a "
      "bad --listen, --pin or port)."},
@@ -109,7 +109,7 @@ bool IsOption(const std::string& a) {
 
 void AddOptions(CLI::App& sub, const Command& c, CliOptions& o) {
     sub.add_flag("-q,--quiet", o.quiet, "no progress and no messages on stderr, only results and errors");
-    if (c.options & Unit) {
+    if (c.options & TakesUnit) {
         sub.add_option("--port", o.ports,
                        "a serial device (/dev/ttyUSB0, or ttyUSB0); several times for several units at once "
                        "(default: PAVO_PORT)")
@@ -121,23 +121,24 @@ void AddOptions(CLI::App& sub, const Command& c, CliOptions& o) {
             ->type_name("FILE");
         sub.add_flag("--progress", o.progress, "progress on stderr also when stderr is not a terminal");
     }
-    if (c.options & Json) sub.add_flag("--json", o.json, "one JSON document (one a line with several ports)");
-    if (c.options & Restore) {
+    if (c.options & TakesJson)
+        sub.add_flag("--json", o.json, "one JSON document (one a line with several ports)");
+    if (c.options & TakesRestore) {
         sub.add_flag("--force", o.force, "send a file holding codes outside their ranges as it is");
         sub.add_flag("--verify", o.verify,
                      "read every program back and name the fields the unit did not keep (exit 1)");
     }
-    if (c.options & Block)
+    if (c.options & TakesBlock)
         sub.add_option("--block", o.block, "the EQ block: MusicLeft, Mic12, Out1 ... or 0..17")
             ->type_name("B");
-    if (c.options & Program)
+    if (c.options & TakesProgram)
         sub.add_option("--program", o.program, "a stored program, 1..21 or F1..F5")->type_name("N");
-    if (c.options & Count)
+    if (c.options & TakesCount)
         sub.add_option("--count", o.count, "stop after N lines")->type_name("N")->check(CLI::PositiveNumber);
-    if (c.options & Values)
+    if (c.options & TakesValues)
         sub.add_option("--values", o.valuesFile, "set every value of a get --json document (- for stdin)")
             ->type_name("FILE");
-    if (c.options & AutoEq) {
+    if (c.options & TakesAutoEq) {
         sub.add_option("--measurement", o.measurement, "the measured response (text, FRD or CSV)")
             ->type_name("FILE");
         sub.add_option("--target", o.target, "a target curve in the same formats")->type_name("FILE");
@@ -156,7 +157,7 @@ void AddOptions(CLI::App& sub, const Command& c, CliOptions& o) {
             ->type_name("FILE.dia");
         sub.add_flag("--dry-run", o.dryRun, "with --port: fit and show, send nothing");
     }
-    if (c.options & Serve) {
+    if (c.options & TakesServe) {
         sub.add_option("--listen", o.listen,
                        "where the service listens: ADDR:PORT, ADDR or :PORT; 0.0.0.0 for every network of "
                        "this computer, port 0 for any free one (default 127.0.0.1:8470, this computer only)")
