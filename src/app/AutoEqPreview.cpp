@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "eq/CFStaticColours.h"
 #include "eq/PlotGeometry.h"
 #include "model/CodeTables.h"
 #include "platform/Language.h"
@@ -14,9 +15,6 @@ namespace pavo {
 
 namespace {
 
-const QColor kAxisColour(100, 100, 100);
-const QColor kPlotFrame(0, 180, 0);
-const QColor kGridColour(21, 100, 21);
 const QColor kRangeShade(40, 48, 40);
 const QColor kMeasuredColour(150, 150, 150);
 const QColor kTargetColour(255, 210, 60);

@@ -30,9 +30,6 @@ QByteArray ReadPrefix(const QString& path, PresetKind kind, bool* ok) {
     return bytes;
 }
 
-std::span<const uint8_t> Span(const QByteArray& bytes) {
-    return {reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())};
-}
 
 // By name, letters without case first, so that "b.dia" follows "A.dia"; the same order for every scan.
 bool NameBefore(const ScannedFile& a, const ScannedFile& b) {
@@ -75,7 +72,7 @@ ScannedFile LibraryScanner::ReadOne(const QString& path) {
     const PresetKind kind = PresetKindOf(f.name.toStdString()).value_or(PresetKind::Program);
     bool ok = false;
     const QByteArray bytes = ReadPrefix(f.path, kind, &ok);
-    f.summary = ok ? SummarizePreset(kind, Span(bytes), static_cast<uint64_t>(f.size))
+    f.summary = ok ? SummarizePreset(kind, SpanOf(bytes), static_cast<uint64_t>(f.size))
                    : UnreadablePreset(kind, static_cast<uint64_t>(f.size));
     return f;
 }
@@ -121,7 +118,7 @@ void LibraryScanner::ScanJob(int scan, QString folder) {
         const PresetKind kind = *PresetKindOf(f.name.toStdString());
         bool ok = false;
         const QByteArray bytes = ReadPrefix(f.path, kind, &ok);
-        f.summary = ok ? SummarizePreset(kind, Span(bytes), static_cast<uint64_t>(f.size))
+        f.summary = ok ? SummarizePreset(kind, SpanOf(bytes), static_cast<uint64_t>(f.size))
                        : UnreadablePreset(kind, static_cast<uint64_t>(f.size));
         batch.push_back(std::move(f));
         if (NowMs() - lastDelivery >= kBatchMs) deliver(false);
@@ -158,10 +155,10 @@ void LibraryScanner::CurvesJob(FileCurves result, PresetKind kind,
         bool ok = false;
         const QByteArray bytes = ReadPrefix(result.key.path, kind, &ok);
         if (ok && kind == PresetKind::Program) {
-            if (const auto file = ProgramFileOf(Span(bytes)))
+            if (const auto file = ProgramFileOf(SpanOf(bytes)))
                 result.programs.push_back(ThumbnailCurvesOf(file->image));
         } else if (ok) {
-            if (const auto bank = BankFileOf(Span(bytes)))
+            if (const auto bank = BankFileOf(SpanOf(bytes)))
                 for (const ProgramImage& p : bank->Programs) result.programs.push_back(ThumbnailCurvesOf(p));
         }
     }

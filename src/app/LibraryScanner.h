@@ -7,6 +7,7 @@
 // One worker thread does it all in order: a scan, then the curves asked for. A new scan makes the
 // one still running stop; curves already asked for are still computed (they are keyed by the file's
 // size and time, and the library caches them).
+#include <QByteArray>
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -15,12 +16,18 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "library/PresetSummary.h"
 #include "library/ProgramCurves.h"
 
 namespace pavo {
+
+// The bytes of a file read into memory, for the Qt-free preset readers.
+inline std::span<const uint8_t> SpanOf(const QByteArray& bytes) {
+    return {reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())};
+}
 
 // A preset file as the folder scan found it.
 struct ScannedFile {

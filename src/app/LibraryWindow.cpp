@@ -51,7 +51,7 @@ namespace {
 
 constexpr char kFolderKey[] = "library/folder";
 constexpr int kRescanDelayMs = 150;  // a save is several changes of the folder: one rescan for them
-constexpr int kPollMs = 300;
+constexpr int kFolderPollMs = 300;
 constexpr int kMaxWatchedFiles = 2000;
 const char* const kExportFormats[] = {"png", "svg", "csv"};
 
@@ -102,9 +102,6 @@ QString ReadFileBytes(const QString& path, QByteArray& bytes, size_t size) {
     return {};
 }
 
-std::span<const uint8_t> Span(const QByteArray& b) {
-    return {reinterpret_cast<const uint8_t*>(b.constData()), static_cast<size_t>(b.size())};
-}
 
 }  // namespace
 
@@ -139,7 +136,7 @@ LibraryWindow::LibraryWindow(PavoDlg& main)
     rescanTimer_->setSingleShot(true);
     rescanTimer_->setInterval(kRescanDelayMs);
     pollTimer_ = new QTimer(this);
-    pollTimer_->setInterval(kPollMs);
+    pollTimer_->setInterval(kFolderPollMs);
 
     askText = [this](const QString& title, const QString& label, const QString& initial) {
         bool ok = false;
@@ -608,11 +605,11 @@ std::optional<LibraryWindow::EntryImages> LibraryWindow::ImagesOf(const LibraryE
         case LibraryEntry::Kind::ProgramFile: {
             QByteArray bytes;
             QString error = ReadFileBytes(e.path, bytes, kDiaFileSize);
-            const auto dia = ProgramFileOf(Span(bytes));
+            const auto dia = ProgramFileOf(SpanOf(bytes));
             if (!dia) {
                 if (why)
                     *why = error.isEmpty()
-                               ? RefusalText(SummarizePreset(PresetKind::Program, Span(bytes), bytes.size()))
+                               ? RefusalText(SummarizePreset(PresetKind::Program, SpanOf(bytes), bytes.size()))
                                : error;
                 return std::nullopt;
             }
@@ -625,11 +622,11 @@ std::optional<LibraryWindow::EntryImages> LibraryWindow::ImagesOf(const LibraryE
         case LibraryEntry::Kind::BankProgram: {
             QByteArray bytes;
             QString error = ReadFileBytes(e.path, bytes, kDatFileSize);
-            const auto bank = BankFileOf(Span(bytes));
+            const auto bank = BankFileOf(SpanOf(bytes));
             if (!bank) {
                 if (why)
                     *why = error.isEmpty()
-                               ? RefusalText(SummarizePreset(PresetKind::Bank, Span(bytes), bytes.size()))
+                               ? RefusalText(SummarizePreset(PresetKind::Bank, SpanOf(bytes), bytes.size()))
                                : error;
                 return std::nullopt;
             }
@@ -748,7 +745,7 @@ void LibraryWindow::Load() {
         case LibraryEntry::Kind::BankProgram: {
             QByteArray bytes;
             ReadFileBytes(e.path, bytes, kDatFileSize);
-            const auto bank = BankFileOf(Span(bytes));
+            const auto bank = BankFileOf(SpanOf(bytes));
             if (!bank) {
                 ShowMessageBox(this, QStringLiteral("File read Error"));
                 return;

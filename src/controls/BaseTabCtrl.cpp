@@ -19,9 +19,6 @@ constexpr int kRowTop = 2;       // the tabs' top edge; the selected tab rises i
 constexpr int kTextPadding = 8;  // on each side of a tab's text
 constexpr uint32_t kTabRowBackground = 0x423E38;
 
-QRect Ltrb(int l, int t, int r, int b) {
-    return QRect(l, t, r - l, b - t);
-}
 }  // namespace
 
 unsigned& BaseTabCtrl::Options() {

@@ -3,6 +3,7 @@
 // pages. The selection change reaches the parent as WM_NOTIFY / TCN_SELCHANGE (and as a signal).
 // Drawing mode 0 uses the standard look, 1 and 2 the owner-drawn one; the drawing of the tabs, their
 // borders and the main border are virtual so a refined control can give them its own looks.
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -11,6 +12,11 @@
 #include "platform/WinMessage.h"
 
 namespace pavo {
+
+// A rectangle from its left, top, right and bottom edges, as the tab drawing gives them.
+inline QRect Ltrb(int l, int t, int r, int b) {
+    return QRect(l, t, r - l, b - t);
+}
 
 class BaseTabCtrl : public QWidget, public MessageTarget {
     Q_OBJECT

@@ -15,9 +15,6 @@ int Channel(uint32_t colour, int shift) {
 uint32_t Bgr(int r, int g, int b) {
     return static_cast<uint32_t>(r | (g << 8) | (b << 16));
 }
-QRect Ltrb(int l, int t, int r, int b) {
-    return QRect(l, t, r - l, b - t);
-}
 
 }  // namespace
 

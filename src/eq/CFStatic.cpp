@@ -14,6 +14,7 @@
 
 #include "eq/BandInfo.h"
 #include "eq/BandSets.h"
+#include "eq/CFStaticColours.h"
 #include "model/CodeTables.h"
 #include "model/Model.h"
 #include "platform/Resources.h"
@@ -39,9 +40,6 @@ QFont OverlayFont() {
     return f;
 }
 
-const QColor kAxisColour(100, 100, 100);
-const QColor kPlotFrame(0, 180, 0);
-const QColor kGridColour(21, 100, 21);
 const QColor kHighlightColour(68, 86, 98);
 const QColor kCurveColour(255, 49, 68);
 const QColor kOverlayEdge(94, 104, 116, 32);

@@ -7,7 +7,7 @@ namespace pavo {
 
 namespace {
 
-FileDialogPresenter& Presenter() {
+FileDialogPresenter& FilePresenter() {
     static FileDialogPresenter presenter;
     return presenter;
 }
@@ -60,15 +60,15 @@ QString FileNameBoxText(const QFileDialog& dialog) {
 }
 
 QString AskFileName(const FileDialogRequest& r) {
-    if (Presenter()) return Presenter()(r);
+    if (FilePresenter()) return FilePresenter()(r);
     const std::unique_ptr<QFileDialog> dialog = CreateFileDialog(r);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
     return dialog->selectedFiles().first();
 }
 
 FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter presenter) {
-    FileDialogPresenter old = std::move(Presenter());
-    Presenter() = std::move(presenter);
+    FileDialogPresenter old = std::move(FilePresenter());
+    FilePresenter() = std::move(presenter);
     return old;
 }
 

@@ -5,14 +5,14 @@
 namespace pavo {
 
 namespace {
-MessageBoxPresenter& Presenter() {
+MessageBoxPresenter& BoxPresenter() {
     static MessageBoxPresenter presenter;
     return presenter;
 }
 }  // namespace
 
 int ShowMessageBox(QWidget* parent, const QString& text, const QString& title, int buttons) {
-    if (Presenter()) return Presenter()({parent, text, title, buttons});
+    if (BoxPresenter()) return BoxPresenter()({parent, text, title, buttons});
     QMessageBox box(parent);
     box.setText(text);
     box.setWindowTitle(title.isEmpty() ? QStringLiteral("pavo") : title);
@@ -40,8 +40,8 @@ int ShowMessageBox(QWidget* parent, const QString& text, const QString& title, i
 }
 
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
-    MessageBoxPresenter old = std::move(Presenter());
-    Presenter() = std::move(presenter);
+    MessageBoxPresenter old = std::move(BoxPresenter());
+    BoxPresenter() = std::move(presenter);
     return old;
 }
 
